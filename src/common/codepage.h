@@ -1,0 +1,16 @@
+#pragma once
+// The logger's strings and the settings file are single-byte/double-byte text
+// in the Japanese ANSI code page (CP932, Shift_JIS). The program itself works
+// in UTF-8; these convert at the boundary.
+#include <string>
+
+namespace codepage {
+
+// CP932 to UTF-8. Bytes that do not convert become U+FFFD; never fails.
+std::string AnsiToUtf8(const std::string& ansi);
+// UTF-8 to CP932. Characters without a CP932 form become '?'.
+std::string Utf8ToAnsi(const std::string& utf8);
+// True when the byte starts a double-byte character in CP932.
+bool IsLeadByte(unsigned char c);
+
+}  // namespace codepage

@@ -1,0 +1,15 @@
+#pragma once
+// The serial ports present on this machine, as the port selection offers them.
+#include <string>
+#include <vector>
+
+struct SerialPortInfo {
+  std::string name;         // e.g. "ttyUSB0"
+  std::string description;  // what the system says about the device
+};
+
+// Ports reported by the system's serial port enumeration, sorted by name.
+std::vector<SerialPortInfo> ListSerialPorts();
+
+// The device path for a port name: "/dev/" followed by the name.
+std::string PortPathForName(const std::string& name);

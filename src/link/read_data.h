@@ -1,0 +1,69 @@
+#pragma once
+// Receive line buffer: turns the raw byte stream of the serial reader thread
+// into text lines that the command layer takes one at a time with a time-out.
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+
+class CReadData {
+ public:
+  static constexpr int32_t kCapacity = 100000000;
+
+  CReadData();
+  ~CReadData();
+  CReadData(const CReadData&) = delete;
+  CReadData& operator=(const CReadData&) = delete;
+
+  // Allocates the ring (address space only: pages become resident as they are
+  // used) and empties it. Returns 1 when the storage exists, 0 otherwise.
+  int Init();
+
+  // Stores a chunk from the reader thread. Drops CR and NUL bytes and, while
+  // the filter is on, whole lines that begin with '#'.
+  void Append(const uint8_t* bytes, size_t length);
+
+  // Takes one line (without its line feed) into destination, NUL-terminated.
+  // Waits up to timeoutMs (scaled by the time seam) for a complete line,
+  // running the message-pump hook between waits of at most 10 ms. Returns the
+  // number of bytes placed; 0 for a time-out and for an empty line alike. A
+  // line longer than size - 1 comes back in pieces.
+  int ReadLine(char* destination, int32_t size, uint32_t timeoutMs);
+
+  // Empties the ring.
+  void Reset();
+
+  // 1 drops lines that begin with '#', 0 keeps them.
+  void SetFilter(int on);
+  int Filter() const;
+
+  // Held by a thread while it waits in ReadLine(); a write passes through it.
+  std::recursive_mutex& WaitLock() { return wait_lock_; }
+
+  // Number of complete lines stored (for tests and diagnostics).
+  int32_t LineCount() const;
+  int32_t StoredCount() const;
+  int32_t Capacity() const { return capacity_; }
+
+ private:
+  void StoreByte(uint8_t b);
+  void ReleaseTouchedPages();
+
+  uint8_t* storage_ = nullptr;
+  int32_t capacity_ = 0;
+
+  mutable std::mutex ring_lock_;
+  std::condition_variable line_event_;
+  int32_t read_pos_ = 0;
+  int32_t write_pos_ = 0;
+  int32_t stored_ = 0;
+  int32_t column_ = 0;
+  int32_t skipping_ = 0;
+  int32_t line_count_ = 0;
+  int64_t touched_ = 0;  // highest byte index written since the last reset
+
+  std::recursive_mutex wait_lock_;
+
+  mutable std::mutex filter_lock_;
+  int32_t filter_ = 1;
+};

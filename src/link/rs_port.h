@@ -1,0 +1,68 @@
+#pragma once
+// The one serial connection to the logger: opens the device with the line
+// settings, runs a reader thread that feeds the receive line buffer and the
+// traffic capture, and writes with a bounded wait.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "link/read_data.h"
+#include "link/serial_settings.h"
+
+class CRSPort {
+ public:
+  // Results of Open().
+  static constexpr int kOpenOk = 0;
+  static constexpr int kOpenFailed = 0xF1;
+  static constexpr int kConfigFailed = 0xF2;
+  static constexpr int kSettingsUnreadable = 0xF3;
+
+  CRSPort();
+  ~CRSPort();
+  CRSPort(const CRSPort&) = delete;
+  CRSPort& operator=(const CRSPort&) = delete;
+
+  // Opens the device path exclusively with the given settings and starts the
+  // reader thread. Returns one of the codes above.
+  int Open(const std::string& path, const SerialSettings& settings);
+
+  // Stops the reader thread, empties the buffers and closes the device.
+  // Returns 1 always.
+  int Close();
+
+  // Writes bytes (length 0: up to the first NUL). purge == 1 drops everything
+  // not yet sent or received, and empties the line buffer, first. Returns 1
+  // when every byte was written within the write limit, 0 otherwise.
+  int Write(const void* bytes, uint32_t length, int purge);
+
+  bool IsOpen() const { return fd_.load() >= 0; }
+  // The device handle; -1 while closed.
+  int Handle() const { return fd_.load(); }
+  const std::string& Path() const { return path_; }
+
+  // The line buffer; exists from the first open on.
+  CReadData* LineBuffer() { return line_buffer_.get(); }
+  // Held by the command layer for one whole command/reply exchange.
+  std::recursive_mutex& ExchangeLock() { return exchange_lock_; }
+
+  // True while the reader thread runs (for tests).
+  bool ReaderRunning() const { return reader_.joinable(); }
+
+ private:
+  void ReadThread();
+  void Purge();
+  void WakeReader();
+
+  std::atomic<int> fd_{-1};
+  std::string path_;
+  SerialSettings settings_;
+  std::unique_ptr<CReadData> line_buffer_;
+  std::thread reader_;
+  std::atomic<int32_t> running_{0};
+  int wake_fd_ = -1;  // eventfd that ends the reader's wait at once
+  std::mutex io_lock_;  // keeps the descriptor alive while a write uses it
+  std::recursive_mutex exchange_lock_;
+};

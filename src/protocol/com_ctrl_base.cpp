@@ -1,0 +1,179 @@
+#include "protocol/com_ctrl_base.h"
+
+#include <strings.h>
+
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+#include "common/timing.h"
+#include "common/ui_hooks.h"
+#include "link/rs_port.h"
+#include "log/traffic_capture.h"
+#include "protocol/listing_parsers.h"
+
+namespace {
+
+constexpr uint32_t kHelloReplyMs = 2000;
+constexpr uint32_t kIdentityMs = 500;
+constexpr uint32_t kDrainMs = 100;
+constexpr uint32_t kSetReplyMs = 5000;
+constexpr uint32_t kMeasureReplyMs = 45000;
+constexpr uint32_t kListingLineMs = 2000;
+constexpr int kAbortableTurns = 100;
+
+// The expected text, at most 99 characters; none means "YES END".
+std::string ExpectedText(const char* expected) {
+  if (expected == nullptr) return "YES END";
+  return std::string(expected, strnlen(expected, 99));
+}
+
+}  // namespace
+
+int CComCtrlBase::SendLine(CRSPort* port, const char* line) {
+  if (!port->IsOpen()) return rc::kNoReply;
+  const uint32_t len = static_cast<uint32_t>(std::strlen(line));
+  CaptureTraffic(line, len, 1);
+  return port->Write(line, len, 1) ? rc::kOk : rc::kNoReply;
+}
+
+int CComCtrlBase::ReadLine(CRSPort* port, char* buffer, int size, uint32_t timeoutMs) {
+  CReadData* lines = port->LineBuffer();
+  int n = 0;
+  if (lines != nullptr) {
+    n = lines->ReadLine(buffer, size, timeoutMs);
+  } else if (size > 0) {
+    buffer[0] = '\0';
+  }
+  ui_hooks::PumpMessages();
+  return n;
+}
+
+bool CComCtrlBase::Matches(const char* line, const char* expected) {
+  return strncasecmp(line, expected, std::strlen(expected)) == 0;
+}
+
+void CComCtrlBase::SetIdentity(const std::string& deviceName, const std::string& version) {
+  device_name_ = deviceName.substr(0, 19);
+  version_ = version;
+}
+
+int CComCtrlBase::Hello(CRSPort* port, char* buffer, int* size) {
+  if (port == nullptr) return rc::kNoReply;
+  std::lock_guard<std::recursive_mutex> lock(port->ExchangeLock());
+  const bool was_open = port->IsOpen();
+  if (was_open && SendLine(port, "\r\nHELLO\r\n") != rc::kOk) return rc::kNoReply;
+
+  char line[100];
+  int result;
+  if (ReadLine(port, line, sizeof line, kHelloReplyMs) == 0) {
+    result = rc::kNoWake;
+  } else if (std::strncmp(line, "WAKE", 4) == 0) {
+    const int got = ReadLine(port, buffer, *size, kIdentityMs);
+    *size = got;
+    result = rc::kOk;
+  } else {
+    result = rc::kUnexpected;
+  }
+  if (was_open) {
+    while (ReadLine(port, line, sizeof line, kDrainMs) != 0) {
+    }
+  }
+  return result;
+}
+
+int CComCtrlBase::SendCommandExpect(CRSPort* port, const char* line, const char* expected, uint32_t timeoutMs) {
+  if (port == nullptr) return rc::kNoReply;
+  const std::string want = ExpectedText(expected);
+  std::lock_guard<std::recursive_mutex> lock(port->ExchangeLock());
+  if (SendLine(port, line) != rc::kOk) return rc::kNoReply;
+  char reply[256];
+  if (ReadLine(port, reply, sizeof reply, timeoutMs) == 0) return rc::kNoReply;
+  if (Matches(reply, want.c_str())) return rc::kOk;
+  if (Matches(reply, "NOT END")) return rc::kRefused;
+  return rc::kUnexpected;
+}
+
+int CComCtrlBase::SendCommand(CRSPort* port, const char* line, uint32_t timeoutMs) {
+  return SendCommandExpect(port, line, "YES END", timeoutMs);
+}
+
+int CComCtrlBase::SendCommandAbortableExpect(CRSPort* port, const char* line, const char* expected,
+                                             const AbortEvent* abort, uint32_t totalMs) {
+  if (port == nullptr) return rc::kNoReply;
+  const std::string want = ExpectedText(expected);
+  std::lock_guard<std::recursive_mutex> lock(port->ExchangeLock());
+  const auto deadline = timing::Clock::now() + timing::Scaled(totalMs);
+  if (SendLine(port, line) != rc::kOk) return rc::kNoReply;
+  char reply[256];
+  for (int turn = 0; turn < kAbortableTurns; ++turn) {
+    if (timing::Clock::now() > deadline) return rc::kTimeout;
+    if (port->IsOpen() && ReadLine(port, reply, sizeof reply, kListingLineMs) != 0)
+      return Matches(reply, want.c_str()) ? rc::kOk : rc::kUnexpected;
+    if (abort != nullptr && abort->IsSet()) return rc::kAborted;
+  }
+  return rc::kNoReply;
+}
+
+int CComCtrlBase::SendCommandAbortable(CRSPort* port, const char* line, const AbortEvent* abort, uint32_t totalMs) {
+  return SendCommandAbortableExpect(port, line, "YES END", abort, totalMs);
+}
+
+int CComCtrlBase::ReadNextLine(CRSPort* port, char* buffer, int size) {
+  if (port == nullptr) return rc::kNoReply;
+  std::lock_guard<std::recursive_mutex> lock(port->ExchangeLock());
+  if (ReadLine(port, buffer, size, kListingLineMs) == 0) return rc::kNoReply;
+  if (std::strstr(buffer, "END") != nullptr) return std::strstr(buffer, "NOT END") ? rc::kRefused : rc::kEndOfList;
+  return rc::kOk;
+}
+
+int CComCtrlBase::ReadAllBegin(CRSPort* port, int firstId, int count, char* buffer, int size) {
+  if (port == nullptr) return rc::kNoReply;
+  std::lock_guard<std::recursive_mutex> lock(port->ExchangeLock());
+  char line[64];
+  std::snprintf(line, sizeof line, "RD ALL %d %d\r\n", firstId, count);
+  if (SendLine(port, line) != rc::kOk) return rc::kNoReply;
+  if (ReadLine(port, buffer, size, kListingLineMs) == 0) return rc::kNoReply;
+  return std::strstr(buffer, "END") != nullptr ? rc::kNoReply : rc::kOk;
+}
+
+int CComCtrlBase::ResetDevice(CRSPort* port) { return SendCommandExpect(port, "ST RES\r\n", nullptr, kSetReplyMs); }
+
+int CComCtrlBase::SetRss(CRSPort* port, int value) {
+  char line[48];
+  std::snprintf(line, sizeof line, "ST RSS %d\r\n", value);
+  return SendCommandExpect(port, line, nullptr, kSetReplyMs);
+}
+
+int CComCtrlBase::SetIdle(CRSPort* port, int value) {
+  char line[48];
+  std::snprintf(line, sizeof line, "ST IDL %02d\r\n", value % 61);
+  return SendCommandExpect(port, line, nullptr, kSetReplyMs);
+}
+
+int CComCtrlBase::SetSampling(CRSPort* port, const int& seconds) {
+  const std::string line = "ST SMP " + FormatDuration(seconds) + "\r\n";
+  return SendCommand(port, line.c_str(), kMeasureReplyMs);
+}
+
+int CComCtrlBase::StartMeasurementAt(CRSPort* port, const CSdlTime& start) {
+  char line[64];
+  std::snprintf(line, sizeof line, "ST STM %02d/%02d/%02d %02d:%02d\r\n", ((start.year % 100) + 100) % 100,
+                ((start.month % 100) + 100) % 100, ((start.day % 100) + 100) % 100, ((start.hour % 24) + 24) % 24,
+                ((start.minute % 60) + 60) % 60);
+  return SendCommand(port, line, kMeasureReplyMs);
+}
+
+int CComCtrlBase::StartMeasurement(CRSPort* port) { return SendCommand(port, "ST STM\r\n", kMeasureReplyMs); }
+
+int CComCtrlBase::StopMeasurement(CRSPort* port, int factor) {
+  if (factor < 1) factor = 1;
+  return SendCommand(port, "ST STP\r\n", kMeasureReplyMs * static_cast<uint32_t>(factor));
+}
+
+int CComCtrlBase::ClearMemory(CRSPort* port, int tries) {
+  if (tries <= 0) return rc::kOk;
+  for (int i = 0; i < tries; ++i)
+    if (SendCommand(port, "ST CLR\r\n", kMeasureReplyMs) == rc::kOk) return rc::kOk;
+  return rc::kNoReply;
+}
