@@ -90,7 +90,10 @@ int CReadData::ReadLine(char* destination, int32_t size, uint32_t timeoutMs) {
     for (;;) {
       if (line_count_ > 0) break;
       const auto now = timing::Clock::now();
-      if (now >= deadline) return 0;
+      if (now >= deadline) {
+        if (size > 0) destination[0] = '\0';
+        return 0;
+      }
       const auto slice = std::min<timing::Clock::duration>(deadline - now, kPumpSlice);
       if (line_event_.wait_for(lock, slice, [this] { return line_count_ > 0; })) break;
       lock.unlock();

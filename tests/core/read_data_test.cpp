@@ -1,0 +1,135 @@
+#include "link/read_data.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "common/timing.h"
+
+namespace {
+
+class ReadDataTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(buf.Init(), 1); }
+  void Feed(const std::string& s) { buf.Append(reinterpret_cast<const uint8_t*>(s.data()), s.size()); }
+  std::string Take(int size = 256, uint32_t timeout = 0) {
+    std::string out(static_cast<size_t>(size), '\xAA');
+    const int n = buf.ReadLine(&out[0], size, timeout);
+    EXPECT_EQ(out[static_cast<size_t>(n)], '\0');
+    return out.substr(0, static_cast<size_t>(n));
+  }
+  CReadData buf;
+};
+
+TEST_F(ReadDataTest, LineSplitAcrossChunksIsSignalledOnlyWhenComplete) {
+  Feed("YES E");
+  EXPECT_EQ(buf.LineCount(), 0);
+  EXPECT_EQ(Take(), "");
+  Feed("ND\r\n");
+  EXPECT_EQ(buf.LineCount(), 1);
+  EXPECT_EQ(Take(), "YES END");
+  EXPECT_EQ(buf.StoredCount(), 0);
+}
+
+TEST_F(ReadDataTest, CarriageReturnsAndNulBytesAreNeverStored) {
+  Feed(std::string("A\0B\r\rC\r\n", 8));
+  EXPECT_EQ(Take(), "ABC");
+}
+
+TEST_F(ReadDataTest, HashLinesFollowTheFilter) {
+  Feed("#>RX:$SLEEP\r\nYES END\r\nA#B\r\n");
+  EXPECT_EQ(Take(), "YES END");
+  EXPECT_EQ(Take(), "A#B");  // '#' not at the start of a line is data
+
+  buf.SetFilter(0);
+  Feed("#>RX:$SLEEP\r\nYES END\r\n");
+  EXPECT_EQ(Take(), "#>RX:$SLEEP");
+  EXPECT_EQ(Take(), "YES END");
+}
+
+TEST_F(ReadDataTest, FilteredLineSplitAcrossChunksIsDroppedWhole) {
+  Feed("#>RX:$WA");
+  Feed("KEUP\r\nOK\r\n");
+  EXPECT_EQ(Take(), "OK");
+  EXPECT_EQ(buf.LineCount(), 0);
+}
+
+TEST_F(ReadDataTest, EmptyLineIsConsumedAndReadsAsZero) {
+  Feed("\r\nNEXT\r\n");
+  EXPECT_EQ(buf.LineCount(), 2);
+  EXPECT_EQ(Take(), "");
+  EXPECT_EQ(buf.LineCount(), 1);
+  EXPECT_EQ(Take(), "NEXT");
+}
+
+TEST_F(ReadDataTest, LongLineComesBackInPiecesAndOnlyTheLastLowersTheCount) {
+  Feed("ABCDEFGHIJ\n");
+  EXPECT_EQ(Take(5), "ABCD");
+  EXPECT_EQ(buf.LineCount(), 1);
+  EXPECT_EQ(Take(5), "EFGH");
+  EXPECT_EQ(Take(5), "IJ");
+  EXPECT_EQ(buf.LineCount(), 0);
+}
+
+TEST_F(ReadDataTest, SizeOfOneCopiesNothing) {
+  Feed("X\n");
+  char c = 'z';
+  EXPECT_EQ(buf.ReadLine(&c, 1, 0), 0);
+  EXPECT_EQ(c, '\0');
+}
+
+TEST_F(ReadDataTest, LinesStraddlingTheEndOfTheRingComeBackWhole) {
+  // Walk the write position to just before the end of the ring.
+  const int32_t cap = buf.Capacity();
+  std::string filler(1 << 20, 'x');
+  filler.back() = '\n';
+  int32_t written = 0;
+  while (written + static_cast<int32_t>(filler.size()) < cap - 10) {
+    Feed(filler);
+    written += static_cast<int32_t>(filler.size());
+    std::string sink(filler.size() + 1, '\0');
+    ASSERT_EQ(buf.ReadLine(&sink[0], static_cast<int32_t>(sink.size()), 0), static_cast<int>(filler.size() - 1));
+  }
+  const std::string pad(static_cast<size_t>(cap - written - 5), 'p');
+  Feed(pad + "\n");
+  EXPECT_EQ(Take(static_cast<int>(pad.size()) + 2).size(), pad.size());
+  Feed("STRADDLE\r\nNEXT\r\n");  // wraps after "STRA"
+  EXPECT_EQ(Take(), "STRADDLE");
+  EXPECT_EQ(Take(), "NEXT");
+}
+
+TEST_F(ReadDataTest, ZeroTimeoutReturnsAtOnce) {
+  const auto t0 = std::chrono::steady_clock::now();
+  EXPECT_EQ(Take(256, 0), "");
+  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(50));
+}
+
+TEST_F(ReadDataTest, WaitingReaderWakesWhenALineArrives) {
+  std::thread writer([this] {
+    // The reader is already waiting or about to; either way it must get the line.
+    Feed("LATE\r\n");
+  });
+  EXPECT_EQ(Take(256, 10000), "LATE");
+  writer.join();
+}
+
+TEST_F(ReadDataTest, ResetEmptiesEverything) {
+  Feed("A\nB");
+  buf.Reset();
+  EXPECT_EQ(buf.LineCount(), 0);
+  EXPECT_EQ(buf.StoredCount(), 0);
+  Feed("C\n");
+  EXPECT_EQ(Take(), "C");  // no trace of "B"
+}
+
+TEST(ReadDataNoStorage, StoresNothingAndTimesOut) {
+  CReadData buf;  // never initialised
+  const uint8_t line[] = {'A', '\n'};
+  buf.Append(line, 2);
+  char out[8];
+  EXPECT_EQ(buf.ReadLine(out, sizeof out, 0), 0);
+}
+
+}  // namespace

@@ -1,0 +1,103 @@
+#include "log/traffic_capture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+TEST(CaptureRing, ZeroBytesAreSkippedButWrittenToTheFile) {
+  CMLog log;
+  ASSERT_EQ(log.Ring().Allocate(), 1);
+  const std::string path = ::testing::TempDir() + "capture_zero.log";
+  std::remove(path.c_str());
+  ASSERT_EQ(log.OpenFile(path), 1);
+  const uint8_t chunk[] = {'A', 0, 'B'};
+  log.AddTraffic(chunk, 3, 0);
+  log.CloseFile();
+  EXPECT_EQ(log.Ring().PendingCount(), 2);
+  ASSERT_EQ(log.Ring().TakePending(), 2);
+  EXPECT_EQ(log.Ring().Snapshot(), (std::vector<uint16_t>{'A', 'B'}));
+  EXPECT_EQ(ReadFile(path), std::string("A\0B", 3));
+}
+
+TEST(CaptureRing, FullRingDropsTheOldestCell) {
+  CTLogBuffer ring;
+  ASSERT_EQ(ring.Allocate(), 1);
+  std::vector<uint8_t> bytes(CTLogBuffer::kCells);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(1 + i % 200);
+  ring.Add(bytes.data(), static_cast<uint32_t>(bytes.size()), 0);
+  EXPECT_EQ(ring.PendingCount(), CTLogBuffer::kCells);
+  EXPECT_EQ(ring.ReadPosition(), 0);
+
+  const uint8_t one = 'Z';
+  ring.Add(&one, 1, 1);
+  EXPECT_EQ(ring.ReadPosition(), 1);
+  EXPECT_EQ(ring.WritePosition(), 1);
+  ASSERT_EQ(ring.TakePending(), CTLogBuffer::kCells);
+  const auto& snap = ring.Snapshot();
+  EXPECT_EQ(snap.front(), bytes[1]);  // the second byte ever captured
+  EXPECT_EQ(snap.back(), 0x100 | 'Z');
+}
+
+TEST(CaptureRing, TakeWithNothingPendingIsEmpty) {
+  CTLogBuffer ring;
+  ASSERT_EQ(ring.Allocate(), 1);
+  EXPECT_EQ(ring.TakePending(), 0);
+  EXPECT_TRUE(ring.Snapshot().empty());
+}
+
+TEST(CaptureTrafficEntry, DirectionsMapToMarksAndNotifyAfterEveryCall) {
+  CMLog log;
+  ASSERT_EQ(log.Ring().Allocate(), 1);
+  int notified = 0;
+  unsigned lastId = 0;
+  log.SetNotifyTarget([&](unsigned id) { ++notified, lastId = id; }, CMLog::kTerminalNotifyId);
+  SetCaptureLog(&log);
+  CaptureTraffic("r", 1, 0);
+  CaptureTraffic("p", 1, 1);
+  CaptureTraffic("t", 1, 2);
+  CaptureTraffic("x", 1, 7);
+  const uint8_t nul = 0;
+  CaptureTraffic(&nul, 1, 0);  // nothing stored, still notified
+  SetCaptureLog(nullptr);
+  EXPECT_EQ(notified, 5);
+  EXPECT_EQ(lastId, 505u);
+  ASSERT_EQ(log.Ring().TakePending(), 4);
+  EXPECT_EQ(log.Ring().Snapshot(), (std::vector<uint16_t>{'r', 0x100 | 'p', 0x100 | 't', 0x100 | 'x'}));
+}
+
+TEST(RecordingFile, AppendsToAnExistingFile) {
+  const std::string path = ::testing::TempDir() + "capture_append.log";
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << "OLD\r\n";
+  }
+  CMLog log;
+  ASSERT_EQ(log.Ring().Allocate(), 1);
+  ASSERT_EQ(log.OpenFile(path), 1);
+  log.AddTraffic(reinterpret_cast<const uint8_t*>("NEW"), 3, 1);
+  log.CloseFile();
+  log.AddTraffic(reinterpret_cast<const uint8_t*>("LOST"), 4, 0);  // after the close: ring only
+  EXPECT_EQ(ReadFile(path), "OLD\r\nNEW");
+  EXPECT_EQ(log.Ring().TakePending(), 7);
+}
+
+TEST(RecordingFile, UnopenableFileStaysOff) {
+  CMLog log;
+  EXPECT_EQ(log.OpenFile("/nonexistent-dir/x.log"), 0);
+  EXPECT_FALSE(log.IsFileOpen());
+}
+
+}  // namespace
