@@ -1,0 +1,121 @@
+#pragma once
+// The program's string table. Every user-visible text is looked up here by
+// its numeric id. The Japanese texts are built in; an English catalogue file
+// loaded at start-up replaces them id by id, and an id the catalogue lacks
+// keeps its Japanese text.
+//
+// Catalogue file: UTF-8 text, one entry per line "ID<TAB>text". In the text,
+// "\r", "\n", "\t" and "\\" stand for CR, LF, tab and a backslash; any other
+// backslash stays as it is. Lines starting with '#', blank lines and lines
+// that are not of that form are ignored; when an id appears twice the later
+// line wins. An entry whose printf conversions ("%ld", "%s", ...) differ from
+// those of the built-in text of the same id is ignored, because the program
+// formats with the built-in conversions.
+//
+// Loading happens at start-up; reads are safe from any thread at any time.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace strings {
+
+// The built-in Japanese text (UTF-8) of an id, or nullptr.
+const char* BuiltIn(uint32_t id);
+
+// Every id that has a built-in text, in table order.
+std::vector<uint32_t> BuiltInIds();
+
+// The text in the active language: the catalogue's text when it has the id,
+// else the built-in one, else "".
+std::string Text(uint32_t id);
+// As above, but `fallback` (the English text the code carries beside some
+// ids) when neither the catalogue nor the built-in table has the id.
+std::string Text(uint32_t id, const char* fallback);
+
+// Replaces the loaded catalogue by the file at `path`. Returns false, keeping
+// the previous catalogue, when the file cannot be read.
+bool LoadCatalogue(const std::string& path);
+// Back to the built-in texts only.
+void ClearCatalogue();
+bool CatalogueLoaded();
+// True when the loaded catalogue carries a text for the id.
+bool CatalogueHas(uint32_t id);
+
+// Ids of the texts that the code uses by name.
+namespace id {
+constexpr uint32_t kOleInitFailed = 100;
+constexpr uint32_t kDialogFontFace = 102;
+constexpr uint32_t kDocumentType = 128;
+constexpr uint32_t kOkButton = 131;
+constexpr uint32_t kCloseButton = 132;
+
+constexpr uint32_t kPortColumn = 220;
+constexpr uint32_t kDeviceColumn = 221;
+
+// Font size table: class c (0..4) has its base size at kFontBaseSize0 + c,
+// its measurement-page reduction at kMeasurePageReduction0 + 2c and its
+// dialog reduction at kDialogReduction0 + 2c.
+constexpr uint32_t kFontBaseSize0 = 223;
+constexpr uint32_t kMeasurePageReduction0 = 228;
+constexpr uint32_t kDialogReduction0 = 229;
+
+constexpr uint32_t kKindColumn = 239;
+constexpr uint32_t kValueColumn = 240;
+constexpr uint32_t kUnitColumn = 241;
+
+constexpr uint32_t kPortCannotOpen = 400;
+constexpr uint32_t kNoResponse = 401;
+
+constexpr uint32_t kMeasuring = 610;
+constexpr uint32_t kStopped = 611;
+constexpr uint32_t kUpperLimit = 617;
+constexpr uint32_t kLowerLimit = 618;
+
+// Group headings of the setting items, group 1 to 4.
+constexpr uint32_t kGroupInitialSettings = 2000;
+constexpr uint32_t kGroupWirelessSettings = 2001;
+constexpr uint32_t kGroupConnectionSettings = 2002;
+constexpr uint32_t kGroupMeasurementSettings = 2003;
+constexpr uint32_t kChooseExportItems = 2005;
+constexpr uint32_t kChooseImportItems = 2006;
+
+constexpr uint32_t kTabSystem = 2100;
+constexpr uint32_t kTabMeasurement = 2102;
+constexpr uint32_t kTabCommunication = 2103;
+constexpr uint32_t kTabTest = 2105;
+constexpr uint32_t kTabDataRecording = 2106;
+
+constexpr uint32_t kOpenFileTitle = 2500;
+constexpr uint32_t kSaveFileTitle = 2501;
+constexpr uint32_t kFileOpenFailed = 2502;
+constexpr uint32_t kFileCreateFailed = 2503;
+constexpr uint32_t kNotValidFile = 2504;
+constexpr uint32_t kNotConnected = 2505;
+constexpr uint32_t kNoDeviceResponse = 2506;
+constexpr uint32_t kFailed = 2507;
+constexpr uint32_t kMemoryFailed = 2509;
+constexpr uint32_t kSuccess = 2510;
+constexpr uint32_t kErrorFailedShort = 2511;
+constexpr uint32_t kConfirmClearData = 2513;
+constexpr uint32_t kModuleTypeMismatch = 2514;
+constexpr uint32_t kConfirmFirmwareErasesData = 2515;
+constexpr uint32_t kConfirmFirmwareResetsSettings = 2516;
+constexpr uint32_t kAborted = 2517;
+constexpr uint32_t kFirmwareUpdating = 2519;
+constexpr uint32_t kCompletedNormally = 2520;
+constexpr uint32_t kFailedPlain = 2521;
+constexpr uint32_t kImeiUnavailable = 2532;
+constexpr uint32_t kModuleSettingFailed = 2533;
+constexpr uint32_t kStopMeasurementFirst = 2536;
+
+// Setting item names: item index i has the name kSettingItemName0 + i.
+constexpr uint32_t kSettingItemName0 = 3000;
+
+constexpr uint32_t kReadoutRangeInfo = 3502;
+constexpr uint32_t kConfirmTimeSync = 3506;
+constexpr uint32_t kConfirmModuleRestart = 3507;
+
+constexpr uint32_t kAppTitle = 57344;
+}  // namespace id
+
+}  // namespace strings

@@ -1,0 +1,49 @@
+#include "settings/decimal_text.h"
+
+#include <charconv>
+#include <clocale>
+#include <cstdlib>
+#include <limits>
+
+#include <locale.h>
+
+namespace {
+
+bool IsCSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+locale_t CLocale() {
+  static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  return c;
+}
+
+}  // namespace
+
+int32_t DecimalToInt(const std::string& text) {
+  size_t i = 0;
+  while (i < text.size() && IsCSpace(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  constexpr int64_t kLimit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
+  int64_t magnitude = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    if (magnitude < kLimit) magnitude = magnitude * 10 + (text[i] - '0');
+  }
+  if (magnitude > kLimit) magnitude = kLimit;
+  const int64_t value = negative ? -magnitude : magnitude;
+  if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+  return static_cast<int32_t>(value);
+}
+
+double DecimalToDouble(const std::string& text) {
+  const locale_t c = CLocale();
+  if (c == static_cast<locale_t>(nullptr)) return std::strtod(text.c_str(), nullptr);
+  return strtod_l(text.c_str(), nullptr, c);
+}
+
+std::string FormatFixed(double value, int decimals) {
+  // Large enough for the longest double in fixed notation (309 digits).
+  char buf[400];
+  const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+  if (r.ec != std::errc()) return std::string();
+  return std::string(buf, r.ptr);
+}

@@ -1,0 +1,106 @@
+#include "work/dlg_working.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "common/string_table.h"
+#include "work/work_strings.h"
+
+namespace {
+std::function<void()> g_show_terminal;
+}
+
+void CDlgWorking::SetShowTerminal(std::function<void()> show) { g_show_terminal = std::move(show); }
+
+CDlgWorking::CDlgWorking(QWidget* parent, const QString& caption, CEscapeEvent* abortLink)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), abort_link_(abortLink) {
+  setObjectName("CDlgWorking");
+  setWindowTitle(QString::fromStdString(strings::Text(strings::id::kWorkingTitle)));
+  setModal(false);
+
+  text_ = new QLabel(this);
+  text_->setObjectName("status");
+  abort_ = new QPushButton(QString::fromStdString(strings::Text(strings::id::kWorkingAbort)), this);
+  abort_->setObjectName("abort");
+  abort_->setVisible(abort_link_ != nullptr);
+  abort_->setAutoDefault(false);
+  bar_ = new QProgressBar(this);
+  bar_->setRange(0, 0);  // endless (marquee) bar
+  bar_->setTextVisible(false);
+
+  auto* top = new QHBoxLayout;
+  top->addWidget(text_, 1);
+  top->addWidget(abort_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top);
+  layout->addWidget(bar_);
+  setMinimumWidth(320);
+
+  caption_ = caption.isEmpty() ? QString::fromStdString(strings::Text(strings::id::kWorkingText)) : caption;
+  UpdateText();
+  connect(abort_, &QPushButton::clicked, this, &CDlgWorking::ClickAbort);
+
+  if (parent != nullptr) {
+    adjustSize();
+    const QRect pr = parent->window()->frameGeometry();
+    move(pr.center() - rect().center());
+  }
+
+  // Esc is swallowed; F1 brings up the terminal window.
+  hook_.Install([](QKeyEvent* k) {
+    if (k->key() == Qt::Key_Escape) return true;
+    if (k->key() == Qt::Key_F1) {
+      if (k->type() == QEvent::KeyRelease && g_show_terminal) g_show_terminal();
+      return true;
+    }
+    return false;
+  });
+}
+
+CDlgWorking::~CDlgWorking() { hook_.Uninstall(); }
+
+void CDlgWorking::OnProgressCommand(int commandId, long value) {
+  if (commandId == kSetTotal) {
+    total_ = value;
+  } else if (commandId == kSetValue) {
+    value_ = value;
+    has_value_ = true;
+  } else {
+    return;
+  }
+  UpdateText();
+}
+
+void CDlgWorking::UpdateText() {
+  QString text = caption_;
+  if (has_value_) {
+    text = total_ != 0 ? QString::asprintf("%s ( %ld / %ld )", caption_.toUtf8().constData(), value_, total_)
+                       : QString::asprintf("%s ( %ld )", caption_.toUtf8().constData(), value_);
+  }
+  text_->setText(text);
+}
+
+QString CDlgWorking::CounterText() const { return text_->text(); }
+bool CDlgWorking::AbortVisible() const { return !abort_->isHidden(); }
+
+void CDlgWorking::ClickAbort() {
+  abort_->hide();
+  if (abort_link_ != nullptr) abort_link_->Set();
+}
+
+void CDlgWorking::changeEvent(QEvent* e) {
+  // The filter is active only while this dialog or its parent is in front.
+  QDialog::changeEvent(e);
+}
+
+void CDlgWorking::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Escape) return;
+  QDialog::keyPressEvent(e);
+}
+
+void CDlgWorking::closeEvent(QCloseEvent* e) { e->ignore(); }

@@ -1,0 +1,66 @@
+#pragma once
+// Work runner mixed into every window that talks to the logger. Run() disables
+// the calling window and the terminal's buttons, shows the progress dialog,
+// runs BeforeWork/DoWork/AfterWork on a worker thread while the UI thread keeps
+// handling events, then tears down and returns DoWork's result.
+//
+// The worker never waits for the UI thread: progress goes to the dialog as
+// queued calls. The UI thread never blocks on the worker: it runs a local event
+// loop until the worker reports that it ended. A worker is never killed; a
+// runner destroyed while its worker still runs first calls the shutdown hook
+// (the application closes the port, so every exchange ends within its
+// time-out) and then joins the worker.
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "work/escape_event.h"
+
+class CDlgWorking;
+
+class CVTCWorkingThread {
+ public:
+  CVTCWorkingThread() = default;
+  virtual ~CVTCWorkingThread();
+  CVTCWorkingThread(const CVTCWorkingThread&) = delete;
+  CVTCWorkingThread& operator=(const CVTCWorkingThread&) = delete;
+
+  // On the UI thread. An empty caption shows the dialog's own text.
+  int Run(QWidget* parent, const QString& caption, int abortable);
+  int RunSimple(QWidget* parent, const QString& caption) { return Run(parent, caption, 0); }
+
+  // On the worker thread, in this order.
+  virtual void BeforeWork() {}
+  virtual int DoWork() { return 0; }
+  virtual void AfterWork() {}
+
+  // For DoWork: the abort event of an abortable run (poll, and Reset() when
+  // acting on it), and the progress counter of the dialog. Safe from any thread.
+  CEscapeEvent& AbortEvent() { return abort_; }
+  void PostProgressTotal(long total);
+  void PostProgressValue(long value);
+
+  bool IsRunning() const { return running_.load(); }
+
+  // Set once by the application: enables or disables the terminal window's
+  // buttons around every run, and ends running exchanges at shutdown.
+  static void SetTerminalEnabler(std::function<void(bool)> enable);
+  static void SetShutdownHook(std::function<void()> hook);
+  // The progress dialog that is showing, if any (at most one at a time).
+  static CDlgWorking* CurrentProgressDialog();
+
+ private:
+  void JoinWorker();
+
+  std::thread worker_;
+  std::atomic<bool> running_{false};
+  std::atomic<int> result_{0};
+  CEscapeEvent abort_;
+  std::mutex progress_lock_;
+  QPointer<CDlgWorking> progress_;
+};

@@ -1,0 +1,45 @@
+#include <gtest/gtest.h>
+
+#include "pages/readout_range.h"
+
+namespace {
+
+TEST(ReadoutRange, ProposedCount) {
+  EXPECT_EQ(ProposedReadoutCount(1, 100), 100);
+  EXPECT_EQ(ProposedReadoutCount(99990, 9), 20);  // wrapped memory
+  EXPECT_EQ(ProposedReadoutCount(0, 0), 0);       // empty memory
+  EXPECT_EQ(ProposedReadoutCount(5, 5), 1);
+}
+
+TEST(ReadoutRange, SummaryFirstId) {
+  EXPECT_EQ(ReadoutSummaryFirstId(100, 100), 1);
+  EXPECT_EQ(ReadoutSummaryFirstId(9, 20), 99990);
+  EXPECT_EQ(ReadoutSummaryFirstId(0, 0), 0);
+  EXPECT_EQ(ReadoutSummaryFirstId(50, 0), 0);
+  const int first = ReadoutSummaryFirstId(5, 300000);  // absurd count: still an ID
+  EXPECT_GE(first, 0);
+  EXPECT_LT(first, kRecordIdSpan);
+}
+
+TEST(ReadoutRange, RangeForEntry) {
+  struct Case {
+    int memoryFirst, lastId, count;
+    int expectedFirst, expectedCount;
+  };
+  const Case cases[] = {
+      {1, 100, 10, 91, 10},          // the last 10 records
+      {1, 100, 100, 1, 100},         // everything
+      {1, 50, 100, 1, 50},           // no more than the records from the first ID
+      {99990, 9, 20, 99990, 20},     // wrapped range
+      {99990, 3, 10, 99994, 10},     // first ID wraps below 0
+      {99990, 99995, 100, 99990, 6},
+      {10, 9, 5, 10, 0},             // entered last ID just below the first: nothing
+  };
+  for (const Case& c : cases) {
+    const ReadoutRange r = ReadoutRangeForEntry(c.memoryFirst, c.lastId, c.count);
+    EXPECT_EQ(r.firstId, c.expectedFirst) << c.memoryFirst << " " << c.lastId << " " << c.count;
+    EXPECT_EQ(r.count, c.expectedCount) << c.memoryFirst << " " << c.lastId << " " << c.count;
+  }
+}
+
+}  // namespace
