@@ -18,6 +18,8 @@
 #include <vector>
 
 #include "protocol/device_record.h"
+
+class QWidget;
 #include "settings/setting_item_list.h"
 
 // Outcome of loading a settings file (0 is success).
@@ -86,4 +88,19 @@ class CVTCSettingWork {
 
   // The non-empty runs between commas, in order. Returns their number.
   static int SplitFields(const std::string& text, std::vector<std::string>& fields);
+
+  // ---- user interface (defined in the Qt library) ----
+
+  // Runs the setting wizard over the selected items of the list. 1 when the
+  // last page was left with Next, 0 when Back left the first page, -1 when
+  // cancelled, stopped or when no selected item has a page.
+  static int RunWizard(QWidget* owner, const CSettingItemList& items, int flags);
+  // Lets the user tick items in the settings item tree first; -1 on Cancel.
+  static int ChooseItemsAndRunWizard(QWidget* owner, const CSettingItemList& items);
+
+  // The main frame's "export settings" command: item tree, save dialog, file.
+  static int RunExportCommand(QWidget* owner);
+  // The main frame's "configure from a settings file" command: item tree,
+  // open dialog, then the wizard over the chosen items with the file's values.
+  static int RunImportCommand(QWidget* owner);
 };

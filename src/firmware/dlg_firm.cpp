@@ -1,0 +1,3 @@
+#include "firmware/dlg_firm.h"
+
+CDlgFirm::CDlgFirm(QWidget* parent) : QDialog(parent) { setObjectName("CDlgFirm"); }
