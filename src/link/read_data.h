@@ -33,6 +33,9 @@ class CReadData {
   // Empties the ring.
   void Reset();
 
+  // Ends every wait in progress at once with 0 (the port is being closed).
+  void Abandon();
+
   // 1 drops lines that begin with '#', 0 keeps them.
   void SetFilter(int on);
   int Filter() const;
@@ -60,6 +63,7 @@ class CReadData {
   int32_t column_ = 0;
   int32_t skipping_ = 0;
   int32_t line_count_ = 0;
+  uint32_t abandon_epoch_ = 0;
   int64_t touched_ = 0;  // highest byte index written since the last reset
 
   std::recursive_mutex wait_lock_;

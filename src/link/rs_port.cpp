@@ -116,6 +116,8 @@ int CRSPort::Open(const std::string& path, const SerialSettings& settings) {
 
 int CRSPort::Close() {
   running_.store(0);
+  // Waits for a reply end now: nothing more can arrive.
+  if (line_buffer_ && IsOpen()) line_buffer_->Abandon();
   if (reader_.joinable()) {
     timing::SleepMs(kSettleMs);
     WakeReader();

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <mutex>
 #include <new>
-#include <thread>
 
 #include "common/timing.h"
 #include "link/rs_port.h"
@@ -70,11 +69,9 @@ int CComCtrlVTrelix7::ReadReplyLines(CRSPort* port, const char* line, std::vecto
   char reply[4096];
   for (;;) {
     if (timing::Clock::now() - last > inactivity) return rc::kTimeout;
-    if (!port->IsOpen()) {
-      // Only the time-out ends the wait; do not spin meanwhile.
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      continue;
-    }
+    // A port closed meanwhile brings no more lines: end now, not after the
+    // inactivity time-out, so that closing the port ends every exchange.
+    if (!port->IsOpen()) return rc::kNoReply;
     if (ReadLine(port, reply, sizeof reply, kListingLineMs) == 0) continue;
     if (Matches(reply, "YES END")) return rc::kOk;
     if (Matches(reply, "NG") || Matches(reply, "NOT END")) return rc::kRefused;
