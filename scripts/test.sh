@@ -1,8 +1,32 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, and runs every test.
+# Installs what is needed, builds, and runs every test:
+#   1. the plain build (core, virtual logger, command-line tool, desktop program)
+#      with every test;
+#   2. AddressSanitizer + UndefinedBehaviorSanitizer build of the core, the
+#      virtual logger and the command-line tool, with all their tests;
+#   3. ThreadSanitizer build, with the end-to-end tests (label e2e);
+#   4. every fuzz target for a short time (FUZZ_SECONDS, default 20).
+# QUICK=1 runs only the first stage.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/setup.sh"
-bash "$root/scripts/build.sh" "$root/build"
 export QT_QPA_PLATFORM=offscreen
+
+echo "== plain build and all tests"
+bash "$root/scripts/build.sh" "$root/build"
 ctest --test-dir "$root/build" --output-on-failure -j2 --timeout 600
+
+[ "${QUICK:-0}" = 1 ] && exit 0
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
+bash "$root/scripts/build.sh" "$root/build-asan" -DQHX_SANITIZE=address -DQHX_BUILD_UI=OFF -DQHX_BUILD_BENCH=OFF
+QHX_TEST_TIME_SCALE=0.1 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir "$root/build-asan" --output-on-failure -j2 --timeout 900
+
+echo "== ThreadSanitizer, end-to-end tests"
+bash "$root/scripts/build.sh" "$root/build-tsan" -DQHX_SANITIZE=thread -DQHX_BUILD_UI=OFF -DQHX_BUILD_BENCH=OFF
+QHX_TEST_TIME_SCALE=0.25 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  ctest --test-dir "$root/build-tsan" --output-on-failure -j2 --timeout 900 -L e2e
+
+echo "== fuzz targets"
+FUZZ_BUILD_DIR="$root/build-fuzz" bash "$root/scripts/fuzz.sh" "${FUZZ_SECONDS:-20}"

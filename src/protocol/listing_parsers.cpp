@@ -34,6 +34,14 @@ int ToInt(const std::string& s) {
 
 double ToDouble(const std::string& s) { return std::strtod(s.c_str(), nullptr); }
 
+// The integer part of a number, held within the range of int.
+int TruncateToInt(double v) {
+  if (!(v == v)) return 0;  // NaN
+  if (v >= static_cast<double>(INT_MAX)) return INT_MAX;
+  if (v <= static_cast<double>(INT_MIN)) return INT_MIN;
+  return static_cast<int>(v);
+}
+
 void CopyText(char (&dest)[64], const std::string& value) {
   std::snprintf(dest, sizeof dest, "%s", value.c_str());
 }
@@ -104,7 +112,7 @@ void ParseSysInfoLine(const std::string& line, CVT7SysInfo* info) {
   } else if (key == "ITV2") {
     info->eventInterval = ToInt(value);
   } else if (key == "BAT") {
-    info->batteryAlert = value.size() > 4 ? static_cast<int>(ToDouble(value.substr(4))) : 0;
+    info->batteryAlert = value.size() > 4 ? TruncateToInt(ToDouble(value.substr(4))) : 0;
   } else if (key == "ID") {
     const auto parts = SplitAny(value, " -()");
     if (parts.size() >= 3) {

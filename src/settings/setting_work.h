@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "protocol/device_record.h"
+#include "settings/setting_item_list.h"
 
 class QWidget;
-#include "settings/setting_item_list.h"
 
 // Outcome of loading a settings file (0 is success).
 enum class SettingsFileLoad : int {

@@ -66,6 +66,10 @@ TEST(SysInfoParser, MalformedValuesKeepOrZero) {
   EXPECT_EQ(s.firstId, 7);
   EXPECT_EQ(s.interval, 0);
   EXPECT_EQ(s.clock, CSdlTime{});
+  ParseSysInfoLine("BAT Vcut356938043809", &s);  // out of range: held, not undefined
+  EXPECT_EQ(s.batteryAlert, 2147483647);
+  ParseSysInfoLine("BAT Vcut-1e300", &s);
+  EXPECT_EQ(s.batteryAlert, -2147483647 - 1);
   ParseSysInfoLine("SN " + std::string(100, 'n'), &s);
   EXPECT_EQ(std::strlen(s.serialNumber), 63u);
 }
