@@ -95,9 +95,9 @@ TEST_F(ExchangeTest, ListingEndsOnInactivity) {
   EXPECT_EQ(proto().ReadReplyLines(port(), "RD SYS\r\n", &lines, 3000), rc::kTimeout);
   logger->RefuseCommands("RD SYS", 1);
   EXPECT_EQ(proto().ReadReplyLines(port(), "RD SYS\r\n", &lines, 3000), rc::kRefused);
-  // Lines arriving slower than a line read but faster than the inactivity
-  // time-out keep the listing going.
-  logger->SetChunking(16, std::chrono::microseconds(static_cast<int>(1500 * 1000 * Scale())));
+  // Lines arriving slower than a line read (1000) but faster than the
+  // inactivity time-out (3000) keep the listing going.
+  logger->SetChunking(64, std::chrono::microseconds(static_cast<int>(1500 * 1000 * Scale())));
   lines.clear();
   EXPECT_EQ(proto().ReadReplyLines(port(), "RD SYS\r\n", &lines, 3000), rc::kOk);
   EXPECT_GE(lines.size(), 10u);
