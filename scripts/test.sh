@@ -25,7 +25,7 @@ QHX_TEST_TIME_SCALE=0.1 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktra
 
 echo "== ThreadSanitizer, end-to-end tests"
 bash "$root/scripts/build.sh" "$root/build-tsan" -DQHX_SANITIZE=thread -DQHX_BUILD_UI=OFF -DQHX_BUILD_BENCH=OFF
-QHX_TEST_TIME_SCALE=0.25 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+QHX_TEST_TIME_SCALE=0.25 TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$root/tests/tsan.supp" \
   ctest --test-dir "$root/build-tsan" --output-on-failure -j2 --timeout 900 -L e2e
 
 echo "== fuzz targets"

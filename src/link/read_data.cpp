@@ -87,16 +87,15 @@ int CReadData::ReadLine(char* destination, int32_t size, uint32_t timeoutMs) {
     std::lock_guard<std::recursive_mutex> waiting(wait_lock_);
     const auto deadline = timing::Clock::now() + timing::Scaled(timeoutMs);
     lock.lock();
-    const uint32_t epoch = abandon_epoch_;
     for (;;) {
       if (line_count_ > 0) break;
       const auto now = timing::Clock::now();
-      if (now >= deadline || abandon_epoch_ != epoch) {
+      if (now >= deadline || abandoned_) {
         if (size > 0) destination[0] = '\0';
         return 0;
       }
       const auto slice = std::min<timing::Clock::duration>(deadline - now, kPumpSlice);
-      if (line_event_.wait_for(lock, slice, [&] { return line_count_ > 0 || abandon_epoch_ != epoch; }) &&
+      if (line_event_.wait_for(lock, slice, [this] { return line_count_ > 0 || abandoned_; }) &&
           line_count_ > 0)
         break;
       lock.unlock();
@@ -158,9 +157,14 @@ void CReadData::Reset() {
 void CReadData::Abandon() {
   {
     std::lock_guard<std::mutex> lock(ring_lock_);
-    ++abandon_epoch_;
+    abandoned_ = true;
   }
   line_event_.notify_all();
+}
+
+void CReadData::Resume() {
+  std::lock_guard<std::mutex> lock(ring_lock_);
+  abandoned_ = false;
 }
 
 void CReadData::SetFilter(int on) {

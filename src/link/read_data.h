@@ -33,8 +33,11 @@ class CReadData {
   // Empties the ring.
   void Reset();
 
-  // Ends every wait in progress at once with 0 (the port is being closed).
+  // The port is being closed: every wait in progress, and every later one
+  // until Resume(), ends at once with 0. Lines already stored are still taken.
   void Abandon();
+  // The port is open again: waits wait.
+  void Resume();
 
   // 1 drops lines that begin with '#', 0 keeps them.
   void SetFilter(int on);
@@ -63,7 +66,7 @@ class CReadData {
   int32_t column_ = 0;
   int32_t skipping_ = 0;
   int32_t line_count_ = 0;
-  uint32_t abandon_epoch_ = 0;
+  bool abandoned_ = false;
   int64_t touched_ = 0;  // highest byte index written since the last reset
 
   std::recursive_mutex wait_lock_;

@@ -105,6 +105,7 @@ int CRSPort::Open(const std::string& path, const SerialSettings& settings) {
   tcsetattr(fd, TCSANOW, &tio);  // the outcome is not used, as on the original driver
 
   Purge();
+  line_buffer_->Resume();
   if (!reader_.joinable()) {
     wake_fd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     running_.store(1);
@@ -117,7 +118,7 @@ int CRSPort::Open(const std::string& path, const SerialSettings& settings) {
 int CRSPort::Close() {
   running_.store(0);
   // Waits for a reply end now: nothing more can arrive.
-  if (line_buffer_ && IsOpen()) line_buffer_->Abandon();
+  if (line_buffer_) line_buffer_->Abandon();
   if (reader_.joinable()) {
     timing::SleepMs(kSettleMs);
     WakeReader();

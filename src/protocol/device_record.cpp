@@ -12,9 +12,11 @@ int ReadPair(const char* p) {
   return std::atoi(pair);
 }
 
+// Seconds west of UTC of local standard time (no daylight saving). The zone
+// is read from the environment at each call, so a changed TZ takes effect.
 long StandardOffsetWest() {
   tzset();
-  return timezone;  // seconds west of UTC, without daylight saving
+  return timezone;
 }
 
 }  // namespace

@@ -115,6 +115,19 @@ TEST_F(ReadDataTest, WaitingReaderWakesWhenALineArrives) {
   writer.join();
 }
 
+TEST_F(ReadDataTest, AbandonEndsWaitsUntilResumed) {
+  Feed("STORED\n");
+  buf.Abandon();
+  EXPECT_EQ(Take(256, 60000), "STORED");  // what is stored is still taken
+  const auto t0 = std::chrono::steady_clock::now();
+  EXPECT_EQ(Take(256, 60000), "");  // and nothing is waited for
+  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
+  buf.Resume();
+  std::thread writer([this] { Feed("AFTER\n"); });
+  EXPECT_EQ(Take(256, 60000), "AFTER");
+  writer.join();
+}
+
 TEST_F(ReadDataTest, ResetEmptiesEverything) {
   Feed("A\nB");
   buf.Reset();
