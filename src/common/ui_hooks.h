@@ -6,9 +6,13 @@
 
 namespace ui_hooks {
 
-// Runs the user interface's pending events once. The registered function must
-// itself return at once when it is called on a thread other than the UI thread.
+// Runs the user interface's pending events once. The thread that registers
+// the pump is taken as the UI thread; on any other thread PumpMessages()
+// does nothing.
 void SetMessagePump(std::function<void()> pump);
 void PumpMessages();
+// True when a pump is registered and this is its thread: waits on this thread
+// then wake regularly to run it; waits on other threads simply block.
+bool PumpsOnThisThread();
 
 }  // namespace ui_hooks

@@ -86,6 +86,9 @@ int CReadData::ReadLine(char* destination, int32_t size, uint32_t timeoutMs) {
     lock.unlock();
     std::lock_guard<std::recursive_mutex> waiting(wait_lock_);
     const auto deadline = timing::Clock::now() + timing::Scaled(timeoutMs);
+    // On the UI thread the wait wakes every slice to keep the windows
+    // responsive; elsewhere it sleeps until a line arrives or time runs out.
+    const bool pump = ui_hooks::PumpsOnThisThread();
     lock.lock();
     for (;;) {
       if (line_count_ > 0) break;
@@ -94,13 +97,15 @@ int CReadData::ReadLine(char* destination, int32_t size, uint32_t timeoutMs) {
         if (size > 0) destination[0] = '\0';
         return 0;
       }
-      const auto slice = std::min<timing::Clock::duration>(deadline - now, kPumpSlice);
+      const auto slice = pump ? std::min<timing::Clock::duration>(deadline - now, kPumpSlice) : deadline - now;
       if (line_event_.wait_for(lock, slice, [this] { return line_count_ > 0 || abandoned_; }) &&
           line_count_ > 0)
         break;
-      lock.unlock();
-      ui_hooks::PumpMessages();
-      lock.lock();
+      if (pump) {
+        lock.unlock();
+        ui_hooks::PumpMessages();
+        lock.lock();
+      }
     }
   }
 
