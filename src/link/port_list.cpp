@@ -2,7 +2,6 @@
 
 #include <libserialport.h>
 
-#include <algorithm>
 
 std::vector<SerialPortInfo> ListSerialPorts() {
   std::vector<SerialPortInfo> result;
@@ -18,8 +17,6 @@ std::vector<SerialPortInfo> ListSerialPorts() {
     result.push_back({name, desc != nullptr ? desc : ""});
   }
   sp_free_port_list(ports);
-  std::sort(result.begin(), result.end(),
-            [](const SerialPortInfo& a, const SerialPortInfo& b) { return a.name < b.name; });
   return result;
 }
 

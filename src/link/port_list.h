@@ -8,7 +8,7 @@ struct SerialPortInfo {
   std::string description;  // what the system says about the device
 };
 
-// Ports reported by the system's serial port enumeration, sorted by name.
+// Ports reported by the system's serial port enumeration, in its order.
 std::vector<SerialPortInfo> ListSerialPorts();
 
 // The device path for a port name: "/dev/" followed by the name.
