@@ -1,0 +1,95 @@
+// quorvane-sim: serves a virtual logger on a pseudo-terminal until SIGINT,
+// SIGTERM or the end of standard input. The first line of standard output is
+// the device path to open.
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <string>
+#include <unistd.h>
+
+#include "virtual_logger.h"
+
+namespace {
+
+int g_signal_pipe[2] = {-1, -1};
+
+void OnSignal(int) {
+  const int saved = errno;
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t n = write(g_signal_pipe[1], &byte, 1);
+  errno = saved;
+}
+
+void Usage(const char* program) {
+  std::fprintf(stderr, "usage: %s [--records N] [--paced] [--seed S]\n", program);
+}
+
+bool ParseNumber(const char* text, unsigned long long* value) {
+  char* end = nullptr;
+  errno = 0;
+  *value = std::strtoull(text, &end, 10);
+  return errno == 0 && end != text && *end == '\0';
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  vlogger::Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    unsigned long long value = 0;
+    if (arg == "--paced") {
+      options.paced = true;
+    } else if ((arg == "--records" || arg == "--seed") && i + 1 < argc &&
+               ParseNumber(argv[i + 1], &value)) {
+      if (arg == "--records") {
+        options.preset_records = static_cast<size_t>(value);
+      } else {
+        options.seed = static_cast<uint32_t>(value);
+      }
+      ++i;
+    } else {
+      Usage(argv[0]);
+      return 2;
+    }
+  }
+
+  if (pipe(g_signal_pipe) != 0) {
+    std::perror("pipe");
+    return 1;
+  }
+  struct sigaction action {};
+  action.sa_handler = OnSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+
+  vlogger::VirtualLogger logger(options);
+  if (!logger.Start()) {
+    std::fprintf(stderr, "quorvane-sim: %s\n", logger.LastError().c_str());
+    return 1;
+  }
+  std::printf("%s\n", logger.PortPath().c_str());
+  std::fflush(stdout);
+
+  pollfd fds[2] = {{g_signal_pipe[0], POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
+  for (;;) {
+    if (poll(fds, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    if (fds[0].revents & POLLIN) break;
+    if (fds[1].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) {
+      char buffer[256];
+      const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
+      if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) break;
+    }
+  }
+  logger.Stop();
+  return 0;
+}
