@@ -96,12 +96,60 @@ const Record* RecordMemory::AtSequence(uint64_t sequence) const {
   return &records_[static_cast<size_t>(sequence - front_sequence_)];
 }
 
+namespace {
+
+// Digit writers for the record line: a readout formats 100,000 lines, and
+// printf alone would make the logger slower than the line it feeds.
+char* PutDigits(char* p, uint64_t v, int width) {
+  char tmp[24];
+  int n = 0;
+  do {
+    tmp[n++] = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v != 0);
+  while (n < width) tmp[n++] = '0';
+  while (n > 0) *p++ = tmp[--n];
+  return p;
+}
+
+char* PutSigned(char* p, int64_t v, int width) {
+  if (v < 0) {
+    *p++ = '-';
+    return PutDigits(p, static_cast<uint64_t>(-v), width);
+  }
+  return PutDigits(p, static_cast<uint64_t>(v), width);
+}
+
+}  // namespace
+
+// "ID,yy/mm/dd hh:mm:ss,battery mV,level m" -- the same text as
+// "%05d,%02d/%02d/%02d %02d:%02d:%02d,%d,%.4f".
 std::string RecordMemory::FormatLine(const Record& record) const {
-  char line[80];
-  std::snprintf(line, sizeof line, "%05d,%s,%d,%.4f", record.id,
-                FormatDateTime(FromCalendarSeconds(record.time)).c_str(),
-                series_.BatteryAt(record.time), series_.LevelAt(record.time));
-  return line;
+  const CalendarTime t = FromCalendarSeconds(record.time);
+  const double level = series_.LevelAt(record.time);
+  char line[96];
+  char* p = PutSigned(line, record.id, 5);
+  *p++ = ',';
+  p = PutDigits(p, static_cast<uint64_t>(t.year % 100), 2);
+  *p++ = '/';
+  p = PutDigits(p, static_cast<uint64_t>(t.month), 2);
+  *p++ = '/';
+  p = PutDigits(p, static_cast<uint64_t>(t.day), 2);
+  *p++ = ' ';
+  p = PutDigits(p, static_cast<uint64_t>(t.hour), 2);
+  *p++ = ':';
+  p = PutDigits(p, static_cast<uint64_t>(t.minute), 2);
+  *p++ = ':';
+  p = PutDigits(p, static_cast<uint64_t>(t.second), 2);
+  *p++ = ',';
+  p = PutSigned(p, series_.BatteryAt(record.time), 1);
+  *p++ = ',';
+  const int64_t scaled = std::llround(std::fabs(level) * 10000.0);
+  if (level < 0 && scaled != 0) *p++ = '-';
+  p = PutDigits(p, static_cast<uint64_t>(scaled / 10000), 1);
+  *p++ = '.';
+  p = PutDigits(p, static_cast<uint64_t>(scaled % 10000), 4);
+  return std::string(line, static_cast<size_t>(p - line));
 }
 
 }  // namespace vlogger
