@@ -1,10 +1,64 @@
 #pragma once
-// The recorded-data page of the page host (placeholder until the page is built).
+// The recorded-data page ("データ収録"): reads the stored records (after
+// asking for the range) or the error log out of the logger and shows them in
+// the data viewer, and clears the logger's memory.
+#include <cstdint>
+#include <string>
+
 #include "pages/device_page.h"
+
+class QPushButton;
 
 class CDlgMainRecodeData : public CDevicePage {
   Q_OBJECT
  public:
+  // What DoWork does.
+  enum WorkKind : uint8_t {
+    kReadRecords = 0,
+    kReadErrorLog = 1,
+    kClearMemory = 2,
+    kRefreshSystemInfo = 3,  // the quick refresh when no main frame runs it
+  };
+
   explicit CDlgMainRecodeData(QWidget* parent = nullptr);
+
+  // Enables the two read buttons exactly while the port is open.
   void Refresh() override;
+
+  // On the worker thread: the work of the current work kind. 1 success, 0 failure.
+  int DoWork() override;
+  // Runs the current work kind behind the progress dialog (abortable for a
+  // record readout) and shows the session's error or result message.
+  int RunWork();
+
+  // The range of the last record readout and the text read last.
+  int32_t FirstId() const { return firstId_; }
+  int32_t Count() const { return count_; }
+  const std::string& Text() const { return text_; }
+  // True when the text is what a record readout got before it broke off.
+  bool TextIncomplete() const { return textIncomplete_; }
+
+ public slots:
+  void OnReadData();
+  void OnReadErrorLog();
+  void OnClearData();
+
+ private:
+  int ReadRecords();
+  int ReadErrorLog();
+  int ClearMemory();
+  void SendAbortByte();
+  void QuickRefresh();
+  void SetMainFrameEnabled(bool enabled);
+  void ShowViewer(int kind, bool incomplete);
+
+  int32_t firstId_ = 0;
+  int32_t count_ = 0;
+  uint8_t workKind_ = kReadRecords;
+  std::string text_;
+  bool textIncomplete_ = false;
+
+  QPushButton* readData_;
+  QPushButton* readErrorLog_;
+  QPushButton* clearData_;
 };

@@ -1,0 +1,99 @@
+#include "pages/dlg_aqcuired.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/file_dialogs.h"
+#include "app/message_box.h"
+#include "app/vtrelix7_comm_app.h"
+#include "common/atomic_file.h"
+#include "common/codepage.h"
+#include "common/string_table.h"
+#include "controls/dialog_units.h"
+#include "pages/data_strings.h"
+
+namespace {
+
+constexpr int kWidthUnits = 317;
+constexpr int kHeightUnits = 183;
+const QString kExtension = QStringLiteral("txt");
+
+QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+
+// The readout text for display: the logger's code page converted, one line
+// break per line (the text's own CR LF stays for saving).
+QString DisplayText(const std::string& bytes) {
+  QString text = QString::fromStdString(codepage::AnsiToUtf8(bytes));
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return text;
+}
+
+}  // namespace
+
+CDlgAqcuired::CDlgAqcuired(const std::string& text, int kind, QWidget* owner)
+    : QDialog(owner), text_(text), kind_(kind) {
+  setObjectName("CDlgAqcuired");
+  setWindowTitle(Text(strings::id::kViewerTitle));
+  setFont(theApp().DialogFont());
+  setSizeGripEnabled(true);
+
+  save_ = new QPushButton(Text(strings::id::kViewerSave), this);
+  save_->setObjectName("save");
+  save_->setDefault(true);
+  close_ = new QPushButton(Text(strings::id::kViewerClose), this);
+  close_->setObjectName("close");
+  connect(save_, &QPushButton::clicked, this, &CDlgAqcuired::OnSave);
+  connect(close_, &QPushButton::clicked, this, &QDialog::reject);
+
+  edit_ = new QPlainTextEdit(this);
+  edit_->setObjectName("text");
+  edit_->setReadOnly(true);
+  edit_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  edit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  edit_->setPlainText(DisplayText(text_));
+
+  // The buttons keep their distance from the right edge; the edit takes the
+  // rest of the window as it is resized.
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(save_);
+  buttons->addWidget(close_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(buttons);
+  layout->addWidget(edit_, 1);
+
+  const QSize initial = DialogUnitsToPixels(font(), kWidthUnits, kHeightUnits).expandedTo(minimumSizeHint());
+  resize(initial);
+  setMinimumSize(initial);
+}
+
+void CDlgAqcuired::MarkIncomplete() {
+  setWindowTitle(Text(strings::id::kViewerTitle) + QLatin1Char(' ') + Text(strings::id::kViewerIncomplete));
+}
+
+QString CDlgAqcuired::ProposedFileName(int kind, const QDateTime& localTime) {
+  const QString prefix = kind == kErrorLog ? QStringLiteral("TXL_ERR_") : QStringLiteral("TXL_ALL_");
+  return prefix + localTime.toString(QStringLiteral("yyyyMMdd_HHmmss")) + QLatin1Char('.') + kExtension;
+}
+
+void CDlgAqcuired::OnSave() {
+  filedlg::Request request;
+  request.owner = this;
+  request.save = true;
+  request.proposedName = ProposedFileName(kind_, QDateTime::currentDateTime());
+  request.filter = QStringLiteral("Text(*.%1)").arg(kExtension);
+  request.defaultSuffix = kExtension;
+  const QString path = filedlg::Ask(request);
+  if (path.isEmpty()) return;
+
+  if (!SaveFileAtomically(QFile::encodeName(path).toStdString(), text_, nullptr)) {
+    msgbox::Warning(this, QStringLiteral("%1\r\n(%2)").arg(Text(strings::id::kFileCreateFailed), path));
+    return;
+  }
+  accept();
+}

@@ -1,0 +1,40 @@
+#pragma once
+// The data viewer ("取得データ"): shows the text of a record or error-log
+// readout and saves it unchanged as a text file. Resizable, never smaller
+// than it opened.
+#include <QDialog>
+
+#include <string>
+
+class QDateTime;
+class QPlainTextEdit;
+class QPushButton;
+
+class CDlgAqcuired : public QDialog {
+  Q_OBJECT
+ public:
+  // What the text holds; selects the proposed file name.
+  static constexpr int kRecords = 0;
+  static constexpr int kErrorLog = 1;
+
+  // The text stays owned by the caller and must outlive the viewer.
+  CDlgAqcuired(const std::string& text, int kind, QWidget* owner);
+
+  // Marks the text as the part of a readout that broke off (in the title).
+  void MarkIncomplete();
+
+  // The file name "TXL_ALL_" / "TXL_ERR_" + local time + ".txt" for the
+  // given moment.
+  static QString ProposedFileName(int kind, const QDateTime& localTime);
+
+ public slots:
+  // Asks for a path and writes the text's bytes there; closes once saved.
+  void OnSave();
+
+ private:
+  const std::string& text_;
+  int kind_;
+  QPushButton* save_;
+  QPushButton* close_;
+  QPlainTextEdit* edit_;
+};

@@ -1,0 +1,237 @@
+// The readout range dialog and the data viewer on their own.
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "common/string_table.h"
+#include "pages/data_strings.h"
+#include "pages/dlg_aqcuired.h"
+#include "pages/dlg_input_rd_all_id.h"
+#include "ui_seams.h"
+
+namespace {
+
+QString ReadAll(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return QStringLiteral("<unreadable>");
+  return QString::fromLatin1(f.readAll());
+}
+
+QByteArray ReadBytes(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+}  // namespace
+
+class DataDialogsTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void rangeSummaryLine_data();
+  void rangeSummaryLine();
+  void rangeOkNeedsPositiveCount();
+  void leadingNumber_data();
+  void leadingNumber();
+  void viewerShowsTextAndKeepsMinimumSize();
+  void viewerSavesBytesUnchanged_data();
+  void viewerSavesBytesUnchanged();
+  void viewerSaveCancelledOrFailedStaysOpen();
+};
+
+void DataDialogsTest::rangeSummaryLine_data() {
+  QTest::addColumn<int>("lastId");
+  QTest::addColumn<int>("count");
+  QTest::addColumn<QString>("summary");
+  QTest::newRow("range 1-100") << 100 << 100 << "データ数: 100   (ID: 1 - ID: 100)";
+  QTest::newRow("wrapped range") << 9 << 20 << "データ数: 20   (ID: 99990 - ID: 9)";
+  QTest::newRow("single record") << 5 << 1 << "データ数: 1   (ID: 5 - ID: 5)";
+  QTest::newRow("empty memory") << 0 << 0 << "データ数: 0   (ID: 0 - ID: 0)";
+  QTest::newRow("count 0 hides the last ID") << 77 << 0 << "データ数: 0   (ID: 0 - ID: 0)";
+}
+
+void DataDialogsTest::rangeSummaryLine() {
+  QFETCH(int, lastId);
+  QFETCH(int, count);
+  QFETCH(QString, summary);
+  CDlgInputRdALLID dialog;
+  dialog.SetRange(lastId, count);
+  QCOMPARE(dialog.findChild<QLabel*>("summary")->text(), summary);
+  QCOMPARE(dialog.findChild<QLineEdit*>("lastId")->text(), QString::number(lastId));
+  QCOMPARE(dialog.findChild<QLineEdit*>("count")->text(), QString::number(count));
+  QCOMPARE(dialog.windowTitle(), QStringLiteral("回収データ指定"));
+}
+
+void DataDialogsTest::rangeOkNeedsPositiveCount() {
+  CDlgInputRdALLID dialog;
+  dialog.SetRange(0, 0);
+  dialog.show();
+  auto* lastId = dialog.findChild<QLineEdit*>("lastId");
+  auto* count = dialog.findChild<QLineEdit*>("count");
+  auto* ok = dialog.findChild<QPushButton*>("ok");
+
+  // Count 0 and an empty count: OK does nothing.
+  QTest::mouseClick(ok, Qt::LeftButton);
+  QVERIFY(dialog.isVisible());
+  count->clear();
+  QTest::mouseClick(ok, Qt::LeftButton);
+  QVERIFY(dialog.isVisible());
+
+  // The edits take digits only.
+  lastId->clear();
+  QTest::keyClicks(lastId, "4a-2");
+  QCOMPARE(lastId->text(), QStringLiteral("42"));
+
+  // A positive count closes with OK; the last ID is not checked against the range.
+  lastId->setText(QStringLiteral("123456"));
+  QTest::keyClicks(count, "15");
+  QTest::keyClick(count, Qt::Key_Return);
+  QVERIFY(!dialog.isVisible());
+  QCOMPARE(dialog.result(), int(QDialog::Accepted));
+  QCOMPARE(dialog.LastId(), 123456);
+  QCOMPARE(dialog.Count(), 15);
+}
+
+void DataDialogsTest::leadingNumber_data() {
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<int>("value");
+  QTest::newRow("empty") << "" << 0;
+  QTest::newRow("zero") << "0" << 0;
+  QTest::newRow("leading zeros") << "0099" << 99;
+  QTest::newRow("digits then other") << "12x3" << 12;
+  QTest::newRow("no leading digit") << "x12" << 0;
+  QTest::newRow("too large") << "99999999999999" << INT_MAX;
+}
+
+void DataDialogsTest::leadingNumber() {
+  QFETCH(QString, text);
+  QFETCH(int, value);
+  QCOMPARE(CDlgInputRdALLID::LeadingNumber(text), value);
+}
+
+void DataDialogsTest::viewerShowsTextAndKeepsMinimumSize() {
+  const std::string text = "00001,a\r\n00002,b\r\n";
+  CDlgAqcuired viewer(text, CDlgAqcuired::kRecords, nullptr);
+  viewer.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+  QCOMPARE(viewer.windowTitle(), QStringLiteral("取得データ"));
+  auto* edit = viewer.findChild<QPlainTextEdit*>("text");
+  QVERIFY(edit->isReadOnly());
+  QCOMPARE(edit->toPlainText(), QStringLiteral("00001,a\n00002,b\n"));
+
+  const QSize initial = viewer.size();
+  viewer.resize(initial / 2);
+  QTRY_VERIFY(viewer.width() >= initial.width() && viewer.height() >= initial.height());
+
+  // Growing: the buttons keep their distance from the right edge, the edit grows.
+  auto* save = viewer.findChild<QPushButton*>("save");
+  auto* close = viewer.findChild<QPushButton*>("close");
+  QTRY_VERIFY(save->geometry().right() < close->geometry().left());
+  const int closeMargin = viewer.width() - close->geometry().right();
+  const int saveMargin = viewer.width() - save->geometry().right();
+  const QSize editSize = edit->size();
+  viewer.resize(initial + QSize(120, 80));
+  QTRY_COMPARE(viewer.width() - close->geometry().right(), closeMargin);
+  QCOMPARE(viewer.width() - save->geometry().right(), saveMargin);
+  QCOMPARE(edit->size(), editSize + QSize(120, 80));
+  QVERIFY(save->geometry().top() < edit->geometry().top());
+
+  viewer.MarkIncomplete();
+  QVERIFY(viewer.windowTitle().startsWith(QStringLiteral("取得データ")));
+  QVERIFY(viewer.windowTitle().contains(QString::fromStdString(strings::Text(strings::id::kViewerIncomplete))));
+}
+
+void DataDialogsTest::viewerSavesBytesUnchanged_data() {
+  QTest::addColumn<int>("kind");
+  QTest::addColumn<QByteArray>("text");
+  QTest::addColumn<QString>("prefix");
+  QTest::newRow("records") << int(CDlgAqcuired::kRecords)
+                           << QByteArray("00091,24/01/31 23:50:00,3600,1.2345\r\n00092,x\r\n") << "TXL_ALL_";
+  // Bytes of the logger's code page are saved as received, not converted.
+  QTest::newRow("error log") << int(CDlgAqcuired::kErrorLog) << QByteArray("E01 \x83\x65\x83\x58\x83\x67\r\n")
+                             << "TXL_ERR_";
+  QTest::newRow("empty") << int(CDlgAqcuired::kRecords) << QByteArray() << "TXL_ALL_";
+}
+
+void DataDialogsTest::viewerSavesBytesUnchanged() {
+  QFETCH(int, kind);
+  QFETCH(QByteArray, text);
+  QFETCH(QString, prefix);
+  QTemporaryDir dir;
+  const QString path = dir.filePath("saved.txt");
+  // An existing file is replaced as a whole.
+  {
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(4096, 'z'));
+  }
+  MessageBoxSpy boxes;
+  FileDialogSpy files;
+  files.path = path;
+
+  const std::string bytes(text.constData(), static_cast<size_t>(text.size()));
+  CDlgAqcuired viewer(bytes, kind, nullptr);
+  viewer.show();
+  const QDateTime before = QDateTime::currentDateTime();
+  QTest::mouseClick(viewer.findChild<QPushButton*>("save"), Qt::LeftButton);
+  const QDateTime after = QDateTime::currentDateTime();
+
+  QCOMPARE(files.requests.size(), size_t(1));
+  const filedlg::Request& r = files.requests[0];
+  QVERIFY(r.save);
+  QCOMPARE(r.defaultSuffix, QStringLiteral("txt"));
+  QCOMPARE(r.filter, QStringLiteral("Text(*.txt)"));
+  QVERIFY2(QRegularExpression("^" + prefix + "\\d{8}_\\d{6}\\.txt$").match(r.proposedName).hasMatch(),
+           qPrintable(r.proposedName));
+  // The time in the name is the time of the click.
+  const QStringList allowed = {CDlgAqcuired::ProposedFileName(kind, before),
+                               CDlgAqcuired::ProposedFileName(kind, after)};
+  QVERIFY2(allowed.contains(r.proposedName), qPrintable(r.proposedName));
+
+  QCOMPARE(ReadBytes(path), text);
+  QVERIFY(boxes.requests.empty());
+  QVERIFY(!viewer.isVisible());
+  QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"saved.txt"});
+}
+
+void DataDialogsTest::viewerSaveCancelledOrFailedStaysOpen() {
+  QCOMPARE(CDlgAqcuired::ProposedFileName(CDlgAqcuired::kRecords,
+                                          QDateTime(QDate(2024, 1, 31), QTime(23, 59, 59))),
+           QStringLiteral("TXL_ALL_20240131_235959.txt"));
+  QCOMPARE(CDlgAqcuired::ProposedFileName(CDlgAqcuired::kErrorLog,
+                                          QDateTime(QDate(2024, 1, 31), QTime(23, 59, 59))),
+           QStringLiteral("TXL_ERR_20240131_235959.txt"));
+
+  const std::string text = "line\r\n";
+  MessageBoxSpy boxes;
+  FileDialogSpy files;
+  CDlgAqcuired viewer(text, CDlgAqcuired::kRecords, nullptr);
+  viewer.show();
+
+  files.path.clear();  // cancelled
+  QTest::mouseClick(viewer.findChild<QPushButton*>("save"), Qt::LeftButton);
+  QVERIFY(viewer.isVisible());
+  QVERIFY(boxes.requests.empty());
+
+  QTemporaryDir dir;
+  files.path = dir.filePath("no/such/folder/out.txt");
+  QTest::mouseClick(viewer.findChild<QPushButton*>("save"), Qt::LeftButton);
+  QVERIFY(viewer.isVisible());
+  QCOMPARE(boxes.requests.size(), size_t(1));
+  QCOMPARE(boxes.requests[0].text, QStringLiteral("エラー！ ファイル作成に失敗しました\r\n(%1)").arg(files.path));
+  QCOMPARE(boxes.requests[0].icon, msgbox::Icon::kWarning);
+  QVERIFY(boxes.requests[0].caption.isEmpty());
+
+  QTest::mouseClick(viewer.findChild<QPushButton*>("close"), Qt::LeftButton);
+  QVERIFY(!viewer.isVisible());
+  QCOMPARE(ReadAll(files.path), QStringLiteral("<unreadable>"));
+}
+
+QTEST_MAIN(DataDialogsTest)
+#include "data_dialogs_test.moc"
