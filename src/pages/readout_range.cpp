@@ -20,7 +20,9 @@ int IdsFromTo(int first, int last) { return WrapId(int64_t{last} - first + 1); }
 
 int ProposedReadoutCount(int firstId, int lastId) {
   if (firstId == lastId) return firstId != 0 ? 1 : 0;
-  return IdsFromTo(firstId, lastId);
+  // A full memory ends one ID below its first: all 100,000 records, not 0.
+  const int n = IdsFromTo(firstId, lastId);
+  return n == 0 ? kRecordIdSpan : n;
 }
 
 int ReadoutSummaryFirstId(int lastId, int count) {

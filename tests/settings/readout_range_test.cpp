@@ -9,6 +9,8 @@ TEST(ReadoutRange, ProposedCount) {
   EXPECT_EQ(ProposedReadoutCount(99990, 9), 20);  // wrapped memory
   EXPECT_EQ(ProposedReadoutCount(0, 0), 0);       // empty memory
   EXPECT_EQ(ProposedReadoutCount(5, 5), 1);
+  EXPECT_EQ(ProposedReadoutCount(1, 0), 100000);  // full memory, wrapped once
+  EXPECT_EQ(ReadoutSummaryFirstId(0, 100000), 1);
 }
 
 TEST(ReadoutRange, SummaryFirstId) {
