@@ -2,11 +2,18 @@
 // The application object: lives for the whole run and owns what every window
 // shares -- the terminal window, the application log object with its capture
 // ring, and the device session. Windows reach it through theApp().
+//
+// Start-up (InitInstance): language and font sizes from the configuration,
+// the services every window relies on (InitServices), the main frame with its
+// caption, the capture ring, the line settings, and finally the frame's
+// Connect command, queued so that it runs once the window shows.
 #include <QFont>
+#include <QPointer>
 #include <QString>
 
 #include <memory>
 
+#include "app/language_config.h"
 #include "log/traffic_capture.h"
 #include "session/device_session.h"
 
@@ -15,6 +22,15 @@ class CDlgTerminal;
 
 class CVTrelix7CommApp {
  public:
+  struct Options {
+    language::Choice language = language::Choice::kFromIni;
+    // Device path of the simulated logger offered first by the port
+    // selection dialog; empty without simulation.
+    QString simulatedPort;
+    // Post the Connect command once the main window shows.
+    bool connectAtStart = true;
+  };
+
   CVTrelix7CommApp();
   ~CVTrelix7CommApp();
   CVTrelix7CommApp(const CVTrelix7CommApp&) = delete;
@@ -23,11 +39,27 @@ class CVTrelix7CommApp {
   // The one instance (created on first use).
   static CVTrelix7CommApp& Instance();
 
+  // The whole start-up; false ends the process (a message was shown where
+  // there is one).
+  bool InitInstance(const Options& options);
+  // ModuleDir, the language, and the font sizes for the primary screen.
+  void LoadConfiguration(const QString& moduleDir, language::Choice language);
+  // The services every window relies on: font substitution, the message
+  // pump of the protocol's waits, the work runner's hooks (terminal buttons,
+  // F1, shutdown) and the capture ring. False when the ring cannot be had.
+  bool InitServices();
+  // Closes the main frame (which closes the port and the recording file) and
+  // the terminal window, and removes the hooks. Returns the exit code 0.
+  int ExitInstance();
+
   CMLog& Log() { return log_; }
   CDeviceSession& Session() { return session_; }
 
-  // The terminal window, created on first use (hidden).
+  // The terminal window, created on first use (hidden) and made the target of
+  // the traffic notification.
   CDlgTerminal* Terminal();
+  // The terminal window if it exists, else none.
+  CDlgTerminal* TerminalIfExists() const;
   // Shows the terminal window and gives it the focus.
   void ShowTerminal();
   // Destroys the terminal window (main frame destruction).
@@ -38,6 +70,16 @@ class CVTrelix7CommApp {
   QFont DialogFont() const;
   QFont MeasurePageFont() const;
 
+  // "Quorvane-HX Lite Control Software [<VersionText>]" and its line end.
+  QString MainCaption() const;
+
+  // The simulated logger's device path (empty without simulation).
+  QString SimulatedPort() const { return simulatedPort_; }
+  void SetSimulatedPort(const QString& path) { simulatedPort_ = path; }
+
+  // True while some window runs a device operation in the background.
+  bool WorkRunning() const { return workDepth_ > 0; }
+
   QString ModuleDir;
   QString VersionText = QStringLiteral("Ver. 1.07");
   int FontBaseSize = 12;
@@ -46,9 +88,14 @@ class CVTrelix7CommApp {
   CMainFrame* MainFrame = nullptr;
 
  private:
+  void OnWorkRunning(bool running);
+
   std::unique_ptr<CDlgTerminal> terminal_;
   CMLog log_;
   CDeviceSession session_;
+  QPointer<CMainFrame> ownFrame_;
+  QString simulatedPort_;
+  int workDepth_ = 0;
 };
 
 inline CVTrelix7CommApp& theApp() { return CVTrelix7CommApp::Instance(); }

@@ -1,3 +1,216 @@
 #include "log/dlg_terminal.h"
 
-CDlgTerminal::CDlgTerminal(QWidget* parent) : QDialog(parent) { setObjectName("CDlgTerminal"); }
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QThread>
+
+#include <atomic>
+#include <string>
+
+#include "app/file_dialogs.h"
+#include "app/message_box.h"
+#include "app/shell_strings.h"
+#include "app/shell_text.h"
+#include "app/vtrelix7_comm_app.h"
+#include "common/atomic_file.h"
+#include "controls/dialog_units.h"
+#include "log/log_view.h"
+#include "log/traffic_capture.h"
+
+namespace {
+
+// The one terminal window; written and read on the UI thread only.
+CDlgTerminal* g_instance = nullptr;
+// A notification is queued and not yet handled; later captures add nothing.
+std::atomic<bool> g_notification_queued{false};
+
+// Upper bound of one pump on the UI thread.
+constexpr int kPumpBoundMs = 50;
+
+const QByteArray kHelloLine("\r\nhello\r\n");
+const QByteArray kSleepLine("st d00 slp\r\n");
+
+bool OnUiThread() {
+  const QCoreApplication* app = QCoreApplication::instance();
+  return app != nullptr && QThread::currentThread() == app->thread();
+}
+
+}  // namespace
+
+CDlgTerminal::CDlgTerminal(QWidget* parent) : QDialog(parent, Qt::Window) {
+  setObjectName(QStringLiteral("CDlgTerminal"));
+  setWindowTitle(ShellText(strings::id::kTerminalTitle));
+  setAttribute(Qt::WA_QuitOnClose, false);
+  setModal(false);
+
+  hello_ = new QPushButton(ShellText(strings::id::kTerminalHello), this);
+  hello_->setObjectName(QString::number(kIdHello));
+  saveLog_ = new QPushButton(ShellText(strings::id::kTerminalSaveLog), this);
+  saveLog_->setObjectName(QString::number(kIdSaveLog));
+  for (QPushButton* button : {hello_, saveLog_}) {
+    // Every key goes to the view; the buttons are used with the mouse.
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setAutoDefault(false);
+  }
+  const QFont dialogFont = theApp().DialogFont();
+  hello_->resize(DialogUnitsToPixels(dialogFont, 32, 14).expandedTo(hello_->sizeHint()));
+  saveLog_->resize(DialogUnitsToPixels(dialogFont, 54, 14).expandedTo(saveLog_->sizeHint()));
+  connect(hello_, &QPushButton::clicked, this, &CDlgTerminal::OnHello);
+  connect(saveLog_, &QPushButton::clicked, this, &CDlgTerminal::OnSaveDisplayedLog);
+
+  view_ = new CLogView(this);
+  view_->setObjectName(QString::number(kIdPlaceholder));
+  setFocusProxy(view_);
+  connect(view_, &CLogView::lineEntered, this, &CDlgTerminal::SendTypedLine);
+  connect(view_, &CLogView::escapeEntered, this, &CDlgTerminal::SendTypedLine);
+
+  FilterKeysOf(this);
+  resize(DialogUnitsToPixels(dialogFont, kWidthUnits, kHeightUnits));
+  LayoutControls();
+  g_instance = this;
+}
+
+CDlgTerminal::~CDlgTerminal() {
+  if (g_instance == this) {
+    g_instance = nullptr;
+    theApp().Log().SetNotifyTarget(nullptr, 0);
+  }
+}
+
+CDlgTerminal* CDlgTerminal::Instance() { return g_instance; }
+
+void CDlgTerminal::FilterKeysOf(QObject* object) {
+  object->installEventFilter(this);
+  for (QObject* child : object->children())
+    if (child->isWidgetType()) FilterKeysOf(child);
+}
+
+// ---------------------------------------------------------------- layout
+
+void CDlgTerminal::LayoutControls() {
+  const int top = hello_ != nullptr ? hello_->height() : 0;
+  hello_->move(0, 0);
+  saveLog_->move(width() - saveLog_->width(), 0);
+  view_->setGeometry(0, top, width(), std::max(0, height() - top));
+}
+
+void CDlgTerminal::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  LayoutControls();
+}
+
+void CDlgTerminal::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  hello_->setEnabled(enabled_ == 1);
+  saveLog_->setEnabled(enabled_ == 1);
+  view_->setFocus();
+}
+
+void CDlgTerminal::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange) view_->SetActive(isActiveWindow());
+}
+
+void CDlgTerminal::contextMenuEvent(QContextMenuEvent* event) { event->accept(); }
+
+// ---------------------------------------------------------------- keys
+
+bool CDlgTerminal::eventFilter(QObject* watched, QEvent* event) {
+  // Every key press of the window goes to the view, so Tab, Enter and
+  // Escape never act on the dialog itself.
+  if (event->type() == QEvent::KeyPress) {
+    view_->HandleKey(*static_cast<QKeyEvent*>(event));
+    OnTrafficArrived();  // a line just sent shows at once as sent text
+    return true;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------- sending
+
+void CDlgTerminal::SetEnabled(int enabled) {
+  enabled_ = enabled;
+  hello_->setEnabled(enabled_ == 1);
+  saveLog_->setEnabled(enabled_ == 1);
+  if (enabled_ != 1 || queued_.isEmpty()) return;
+  const QList<QByteArray> lines = std::move(queued_);
+  queued_.clear();
+  for (const QByteArray& line : lines) WriteToPort(line);
+  OnTrafficArrived();
+}
+
+void CDlgTerminal::SendTypedLine(const QByteArray& bytes) {
+  if (enabled_ != 1) {
+    queued_.append(bytes);
+    return;
+  }
+  WriteToPort(bytes);
+}
+
+void CDlgTerminal::WriteToPort(const QByteArray& bytes) {
+  CRSPort& port = theApp().Session().Port();
+  if (!port.IsOpen() || bytes.isEmpty()) return;
+  CaptureTraffic(bytes.constData(), static_cast<uint32_t>(bytes.size()), 2);
+  port.Write(bytes.constData(), static_cast<uint32_t>(bytes.size()), 1);
+}
+
+void CDlgTerminal::SendCommandLine(const QByteArray& bytes) {
+  if (enabled_ != 1) return;
+  WriteToPort(bytes);
+}
+
+void CDlgTerminal::OnHello() { SendCommandLine(kHelloLine); }
+
+void CDlgTerminal::OnSleepCommand() { SendCommandLine(kSleepLine); }
+
+// ---------------------------------------------------------------- traffic
+
+void CDlgTerminal::PostTrafficNotification(unsigned) {
+  QCoreApplication* app = QCoreApplication::instance();
+  if (app == nullptr || g_notification_queued.exchange(true)) return;
+  QMetaObject::invokeMethod(
+      app,
+      [] {
+        g_notification_queued.store(false);
+        if (CDlgTerminal* terminal = Instance()) terminal->OnTrafficArrived();
+      },
+      Qt::QueuedConnection);
+}
+
+void CDlgTerminal::OnTrafficArrived() {
+  CTLogBuffer& ring = theApp().Log().Ring();
+  if (ring.TakePending() > 0) view_->AppendCells(ring.Snapshot());
+}
+
+void CDlgTerminal::PumpMessages() {
+  if (!OnUiThread()) return;
+  CDlgTerminal* terminal = Instance();
+  if (terminal == nullptr || !terminal->isVisible()) return;
+  QCoreApplication::processEvents(QEventLoop::AllEvents, kPumpBoundMs);
+}
+
+// ---------------------------------------------------------------- saving
+
+void CDlgTerminal::OnSaveDisplayedLog() {
+  if (view_ == nullptr) return;
+  filedlg::Request request;
+  request.owner = view_;
+  request.save = true;
+  request.proposedName =
+      QDateTime::currentDateTime().toString(QStringLiteral("'TXL_'yyyyMMdd_HHmmss")) + QStringLiteral(".log");
+  request.filter = ShellText(strings::id::kLogFileFilter);
+  request.defaultSuffix = QStringLiteral("log");
+  const QString path = filedlg::Ask(request);
+  if (path.isEmpty()) return;
+
+  std::string bytes;
+  const CRingLogBuffer& lines = view_->DisplayLines();
+  for (int i = 0; i < lines.Count(); ++i)
+    for (uint16_t cell : lines.GetAt(i).cells) bytes.push_back(static_cast<char>(cell & 0xFF));
+  if (!SaveFileAtomically(QFile::encodeName(path).toStdString(), bytes, nullptr))
+    msgbox::Warning(this, ShellText(strings::id::kFileCreateFailed) + QLatin1Char('\n') + path);
+}

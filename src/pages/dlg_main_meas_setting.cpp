@@ -1,5 +1,212 @@
 #include "pages/dlg_main_meas_setting.h"
 
-CDlgMainMeasSetting::CDlgMainMeasSetting(QWidget* parent) : CDevicePage(parent) { setObjectName("CDlgMainMeasSetting"); }
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 
-void CDlgMainMeasSetting::Refresh() {}
+#include "app/main_frame.h"
+#include "app/message_box.h"
+#include "app/vtrelix7_comm_app.h"
+#include "common/string_table.h"
+#include "pages/device_page_texts.h"
+#include "settings/schedule_fields.h"
+#include "settings/setting_item_list.h"
+#include "settings/wizard_entries.h"
+#include "settings/wizard_strings.h"
+
+namespace {
+
+QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+
+void RunDeviceOperation(CDevicePage* page, int item) {
+  if (CMainFrame* frame = theApp().MainFrame) {
+    frame->RunDeviceOperation(page, item, 0);
+  } else if (item >= 0) {
+    RunSingleItemWizard(page, item, 0);
+    page->Refresh();
+  }
+}
+
+constexpr int kLabelX = 8;
+constexpr int kLabelWidth = 100;
+constexpr int kFieldX = 110;
+
+}  // namespace
+
+CDlgMainMeasSetting::CDlgMainMeasSetting(QWidget* parent) : CDevicePage(parent), placer_(this) {
+  setObjectName(QStringLiteral("CDlgMainMeasSetting"));
+  setFont(theApp().MeasurePageFont());
+
+  auto label = [this](uint32_t id, int y) {
+    placer_.Place(new QLabel(Text(id)), kLabelX, y, kLabelWidth, 12)->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  };
+  auto unit = [this](uint32_t id, int x, int y) {
+    placer_.Place(new QLabel(Text(id)), x, y, 14, 12)->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  };
+  // A date-time row: year, month, day, hour, minute with their units.
+  auto dateRow = [&](const int (&ids)[5], int y) {
+    const uint32_t units[5] = {strings::id::kYearUnit, strings::id::kMonthUnit, strings::id::kDayUnit,
+                               strings::id::kHourUnit, strings::id::kMinuteUnit};
+    int x = kFieldX;
+    for (int i = 0; i < 5; ++i) {
+      const int width = i == 0 ? 26 : 16;
+      AddField(ids[i], x, y, width);
+      unit(units[i], x + width + 2, y);
+      x += width + 16;
+    }
+  };
+  // An interval row: days, hours, minutes with their units.
+  auto intervalRow = [&](const int (&ids)[3], int y) {
+    const uint32_t units[3] = {strings::id::kDaysUnit, strings::id::kHourUnit, strings::id::kMinuteUnit};
+    int x = kFieldX;
+    for (int i = 0; i < 3; ++i) {
+      AddField(ids[i], x, y, 18);
+      unit(units[i], x + 20, y);
+      x += 34;
+    }
+  };
+
+  label(strings::id::kCurrentOperationLabel, 12);
+  AddField(kIdState, kFieldX, 12, 50);
+  stop_ = placer_.Place(new QPushButton(Text(strings::id::kStopMeasurementButton)), 280, 11, 66, 14, kIdStop);
+
+  label(strings::id::kStartDateTimeLabel, 34);
+  dateRow(kIdStart, 34);
+  label(strings::id::kDeviceClockLabel, 52);
+  clock_ = AddField(kIdDeviceClock, kFieldX, 52, 110);
+  label(strings::id::kNextDateTimeLabel, 70);
+  dateRow(kIdNext, 70);
+
+  label(strings::id::kNormalIntervalLabel, 96);
+  intervalRow(kIdNormalInterval, 96);
+  label(strings::id::kNormalTransmissionLabel, 114);
+  AddField(kIdNormalTransmission, kFieldX, 114, 30);
+  unit(strings::id::kTimesUnit, kFieldX + 32, 114);
+  label(strings::id::kEventIntervalLabel, 132);
+  intervalRow(kIdEventInterval, 132);
+  label(strings::id::kEventTransmissionLabel, 150);
+  AddField(kIdEventTransmission, kFieldX, 150, 30);
+  unit(strings::id::kTimesUnit, kFieldX + 32, 150);
+  set_ = placer_.Place(new QPushButton(Text(strings::id::kSetButton)), 280, 95, 66, 14, kIdSet);
+
+  label(strings::id::kJudgementLabel, 176);
+  judgement_ = placer_.Place(new QPlainTextEdit, kFieldX, 176, 160, 28, kIdJudgement);
+  judgement_->setReadOnly(true);
+  judgement_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  judgement_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  judgement_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  set_judgement_ = placer_.Place(new QPushButton(Text(strings::id::kSetJudgementButton)), 280, 176, 66, 14,
+                                 kIdSetJudgement);
+
+  refresh_ = placer_.Place(new QPushButton(Text(strings::id::kUpdate)), 280, 240, 66, 14, kIdRefresh);
+
+  connect(set_, &QPushButton::clicked, this, &CDlgMainMeasSetting::OnSet);
+  connect(set_judgement_, &QPushButton::clicked, this, &CDlgMainMeasSetting::OnSetJudgement);
+  connect(stop_, &QPushButton::clicked, this, &CDlgMainMeasSetting::OnStop);
+  connect(refresh_, &QPushButton::clicked, this, &CDlgMainMeasSetting::OnRefresh);
+
+  timer_.setInterval(kClockPeriodMs);
+  connect(&timer_, &QTimer::timeout, this, &CDlgMainMeasSetting::OnClockTick);
+}
+
+QLineEdit* CDlgMainMeasSetting::AddField(int id, int x, int y, int width) {
+  auto* field = placer_.Place(new QLineEdit, x, y, width, 12, id);
+  field->setReadOnly(true);
+  field->setAlignment(id == kIdDeviceClock || id == kIdState ? Qt::AlignLeft : Qt::AlignRight);
+  return field;
+}
+
+QLineEdit* CDlgMainMeasSetting::Field(int id) const {
+  return findChild<QLineEdit*>(QStringLiteral("ctl%1").arg(id), Qt::FindDirectChildrenOnly);
+}
+
+void CDlgMainMeasSetting::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::FontChange) placer_.Relayout();
+  CDevicePage::changeEvent(event);
+}
+
+void CDlgMainMeasSetting::Refresh() {
+  CDeviceSession& session = theApp().Session();
+  const int* dateIds[2] = {kIdStart, kIdNext};
+  if (!session.IsOpen()) {
+    for (QLineEdit* f : findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly))
+      if (f != clock_) f->clear();
+    judgement_->clear();
+    set_->setEnabled(false);
+    set_judgement_->setEnabled(false);
+    return;
+  }
+  const CVT7SysInfo& sys = session.Current().sys;
+  auto show = [this](int id, int value) { Field(id)->setText(QString::number(value)); };
+
+  Field(kIdState)->setText(Text(sys.measuring != 0 ? strings::id::kMeasuring : strings::id::kStopped));
+  const CSdlTime* times[2] = {&sys.startTime, &sys.nextTime};
+  for (int t = 0; t < 2; ++t) {
+    const CSdlTime& time = *times[t];
+    const int values[5] = {time.year, time.month, time.day, time.hour, time.minute};
+    for (int i = 0; i < 5; ++i) show(dateIds[t][i], values[i]);
+  }
+  const IntervalFields normal = IntervalDisplayFields(sys.sampling);
+  show(kIdNormalInterval[0], normal.days);
+  show(kIdNormalInterval[1], normal.hours);
+  show(kIdNormalInterval[2], normal.minutes);
+  show(kIdNormalTransmission, sys.interval);
+  const IntervalFields event = IntervalDisplayFields(sys.eventSampling);
+  show(kIdEventInterval[0], event.days);
+  show(kIdEventInterval[1], event.hours);
+  show(kIdEventInterval[2], event.minutes);
+  show(kIdEventTransmission, sys.eventInterval);
+
+  const std::string text = JudgementText(strings::Text(strings::id::kUpperLimit), sys.upperThreshold, sys.upperEnabled,
+                                         strings::Text(strings::id::kLowerLimit), sys.lowerThreshold, sys.lowerEnabled);
+  // The edit shows the two lines; its line break is a plain LF.
+  judgement_->setPlainText(QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  set_->setEnabled(true);
+  set_judgement_->setEnabled(true);
+}
+
+void CDlgMainMeasSetting::showEvent(QShowEvent* event) {
+  timer_.stop();
+  timer_.start();
+  CDevicePage::showEvent(event);
+}
+
+void CDlgMainMeasSetting::hideEvent(QHideEvent* event) {
+  timer_.stop();
+  CDevicePage::hideEvent(event);
+}
+
+void CDlgMainMeasSetting::OnClockTick() {
+  // The session's clock reference is not read while a device operation
+  // runs on a worker thread (it may be refreshing it); the display waits.
+  if (IsRunning() || CVTCWorkingThread::CurrentProgressDialog() != nullptr) return;
+  int64_t now = 0;
+  theApp().Session().GetDeviceClock(&now);
+  if (shown_clock_ && *shown_clock_ == now) return;
+  shown_clock_ = now;
+  clock_->setText(QString::fromStdString(DeviceClockText(now)));
+}
+
+void CDlgMainMeasSetting::OnSet() { RunDeviceOperation(this, kItemMeasurement); }
+void CDlgMainMeasSetting::OnSetJudgement() { RunDeviceOperation(this, kItemJudgement); }
+void CDlgMainMeasSetting::OnRefresh() { RunDeviceOperation(this, -1); }
+
+void CDlgMainMeasSetting::OnStop() {
+  CDeviceSession& session = theApp().Session();
+  session.ClearMessages();
+  // Only this page is disabled while the stop runs; the menu stays usable.
+  const int result = Run(this, QString(), 1);
+  if (!session.ErrorMessage().empty())
+    msgbox::Warning(this, QString::fromStdString(session.ErrorMessage()));
+  else if (!session.ResultMessage().empty())
+    msgbox::Plain(this, QString::fromStdString(session.ResultMessage()), QStringLiteral("Normal termination"));
+  // The box carries no caption of its own; the message box service puts the
+  // application's title in place of an empty one, so a blank stands for it.
+  if (result != 0) msgbox::Plain(this, Text(strings::id::kSuccess), QStringLiteral(" "));
+  Refresh();
+  update();
+}
+
+int CDlgMainMeasSetting::DoWork() { return theApp().Session().StopMeasurement() == session_rc::kOk ? 1 : 0; }

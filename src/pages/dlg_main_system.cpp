@@ -1,5 +1,161 @@
 #include "pages/dlg_main_system.h"
 
-CDlgMainSystem::CDlgMainSystem(QWidget* parent) : CDevicePage(parent) { setObjectName("CDlgMainSystem"); }
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 
-void CDlgMainSystem::Refresh() {}
+#include "app/main_frame.h"
+#include "app/message_box.h"
+#include "app/vtrelix7_comm_app.h"
+#include "common/codepage.h"
+#include "common/string_table.h"
+#include "pages/device_page_texts.h"
+#include "settings/schedule_fields.h"
+#include "settings/setting_item_list.h"
+#include "settings/wizard_entries.h"
+#include "settings/wizard_strings.h"
+
+namespace {
+
+QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+QString FromAnsi(const std::string& s) { return QString::fromStdString(codepage::AnsiToUtf8(s)); }
+const QString kTimeSyncCaption = QStringLiteral("Time Synchronization");
+
+// A device operation of the page through the main frame: item -1 is the full
+// refresh, an item >= 0 the single-item wizard; either ends with a refresh of
+// every page. Without a main frame the wizard runs directly.
+void RunDeviceOperation(CDevicePage* page, int item) {
+  if (CMainFrame* frame = theApp().MainFrame) {
+    frame->RunDeviceOperation(page, item, 0);
+  } else if (item >= 0) {
+    RunSingleItemWizard(page, item, 0);
+    page->Refresh();
+  }
+}
+
+QLabel* ValueLabel(Qt::Alignment alignment = Qt::AlignLeft) {
+  auto* label = new QLabel;
+  label->setAlignment(alignment | Qt::AlignVCenter);
+  label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  return label;
+}
+
+}  // namespace
+
+CDlgMainSystem::CDlgMainSystem(QWidget* parent) : CDevicePage(parent), placer_(this) {
+  setObjectName(QStringLiteral("CDlgMainSystem"));
+  setFont(theApp().DialogFont());
+
+  auto label = [this](uint32_t id, int y) {
+    auto* l = placer_.Place(new QLabel(Text(id)), 14, y, 100, 12);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  };
+  label(strings::id::kDeviceLabel, 14);
+  device_name_ = placer_.Place(ValueLabel(), 118, 14, 220, 12, kIdDeviceName);
+  label(strings::id::kProductInfoLabel, 34);
+  product_info_ = placer_.Place(ValueLabel(), 118, 34, 220, 12, kIdProductInfo);
+  label(strings::id::kBaseVersionLabel, 54);
+  version_ = placer_.Place(ValueLabel(), 118, 54, 220, 12, kIdVersion);
+
+  label(strings::id::kDeviceClockLabel, 80);
+  clock_ = placer_.Place(new QLineEdit, 118, 80, 110, 12, kIdDeviceClock);
+  clock_->setReadOnly(true);
+  time_sync_ = placer_.Place(new QPushButton(Text(strings::id::kServerTimeSync)), 238, 79, 100, 14, kIdTimeSync);
+
+  label(strings::id::kMemoryRangeLabel, 106);
+  memory_range_ = placer_.Place(ValueLabel(), 118, 106, 110, 12, kIdMemoryRange);
+
+  label(strings::id::kBatteryCutoffLabel, 132);
+  cutoff_ = placer_.Place(ValueLabel(Qt::AlignRight), 118, 132, 34, 12, kIdCutoff);
+  placer_.Place(new QLabel(Text(strings::id::kVoltUnit)), 156, 132, 20, 12)->setAlignment(Qt::AlignVCenter);
+  set_cutoff_ = placer_.Place(new QPushButton(Text(strings::id::kSetCutoffVoltage)), 238, 131, 100, 14, kIdSetCutoff);
+
+  initialise_ = placer_.Place(new QPushButton(Text(strings::id::kInitialise)), 14, 240, 70, 14, kIdInitialise);
+  refresh_ = placer_.Place(new QPushButton(Text(strings::id::kUpdate)), 268, 240, 70, 14, kIdRefresh);
+
+  connect(initialise_, &QPushButton::clicked, this, &CDlgMainSystem::OnInitialise);
+  connect(set_cutoff_, &QPushButton::clicked, this, &CDlgMainSystem::OnSetCutoff);
+  connect(refresh_, &QPushButton::clicked, this, &CDlgMainSystem::OnRefresh);
+  connect(time_sync_, &QPushButton::clicked, this, &CDlgMainSystem::OnTimeSync);
+
+  timer_.setInterval(kClockPeriodMs);
+  connect(&timer_, &QTimer::timeout, this, &CDlgMainSystem::OnClockTick);
+}
+
+void CDlgMainSystem::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::FontChange) placer_.Relayout();
+  CDevicePage::changeEvent(event);
+}
+
+void CDlgMainSystem::Refresh() {
+  CDeviceSession& session = theApp().Session();
+  if (!session.IsOpen()) {
+    for (QLabel* l : {product_info_, device_name_, version_, memory_range_, cutoff_}) l->clear();
+    for (QPushButton* b : {initialise_, set_cutoff_, refresh_}) b->setEnabled(false);
+    return;
+  }
+  const DeviceRecord& cur = session.Current();
+  device_name_->setText(FromAnsi(session.DeviceName()));
+  version_->setText(FromAnsi(session.Version()));
+  std::string info;
+  if (ProductInfoText(codepage::AnsiToUtf8(cur.mail.imei), codepage::AnsiToUtf8(cur.sys.serialNumber), &info))
+    product_info_->setText(QString::fromStdString(info));
+  memory_range_->setText(QString::fromStdString(MemoryRangeText(cur.sys.firstId, cur.sys.lastId)));
+  cutoff_->setText(QString::fromStdString(CutoffVoltsText(cur.sys.batteryAlert)));
+  for (QPushButton* b : {initialise_, set_cutoff_, refresh_}) b->setEnabled(true);
+}
+
+void CDlgMainSystem::showEvent(QShowEvent* event) {
+  timer_.stop();
+  timer_.start();
+  CDevicePage::showEvent(event);
+}
+
+void CDlgMainSystem::hideEvent(QHideEvent* event) {
+  timer_.stop();
+  CDevicePage::hideEvent(event);
+}
+
+void CDlgMainSystem::OnClockTick() {
+  // The session's clock reference is not read while a device operation
+  // runs on a worker thread (it may be refreshing it); the display waits.
+  if (IsRunning() || CVTCWorkingThread::CurrentProgressDialog() != nullptr) return;
+  int64_t now = 0;
+  theApp().Session().GetDeviceClock(&now);
+  if (shown_clock_ && *shown_clock_ == now) return;
+  shown_clock_ = now;
+  clock_->setText(QString::fromStdString(DeviceClockText(now)));
+}
+
+void CDlgMainSystem::OnInitialise() { RunDeviceOperation(this, kItemInitReset); }
+void CDlgMainSystem::OnSetCutoff() { RunDeviceOperation(this, kItemBatteryAlert); }
+void CDlgMainSystem::OnRefresh() { RunDeviceOperation(this, -1); }
+
+void CDlgMainSystem::OnTimeSync() {
+  if (!msgbox::Confirm(this, Text(strings::id::kConfirmTimeSync), kTimeSyncCaption)) return;
+  CMainFrame* frame = theApp().MainFrame;
+  if (frame != nullptr) frame->setEnabled(false);
+
+  CDeviceSession& session = theApp().Session();
+  session.ClearMessages();
+  const int result = Run(this, QString(), 0);
+  if (!session.ErrorMessage().empty())
+    msgbox::Warning(this, QString::fromStdString(session.ErrorMessage()));
+  else if (!session.ResultMessage().empty())
+    msgbox::Plain(this, QString::fromStdString(session.ResultMessage()), QStringLiteral("Normal termination"));
+
+  if (result != 0) {
+    if (frame != nullptr) frame->RunDeviceOperation(this, -1, 0);
+    msgbox::Plain(this, Text(strings::id::kSuccess), kTimeSyncCaption);
+  } else {
+    msgbox::Warning(this, Text(strings::id::kErrorFailedShort), kTimeSyncCaption);
+  }
+  if (frame != nullptr) frame->setEnabled(true);
+}
+
+int CDlgMainSystem::DoWork() {
+  CDeviceSession& session = theApp().Session();
+  if (!session.IsOpen()) return 0;
+  return session.SyncNetworkTime() == session_rc::kOk ? 1 : 0;
+}

@@ -1,10 +1,78 @@
 #pragma once
-// The system page of the page host (placeholder until the page is built).
+// The system page ("システム"): who the connected logger is and its basic
+// state -- model, product information (IMEI and serial number), firmware
+// version, a running estimate of the logger's clock, the range of record IDs
+// in its memory and the transmission-stop battery voltage. Its buttons start
+// the initialisation wizard, the stop-voltage wizard, a full refresh and the
+// synchronisation of the logger's clock with the server time.
+#include <QTimer>
+
+#include <cstdint>
+#include <optional>
+
 #include "pages/device_page.h"
+#include "pages/du_placer.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
 
 class CDlgMainSystem : public CDevicePage {
   Q_OBJECT
+
  public:
+  static constexpr int kIdDeviceName = 1015;
+  static constexpr int kIdProductInfo = 1005;
+  static constexpr int kIdVersion = 1013;
+  static constexpr int kIdDeviceClock = 1269;
+  static constexpr int kIdTimeSync = 1431;
+  static constexpr int kIdMemoryRange = 1017;
+  static constexpr int kIdCutoff = 1020;
+  static constexpr int kIdSetCutoff = 1010;
+  static constexpr int kIdInitialise = 1006;
+  static constexpr int kIdRefresh = 1007;
+  static constexpr int kClockPeriodMs = 100;
+
   explicit CDlgMainSystem(QWidget* parent = nullptr);
+
+  // Fills the controls from the session's current record.
   void Refresh() override;
+  // The time synchronisation ("MAIL TIME") on the worker thread.
+  int DoWork() override;
+
+  // Button handlers.
+  void OnInitialise();
+  void OnSetCutoff();
+  void OnRefresh();
+  void OnTimeSync();
+
+  QLabel* DeviceNameLabel() const { return device_name_; }
+  QLabel* ProductInfoLabel() const { return product_info_; }
+  QLabel* VersionLabel() const { return version_; }
+  QLabel* MemoryRangeLabel() const { return memory_range_; }
+  QLabel* CutoffLabel() const { return cutoff_; }
+  QLineEdit* DeviceClockField() const { return clock_; }
+  bool ClockTimerActive() const { return timer_.isActive(); }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void OnClockTick();
+
+  CDuPlacer placer_;
+  QTimer timer_;
+  std::optional<int64_t> shown_clock_;
+  QLineEdit* clock_;
+  QLabel* device_name_;
+  QLabel* product_info_;
+  QLabel* version_;
+  QLabel* memory_range_;
+  QLabel* cutoff_;
+  QPushButton* time_sync_;
+  QPushButton* set_cutoff_;
+  QPushButton* initialise_;
+  QPushButton* refresh_;
 };

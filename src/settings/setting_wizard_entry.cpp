@@ -1,9 +1,82 @@
-// Placeholder entry points of the setting wizard and the settings file
-// dialogs, until the wizard and the file dialogs are built. They show nothing
-// and report "cancelled".
-#include "settings/setting_work.h"
+// The setting wizard's entry points: the run over the selected items of a
+// list, and the run after the user ticked items in the settings item tree.
+#include <memory>
+#include <vector>
 
-int CVTCSettingWork::RunWizard(QWidget*, const CSettingItemList&, int) { return -1; }
-int CVTCSettingWork::ChooseItemsAndRunWizard(QWidget*, const CSettingItemList&) { return -1; }
-int CVTCSettingWork::RunExportCommand(QWidget*) { return -1; }
-int CVTCSettingWork::RunImportCommand(QWidget*) { return -1; }
+#include "app/vtrelix7_comm_app.h"
+#include "settings/dlg_tree_item.h"
+#include "settings/input_base_dlg.h"
+#include "settings/setting_work.h"
+#include "settings/wizard_entries.h"
+#include "settings/wizard_flags.h"
+#include "settings/wizard_item_lists.h"
+#include "settings/wizard_page_factory.h"
+
+namespace {
+
+struct PageDeleter {
+  void operator()(CInputBaseDlg* page) const { page->Delete(); }
+};
+using PagePtr = std::unique_ptr<CInputBaseDlg, PageDeleter>;
+
+struct CreatedPage {
+  PagePtr page;
+  int item;
+};
+
+PagePtr CreatePage(SettingPage kind) {
+  try {
+    return PagePtr(CreateWizardPage(kind));
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+}  // namespace
+
+int CVTCSettingWork::RunWizard(QWidget* owner, const CSettingItemList& items, int flags) {
+  std::vector<CreatedPage> pages;
+  int stopPosition = -1;  // the first battery or judgement page
+  bool measurementPage = false;
+  for (int i = 0; i < kSettingItemCount; ++i) {
+    if (items.entries[i].selected == 0) continue;
+    PagePtr page = CreatePage(SettingItem(i).page);
+    if (!page) continue;
+    const bool checkPage = i == kItemAntennaCheck || i == kItemTestMail;
+    pages.push_back({std::move(page), checkPage ? -1 : i});
+    if (stopPosition < 0 && (i == kItemBatteryAlert || i == kItemJudgement))
+      stopPosition = static_cast<int>(pages.size()) - 1;
+    if (i == kItemMeasurement) measurementPage = true;
+  }
+
+  // Measurement stopped for the battery or judgement page is started again
+  // by the measurement page at the end.
+  if (theApp().Session().Current().sys.measuring != 0 && stopPosition >= 0 && !measurementPage) {
+    if (PagePtr page = CreatePage(SettingPage::kMeasureSetting)) pages.push_back({std::move(page), kItemMeasurement});
+  }
+
+  CWizerdList list;
+  for (size_t c = 0; c < pages.size(); ++c) {
+    const int stop = static_cast<int>(c) == stopPosition ? wizard::kStopMeasurement : 0;
+    list.Add(pages[c].page.get(), flags | stop, pages[c].item);
+  }
+  return list.Count() > 0 ? list.Run(owner) : -1;
+}
+
+int CVTCSettingWork::ChooseItemsAndRunWizard(QWidget* owner, const CSettingItemList& items) {
+  CSettingItemList chosen = items;
+  {
+    CDlgTreeItem tree(owner);
+    tree.SetItemList(items);
+    if (tree.exec() != QDialog::Accepted) return -1;
+    chosen = tree.ItemList();
+  }
+  return RunWizard(owner, chosen, 0);
+}
+
+int RunSingleItemWizard(QWidget* owner, int item, int flags) {
+  CDeviceSession& session = theApp().Session();
+  session.Working() = session.Current();
+  const CSettingItemList list = SingleItemWizardList(session.Current().sys.deviceType, item);
+  return CVTCSettingWork::RunWizard(owner, list, flags);
+}

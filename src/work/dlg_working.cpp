@@ -7,8 +7,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QWindow>
+
+#include <algorithm>
 
 #include "common/string_table.h"
+#include "controls/dialog_units.h"
 #include "work/work_strings.h"
 
 namespace {
@@ -17,9 +21,13 @@ std::function<void()> g_show_terminal;
 
 void CDlgWorking::SetShowTerminal(std::function<void()> show) { g_show_terminal = std::move(show); }
 
+// The dialog is a window of its own, not a child of the window it serves:
+// that window is disabled during the run (which would disable a child too)
+// and may even be destroyed before the run ends.
 CDlgWorking::CDlgWorking(QWidget* parent, const QString& caption, CEscapeEvent* abortLink)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), abort_link_(abortLink) {
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), abort_link_(abortLink) {
   setObjectName("CDlgWorking");
+  setAttribute(Qt::WA_QuitOnClose, false);
   setWindowTitle(QString::fromStdString(strings::Text(strings::id::kWorkingTitle)));
   setModal(false);
 
@@ -39,7 +47,8 @@ CDlgWorking::CDlgWorking(QWidget* parent, const QString& caption, CEscapeEvent* 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addWidget(bar_);
-  setMinimumWidth(320);
+  // The template's width (198 dialog units) at least.
+  setMinimumWidth(std::max(320, DialogUnitsToPixels(font(), 198, 61).width()));
 
   caption_ = caption.isEmpty() ? QString::fromStdString(strings::Text(strings::id::kWorkingText)) : caption;
   UpdateText();
@@ -49,6 +58,9 @@ CDlgWorking::CDlgWorking(QWidget* parent, const QString& caption, CEscapeEvent* 
     adjustSize();
     const QRect pr = parent->window()->frameGeometry();
     move(pr.center() - rect().center());
+    // Kept in front of the window it serves.
+    winId();
+    if (QWindow* owner = parent->window()->windowHandle()) windowHandle()->setTransientParent(owner);
   }
 
   // Esc is swallowed; F1 brings up the terminal window.
@@ -83,6 +95,9 @@ void CDlgWorking::UpdateText() {
                        : QString::asprintf("%s ( %ld )", caption_.toUtf8().constData(), value_);
   }
   text_->setText(text);
+  // A longer counter widens the dialog rather than being cut off.
+  const int wanted = sizeHint().width();
+  if (wanted > width()) resize(wanted, height());
 }
 
 QString CDlgWorking::CounterText() const { return text_->text(); }

@@ -30,12 +30,15 @@ void CVTCWorkingThread::JoinWorker() {
   if (worker_.joinable()) worker_.join();
 }
 
-int CVTCWorkingThread::Run(QWidget* parent, const QString& caption, int abortable) {
+int CVTCWorkingThread::Run(QWidget* parentWidget, const QString& caption, int abortable) {
   // A previous run whose parent went away may still be finishing.
   JoinWorker();
+  // The parent may be destroyed while the events of the run are handled.
+  const QPointer<QWidget> parent = parentWidget;
+  const bool hasParent = parentWidget != nullptr;
 
   if (g_terminal_enabler) g_terminal_enabler(false);
-  if (parent != nullptr) parent->setEnabled(false);
+  if (parent) parent->setEnabled(false);
 
   if (abortable) abort_.Reset();
   auto* dialog = new CDlgWorking(parent, caption, abortable ? &abort_ : nullptr);
@@ -58,7 +61,7 @@ int CVTCWorkingThread::Run(QWidget* parent, const QString& caption, int abortabl
   QEventLoop loop;
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-    if (!running_.load() || (parent != nullptr && !parent->isVisible())) loop.quit();
+    if (!running_.load() || (hasParent && (!parent || !parent->isVisible()))) loop.quit();
   });
   poll.start(kPollMs);
   if (running_.load()) loop.exec();
@@ -71,7 +74,7 @@ int CVTCWorkingThread::Run(QWidget* parent, const QString& caption, int abortabl
   delete dialog;
   if (!running_.load()) JoinWorker();
 
-  if (parent != nullptr) {
+  if (parent) {
     parent->setEnabled(true);
     parent->setFocus();
   }

@@ -1,0 +1,41 @@
+#include "command_line.h"
+
+#include <CLI/CLI.hpp>
+
+#include "commands.h"
+#include "connection.h"
+#include "language.h"
+
+int RunCommandLine(int argc, char** argv) {
+  GlobalOptions global;
+  CLI::App app{"quorvane-ctl: configure, read out and check a Quorvane-HX logger from scripts"};
+  app.name("quorvane-ctl");
+  app.require_subcommand(1);
+  app.fallthrough();  // the global options may also follow the command
+
+  CLI::Option* port =
+      app.add_option("--port", global.port, "Device path of the logger's serial line, e.g. /dev/ttyUSB0");
+  app.add_flag("--simulate", global.simulate, "Talk to a virtual logger started in-process on a pseudo-terminal")
+      ->excludes(port);
+  app.add_option("--lang", global.lang, "Language of the messages")->check(CLI::IsMember({"ja", "en"}));
+
+  CommandRegistry registry;
+  AddInfoCommands(app, registry);
+  AddSystemCommands(app, registry);
+  AddCommCommands(app, registry);
+  AddSettingsCommands(app, registry);
+  AddReadoutCommands(app, registry);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e);
+    return code == static_cast<int>(CLI::ExitCodes::Success) ? exit_status::kOk : exit_status::kUsage;
+  }
+
+  SelectLanguage(global.lang);
+  const CommandAction* action = registry.Chosen();
+  if (action == nullptr) return exit_status::kUsage;
+  Connection connection(global);
+  return (*action)(connection);
+}

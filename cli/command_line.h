@@ -1,0 +1,19 @@
+#pragma once
+// The tool's arguments: the global options, one subcommand per operation,
+// and the dispatch to the command that was chosen.
+#include <string>
+
+namespace exit_status {
+constexpr int kOk = 0;
+constexpr int kFailed = 1;  // the logger refused or did not answer (message on standard error)
+constexpr int kUsage = 2;   // the arguments were wrong
+}  // namespace exit_status
+
+struct GlobalOptions {
+  std::string port;       // device path of the serial line
+  bool simulate = false;  // talk to a virtual logger started in-process
+  std::string lang = "ja";
+};
+
+// Parses the arguments and runs the chosen command. Returns the exit status.
+int RunCommandLine(int argc, char** argv);

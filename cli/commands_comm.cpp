@@ -1,0 +1,126 @@
+// Operations of the cellular module: antenna, imei, test-mail, set-apn.
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "command_line.h"
+#include "commands.h"
+#include "common/string_table.h"
+#include "connection.h"
+#include "line_safety.h"
+#include "output.h"
+#include "page_work.h"
+#include "settings/antenna_level.h"
+#include "settings/setting_item_list.h"
+#include "settings/wizard_flags.h"
+#include "wizard_run.h"
+
+namespace {
+
+// The action pages run without a refresh after their work.
+constexpr int kActionPageFlags = wizard::kNoRefresh | wizard::kOnlyPage;
+
+int RunAntenna(Connection& connection) {
+  if (const int status = connection.Connect(); status != exit_status::kOk) return status;
+  CDeviceSession& session = connection.Session();
+  std::optional<int> signal;
+  RunPageWork(session, kActionPageFlags, [&] { return AntennaPageWork(session, &signal); });
+  if (output::SessionMessages(session)) return exit_status::kFailed;
+  const int level = AntennaLevelFromSignal(signal);
+  std::printf("signal_dbm: %s\n", signal ? std::to_string(*signal).c_str() : "none");
+  std::printf("level: %s\n", level == kNoAntennaLevel ? "none" : std::to_string(level).c_str());
+  return exit_status::kOk;
+}
+
+int RunImei(Connection& connection) {
+  if (const int status = connection.Connect(); status != exit_status::kOk) return status;
+  CDeviceSession& session = connection.Session();
+  std::string imei;
+  const int ok = RunPageWork(session, wizard::kStandalone, [&] { return ImeiPageWork(session, &imei); });
+  if (!ok) {
+    output::SessionMessages(session);
+    return exit_status::kFailed;
+  }
+  std::printf("%s\n", imei.c_str());
+  return exit_status::kOk;
+}
+
+int RunTestMail(Connection& connection) {
+  if (const int status = connection.Connect(); status != exit_status::kOk) return status;
+  CDeviceSession& session = connection.Session();
+  if (session.Current().sys.measuring != 0) {
+    output::Error(strings::Text(strings::id::kStopMeasurementFirst));
+    return exit_status::kFailed;
+  }
+  const int ok = RunPageWork(session, kActionPageFlags, [&] { return TestMailPageWork(session); });
+  if (!ok) {
+    output::SessionMessages(session);
+    return exit_status::kFailed;
+  }
+  output::Result(strings::Text(strings::id::kSuccess));
+  return exit_status::kOk;
+}
+
+// A field the command line does not give keeps what the page shows.
+struct ApnField {
+  std::string value;
+  CLI::Option* option = nullptr;
+  bool Given() const { return option->count() > 0; }
+};
+
+struct ApnOptions {
+  std::string preset;
+  ApnField name, user, password, auth;
+};
+
+int RunSetApn(Connection& connection, const ApnOptions& o) {
+  if (o.preset.empty() && !o.name.Given() && !o.user.Given() && !o.password.Given() && !o.auth.Given()) {
+    output::Error("quorvane-ctl set-apn: give --preset, or the fields to set (--name, --user, --password, --auth)");
+    return exit_status::kUsage;
+  }
+  if (const int status = connection.Connect(); status != exit_status::kOk) return status;
+  CDeviceSession& session = connection.Session();
+  session.Working() = session.Current();
+  PageEdits edits;
+  edits.accessPoint = [&o](AccessPointFields& f) {
+    if (!o.preset.empty()) {
+      f.carrier = o.preset == "iij" ? kCarrierIij : kCarrierSoracom;
+      return;
+    }
+    f.carrier = kCarrierOther;
+    if (o.name.Given()) f.name = o.name.value;
+    if (o.user.Given()) f.user = o.user.value;
+    if (o.password.Given()) f.password = o.password.value;
+    if (o.auth.Given()) f.auth = o.auth.value == "pap" ? "PAP" : o.auth.value == "chap" ? "CHAP" : "none";
+  };
+  const auto steps = PlanWizardRun({kItemAccessPoint}, session.Current().sys.measuring != 0, 0);
+  return RunWizard(session, steps, edits);
+}
+
+}  // namespace
+
+void AddCommCommands(CLI::App& app, CommandRegistry& registry) {
+  CLI::App* antenna = app.add_subcommand("antenna", "Read the antenna (reception) level (\"RD ANT\")");
+  registry.Add(antenna, RunAntenna);
+
+  CLI::App* imei = app.add_subcommand("imei", "Read the communication module's IMEI (\"MAIL IMEI\")");
+  registry.Add(imei, RunImei);
+
+  CLI::App* mail =
+      app.add_subcommand("test-mail", "Send a test transmission (\"MAIL START\"); measurement must be stopped");
+  registry.Add(mail, RunTestMail);
+
+  auto o = std::make_shared<ApnOptions>();
+  CLI::App* apn = app.add_subcommand("set-apn", "Set the cellular access point: a carrier preset or the fields");
+  CLI::Option* preset = apn->add_option("--preset", o->preset, "Carrier preset known to the logger")
+                            ->check(CLI::IsMember({"iij", "soracom"}));
+  o->name.option = apn->add_option("--name", o->name.value, "Access point name")->check(SendableText());
+  o->user.option = apn->add_option("--user", o->user.value, "User id")->check(SendableText());
+  o->password.option = apn->add_option("--password", o->password.value, "Password")->check(SendableText());
+  o->auth.option =
+      apn->add_option("--auth", o->auth.value, "Authentication")->check(CLI::IsMember({"none", "pap", "chap"}));
+  for (const ApnField* field : {&o->name, &o->user, &o->password, &o->auth}) preset->excludes(field->option);
+  registry.Add(apn, [o](Connection& c) { return RunSetApn(c, *o); });
+}

@@ -1,0 +1,238 @@
+// Settings: export, apply, set-battery, set-thresholds, start. The setting
+// commands run the setting wizard over their item (apply over the items of
+// a settings file) with the page fields edited from the command line.
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "command_line.h"
+#include "commands.h"
+#include "common/string_table.h"
+#include "connection.h"
+#include "option_formats.h"
+#include "output.h"
+#include "output_file.h"
+#include "settings/setting_item_list.h"
+#include "settings/setting_work.h"
+#include "wizard_run.h"
+
+namespace {
+
+const std::vector<int> kFileItems = {kItemBatteryAlert, kItemAccessPoint, kItemJudgement, kItemMeasurement};
+
+CLI::Option* AddItemsOption(CLI::App* command, std::vector<int>& items) {
+  return command
+      ->add_option("--items", items,
+                   "Setting items, comma-separated: 6 battery, 11 access point, "
+                   "21 judgement criteria, 22 measurement settings")
+      ->delimiter(',')
+      ->check(CLI::IsMember(kFileItems));
+}
+
+bool Chosen(const std::vector<int>& items, int item) {
+  return std::find(items.begin(), items.end(), item) != items.end();
+}
+
+// A single-item wizard as a page's setting button runs it.
+int RunSingleItem(Connection& connection, int item, const PageEdits& edits) {
+  if (const int status = connection.Connect(); status != exit_status::kOk) return status;
+  CDeviceSession& session = connection.Session();
+  session.Working() = session.Current();
+  return RunWizard(session, PlanWizardRun({item}, session.Current().sys.measuring != 0, 0), edits);
+}
+
+// ---- export ----
+
+struct ExportOptions {
+  std::vector<int> items;
+  CLI::Option* itemsOption = nullptr;
+  std::string target;
+};
+
+int RunExport(Connection& connection, const ExportOptions& o) {
+  if (const int status = connection.Connect(); status != exit_status::kOk) return status;
+  CDeviceSession& session = connection.Session();
+  CSettingItemList list;
+  list.Init(session.Current().sys.deviceType, true);
+  if (o.itemsOption->count() > 0)
+    for (int i = 0; i < kSettingItemCount; ++i) list.entries[i].selected &= Chosen(o.items, i) ? 1 : 0;
+  if (!list.AnySelected()) {
+    output::Error("quorvane-ctl export: no setting item chosen");
+    return exit_status::kUsage;
+  }
+  const DeviceRecord record = session.Current();
+  const std::tm now = LocalNow();  // both the default name and the DATE line
+  const std::string target = o.target.empty() ? CVTCSettingWork::DefaultFileName(now) : o.target;
+  std::string error;
+  const bool written = target == kStandardOutput
+                           ? WriteOutput(target, CVTCSettingWork::FormatSettingsFile(record, list, now), &error)
+                           : CVTCSettingWork::WriteSettingsFile(target, record, list, now, &error) == 0;
+  if (!written) {
+    output::Error(output::WithPath(strings::Text(strings::id::kFileCreateFailed), target));
+    return exit_status::kFailed;
+  }
+  if (target != kStandardOutput) output::Result(target);
+  return exit_status::kOk;
+}
+
+// ---- apply ----
+
+void KeepSchedule(const CVT7SysInfo& current, CVT7SysInfo* record) {
+  record->measuring = current.measuring;
+  record->startTime = current.startTime;
+  record->sampling = current.sampling;
+  record->interval = current.interval;
+  record->eventSampling = current.eventSampling;
+  record->eventInterval = current.eventInterval;
+}
+
+struct ApplyOptions {
+  std::string file;
+  std::vector<int> items;
+  CLI::Option* itemsOption = nullptr;
+};
+
+int RunApply(Connection& connection, const ApplyOptions& o) {
+  // The file is read before anything is sent.
+  std::string text;
+  switch (CVTCSettingWork::ReadSettingsText(o.file, text)) {
+    case SettingsFileLoad::kOk:
+      break;
+    case SettingsFileLoad::kReadError:
+      output::Error("Read Err");
+      return exit_status::kFailed;
+    default:
+      output::Error(output::WithPath(strings::Text(strings::id::kFileOpenFailed), o.file));
+      return exit_status::kFailed;
+  }
+  if (const int status = connection.Connect(); status != exit_status::kOk) return status;
+  CDeviceSession& session = connection.Session();
+
+  // Values the file does not give keep what the logger reported.
+  DeviceRecord record = session.Current();
+  CVTCSettingWork::ApplySettingsText(text, record);
+  std::vector<int> items;
+  for (int item : kFileItems)
+    if (record.itemPresent[item] != 0 && (o.itemsOption->count() == 0 || Chosen(o.items, item))) items.push_back(item);
+  if (items.empty()) {
+    output::Error("quorvane-ctl apply: the file holds none of the chosen setting items");
+    return exit_status::kFailed;
+  }
+  // Values of items that are not applied are not sent: a schedule page that
+  // the wizard appends to restart measurement sends the logger's own schedule.
+  if (!Chosen(items, kItemMeasurement)) KeepSchedule(session.Current().sys, &record.sys);
+  session.Working() = record;
+  return RunWizard(session, PlanWizardRun(items, session.Current().sys.measuring != 0, 0), PageEdits{});
+}
+
+// ---- set-battery ----
+
+int RunSetBattery(Connection& connection, const std::string& volts) {
+  PageEdits edits;
+  edits.battery = [&volts](std::string& field) { field = volts; };
+  return RunSingleItem(connection, kItemBatteryAlert, edits);
+}
+
+// ---- set-thresholds ----
+
+struct ThresholdOptions {
+  std::string upper, lower;
+  CLI::Option *upperOption = nullptr, *lowerOption = nullptr;
+  CLI::Option *upperOn = nullptr, *upperOff = nullptr, *lowerOn = nullptr, *lowerOff = nullptr;
+};
+
+int RunSetThresholds(Connection& connection, const ThresholdOptions& o) {
+  PageEdits edits;
+  edits.judgement = [&o](JudgementFields& f) {
+    if (o.upperOption->count() > 0) f.upper = o.upper;
+    if (o.lowerOption->count() > 0) f.lower = o.lower;
+    if (o.upperOn->count() > 0) f.upperOn = true;
+    if (o.upperOff->count() > 0) f.upperOn = false;
+    if (o.lowerOn->count() > 0) f.lowerOn = true;
+    if (o.lowerOff->count() > 0) f.lowerOn = false;
+  };
+  return RunSingleItem(connection, kItemJudgement, edits);
+}
+
+// ---- start ----
+
+struct StartOptions {
+  std::string at, interval, eventInterval;
+  int transmission = 0, eventTransmission = 0;
+  CLI::Option *atOption = nullptr, *intervalOption = nullptr, *eventIntervalOption = nullptr;
+  CLI::Option *transmissionOption = nullptr, *eventTransmissionOption = nullptr;
+};
+
+int RunStart(Connection& connection, const StartOptions& o) {
+  PageEdits edits;
+  edits.schedule = [&o](ScheduleFields& f) {
+    if (o.atOption->count() > 0) f.startDigits = *StartDigitsFromText(o.at);
+    if (o.intervalOption->count() > 0) {
+      const IntervalTexts t = *IntervalTextsFromText(o.interval);
+      f.intervalDays = t.days;
+      f.intervalDigits = t.digits;
+    }
+    if (o.eventIntervalOption->count() > 0) {
+      const IntervalTexts t = *IntervalTextsFromText(o.eventInterval);
+      f.eventIntervalDays = t.days;
+      f.eventIntervalDigits = t.digits;
+    }
+    if (o.transmissionOption->count() > 0) f.transmission = std::to_string(o.transmission);
+    if (o.eventTransmissionOption->count() > 0) f.eventTransmission = std::to_string(o.eventTransmission);
+  };
+  return RunSingleItem(connection, kItemMeasurement, edits);
+}
+
+CLI::Validator Check(std::string (*check)(const std::string&), const char* description) {
+  return CLI::Validator([check](std::string& value) { return check(value); }, description);
+}
+
+}  // namespace
+
+void AddSettingsCommands(CLI::App& app, CommandRegistry& registry) {
+  auto ex = std::make_shared<ExportOptions>();
+  CLI::App* exportCommand = app.add_subcommand(
+      "export", "Write a settings file (.txi) of the connected logger; default name TXL_<date>_<time>.txi");
+  ex->itemsOption = AddItemsOption(exportCommand, ex->items);
+  exportCommand->add_option("-o,--output", ex->target, "File to write; - for standard output");
+  registry.Add(exportCommand, [ex](Connection& c) { return RunExport(c, *ex); });
+
+  auto ap = std::make_shared<ApplyOptions>();
+  CLI::App* apply = app.add_subcommand(
+      "apply", "Apply a settings file as its import does: battery, access point, thresholds, measurement schedule");
+  apply->add_option("FILE", ap->file, "Settings file (.txi)")->required();
+  ap->itemsOption = AddItemsOption(apply, ap->items);
+  registry.Add(apply, [ap](Connection& c) { return RunApply(c, *ap); });
+
+  auto volts = std::make_shared<std::string>();
+  CLI::App* battery = app.add_subcommand("set-battery", "Set the battery voltage below which transmission stops");
+  battery->add_option("VOLTS", *volts, "Voltage, e.g. 3.3")->required()->check(Check(CheckVoltsText, "VOLTS"));
+  registry.Add(battery, [volts](Connection& c) { return RunSetBattery(c, *volts); });
+
+  auto th = std::make_shared<ThresholdOptions>();
+  CLI::App* thresholds = app.add_subcommand("set-thresholds", "Set the judgement criteria (event thresholds)");
+  th->upperOption = thresholds->add_option("--upper", th->upper, "Upper limit [m]")->check(Check(CheckLimitText, "M"));
+  th->lowerOption = thresholds->add_option("--lower", th->lower, "Lower limit [m]")->check(Check(CheckLimitText, "M"));
+  th->upperOn = thresholds->add_flag("--upper-on", "Judge the upper limit");
+  th->upperOff = thresholds->add_flag("--upper-off", "Do not judge the upper limit")->excludes(th->upperOn);
+  th->lowerOn = thresholds->add_flag("--lower-on", "Judge the lower limit");
+  th->lowerOff = thresholds->add_flag("--lower-off", "Do not judge the lower limit")->excludes(th->lowerOn);
+  registry.Add(thresholds, [th](Connection& c) { return RunSetThresholds(c, *th); });
+
+  auto st = std::make_shared<StartOptions>();
+  CLI::App* start = app.add_subcommand("start", "Set the measurement schedule and start measuring");
+  st->atOption = start->add_option("--at", st->at, "Start date and time \"YYYY-MM-DD hh:mm\"")
+                     ->check(Check(CheckStartText, "\"YYYY-MM-DD hh:mm\""));
+  st->intervalOption = start->add_option("--interval", st->interval, "Measurement interval D:HH:MM")
+                           ->check(Check(CheckIntervalText, "D:HH:MM"));
+  st->transmissionOption = start->add_option("--tx", st->transmission, "Transmit every N measurements (0: never)")
+                               ->check(CLI::Range(0, 240));
+  st->eventIntervalOption =
+      start->add_option("--event-interval", st->eventInterval, "Event measurement interval D:HH:MM")
+          ->check(Check(CheckIntervalText, "D:HH:MM"));
+  st->eventTransmissionOption =
+      start->add_option("--event-tx", st->eventTransmission, "Event state: transmit every N measurements (0: never)")
+          ->check(CLI::Range(0, 240));
+  registry.Add(start, [st](Connection& c) { return RunStart(c, *st); });
+}

@@ -1,0 +1,43 @@
+#include "connection.h"
+
+#include "common/string_table.h"
+#include "output.h"
+#include "virtual_logger.h"
+
+Connection::Connection(const GlobalOptions& options) : options_(options) {}
+
+Connection::~Connection() {
+  session_.Close();
+  if (simulated_) simulated_->Stop();
+}
+
+int Connection::Connect() {
+  std::string path = options_.port;
+  if (options_.simulate) {
+    vlogger::Options simulation;
+    simulation.preset_records = kSimulatedRecords;
+    simulated_ = std::make_unique<vlogger::VirtualLogger>(simulation);
+    if (!simulated_->Start()) {
+      output::Error(strings::Text(strings::id::kPortCannotOpen) + "\r\n(" + simulated_->LastError() + ")");
+      return exit_status::kFailed;
+    }
+    path = simulated_->PortPath();
+  } else if (path.empty()) {
+    output::Error("quorvane-ctl: --port PATH or --simulate is required for this command");
+    return exit_status::kUsage;
+  }
+
+  if (session_.Open(path) != 0) {
+    output::Error(output::WithPath(strings::Text(strings::id::kPortCannotOpen), path));
+    return exit_status::kFailed;
+  }
+  if (session_.Identify() != 1) {
+    session_.Close();
+    output::Error(strings::Text(strings::id::kNoResponse));
+    return exit_status::kFailed;
+  }
+  session_.RefreshSystemInfo();
+  session_.ReadMailSettings();
+  session_.connectionState = 1;
+  return exit_status::kOk;
+}

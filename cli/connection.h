@@ -1,0 +1,39 @@
+#pragma once
+// The line to the logger: the serial port given with --port, or a virtual
+// logger started in-process on a pseudo-terminal with --simulate, which runs
+// for as long as the command does. Connecting runs the main window's connect
+// check: wake and identify, "RD SYS", "MAIL DSP".
+#include <memory>
+
+#include "command_line.h"
+#include "session/device_session.h"
+
+namespace vlogger {
+class VirtualLogger;
+}
+
+class Connection {
+ public:
+  // Records the virtual logger of --simulate starts with, so that a readout
+  // has something to read.
+  static constexpr size_t kSimulatedRecords = 2000;
+
+  explicit Connection(const GlobalOptions& options);
+  ~Connection();
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  // Opens the line and runs the connect check. Returns exit_status::kOk, or
+  // the status after the message has been shown: the port cannot be opened
+  // (string 400) or the logger does not answer (string 401).
+  int Connect();
+
+  CDeviceSession& Session() { return session_; }
+
+ private:
+  GlobalOptions options_;
+  // Declared before the session, so that the port closes before the
+  // virtual logger stops.
+  std::unique_ptr<vlogger::VirtualLogger> simulated_;
+  CDeviceSession session_;
+};

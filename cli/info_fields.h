@@ -1,0 +1,17 @@
+#pragma once
+// What `info` reports about the connected logger, in a fixed order: one JSON
+// object (numbers as numbers, switches as booleans, every text converted
+// from the logger's code page to UTF-8) whose keys also name the lines of
+// the plain form "key: value".
+#include <nlohmann/json.hpp>
+#include <string>
+
+class CDeviceSession;
+
+nlohmann::ordered_json InfoObject(const CDeviceSession& session);
+
+// One "key: value" line per field, each ended by LF.
+std::string InfoLines(const nlohmann::ordered_json& info);
+
+// "YYYY-MM-DD hh:mm:ss".
+std::string DateTimeText(int year, int month, int day, int hour, int minute, int second);

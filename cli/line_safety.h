@@ -1,0 +1,14 @@
+#pragma once
+// Texts given on the command line become parts of the command lines sent to
+// the logger. A CR, LF or NUL in one would end the command line early and
+// let the rest reach the logger as a command of its own, so such a value is
+// refused before anything is sent. This is the one place of that check;
+// every option whose text is sent carries it.
+#include <CLI/CLI.hpp>
+#include <string>
+
+// Empty when the text may go into a command line, else the reason.
+std::string LineBreakProblem(const std::string& text);
+
+// The check as a validator of an option's value.
+CLI::Validator SendableText();

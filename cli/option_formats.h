@@ -1,0 +1,26 @@
+#pragma once
+// The forms in which the setting commands take their values, and how those
+// values become the texts of the pages' fields. Each check returns an empty
+// text when the value is acceptable, else the reason (CLI11 validators).
+#include <optional>
+#include <string>
+
+// "YYYY-MM-DD hh:mm" (years 2000 to 2099, as the start field holds them)
+// to the ten digits "YYMMDDhhmm" of the start field.
+std::optional<std::string> StartDigitsFromText(const std::string& text);
+std::string CheckStartText(const std::string& text);
+
+// "D:HH:MM" (days 0 to 10) to the days field and the four digits "HHMM" of
+// the hours-and-minutes field.
+struct IntervalTexts {
+  std::string days;
+  std::string digits;
+};
+std::optional<IntervalTexts> IntervalTextsFromText(const std::string& text);
+std::string CheckIntervalText(const std::string& text);
+
+// Volts as the voltage field takes them: digits with at most one decimal point.
+std::string CheckVoltsText(const std::string& text);
+
+// Metres as a limit field takes them: a number from -9999.999 to 9999.999.
+std::string CheckLimitText(const std::string& text);

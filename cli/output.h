@@ -1,0 +1,26 @@
+#pragma once
+// How the tool talks to its user: results on standard output, messages of
+// failures on standard error, each as the system's own text. The texts of
+// the string table end lines with CR LF; a terminal gets LF.
+#include <string>
+
+class CDeviceSession;
+
+namespace output {
+
+// The text with CR LF (and a lone CR) as LF and without trailing line ends.
+std::string ForTerminal(const std::string& text);
+
+// One message on standard output / standard error, ended by a line end.
+void Result(const std::string& text);
+void Error(const std::string& text);
+
+// After a device operation, as the windows do: the session's error message
+// (standard error) if there is one, else its result message (standard
+// output) if there is one. Returns true when an error message was shown.
+bool SessionMessages(const CDeviceSession& session);
+
+// The system's message for a text and a path: "%s\r\n(%s)".
+std::string WithPath(const std::string& text, const std::string& path);
+
+}  // namespace output

@@ -1,0 +1,30 @@
+#include "output_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "common/atomic_file.h"
+
+std::tm LocalNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return local;
+}
+
+std::string TimestampedName(const std::string& prefix, const std::tm& time, const std::string& extension) {
+  char stamp[32];
+  const size_t n = std::strftime(stamp, sizeof stamp, "%Y%m%d_%H%M%S", &time);
+  return prefix + std::string(stamp, n) + "." + extension;
+}
+
+bool WriteOutput(const std::string& target, const std::string& bytes, std::string* error) {
+  if (target != kStandardOutput) return SaveFileAtomically(target, bytes, error);
+  const size_t written = std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+  if (written != bytes.size() || std::fflush(stdout) != 0) {
+    if (error) *error = std::strerror(errno);
+    return false;
+  }
+  return true;
+}

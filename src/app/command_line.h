@@ -1,0 +1,21 @@
+#pragma once
+// Options of the quorvane-hx command line:
+//   --simulate             start a virtual logger inside the program and offer
+//                          it first in the port selection dialog
+//   --lang ja|en           the user-interface language (overrides TessaHX.ini)
+//   --screenshot-tour DIR  (hidden) walk through the main states and save a
+//                          PNG picture of each into DIR, then exit
+#include <QString>
+#include <QStringList>
+
+#include "app/language_config.h"
+
+struct AppCommandLine {
+  bool simulate = false;
+  language::Choice language = language::Choice::kFromIni;
+  QString screenshotDir;
+};
+
+// False, with a message in `error`, for an unknown option or a bad value.
+// --help and --version print their text and exit the process.
+bool ParseAppCommandLine(const QStringList& arguments, AppCommandLine* options, QString* error);

@@ -1,0 +1,57 @@
+// quorvane-hx: the desktop program.
+#include <QApplication>
+#include <QIcon>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+
+#include "app/command_line.h"
+#include "app/screenshot_tour.h"
+#include "app/simulated_logger.h"
+#include "app/vtrelix7_comm_app.h"
+#include "sim/virtual_logger.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("quorvane-hx"));
+  QApplication::setApplicationVersion(QStringLiteral("1.07"));
+  QApplication::setOrganizationName(QStringLiteral("ZEB Corporation"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
+
+  AppCommandLine commandLine;
+  QString error;
+  if (!ParseAppCommandLine(QApplication::arguments(), &commandLine, &error)) {
+    std::fprintf(stderr, "quorvane-hx: %s\n", qPrintable(error));
+    return 2;
+  }
+
+  std::unique_ptr<vlogger::VirtualLogger> simulator;
+  CVTrelix7CommApp::Options options;
+  options.language = commandLine.language;
+  if (commandLine.simulate) {
+    simulator = StartSimulatedLogger(&error);
+    if (!simulator) {
+      std::fprintf(stderr, "quorvane-hx: cannot start the simulated logger: %s\n", qPrintable(error));
+      return 1;
+    }
+    options.simulatedPort = QString::fromStdString(simulator->PortPath());
+  }
+  const bool touring = !commandLine.screenshotDir.isEmpty();
+  options.connectAtStart = !touring;
+
+  int exitCode = 1;
+  if (theApp().InitInstance(options)) {
+    std::unique_ptr<ScreenshotTour> tour;
+    if (touring) {
+      tour = std::make_unique<ScreenshotTour>(commandLine.screenshotDir);
+      QTimer::singleShot(0, [&tour] { tour->Run(); });
+    }
+    exitCode = QApplication::exec();
+    if (tour && tour->Failures() > 0) exitCode = 1;
+  }
+  theApp().ExitInstance();
+  // The port is closed by now; the simulated logger can go.
+  simulator.reset();
+  return exitCode;
+}

@@ -1,0 +1,336 @@
+#include "app/screenshot_tour.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTextStream>
+#include <QThread>
+#include <QTimer>
+#include <QWindow>
+
+#include <atomic>
+#include <memory>
+
+#include "app/main_frame.h"
+#include "app/vtrelix7_comm_app.h"
+#include "common/string_table.h"
+#include "firmware/dlg_firm.h"
+#include "log/dlg_terminal.h"
+#include "log/log_view.h"
+#include "pages/dlg_ref_main.h"
+#include "settings/dlg_tree_item.h"
+#include "settings/input_base_dlg.h"
+#include "settings/pages/dlg_input_test_mail.h"
+#include "settings/setting_work.h"
+#include "settings/wizard_flags.h"
+#include "settings/wizard_item_lists.h"
+#include "work/dlg_working.h"
+#include "work/working_thread.h"
+
+namespace {
+
+// ---------------------------------------------------------------- steps
+
+void MainWindowNotConnected(ScreenshotTour& tour) { tour.Grab(tour.Frame(), QStringLiteral("main_window")); }
+
+void PortSelectionAndConnect(ScreenshotTour& tour) {
+  tour.WhenModalShows([&tour](QWidget* dialog) {
+    tour.Grab(dialog, QStringLiteral("port_selection"));
+    // OK: the simulated logger is listed first and preselected.
+    for (QPushButton* button : dialog->findChildren<QPushButton*>())
+      if (button->isDefault()) button->click();
+  });
+  tour.Frame()->OnConnect();
+  tour.WaitUntil([&tour] { return tour.Frame()->IsConnected(); });
+}
+
+void PageHostConnected(ScreenshotTour& tour) {
+  if (tour.Frame()->PageHost().HasWindow()) tour.Frame()->PageHost().Tabs()->setCurrentIndex(0);
+  tour.Grab(tour.Frame(), QStringLiteral("page_host"));
+}
+
+// A work that shows a counter and waits until the tour has its picture.
+class HeldWork : public CVTCWorkingThread {
+ public:
+  std::atomic<bool> release{false};
+  int DoWork() override {
+    PostProgressTotal(2000);
+    PostProgressValue(1234);
+    QDeadlineTimer deadline(20000);
+    while (!release.load() && !deadline.hasExpired()) QThread::msleep(10);
+    return 1;
+  }
+};
+
+void ProgressDialog(ScreenshotTour& tour) {
+  HeldWork work;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    CDlgWorking* dialog = CVTCWorkingThread::CurrentProgressDialog();
+    if (dialog == nullptr || !dialog->CounterText().contains(QLatin1Char('/'))) return;
+    poll.stop();
+    tour.Grab(dialog, QStringLiteral("progress_dialog"));
+    work.release.store(true);
+  });
+  poll.start(20);
+  work.Run(tour.Frame(), QString(), 1);
+}
+
+void TerminalWindow(ScreenshotTour& tour) {
+  theApp().ShowTerminal();
+  CDlgTerminal* terminal = theApp().Terminal();
+  const char typed[] = "RD SYS";
+  terminal->View()->TypeChars(reinterpret_cast<const uint8_t*>(typed), static_cast<int>(sizeof typed - 1));
+  tour.Grab(terminal, QStringLiteral("terminal"));
+  terminal->hide();
+}
+
+// ---- device pages, setting wizard pages and the settings item tree
+
+bool ShowTab(ScreenshotTour& tour, int tab) {
+  CDlgRefMain& host = tour.Frame()->PageHost();
+  if (!host.HasWindow()) {
+    tour.Fail(QStringLiteral("no page host"));
+    return false;
+  }
+  host.Tabs()->setCurrentIndex(tab);
+  return true;
+}
+
+void SystemPage(ScreenshotTour& tour) {
+  if (ShowTab(tour, 0)) tour.Grab(tour.Frame(), QStringLiteral("system_page"));
+}
+
+void MeasurementPage(ScreenshotTour& tour) {
+  if (ShowTab(tour, 1)) tour.Grab(tour.Frame(), QStringLiteral("measurement_page"));
+}
+
+// Closes a wizard page or the item tree with its Cancel button.
+void CancelDialog(QWidget* dialog) {
+  if (auto* page = qobject_cast<CInputBaseDlg*>(dialog))
+    page->CancelButton()->click();
+  else if (auto* tree = qobject_cast<CDlgTreeItem*>(dialog))
+    tree->CancelButton()->click();
+  else
+    dialog->close();
+}
+
+// The single-item wizard of a setting item, opened from its device page as
+// the page's button does; the page is grabbed and cancelled.
+void WizardPage(ScreenshotTour& tour, int tab, int item, const QString& name) {
+  if (!ShowTab(tour, tab)) return;
+  tour.WhenModalShows([&tour, name](QWidget* dialog) {
+    tour.Grab(dialog, name);
+    CancelDialog(dialog);
+  });
+  tour.Frame()->RunDeviceOperation(tour.Frame()->PageHost().Tabs()->currentWidget(), item, 0);
+}
+
+void WizardInitReset(ScreenshotTour& tour) { WizardPage(tour, 0, 0, QStringLiteral("wizard_initialise")); }
+void WizardBattery(ScreenshotTour& tour) { WizardPage(tour, 0, 6, QStringLiteral("wizard_battery")); }
+void WizardJudgement(ScreenshotTour& tour) { WizardPage(tour, 1, 21, QStringLiteral("wizard_judgement")); }
+void WizardMeasurement(ScreenshotTour& tour) { WizardPage(tour, 1, 22, QStringLiteral("wizard_measurement")); }
+
+// The item tree of the group wizard over all items.
+void ItemTree(ScreenshotTour& tour) {
+  tour.WhenModalShows([&tour](QWidget* dialog) {
+    tour.Grab(dialog, QStringLiteral("item_tree"));
+    CancelDialog(dialog);
+  });
+  CDeviceSession& session = theApp().Session();
+  session.Working() = session.Current();
+  CVTCSettingWork::ChooseItemsAndRunWizard(tour.Frame(), GroupWizardList(session.Current().sys.deviceType, 0));
+}
+
+// ---- communication page, test page and their dialogs, settings file, firmware
+
+void CommunicationPage(ScreenshotTour& tour) {
+  if (ShowTab(tour, 2)) tour.Grab(tour.Frame(), QStringLiteral("communication_page"));
+}
+
+void RecordedDataPage(ScreenshotTour& tour) {
+  if (ShowTab(tour, 4)) tour.Grab(tour.Frame(), QStringLiteral("recorded_data_page"));
+}
+
+void TestPage(ScreenshotTour& tour) {
+  if (ShowTab(tour, 3)) tour.Grab(tour.Frame(), QStringLiteral("test_page"));
+}
+
+// Clicks a button of the current device page (by its control id).
+void ClickPageButton(ScreenshotTour& tour, int id) {
+  QWidget* page = tour.Frame()->PageHost().Tabs()->currentWidget();
+  auto* button = page != nullptr ? page->findChild<QPushButton*>(QStringLiteral("ctl%1").arg(id)) : nullptr;
+  if (button == nullptr)
+    tour.Fail(QStringLiteral("no button %1").arg(id));
+  else
+    button->click();
+}
+
+// Opens a dialog with a button of a device page, lets `act` press its action
+// button first (0: none), grabs and closes it.
+void PageDialog(ScreenshotTour& tour, int tab, int pageButton, int actionButton, const QString& name) {
+  if (!ShowTab(tour, tab)) return;
+  tour.WhenModalShows([&tour, actionButton, name](QWidget* dialog) {
+    if (actionButton != 0)
+      if (auto* b = dialog->findChild<QPushButton*>(QStringLiteral("ctl%1").arg(actionButton))) b->click();
+    tour.Grab(dialog, name);
+    CancelDialog(dialog);
+  });
+  ClickPageButton(tour, pageButton);
+}
+
+void CurrentValueMonitor(ScreenshotTour& tour) { PageDialog(tour, 3, 1081, 1264, QStringLiteral("current_values")); }
+void WizardAccessPoint(ScreenshotTour& tour) { WizardPage(tour, 2, 11, QStringLiteral("wizard_access_point")); }
+void ImeiCheck(ScreenshotTour& tour) { PageDialog(tour, 2, 1043, 0, QStringLiteral("imei_check")); }
+
+void AntennaCheck(ScreenshotTour& tour) {
+  if (!ShowTab(tour, 3)) return;
+  tour.WhenModalShows([&tour](QWidget* dialog) {
+    if (auto* b = dialog->findChild<QPushButton*>(QStringLiteral("ctl1044"))) b->click();
+    tour.Grab(dialog, QStringLiteral("antenna_check"));
+    CancelDialog(dialog);
+  });
+  tour.Frame()->RunDeviceOperation(tour.Frame()->PageHost().Tabs()->currentWidget(), 19, wizard::kNoRefresh);
+}
+
+// The test mail page as the test page shows it (while measurement is stopped).
+void TestMail(ScreenshotTour& tour) {
+  CDlgInputTestMail page;
+  tour.WhenModalShows([&tour](QWidget* dialog) {
+    tour.Grab(dialog, QStringLiteral("test_mail"));
+    CancelDialog(dialog);
+  });
+  page.DoModalPage(tour.Frame(), wizard::kOnlyPage | wizard::kNoRefresh, CDlgInputTestMail::kTemplateId);
+}
+
+void ExportItemTree(ScreenshotTour& tour) {
+  tour.WhenModalShows([&tour](QWidget* dialog) {
+    tour.Grab(dialog, QStringLiteral("export_item_tree"));
+    CancelDialog(dialog);
+  });
+  CVTCSettingWork::RunExportCommand(tour.Frame());
+}
+
+void FirmwareDialog(ScreenshotTour& tour) {
+  CDlgFirm dialog(tour.Frame());
+  tour.WhenModalShows([&tour](QWidget* d) {
+    tour.Grab(d, QStringLiteral("firmware_update"));
+    d->close();
+  });
+  dialog.exec();
+}
+
+struct Step {
+  const char* name;
+  void (*run)(ScreenshotTour&);
+};
+
+const Step kSteps[] = {
+    {"main window before connecting", &MainWindowNotConnected},
+    {"port selection and connect", &PortSelectionAndConnect},
+    {"page host after connecting", &PageHostConnected},
+    {"progress dialog", &ProgressDialog},
+    {"terminal window", &TerminalWindow},
+    {"system page", &SystemPage},
+    {"measurement page", &MeasurementPage},
+    {"initialisation wizard page", &WizardInitReset},
+    {"battery wizard page", &WizardBattery},
+    {"judgement wizard page", &WizardJudgement},
+    {"measurement wizard page", &WizardMeasurement},
+    {"settings item tree", &ItemTree},
+    {"communication page", &CommunicationPage},
+    {"access point wizard page", &WizardAccessPoint},
+    {"IMEI check page", &ImeiCheck},
+    {"test page", &TestPage},
+    {"current-value monitor", &CurrentValueMonitor},
+    {"antenna check page", &AntennaCheck},
+    {"test mail page", &TestMail},
+    {"export item tree", &ExportItemTree},
+    {"firmware update dialog", &FirmwareDialog},
+    {"recorded-data page", &RecordedDataPage},
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------- the tour
+
+ScreenshotTour::ScreenshotTour(const QString& dir) : dir_(dir) {}
+
+CMainFrame* ScreenshotTour::Frame() const { return theApp().MainFrame; }
+
+void ScreenshotTour::Run() {
+  QDir().mkpath(dir_);
+  if (!WaitUntil([this] { return Frame() != nullptr && Frame()->isVisible(); })) return;
+  for (const Step& step : kSteps) {
+    QTextStream(stdout) << "tour: " << step.name << Qt::endl;
+    step.run(*this);
+  }
+  if (Frame() != nullptr) Frame()->close();
+}
+
+void ScreenshotTour::Fail(const QString& what) {
+  ++failures_;
+  QTextStream(stderr) << "tour: " << what << Qt::endl;
+}
+
+void ScreenshotTour::Settle(int ms) {
+  QElapsedTimer elapsed;
+  elapsed.start();
+  while (elapsed.elapsed() < ms) {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(5);
+  }
+}
+
+bool ScreenshotTour::WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
+  QDeadlineTimer deadline(timeoutMs);
+  while (!condition()) {
+    if (deadline.hasExpired()) {
+      Fail(QStringLiteral("a condition did not come true in time"));
+      return false;
+    }
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(5);
+  }
+  return true;
+}
+
+bool ScreenshotTour::Grab(QWidget* window, const QString& name) {
+  if (window == nullptr) {
+    Fail(QStringLiteral("no window for %1").arg(name));
+    return false;
+  }
+  window->raise();
+  Settle();
+  const QString suffix = strings::CatalogueLoaded() ? QStringLiteral("_en") : QString();
+  const QString path = QDir(dir_).filePath(name + suffix + QStringLiteral(".png"));
+  if (!window->grab().save(path, "PNG")) {
+    Fail(QStringLiteral("cannot write %1").arg(path));
+    return false;
+  }
+  QTextStream(stdout) << "tour: wrote " << path << Qt::endl;
+  return true;
+}
+
+void ScreenshotTour::WhenModalShows(std::function<void(QWidget*)> act, int timeoutMs) {
+  auto* poll = new QTimer(QApplication::instance());
+  auto deadline = std::make_shared<QDeadlineTimer>(timeoutMs);
+  QObject::connect(poll, &QTimer::timeout, [this, poll, deadline, act = std::move(act)] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal != nullptr && modal->isVisible()) {
+      poll->stop();
+      poll->deleteLater();
+      act(modal);
+    } else if (deadline->hasExpired()) {
+      poll->stop();
+      poll->deleteLater();
+      Fail(QStringLiteral("no modal dialog showed"));
+    }
+  });
+  poll->start(20);
+}

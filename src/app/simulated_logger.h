@@ -1,0 +1,18 @@
+#pragma once
+// The virtual logger that "quorvane-hx --simulate" runs inside the program:
+// it answers on a pseudo-terminal like a logger on a serial port, with some
+// recorded data in its memory so that the data page has something to read.
+#include <QString>
+
+#include <memory>
+
+namespace vlogger {
+class VirtualLogger;
+}
+
+// Records in the simulated logger's memory at start.
+inline constexpr int kSimulatedPresetRecords = 2000;
+
+// Starts the logger; none, with a message in `error`, when no
+// pseudo-terminal could be made.
+std::unique_ptr<vlogger::VirtualLogger> StartSimulatedLogger(QString* error);

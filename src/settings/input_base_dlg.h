@@ -1,0 +1,108 @@
+#pragma once
+// Base of every setting wizard page: a modal dialog of the template size with
+// the header band across the top and the Back ("戻る"), Next ("次へ") and
+// Cancel ("キャンセル") buttons at the bottom right. The page's work runs on
+// the work runner; before it, measurement is stopped when the wizard asks for
+// it, and after it the session identifies the logger again and re-reads its
+// records.
+//
+// A page class builds its controls in its constructor (positions in dialog
+// units, DuRect), fills them in InitPage() each time it is shown, overrides
+// RunPage() (DoModalPage with its template id, then PageResult()) and DoWork(),
+// and usually OnNext().
+//
+// Control object names are "ctl" followed by the template's control id
+// ("ctl600" is Next, "ctl1300" a red note), so that tests can find them.
+#include <QDialog>
+#include <QString>
+
+#include "settings/wizerd_list.h"
+#include "work/working_thread.h"
+
+class QLabel;
+class QPushButton;
+
+class CInputBaseDlg : public QDialog, public CWizerdWorkCore, public CVTCWorkingThread {
+  Q_OBJECT
+
+ public:
+  // Template size of the pages, in dialog units.
+  static constexpr int kPageWidthDu = 386;
+  static constexpr int kPageHeightDu = 279;
+  // Control ids of the template.
+  static constexpr int kIdHeaderBand = 602;
+  static constexpr int kIdBack = 601;
+  static constexpr int kIdNext = 600;
+  static constexpr int kIdCancel = 2;
+  static constexpr int kIdNote = 1300;
+
+  explicit CInputBaseDlg(QWidget* parent = nullptr, int widthDu = kPageWidthDu, int heightDu = kPageHeightDu);
+  ~CInputBaseDlg() override;
+
+  // Destroys and frees the page.
+  virtual void Delete();
+  // Runs BeforeWork, DoWork and AfterWork behind the progress dialog (not
+  // abortable), then shows the session's error message in a warning box, or
+  // else its result message under "Normal termination". Returns DoWork's result.
+  virtual int RunWork(const QString& caption = QString());
+  // One modal showing: stores the flags, starts with page result -1, runs the
+  // page's initialisation and the dialog over the owner. Returns the dialog's
+  // end code (QDialog::Accepted or QDialog::Rejected).
+  virtual int DoModalPage(QWidget* owner, int flags, int templateId);
+
+  int WizardFlags() const { return flags_; }
+  int PageResult() const { return page_result_; }
+  int TemplateId() const { return template_id_; }
+
+  QLabel* HeaderBand() const { return header_; }
+  QPushButton* BackButton() const { return back_; }
+  QPushButton* NextButton() const { return next_; }
+  QPushButton* CancelButton() const { return cancel_; }
+
+  // The object name of a template control id ("ctl" + id).
+  static QString ControlName(int id);
+
+ protected:
+  // The common initialisation, run first by every page's own: buttons as in
+  // the template, then by position: the only page hides Back and labels Next
+  // "OK", the last page labels Next "OK", the first page disables Back.
+  virtual void InitPage();
+  // Buttons. Next closes with page result 0 (value pages store their values
+  // and run their work first), Back with 1, Cancel with 2.
+  virtual void OnNext();
+  virtual void OnBack();
+  virtual void OnCancel();
+  // Leaves the showing with the page result.
+  void EndPage(int pageResult);
+  void SetWizardFlags(int flags) { flags_ = flags; }
+
+  void BeforeWork() override;
+  void AfterWork() override;
+
+  // Layout in dialog units of the page's font.
+  QRect DuRect(int x, int y, int width, int height) const;
+  QSize DuSize(int width, int height) const;
+  // Places a control made by the page (a child of the page) and names it
+  // after its id when the id is not 0.
+  template <class W>
+  W* Place(W* widget, int x, int y, int width, int height, int id = 0) {
+    widget->setParent(this);
+    widget->setGeometry(DuRect(x, y, width, height));
+    if (id != 0) widget->setObjectName(ControlName(id));
+    return widget;
+  }
+  // A static text; a note (red) when red is set.
+  QLabel* AddStatic(const QString& text, int x, int y, int width, int height, int id = 0, bool red = false);
+  void SetHeaderText(const QString& text);
+
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QLabel* header_;
+  QPushButton* back_;
+  QPushButton* next_;
+  QPushButton* cancel_;
+  int flags_ = 0;
+  int page_result_ = -1;
+  int template_id_ = 0;
+};

@@ -1,0 +1,52 @@
+#include "settings/pages/dlg_input_bat_alart.h"
+
+#include "app/vtrelix7_comm_app.h"
+#include "common/string_table.h"
+#include "controls/st_num_edits.h"
+#include "settings/pages/wizard_page_ids.h"
+#include "settings/wizard_flags.h"
+#include "settings/wizard_strings.h"
+#include "settings/wizard_values.h"
+
+namespace {
+QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+}  // namespace
+
+CDlgInputBatAlart::CDlgInputBatAlart(QWidget* parent) : CInputBaseDlg(parent) {
+  setWindowTitle(Text(strings::id::kBatteryCaption));
+  SetHeaderText(Text(strings::id::kBatteryHeader));
+  AddStatic(Text(strings::id::kBatteryExplanation), 24, 48, 340, 20);
+  AddStatic(Text(strings::id::kBatteryCutoffLabel), 24, 96, 98, 10);
+  voltage_ = Place(new CSTPositiveNumEdit(), 125, 94, 30, 12, kIdVoltage);
+  voltage_->setAlignment(Qt::AlignRight);
+  voltage_->SetDecimals(1);
+  AddStatic(Text(strings::id::kVoltUnit), 158, 96, 14, 10);
+  AddStatic(Text(strings::id::kBatteryRange), 178, 96, 80, 10);
+  AddStatic(Text(strings::id::kBatteryWarning), 24, 130, 340, 40, kIdNote, true);
+}
+
+int CDlgInputBatAlart::RunPage(QWidget* owner, int flags) {
+  DoModalPage(owner, flags, wizard_page::kBatAlartTemplate);
+  return PageResult();
+}
+
+void CDlgInputBatAlart::InitPage() {
+  CInputBaseDlg::InitPage();
+  voltage_->setText(QString::fromStdString(VoltsFieldText(theApp().Session().Working().sys.batteryAlert)));
+}
+
+void CDlgInputBatAlart::OnNext() {
+  theApp().Session().Working().sys.batteryAlert = MillivoltsFromVoltsText(voltage_->text().toStdString());
+  if (RunWork() != 0) EndPage(wizard::kResultNext);
+}
+
+int CDlgInputBatAlart::DoWork() {
+  CDeviceSession& session = theApp().Session();
+  if (!session.IsOpen()) {
+    session.SetErrorMessage(session_rc::kNotConnected);
+    return 0;
+  }
+  if (session.SetBatteryCutoff() == session_rc::kOk) return 1;
+  session.SetErrorMessage(session_rc::kFailed);
+  return 0;
+}

@@ -1,0 +1,35 @@
+#include "settings/pages/dlg_input_check_imei.h"
+
+#include "app/message_box.h"
+#include "app/vtrelix7_comm_app.h"
+#include "pages/comm_strings.h"
+#include "pages/comm_text.h"
+
+CDlgInputCheckIMEI::CDlgInputCheckIMEI(QWidget* parent) : CInputCheckBaseDlg(parent) {
+  setObjectName("CDlgInputCheckIMEI");
+  setWindowTitle(comm_text::Text(strings::id::kImeiCaption));
+  SetHeaderText(comm_text::Text(strings::id::kImeiHeading));
+  AddStatic(comm_text::Text(strings::id::kImeiExplanation), 24, 48, 340, 12);
+  AddActionButton(comm_text::Text(strings::id::kCheckButton));
+}
+
+int CDlgInputCheckIMEI::RunPage(QWidget* owner, int flags) {
+  DoModalPage(owner, flags, kTemplateId);
+  return PageResult();
+}
+
+void CDlgInputCheckIMEI::OnAction() {
+  if (RunWork() != 0) msgbox::Plain(this, comm_text::Text(strings::id::kSuccess), QStringLiteral("Check IMEI"));
+}
+
+int CDlgInputCheckIMEI::DoWork() {
+  CDeviceSession& session = theApp().Session();
+  if (!session.IsOpen()) {
+    session.SetErrorMessage(session_rc::kNotConnected);
+    return 0;
+  }
+  std::string imei;
+  if (session.ReadImei(&imei) == session_rc::kOk) return 1;
+  session.SetErrorMessage(session_rc::kFailed);
+  return 0;
+}

@@ -1,0 +1,44 @@
+#include "settings/pages/dlg_input_init_reset.h"
+
+#include <QPushButton>
+
+#include "app/vtrelix7_comm_app.h"
+#include "common/string_table.h"
+#include "settings/pages/wizard_page_ids.h"
+#include "settings/wizard_strings.h"
+
+namespace {
+QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+}  // namespace
+
+CDlgInputInitReset::CDlgInputInitReset(QWidget* parent) : CInputBaseDlg(parent) {
+  setWindowTitle(Text(strings::id::kInitCaption));
+  SetHeaderText(Text(strings::id::kInitHeader));
+  AddStatic(Text(strings::id::kInitExplanation), 24, 48, 340, 24);
+  AddStatic(Text(strings::id::kInitNote), 24, 82, 340, 12, kIdNote, true);
+  reset_ = Place(new QPushButton(Text(strings::id::kInitResetButton)), 299, 111, 50, 14, kIdResetButton);
+  reset_->setAutoDefault(false);
+  connect(reset_, &QPushButton::clicked, this, &CDlgInputInitReset::OnReset);
+}
+
+int CDlgInputInitReset::RunPage(QWidget* owner, int flags) {
+  DoModalPage(owner, flags, wizard_page::kInitResetTemplate);
+  return PageResult();
+}
+
+// No question is asked before the reset; the page stays open afterwards.
+void CDlgInputInitReset::OnReset() { RunWork(); }
+
+int CDlgInputInitReset::DoWork() {
+  CDeviceSession& session = theApp().Session();
+  // This page reports a closed port with the general failure text.
+  if (!session.IsOpen()) {
+    session.SetErrorMessage(session_rc::kFailed);
+    return 1;
+  }
+  if (session.ResetDevice() == session_rc::kOk)
+    session.SetResultMessage(strings::Text(strings::id::kSuccess));
+  else
+    session.SetErrorMessage(session_rc::kFailed);
+  return 1;
+}

@@ -1,0 +1,37 @@
+#include "settings/pages/dlg_input_test_mail.h"
+
+#include "app/message_box.h"
+#include "app/vtrelix7_comm_app.h"
+#include "pages/comm_strings.h"
+#include "pages/comm_text.h"
+
+CDlgInputTestMail::CDlgInputTestMail(QWidget* parent) : CInputCheckBaseDlg(parent) {
+  setObjectName("CDlgInputTestMail");
+  setWindowTitle(comm_text::Text(strings::id::kMailCaption));
+  SetHeaderText(comm_text::Text(strings::id::kMailHeading));
+  AddStatic(comm_text::Text(strings::id::kMailExplanation), 24, 48, 340, 12);
+  AddStatic(comm_text::Text(strings::id::kMailNote), 24, 100, 340, 24, kIdNote, true);
+  AddActionButton(comm_text::Text(strings::id::kMailSend));
+}
+
+int CDlgInputTestMail::RunPage(QWidget* owner, int flags) {
+  DoModalPage(owner, flags, kTemplateId);
+  return PageResult();
+}
+
+void CDlgInputTestMail::OnAction() {
+  if (RunWork() != 0) msgbox::Plain(this, comm_text::Text(strings::id::kSuccess), QStringLiteral("Send test mail"));
+}
+
+int CDlgInputTestMail::DoWork() {
+  CDeviceSession& session = theApp().Session();
+  if (!session.IsOpen()) {
+    session.SetErrorMessage(session_rc::kNotConnected);
+    return 0;
+  }
+  // "MAIL START": "OK" within 5 s, then the listing up to "YES END" with at
+  // most 60 s of silence between its lines.
+  if (session.SendTestTransmission() == session_rc::kOk) return 1;
+  session.SetErrorMessage(session_rc::kFailed);
+  return 0;
+}

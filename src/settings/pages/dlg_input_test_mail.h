@@ -1,0 +1,19 @@
+#pragma once
+// Wizard page of the test transmission: "送信" makes the logger send a test
+// mail. Whether it arrived can only be seen at the destination.
+#include "settings/pages/dlg_input_check_base.h"
+
+class CDlgInputTestMail : public CInputCheckBaseDlg {
+  Q_OBJECT
+
+ public:
+  static constexpr int kTemplateId = 387;
+
+  explicit CDlgInputTestMail(QWidget* parent = nullptr);
+
+  int RunPage(QWidget* owner, int flags) override;
+  int DoWork() override;
+
+ protected:
+  void OnAction() override;
+};

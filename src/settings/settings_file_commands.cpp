@@ -1,0 +1,135 @@
+// The main frame's settings file commands: "設定値のエクスポート" and
+// "設定ファイルを使用して設定".
+#include "settings/settings_file_commands.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <ctime>
+#include <string>
+
+#include "app/file_dialogs.h"
+#include "app/message_box.h"
+#include "app/vtrelix7_comm_app.h"
+#include "common/string_table.h"
+#include "settings/dlg_tree_item.h"
+#include "settings/setting_work.h"
+
+namespace settings_file_commands {
+namespace {
+
+const QString kFilter = QStringLiteral("Tessalo HX setting info(*.txi)");
+const QString kSuffix = QStringLiteral("txi");
+
+QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+
+// Shows the item tree over the list; true with the user's choice in `items`
+// when it ended with OK.
+bool ChooseItems(QWidget* owner, uint32_t captionId, CSettingItemList& items) {
+  CDlgTreeItem tree(owner);
+  tree.SetCaption(Text(captionId));
+  tree.SetItemList(items);
+  if (tree.exec() != QDialog::Accepted) return false;
+  items = tree.ItemList();
+  return true;
+}
+
+// "エラー！ ファイルを開くことに失敗しました" and the path in brackets.
+void ShowOpenFailed(QWidget* owner, const QString& path) {
+  msgbox::Warning(owner, Text(strings::id::kFileOpenFailed) + QStringLiteral("\r\n(") +
+                             QDir::toNativeSeparators(path) + QStringLiteral(")"));
+}
+
+}  // namespace
+
+int ExportSettings(QWidget* owner, const DeviceRecord& record, const CSettingItemList& items) {
+  if (!items.AnySelected()) return -1;
+
+  // One moment for both the proposed name and the "DATE" line.
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+
+  filedlg::Request request;
+  request.owner = owner;
+  request.save = true;
+  request.title = Text(strings::id::kSaveFileTitle);
+  request.filter = kFilter;
+  request.defaultSuffix = kSuffix;
+  request.proposedName = QString::fromStdString(CVTCSettingWork::DefaultFileName(local));
+  const QString path = filedlg::Ask(request);
+  if (path.isEmpty()) return -1;
+
+  // The file is written as a whole: a failure at any point is reported and
+  // leaves an existing file as it was.
+  if (CVTCSettingWork::WriteSettingsFile(QFile::encodeName(path).toStdString(), record, items, local) != 0) {
+    msgbox::Warning(owner, Text(strings::id::kFileCreateFailed));
+    return -1;
+  }
+  return 0;
+}
+
+int ReadSettingsFile(QWidget* owner, DeviceRecord& record) {
+  filedlg::Request request;
+  request.owner = owner;
+  request.save = false;
+  request.title = Text(strings::id::kOpenFileTitle);
+  request.filter = kFilter;
+  request.defaultSuffix = kSuffix;
+  const QString path = filedlg::Ask(request);
+  if (path.isEmpty()) return -1;
+
+  switch (CVTCSettingWork::LoadSettingsFile(QFile::encodeName(path).toStdString(), record)) {
+    case SettingsFileLoad::kOk:
+      return 0;
+    case SettingsFileLoad::kReadError:
+      msgbox::Warning(owner, QStringLiteral("Read Err"));
+      return -1;
+    case SettingsFileLoad::kCannotOpen:
+    case SettingsFileLoad::kNotSettingsFile:
+      break;
+  }
+  ShowOpenFailed(owner, path);
+  return -1;
+}
+
+int ImportSettings(QWidget* owner, const CSettingItemList& items) {
+  CDeviceSession& session = theApp().Session();
+  DeviceRecord record = session.Current();
+  for (uint16_t& present : record.itemPresent) present = 0;
+  if (ReadSettingsFile(owner, record) != 0) return -1;
+
+  CSettingItemList chosen = items;
+  for (int i = 0; i < kSettingItemCount; ++i) {
+    if (record.itemPresent[i] == 0) {
+      chosen.entries[i].available = 0;
+      chosen.entries[i].selected = 0;
+    }
+  }
+  if (!ChooseItems(owner, strings::id::kChooseImportItems, chosen)) return -1;
+
+  // The pages take their initial values from the working record.
+  session.Working() = record;
+  CVTCSettingWork::RunWizard(owner, chosen, 0);
+  return 0;
+}
+
+}  // namespace settings_file_commands
+
+int CVTCSettingWork::RunExportCommand(QWidget* owner) {
+  CDeviceSession& session = theApp().Session();
+  CSettingItemList items;
+  items.Init(session.Current().sys.deviceType, true);
+  session.Working() = session.Current();
+  if (!settings_file_commands::ChooseItems(owner, strings::id::kChooseExportItems, items)) return -1;
+  const DeviceRecord record = session.Current();
+  return settings_file_commands::ExportSettings(owner, record, items);
+}
+
+int CVTCSettingWork::RunImportCommand(QWidget* owner) {
+  CDeviceSession& session = theApp().Session();
+  CSettingItemList items;
+  items.Init(session.Current().sys.deviceType, true);
+  if (session.IsOpen()) session.Working() = session.Current();
+  return settings_file_commands::ImportSettings(owner, items);
+}

@@ -1,0 +1,8 @@
+#pragma once
+// The wizard as the main frame starts it for one setting item (the device
+// pages' setting buttons): copy the current record into the working record,
+// select exactly that item and run the wizard over it.
+class QWidget;
+
+// CVTCSettingWork::RunWizard's result (1, 0 or -1).
+int RunSingleItemWizard(QWidget* owner, int item, int flags);

@@ -1,0 +1,276 @@
+// info, the readouts and the failure exits against a virtual logger of this
+// process, and Ctrl+C during a readout.
+#include <chrono>
+#include <cstdlib>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <thread>
+
+#include "ctl_fixture.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class CtlDeviceTest : public CtlTest {
+ protected:
+  void SetUp() override {
+    CtlTest::SetUp();
+    vlogger::Options options;
+    options.preset_records = 300;
+    StartLogger(options);
+  }
+};
+
+// "key: value" lines into a map.
+std::map<std::string, std::string> KeyLines(const std::string& text) {
+  std::map<std::string, std::string> values;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    const size_t colon = line.find(": ");
+    if (colon != std::string::npos) values[line.substr(0, colon)] = line.substr(colon + 2);
+  }
+  return values;
+}
+
+// The record IDs at the start of each CR LF line; fails on a line without CR LF.
+std::vector<int> RecordIds(const std::string& text) {
+  std::vector<int> ids;
+  size_t pos = 0;
+  for (size_t end; (end = text.find("\r\n", pos)) != std::string::npos; pos = end + 2) {
+    const std::string line = text.substr(pos, end - pos);
+    EXPECT_EQ(line.find('\n'), std::string::npos);
+    ids.push_back(std::atoi(line.c_str()));
+  }
+  EXPECT_EQ(pos, text.size()) << "the text does not end with CR LF";
+  return ids;
+}
+
+std::vector<int> Range(int first, int last) {
+  std::vector<int> ids;
+  for (int id = first; id <= last; ++id) ids.push_back(id);
+  return ids;
+}
+
+TEST_F(CtlDeviceTest, InfoAsKeyLinesAndAsJson) {
+  const auto state = logger->State();
+  ChildResult r = CtlOnLogger({"info"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const auto lines = KeyLines(r.out);
+  EXPECT_EQ(lines.at("device"), "Quorvane-HX7");
+  EXPECT_EQ(lines.at("version"), "1.07");
+  EXPECT_EQ(lines.at("first_id"), std::to_string(state.first_id));
+  EXPECT_EQ(lines.at("last_id"), std::to_string(state.last_id));
+  EXPECT_EQ(lines.at("measuring"), "false");
+  EXPECT_EQ(lines.at("battery_cutoff_mv"), std::to_string(state.battery_cutoff_mv));
+  EXPECT_EQ(lines.at("apn"), state.mail.apn);
+
+  r = CtlOnLogger({"info", "--json"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const nlohmann::ordered_json j = nlohmann::ordered_json::parse(r.out);
+  enum Kind { kText, kInteger, kNumber, kSwitch };
+  const std::vector<std::pair<const char*, Kind>> fields = {{"device", kText},
+                                                            {"version", kText},
+                                                            {"serial", kText},
+                                                            {"imei", kText},
+                                                            {"first_id", kInteger},
+                                                            {"last_id", kInteger},
+                                                            {"clock", kText},
+                                                            {"measuring", kSwitch},
+                                                            {"start", kText},
+                                                            {"next", kText},
+                                                            {"sampling_s", kInteger},
+                                                            {"event_sampling_s", kInteger},
+                                                            {"interval", kInteger},
+                                                            {"event_interval", kInteger},
+                                                            {"upper_m", kNumber},
+                                                            {"lower_m", kNumber},
+                                                            {"upper_on", kSwitch},
+                                                            {"lower_on", kSwitch},
+                                                            {"battery_cutoff_mv", kInteger},
+                                                            {"apn", kText},
+                                                            {"apn_user", kText},
+                                                            {"apn_password", kText},
+                                                            {"apn_auth", kText},
+                                                            {"host", kText},
+                                                            {"port", kText},
+                                                            {"post", kText},
+                                                            {"mydial", kText}};
+  auto is = [](const nlohmann::ordered_json& v, Kind kind) {
+    switch (kind) {
+      case kText:
+        return v.is_string();
+      case kInteger:
+        return v.is_number_integer();
+      case kNumber:
+        return v.is_number();
+      case kSwitch:
+        return v.is_boolean();
+    }
+    return false;
+  };
+  ASSERT_EQ(j.size(), fields.size());
+  size_t i = 0;
+  for (const auto& [key, value] : j.items()) {
+    EXPECT_EQ(key, fields[i].first);
+    EXPECT_TRUE(is(value, fields[i].second)) << key << " " << value.dump();
+    ++i;
+  }
+  for (const char* key : {"clock", "start", "next"})
+    EXPECT_TRUE(HasShape(j[key].get<std::string>(), "9999-99-99 99:99:99")) << key;
+  EXPECT_EQ(j["last_id"], state.last_id);
+  EXPECT_DOUBLE_EQ(j["upper_m"].get<double>(), state.upper_threshold);
+  EXPECT_EQ(j["port"], state.mail.port);
+}
+
+TEST_F(CtlDeviceTest, ReadDataSavesTheWholeMemoryUnderTheViewersName) {
+  const ChildResult r = CtlOnLogger({"read-data"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const Lines files = Files();
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_TRUE(HasShape(files[0], "TXL_ALL_99999999_999999.txt")) << files[0];
+  EXPECT_EQ(r.out, files[0] + "\n");
+  EXPECT_EQ(RecordIds(ReadFile(Path(files[0]))), Range(1, 300));
+  EXPECT_EQ(LinesFromToolStarting({"RD ALL"}), Lines{"RD ALL 1 300"});
+}
+
+TEST_F(CtlDeviceTest, ReadDataRangeEndsAtTheLastId) {
+  const ChildResult r = CtlOnLogger({"read-data", "--last", "50", "--count", "10", "-o", "part.txt"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(RecordIds(ReadFile(Path("part.txt"))), Range(41, 50));
+  EXPECT_EQ(LinesFromToolStarting({"RD ALL"}), Lines{"RD ALL 41 10"});
+}
+
+TEST_F(CtlDeviceTest, ReadErrorsSavesEachLineWithCrLf) {
+  logger->SetErrorLog({"26/01/02 10:11:12,E03,LOW BATTERY", "26/01/05 21:45:09,E07,SENSOR TIMEOUT"});
+  ChildResult r = CtlOnLogger({"read-errors"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  Lines files = Files();
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_TRUE(HasShape(files[0], "TXL_ERR_99999999_999999.txt")) << files[0];
+  EXPECT_EQ(ReadFile(Path(files[0])), "26/01/02 10:11:12,E03,LOW BATTERY\r\n26/01/05 21:45:09,E07,SENSOR TIMEOUT\r\n");
+
+  logger->SetErrorLog({});
+  r = CtlOnLogger({"read-errors", "-o", "empty.txt"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(ReadFile(Path("empty.txt")), "");
+  EXPECT_EQ(Files().size(), 2u);
+}
+
+// A command whose logger refuses the commands with a prefix.
+struct RefusalCase {
+  std::vector<std::string> args;
+  std::string refused;
+  std::string before;  // standard error: before, the text of the id, after
+  uint32_t id;
+  std::string after = "";
+};
+
+class CtlRefusalTest : public CtlDeviceTest, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(CtlRefusalTest, EndsWithStatus1AndTheMessage) {
+  const RefusalCase& c = GetParam();
+  logger->RefuseCommands(c.refused, -1);
+  const ChildResult r = CtlOnLogger(c.args);
+  EXPECT_EQ(r.exitCode, 1) << r.out;
+  EXPECT_EQ(r.err, c.before + TerminalText(c.id) + c.after + "\n");
+  EXPECT_TRUE(Files().empty());
+}
+
+constexpr uint32_t kFailed = strings::id::kFailed;
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryCommand, CtlRefusalTest,
+    ::testing::Values(
+        RefusalCase{{"info"}, "HELLO", "", strings::id::kNoResponse},
+        RefusalCase{{"set-battery", "3.3"}, "ST BAT", "バッテリ警告: ", kFailed},
+        RefusalCase{{"set-thresholds", "--upper", "1"}, "ST ALM", "判定基準: ", kFailed},
+        RefusalCase{{"start", "--tx", "5"}, "ST ITV ", "測定設定: ", kFailed, "\nErr ITV"},
+        RefusalCase{{"set-apn", "--name", "n", "--user", "u", "--password", "p"},
+                    "MAIL AP",
+                    "アクセスポイント: ",
+                    kFailed,
+                    "\nError: ( -APN-APU-APP-APA )"},
+        RefusalCase{
+            {"set-apn", "--preset", "iij"}, "MAIL INI", "アクセスポイント: ", strings::id::kModuleSettingFailed},
+        RefusalCase{{"stop"}, "ST STP", "", kFailed}, RefusalCase{{"clear", "--yes"}, "ST CLR", "", kFailed},
+        RefusalCase{{"reset", "--yes"}, "ST RES", "", kFailed},
+        RefusalCase{{"sync-time"}, "MAIL TIME", "", strings::id::kErrorFailedShort},
+        RefusalCase{{"restart-module", "--yes"}, "INSPECT ON", "", strings::id::kErrorFailedShort},
+        RefusalCase{{"antenna"}, "RD ANT", "", kFailed}, RefusalCase{{"imei"}, "MAIL IMEI", "", kFailed},
+        RefusalCase{{"test-mail"}, "MAIL START", "", kFailed}, RefusalCase{{"current"}, "RD REL", "", kFailed},
+        RefusalCase{{"read-errors", "-o", "e.txt"}, "RD ERR", "", kFailed},
+        RefusalCase{{"read-data", "-o", "d.txt"}, "RD ALL", "", kFailed}));
+
+TEST_F(CtlDeviceTest, RefusedAccessPointFieldsAreNamedAndNotApplied) {
+  logger->RefuseCommands("MAIL APN", -1);
+  logger->RefuseCommands("MAIL APP", -1);
+  const ChildResult r = CtlOnLogger({"set-apn", "--name", "n", "--password", "p"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "アクセスポイント: " + Text(kFailed) + "\nError: ( -APN-APP )\n");
+  EXPECT_TRUE(LinesFromToolStarting({"MAIL INI"}).empty());
+}
+
+TEST_F(CtlDeviceTest, SilentLoggerAndMissingPort) {
+  logger->SilenceCommands("", -1);
+  ChildResult r = CtlOnLogger({"info"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, Text(strings::id::kNoResponse) + "\n");
+
+  r = Ctl({"--port", Path("no-such-tty"), "info"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, Text(strings::id::kPortCannotOpen) + "\n(" + Path("no-such-tty") + ")\n");
+}
+
+TEST_F(CtlDeviceTest, NotASettingsFileIsRefusedBeforeAnythingIsSent) {
+  WriteFile(Path("bad.txi"), "[zeb_txli]\r\nBATTERY_ALART,3000\r\n");
+  const ChildResult r = CtlOnLogger({"apply", "bad.txi"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, Text(strings::id::kFileOpenFailed) + "\n(bad.txi)\n");
+  EXPECT_EQ(BytesFromTool(), "");
+}
+
+TEST_F(CtlDeviceTest, TestMailWhileMeasuringAsksToStopFirst) {
+  ASSERT_EQ(CtlOnLogger({"start", "--at", "2030-01-02 03:04"}).exitCode, 0);
+  logger->ClearReceived();
+  const ChildResult r = CtlOnLogger({"test-mail"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, Text(strings::id::kStopMeasurementFirst) + "\n");
+  EXPECT_TRUE(LinesFromToolStarting({"MAIL START"}).empty());
+}
+
+TEST_F(CtlDeviceTest, EnglishMessages) {
+  logger->RefuseCommands("ST STP", -1);
+  const ChildResult r = CtlOnLogger({"--lang", "en", "stop"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "Error! The operation failed.\n");
+}
+
+// Ctrl+C sends the abort byte; the logger ends the listing and the records
+// that arrived are saved.
+TEST_F(CtlTest, InterruptedReadoutKeepsWhatArrived) {
+  vlogger::Options options;
+  options.preset_records = 1000;
+  options.paced = true;  // 9600 baud: the whole memory would take about 40 s
+  StartLogger(options);
+  ChildProcess child;
+  Launch(child, OnLogger({"read-data", "-o", "data.txt"}));
+  ASSERT_TRUE(logger->WaitForReceived(
+      [](const Lines& lines) { return std::find(lines.begin(), lines.end(), "RD ALL 1 1000") != lines.end(); },
+      std::chrono::seconds(20)));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (logger->BytesSent() < 2000 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));  // waiting for some records on the line
+  child.Signal(SIGINT);
+  const ChildResult r = child.Finish();
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err, Text(strings::id::kAborted) + "\n");
+  EXPECT_NE(logger->ReceivedBytes().find('\x1b'), std::string::npos);
+  const std::vector<int> ids = RecordIds(ReadFile(Path("data.txt")));
+  ASSERT_FALSE(ids.empty());
+  EXPECT_LT(ids.size(), 1000u);
+  EXPECT_EQ(ids, Range(1, static_cast<int>(ids.size())));
+}
+
+}  // namespace
