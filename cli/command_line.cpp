@@ -12,6 +12,9 @@ int RunCommandLine(int argc, char** argv) {
   app.name("quorvane-ctl");
   app.require_subcommand(1);
   app.fallthrough();  // the global options may also follow the command
+  app.footer(
+      "Exit status: 0 success; 1 the logger refused or did not answer (the message on standard error); "
+      "2 usage error.\nMessages are the system's own texts, Japanese unless --lang en.");
 
   CLI::Option* port =
       app.add_option("--port", global.port, "Device path of the logger's serial line, e.g. /dev/ttyUSB0");

@@ -8,4 +8,4 @@ std::string LineBreakProblem(const std::string& text) {
   return std::string();
 }
 
-CLI::Validator SendableText() { return CLI::Validator(LineBreakProblem, "TEXT", "SendableText"); }
+CLI::Validator SendableText() { return CLI::Validator(LineBreakProblem, "", "SendableText"); }

@@ -101,14 +101,14 @@ class CtlTest : public ::testing::Test {
     MarkEndOfTool();
     std::vector<std::string> lines = logger->ReceivedLines();
     const auto last = std::find(lines.rbegin(), lines.rend(), "HELLO");
-    lines.erase(std::prev(last.base()), lines.end());
+    if (last != lines.rend()) lines.erase(std::prev(last.base()), lines.end());
     return lines;
   }
   std::string BytesFromTool() {
     MarkEndOfTool();
     std::string bytes = logger->ReceivedBytes();
-    const std::string mark = "\r\nHELLO\r\n";
-    return bytes.substr(0, bytes.rfind(mark));
+    const size_t mark = bytes.rfind("\r\nHELLO\r\n");
+    return mark == std::string::npos ? bytes : bytes.substr(0, mark);
   }
   // The lines from the tool that start with one of the prefixes, in order.
   std::vector<std::string> LinesFromToolStarting(const std::vector<std::string>& prefixes) {
