@@ -20,6 +20,9 @@ int RunCommandLine(int argc, char** argv) {
       app.add_option("--port", global.port, "Device path of the logger's serial line, e.g. /dev/ttyUSB0");
   app.add_flag("--simulate", global.simulate, "Talk to a virtual logger started in-process on a pseudo-terminal")
       ->excludes(port);
+  app.add_option("--sim-records", global.simRecords, "Records the virtual logger of --simulate holds")
+      ->check(CLI::Range(size_t{0}, size_t{100000}))
+      ->needs("--simulate");
   app.add_option("--lang", global.lang, "Language of the messages")->check(CLI::IsMember({"ja", "en"}));
 
   CommandRegistry registry;

@@ -12,6 +12,9 @@ constexpr int kUsage = 2;   // the arguments were wrong
 struct GlobalOptions {
   std::string port;       // device path of the serial line
   bool simulate = false;  // talk to a virtual logger started in-process
+  // Records the virtual logger of --simulate starts with, so that a readout
+  // has something to read (--sim-records).
+  size_t simRecords = 2000;
   std::string lang = "ja";
 };
 

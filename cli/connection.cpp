@@ -15,7 +15,7 @@ int Connection::Connect() {
   std::string path = options_.port;
   if (options_.simulate) {
     vlogger::Options simulation;
-    simulation.preset_records = kSimulatedRecords;
+    simulation.preset_records = options_.simRecords;
     simulated_ = std::make_unique<vlogger::VirtualLogger>(simulation);
     if (!simulated_->Start()) {
       output::Error(strings::Text(strings::id::kPortCannotOpen) + "\r\n(" + simulated_->LastError() + ")");

@@ -14,10 +14,6 @@ class VirtualLogger;
 
 class Connection {
  public:
-  // Records the virtual logger of --simulate starts with, so that a readout
-  // has something to read.
-  static constexpr size_t kSimulatedRecords = 2000;
-
   explicit Connection(const GlobalOptions& options);
   ~Connection();
   Connection(const Connection&) = delete;

@@ -57,6 +57,14 @@ bool WriteAll(int fd, const std::string& bytes) {
   return true;
 }
 
+bool WriteInto(const std::string& target, const std::string& bytes, std::string* error) {
+  const int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return Fail(error, target, errno);
+  int err = WriteAll(fd, bytes) ? 0 : errno;
+  if (close(fd) != 0 && err == 0) err = errno;
+  return err == 0 ? true : Fail(error, target, err);
+}
+
 }  // namespace
 
 bool SaveFileAtomically(const std::string& path, const std::string& bytes, std::string* error) {
@@ -68,6 +76,8 @@ bool SaveFileAtomically(const std::string& path, const std::string& bytes, std::
   if (exists) {
     if (S_ISDIR(existing.st_mode)) return Fail(error, target, EISDIR);
     if (access(target.c_str(), W_OK) != 0) return Fail(error, target, errno);
+    // A device or pipe (such as /dev/null) is written into, never replaced.
+    if (!S_ISREG(existing.st_mode)) return WriteInto(target, bytes, error);
   }
 
   std::string temp;

@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "common/atomic_file.h"
@@ -94,3 +95,23 @@ TEST_F(AtomicFileTest, WriteFailingPartWayKeepsTheOldFile) {
 }
 
 }  // namespace
+
+// A device or a pipe is written into, never replaced by a regular file.
+TEST_F(AtomicFileTest, DevicesAndPipesAreWrittenIntoNotReplaced) {
+  ASSERT_TRUE(SaveFileAtomically("/dev/null", "discarded", nullptr));
+  struct stat st {};
+  ASSERT_EQ(stat("/dev/null", &st), 0);
+  EXPECT_TRUE(S_ISCHR(st.st_mode));
+
+  const std::string fifo = Path("pipe");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  ASSERT_TRUE(SaveFileAtomically(fifo, "through", nullptr));
+  char buf[16] = {};
+  EXPECT_EQ(read(reader, buf, sizeof buf), 7);
+  EXPECT_STREQ(buf, "through");
+  close(reader);
+  ASSERT_EQ(stat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
