@@ -75,7 +75,7 @@ CDlgMainMeasSetting::CDlgMainMeasSetting(QWidget* parent) : CDevicePage(parent),
   label(strings::id::kStartDateTimeLabel, 34);
   dateRow(kIdStart, 34);
   label(strings::id::kDeviceClockLabel, 52);
-  clock_ = AddField(kIdDeviceClock, kFieldX, 52, 110);
+  clock_ = placer_.Place(new CDeviceClockField, kFieldX, 52, 110, 12, kIdDeviceClock);
   label(strings::id::kNextDateTimeLabel, 70);
   dateRow(kIdNext, 70);
 
@@ -106,15 +106,12 @@ CDlgMainMeasSetting::CDlgMainMeasSetting(QWidget* parent) : CDevicePage(parent),
   connect(set_judgement_, &QPushButton::clicked, this, &CDlgMainMeasSetting::OnSetJudgement);
   connect(stop_, &QPushButton::clicked, this, &CDlgMainMeasSetting::OnStop);
   connect(refresh_, &QPushButton::clicked, this, &CDlgMainMeasSetting::OnRefresh);
-
-  timer_.setInterval(kClockPeriodMs);
-  connect(&timer_, &QTimer::timeout, this, &CDlgMainMeasSetting::OnClockTick);
 }
 
 QLineEdit* CDlgMainMeasSetting::AddField(int id, int x, int y, int width) {
   auto* field = placer_.Place(new QLineEdit, x, y, width, 12, id);
   field->setReadOnly(true);
-  field->setAlignment(id == kIdDeviceClock || id == kIdState ? Qt::AlignLeft : Qt::AlignRight);
+  field->setAlignment(id == kIdState ? Qt::AlignLeft : Qt::AlignRight);
   return field;
 }
 
@@ -165,28 +162,6 @@ void CDlgMainMeasSetting::Refresh() {
   judgement_->setPlainText(QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
   set_->setEnabled(true);
   set_judgement_->setEnabled(true);
-}
-
-void CDlgMainMeasSetting::showEvent(QShowEvent* event) {
-  timer_.stop();
-  timer_.start();
-  CDevicePage::showEvent(event);
-}
-
-void CDlgMainMeasSetting::hideEvent(QHideEvent* event) {
-  timer_.stop();
-  CDevicePage::hideEvent(event);
-}
-
-void CDlgMainMeasSetting::OnClockTick() {
-  // The session's clock reference is not read while a device operation
-  // runs on a worker thread (it may be refreshing it); the display waits.
-  if (IsRunning() || CVTCWorkingThread::CurrentProgressDialog() != nullptr) return;
-  int64_t now = 0;
-  theApp().Session().GetDeviceClock(&now);
-  if (shown_clock_ && *shown_clock_ == now) return;
-  shown_clock_ = now;
-  clock_->setText(QString::fromStdString(DeviceClockText(now)));
 }
 
 void CDlgMainMeasSetting::OnSet() { RunDeviceOperation(this, kItemMeasurement); }

@@ -5,11 +5,10 @@
 // judgement criteria -- and a running estimate of the logger's clock. Its
 // buttons open the measurement settings and judgement criteria wizards, stop
 // the measurement and refresh.
-#include <QTimer>
 
 #include <cstdint>
-#include <optional>
 
+#include "pages/device_clock_field.h"
 #include "pages/device_page.h"
 #include "pages/du_placer.h"
 
@@ -36,7 +35,6 @@ class CDlgMainMeasSetting : public CDevicePage {
   // Days, hours, minutes of the normal and the event interval.
   static constexpr int kIdNormalInterval[3] = {1288, 1289, 1290};
   static constexpr int kIdEventInterval[3] = {1291, 1292, 1293};
-  static constexpr int kClockPeriodMs = 100;
 
   explicit CDlgMainMeasSetting(QWidget* parent = nullptr);
 
@@ -55,21 +53,16 @@ class CDlgMainMeasSetting : public CDevicePage {
   QLineEdit* Field(int id) const;
   QPlainTextEdit* JudgementField() const { return judgement_; }
   QLineEdit* DeviceClockField() const { return clock_; }
-  bool ClockTimerActive() const { return timer_.isActive(); }
+  bool ClockTimerActive() const { return clock_->TimerActive(); }
 
  protected:
-  void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
   void changeEvent(QEvent* event) override;
 
  private:
   QLineEdit* AddField(int id, int x, int y, int width);
-  void OnClockTick();
 
   CDuPlacer placer_;
-  QTimer timer_;
-  std::optional<int64_t> shown_clock_;
-  QLineEdit* clock_;
+  CDeviceClockField* clock_;
   QPlainTextEdit* judgement_;
   QPushButton* set_;
   QPushButton* stop_;

@@ -59,8 +59,7 @@ CDlgMainSystem::CDlgMainSystem(QWidget* parent) : CDevicePage(parent), placer_(t
   version_ = placer_.Place(ValueLabel(), 118, 54, 220, 12, kIdVersion);
 
   label(strings::id::kDeviceClockLabel, 80);
-  clock_ = placer_.Place(new QLineEdit, 118, 80, 110, 12, kIdDeviceClock);
-  clock_->setReadOnly(true);
+  clock_ = placer_.Place(new CDeviceClockField, 118, 80, 110, 12, kIdDeviceClock);
   time_sync_ = placer_.Place(new QPushButton(Text(strings::id::kServerTimeSync)), 238, 79, 100, 14, kIdTimeSync);
 
   label(strings::id::kMemoryRangeLabel, 106);
@@ -78,9 +77,6 @@ CDlgMainSystem::CDlgMainSystem(QWidget* parent) : CDevicePage(parent), placer_(t
   connect(set_cutoff_, &QPushButton::clicked, this, &CDlgMainSystem::OnSetCutoff);
   connect(refresh_, &QPushButton::clicked, this, &CDlgMainSystem::OnRefresh);
   connect(time_sync_, &QPushButton::clicked, this, &CDlgMainSystem::OnTimeSync);
-
-  timer_.setInterval(kClockPeriodMs);
-  connect(&timer_, &QTimer::timeout, this, &CDlgMainSystem::OnClockTick);
 }
 
 void CDlgMainSystem::changeEvent(QEvent* event) {
@@ -104,28 +100,6 @@ void CDlgMainSystem::Refresh() {
   memory_range_->setText(QString::fromStdString(MemoryRangeText(cur.sys.firstId, cur.sys.lastId)));
   cutoff_->setText(QString::fromStdString(CutoffVoltsText(cur.sys.batteryAlert)));
   for (QPushButton* b : {initialise_, set_cutoff_, refresh_}) b->setEnabled(true);
-}
-
-void CDlgMainSystem::showEvent(QShowEvent* event) {
-  timer_.stop();
-  timer_.start();
-  CDevicePage::showEvent(event);
-}
-
-void CDlgMainSystem::hideEvent(QHideEvent* event) {
-  timer_.stop();
-  CDevicePage::hideEvent(event);
-}
-
-void CDlgMainSystem::OnClockTick() {
-  // The session's clock reference is not read while a device operation
-  // runs on a worker thread (it may be refreshing it); the display waits.
-  if (IsRunning() || CVTCWorkingThread::CurrentProgressDialog() != nullptr) return;
-  int64_t now = 0;
-  theApp().Session().GetDeviceClock(&now);
-  if (shown_clock_ && *shown_clock_ == now) return;
-  shown_clock_ = now;
-  clock_->setText(QString::fromStdString(DeviceClockText(now)));
 }
 
 void CDlgMainSystem::OnInitialise() { RunDeviceOperation(this, kItemInitReset); }

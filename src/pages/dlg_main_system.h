@@ -5,11 +5,10 @@
 // in its memory and the transmission-stop battery voltage. Its buttons start
 // the initialisation wizard, the stop-voltage wizard, a full refresh and the
 // synchronisation of the logger's clock with the server time.
-#include <QTimer>
 
 #include <cstdint>
-#include <optional>
 
+#include "pages/device_clock_field.h"
 #include "pages/device_page.h"
 #include "pages/du_placer.h"
 
@@ -31,7 +30,6 @@ class CDlgMainSystem : public CDevicePage {
   static constexpr int kIdSetCutoff = 1010;
   static constexpr int kIdInitialise = 1006;
   static constexpr int kIdRefresh = 1007;
-  static constexpr int kClockPeriodMs = 100;
 
   explicit CDlgMainSystem(QWidget* parent = nullptr);
 
@@ -52,20 +50,14 @@ class CDlgMainSystem : public CDevicePage {
   QLabel* MemoryRangeLabel() const { return memory_range_; }
   QLabel* CutoffLabel() const { return cutoff_; }
   QLineEdit* DeviceClockField() const { return clock_; }
-  bool ClockTimerActive() const { return timer_.isActive(); }
+  bool ClockTimerActive() const { return clock_->TimerActive(); }
 
  protected:
-  void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
   void changeEvent(QEvent* event) override;
 
  private:
-  void OnClockTick();
-
   CDuPlacer placer_;
-  QTimer timer_;
-  std::optional<int64_t> shown_clock_;
-  QLineEdit* clock_;
+  CDeviceClockField* clock_;
   QLabel* device_name_;
   QLabel* product_info_;
   QLabel* version_;

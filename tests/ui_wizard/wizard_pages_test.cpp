@@ -484,7 +484,7 @@ class WizardPagesTest : public QObject {
     int ticks = 0;
     driver.Cancel([&](CInputBaseDlg* page) {
       auto* p = As<CDlgInputMeasureSetting>(page);
-      QTimer* timer = p->findChild<QTimer*>();
+      QTimer* timer = p->DeviceClockField()->findChild<QTimer*>();
       if (timer == nullptr) return;
       QObject::connect(timer, &QTimer::timeout, [&] { ++ticks; });
       (void)QTest::qWaitFor([&] { return ticks >= 3; }, 5000);

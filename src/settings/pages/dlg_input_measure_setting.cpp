@@ -88,15 +88,10 @@ CDlgInputMeasureSetting::CDlgInputMeasureSetting(QWidget* parent) : CInputBaseDl
 
   // The logger's clock.
   AddStatic(Text(strings::id::kDeviceClockLabel), 12, 206, 104, 10);
-  clock_ = Place(new QLineEdit(), 120, 204, 110, 12, kIdDeviceClock);
-  clock_->setReadOnly(true);
+  clock_ = Place(new CDeviceClockField(), 120, 204, 110, 12, kIdDeviceClock);
 
   AddStatic(Text(strings::id::kNoteMark), 12, 222, 34, 10, 1301, true);
   AddStatic(Text(strings::id::kRelocationNote), 46, 222, 330, 34, 1302, true);
-
-  timer_.setParent(this);
-  timer_.setInterval(kClockPeriodMs);
-  connect(&timer_, &QTimer::timeout, this, &CDlgInputMeasureSetting::OnClockTick);
 }
 
 int CDlgInputMeasureSetting::RunPage(QWidget* owner, int flags) {
@@ -131,26 +126,7 @@ void CDlgInputMeasureSetting::InitPage() {
     i.days->SetRange(0, kMaxDays);
   }
 
-  timer_.stop();
-  shown_clock_.reset();
-  clock_->clear();
-  timer_.start();
-}
-
-void CDlgInputMeasureSetting::hideEvent(QHideEvent* event) {
-  if (!event->spontaneous()) timer_.stop();
-  CInputBaseDlg::hideEvent(event);
-}
-
-void CDlgInputMeasureSetting::OnClockTick() {
-  // The session's clock reference is not read while a device operation
-  // runs on a worker thread (it may be refreshing it); the display waits.
-  if (IsRunning() || CVTCWorkingThread::CurrentProgressDialog() != nullptr) return;
-  int64_t now = 0;
-  theApp().Session().GetDeviceClock(&now);
-  if (shown_clock_ && *shown_clock_ == now) return;
-  shown_clock_ = now;
-  clock_->setText(Q(DeviceClockText(now)));
+  clock_->Restart();
 }
 
 void CDlgInputMeasureSetting::OnPcTime() { start_->SetFullText(Q(StartTimePresetText(timing::NowSeconds()))); }

@@ -5,11 +5,10 @@
 // (every how many measurements). A running display of the logger's clock
 // helps to choose the start time; "PC時刻+2min" fills the PC's time plus two
 // minutes.
-#include <QTimer>
 
 #include <cstdint>
-#include <optional>
 
+#include "pages/device_clock_field.h"
 #include "settings/input_base_dlg.h"
 
 class CMaskedEdit;
@@ -30,7 +29,6 @@ class CDlgInputMeasureSetting : public CInputBaseDlg {
   static constexpr int kIdEventHoursMinutes = 1263;
   static constexpr int kIdEventTransmission = 1028;
   static constexpr int kIdDeviceClock = 1269;
-  static constexpr int kClockPeriodMs = 100;
 
   explicit CDlgInputMeasureSetting(QWidget* parent = nullptr);
 
@@ -46,7 +44,7 @@ class CDlgInputMeasureSetting : public CInputBaseDlg {
   CSTNumEdit* EventTransmissionField() const { return event_tx_; }
   QLineEdit* DeviceClockField() const { return clock_; }
   QPushButton* PcTimeButton() const { return pc_time_; }
-  bool ClockTimerActive() const { return timer_.isActive(); }
+  bool ClockTimerActive() const { return clock_->TimerActive(); }
 
   // The detail lines of the failed commands of the apply sequence
   // ("Err SMP\r\n" ...), in the order of the failure bits.
@@ -55,15 +53,11 @@ class CDlgInputMeasureSetting : public CInputBaseDlg {
  protected:
   void InitPage() override;
   void OnNext() override;
-  void hideEvent(QHideEvent* event) override;
 
  private:
-  void OnClockTick();
   void OnPcTime();
 
-  QTimer timer_;
-  std::optional<int64_t> shown_clock_;
-  QLineEdit* clock_;
+  CDeviceClockField* clock_;
   CMaskedEdit* start_;
   CMaskedEdit* normal_hm_;
   CMaskedEdit* event_hm_;
