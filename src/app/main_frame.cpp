@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDateTime>
 #include <QFile>
 #include <QKeySequence>
 #include <QMenuBar>
@@ -12,7 +11,7 @@
 #include <QTabWidget>
 
 #include "app/dlg_version.h"
-#include "app/file_dialogs.h"
+#include "log/log_file_dialog.h"
 #include "app/message_box.h"
 #include "app/shell_strings.h"
 #include "app/shell_text.h"
@@ -331,14 +330,7 @@ void CMainFrame::OnLogRecording() {
     return;
   }
 
-  filedlg::Request request;
-  request.owner = this;
-  request.save = true;
-  request.proposedName =
-      QDateTime::currentDateTime().toString(QStringLiteral("'TXL_'yyyyMMdd_HHmmss")) + QStringLiteral(".log");
-  request.filter = ShellText(strings::id::kLogFileFilter);
-  request.defaultSuffix = QStringLiteral("log");
-  const QString path = filedlg::Ask(request);
+  const QString path = AskLogFilePath(this);
   if (path.isEmpty() || log.OpenFile(LocalPath(path)) == 0) {
     UpdateCommandStates();
     return;

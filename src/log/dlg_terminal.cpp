@@ -2,7 +2,6 @@
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QFile>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -11,13 +10,13 @@
 #include <atomic>
 #include <string>
 
-#include "app/file_dialogs.h"
 #include "app/message_box.h"
 #include "app/shell_strings.h"
 #include "app/shell_text.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/atomic_file.h"
 #include "controls/dialog_units.h"
+#include "log/log_file_dialog.h"
 #include "log/log_view.h"
 #include "log/traffic_capture.h"
 
@@ -197,14 +196,7 @@ void CDlgTerminal::PumpMessages() {
 
 void CDlgTerminal::OnSaveDisplayedLog() {
   if (view_ == nullptr) return;
-  filedlg::Request request;
-  request.owner = view_;
-  request.save = true;
-  request.proposedName =
-      QDateTime::currentDateTime().toString(QStringLiteral("'TXL_'yyyyMMdd_HHmmss")) + QStringLiteral(".log");
-  request.filter = ShellText(strings::id::kLogFileFilter);
-  request.defaultSuffix = QStringLiteral("log");
-  const QString path = filedlg::Ask(request);
+  const QString path = AskLogFilePath(view_);
   if (path.isEmpty()) return;
 
   std::string bytes;
