@@ -10,9 +10,12 @@
 #include <QVBoxLayout>
 
 #include "common/string_table.h"
+#include "controls/controls_strings.h"
 #include "controls/dialog_units.h"
 
 namespace {
+
+QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
 
 const QString kDevicePrefix = QStringLiteral("/dev/");
 
@@ -27,7 +30,7 @@ QString FromUtf8(const std::string& text) {
 }  // namespace
 
 CComSettingDlg::CComSettingDlg(QWidget* parent) : QDialog(parent), portSource_(ListSerialPorts) {
-  setWindowTitle(QStringLiteral("COM"));
+  setWindowTitle(Text(strings::id::kPortDialogTitle));
 
   list_ = new QTableWidget(0, 2, this);
   list_->setHorizontalHeaderLabels({QString::fromStdString(strings::Text(strings::id::kPortColumn, "Port")),
@@ -41,14 +44,16 @@ CComSettingDlg::CComSettingDlg(QWidget* parent) : QDialog(parent), portSource_(L
   list_->horizontalHeader()->setHighlightSections(false);
   connect(list_, &QTableWidget::cellDoubleClicked, this, [this](int, int) { OnOk(); });
 
-  auto* ok = new QPushButton(QStringLiteral("OK"), this);
-  auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+  auto* ok = new QPushButton(Text(strings::id::kOkButtonText), this);
+  auto* cancel = new QPushButton(Text(strings::id::kCancelButtonText), this);
+  ok->setObjectName(QStringLiteral("ok"));
+  cancel->setObjectName(QStringLiteral("cancel"));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &CComSettingDlg::OnOk);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
   auto* left = new QVBoxLayout;
-  left->addWidget(new QLabel(QStringLiteral("Select port number"), this));
+  left->addWidget(new QLabel(Text(strings::id::kPortDialogPrompt), this));
   left->addWidget(list_, 1);
   auto* right = new QVBoxLayout;
   right->addWidget(ok);
@@ -67,7 +72,7 @@ void CComSettingDlg::AddExtraPort(const QString& nameOrPath, const QString& desc
   extraPorts_.push_back({NameForPath(nameOrPath).toStdString(), description.toStdString()});
 }
 
-QString CComSettingDlg::SimulationDescription() { return QStringLiteral("Virtual logger (simulation)"); }
+QString CComSettingDlg::SimulationDescription() { return Text(strings::id::kSimulatedPortDescription); }
 
 void CComSettingDlg::SetPortSource(PortSource source) { portSource_ = std::move(source); }
 

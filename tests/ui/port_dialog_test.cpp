@@ -18,10 +18,8 @@ CComSettingDlg::PortSource Ports(const QStringList& names) {
   };
 }
 
-QPushButton* Button(CComSettingDlg& dialog, const QString& text) {
-  for (QPushButton* button : dialog.findChildren<QPushButton*>())
-    if (button->text() == text) return button;
-  return nullptr;
+QPushButton* Button(CComSettingDlg& dialog, const QString& name) {
+  return dialog.findChild<QPushButton*>(name);
 }
 
 }  // namespace
@@ -71,7 +69,7 @@ void PortDialogTest::preselectionAndOk() {
   QCOMPARE(dialog.PortList()->rowCount(), ports.size());
   QCOMPARE(dialog.SelectedRow(), selectedRow);
 
-  QPushButton* ok = Button(dialog, "OK");
+  QPushButton* ok = Button(dialog, "ok");
   QVERIFY(ok != nullptr);
   QVERIFY(ok->isDefault());
   ok->click();
@@ -89,7 +87,7 @@ void PortDialogTest::extraPortComesFirst() {
     QTableWidget* list = dialog.PortList();
     QCOMPARE(list->rowCount(), 2);
     QCOMPARE(list->item(0, 0)->text(), QString("pts/7"));
-    QCOMPARE(list->item(0, 1)->text(), QString("Virtual logger (simulation)"));
+    QCOMPARE(list->item(0, 1)->text(), CComSettingDlg::SimulationDescription());
     QCOMPARE(list->item(1, 0)->text(), QString("ttyS0"));
     QCOMPARE(dialog.SelectedRow(), 1);
 
@@ -107,7 +105,7 @@ void PortDialogTest::cancelKeepsThePath() {
   dialog.SetPortPath("/dev/ttyUSB0");
   dialog.show();
   dialog.PortList()->setCurrentCell(0, 0);
-  Button(dialog, "Cancel")->click();
+  Button(dialog, "cancel")->click();
   QCOMPARE(dialog.result(), int(QDialog::Rejected));
   QCOMPARE(dialog.PortPath(), QString("/dev/ttyUSB0"));
 }
@@ -125,7 +123,7 @@ void PortDialogTest::layoutAndTexts() {
   QCOMPARE(list->columnWidth(1), width * 75 / 100);
   QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
   QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
-  QVERIFY(Button(dialog, "Cancel") != nullptr);
+  QVERIFY(Button(dialog, "cancel") != nullptr);
 }
 
 QTEST_MAIN(PortDialogTest)
