@@ -10,6 +10,9 @@ namespace msgbox {
 
 enum class Icon { kNone, kWarning, kInformation, kQuestion };
 
+// A caption that shows as empty (an empty QString means the application's title).
+inline const QString kEmptyCaption = QStringLiteral(" ");
+
 struct Request {
   QWidget* owner = nullptr;
   QString text;

@@ -159,10 +159,10 @@ int CDlgFirm::StartUpdate() {
   if (LoadImageText() != 0) return -1;
 
   // The two questions carry no caption of their own (a blank title).
-  if (msgbox::Show({this, comm_text::Text(strings::id::kConfirmFirmwareErasesData), QStringLiteral(" "),
+  if (msgbox::Show({this, comm_text::Text(strings::id::kConfirmFirmwareErasesData), msgbox::kEmptyCaption,
                     msgbox::Icon::kWarning, true}) != QMessageBox::Ok)
     return 0;
-  if (msgbox::Show({this, comm_text::Text(strings::id::kConfirmFirmwareResetsSettings), QStringLiteral(" "),
+  if (msgbox::Show({this, comm_text::Text(strings::id::kConfirmFirmwareResetsSettings), msgbox::kEmptyCaption,
                     msgbox::Icon::kWarning, true}) != QMessageBox::Ok)
     return 0;
 

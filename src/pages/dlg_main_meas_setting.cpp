@@ -179,7 +179,7 @@ void CDlgMainMeasSetting::OnStop() {
     msgbox::Plain(this, QString::fromStdString(session.ResultMessage()), QStringLiteral("Normal termination"));
   // The box carries no caption of its own; the message box service puts the
   // application's title in place of an empty one, so a blank stands for it.
-  if (result != 0) msgbox::Plain(this, Text(strings::id::kSuccess), QStringLiteral(" "));
+  if (result != 0) msgbox::Plain(this, Text(strings::id::kSuccess), msgbox::kEmptyCaption);
   Refresh();
   update();
 }

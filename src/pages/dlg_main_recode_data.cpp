@@ -125,7 +125,7 @@ void CDlgMainRecodeData::OnClearData() {
 
   SetMainFrameEnabled(false);
   workKind_ = kClearMemory;
-  if (RunWork() == 1) msgbox::Plain(this, UiText(strings::id::kSuccess), QString());
+  if (RunWork() == 1) msgbox::Plain(this, UiText(strings::id::kSuccess), msgbox::kEmptyCaption);
   if (CMainFrame* frame = theApp().MainFrame)
     frame->RefreshPages();
   else
