@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Saves screenshots of the desktop program's main states into docs/screenshots/:
-# the main window before connecting, the port selection dialog, the page host
-# after connecting, the progress dialog and the terminal window, in Japanese
-# and (with the suffix "_en") in English.
+# Saves screenshots of the desktop program into docs/screenshots/: the main
+# window, the port selection, the page host and each device page, the progress
+# dialog, the terminal, every wizard page, the item trees, the readout range
+# dialog and the data viewer, the monitor and the firmware dialog, in Japanese
+# and (with the suffix "_en") in English. The steps are listed in
+# src/app/screenshot_tour.cpp.
 #
 # The program walks through the states itself against its simulated logger
 # (quorvane-hx --simulate --screenshot-tour DIR) on a virtual X display.

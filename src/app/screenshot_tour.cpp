@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QLineEdit>
 #include <QElapsedTimer>
 #include <QPixmap>
 #include <QPushButton>
@@ -22,6 +23,7 @@
 #include "firmware/dlg_firm.h"
 #include "log/dlg_terminal.h"
 #include "log/log_view.h"
+#include "pages/dlg_main_recode_data.h"
 #include "pages/dlg_ref_main.h"
 #include "settings/dlg_tree_item.h"
 #include "settings/input_base_dlg.h"
@@ -157,6 +159,28 @@ void RecordedDataPage(ScreenshotTour& tour) {
   if (ShowTab(tour, 4)) tour.Grab(tour.Frame(), QStringLiteral("recorded_data_page"));
 }
 
+// The readout range dialog, then the data viewer with the records read.
+void ReadoutRangeAndViewer(ScreenshotTour& tour) {
+  if (!ShowTab(tour, 4)) return;
+  auto* page = qobject_cast<CDlgMainRecodeData*>(tour.Frame()->PageHost().Tabs()->currentWidget());
+  if (page == nullptr) {
+    tour.Fail(QStringLiteral("no recorded-data page"));
+    return;
+  }
+  tour.WhenModalShows([&tour](QWidget* range) {
+    tour.Grab(range, QStringLiteral("readout_range"));
+    tour.WhenModalShows(
+        [&tour](QWidget* viewer) {
+          tour.Grab(viewer, QStringLiteral("data_viewer"));
+          if (auto* close = viewer->findChild<QPushButton*>(QStringLiteral("close"))) close->click();
+        },
+        60000);
+    if (auto* count = range->findChild<QLineEdit*>(QStringLiteral("count"))) count->setText(QStringLiteral("50"));
+    if (auto* ok = range->findChild<QPushButton*>(QStringLiteral("ok"))) ok->click();
+  });
+  page->OnReadData();
+}
+
 void TestPage(ScreenshotTour& tour) {
   if (ShowTab(tour, 3)) tour.Grab(tour.Frame(), QStringLiteral("test_page"));
 }
@@ -253,6 +277,7 @@ const Step kSteps[] = {
     {"export item tree", &ExportItemTree},
     {"firmware update dialog", &FirmwareDialog},
     {"recorded-data page", &RecordedDataPage},
+    {"readout range dialog and data viewer", &ReadoutRangeAndViewer},
 };
 
 }  // namespace
