@@ -2,7 +2,6 @@
 #include <cstdio>
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "command_line.h"
@@ -10,57 +9,37 @@
 #include "common/string_table.h"
 #include "connection.h"
 #include "line_safety.h"
+#include "operation_output.h"
+#include "operations/device_commands.h"
+#include "operations/readouts.h"
+#include "operations/settings_run.h"
 #include "output.h"
-#include "page_work.h"
 #include "settings/antenna_level.h"
 #include "settings/setting_item_list.h"
-#include "settings/wizard_flags.h"
-#include "wizard_run.h"
 
 namespace {
 
-// The action pages run without a refresh after their work.
-constexpr int kActionPageFlags = wizard::kNoRefresh | wizard::kOnlyPage;
-
 int RunAntenna(Connection& connection) {
   if (const int status = connection.Connect(); status != exit_status::kOk) return status;
-  CDeviceSession& session = connection.Session();
-  std::optional<int> signal;
-  RunPageWork(session, kActionPageFlags, [&] { return AntennaPageWork(session, &signal); });
-  if (output::SessionMessages(session)) return exit_status::kFailed;
-  const int level = AntennaLevelFromSignal(signal);
-  std::printf("signal_dbm: %s\n", signal ? std::to_string(*signal).c_str() : "none");
+  const ops::AntennaResult antenna = ops::ReadAntenna(connection.Session());
+  if (!antenna.Succeeded()) return output::Report(antenna);
+  const int level = AntennaLevelFromSignal(antenna.signalDbm);
+  std::printf("signal_dbm: %d\n", *antenna.signalDbm);
   std::printf("level: %s\n", level == kNoAntennaLevel ? "none" : std::to_string(level).c_str());
   return exit_status::kOk;
 }
 
 int RunImei(Connection& connection) {
   if (const int status = connection.Connect(); status != exit_status::kOk) return status;
-  CDeviceSession& session = connection.Session();
-  std::string imei;
-  const int ok = RunPageWork(session, wizard::kStandalone, [&] { return ImeiPageWork(session, &imei); });
-  if (!ok) {
-    output::SessionMessages(session);
-    return exit_status::kFailed;
-  }
-  std::printf("%s\n", imei.c_str());
+  const ops::ImeiResult imei = ops::ReadImei(connection.Session());
+  if (!imei.Succeeded()) return output::Report(imei);
+  std::printf("%s\n", imei.imei.c_str());
   return exit_status::kOk;
 }
 
 int RunTestMail(Connection& connection) {
   if (const int status = connection.Connect(); status != exit_status::kOk) return status;
-  CDeviceSession& session = connection.Session();
-  if (session.Current().sys.measuring != 0) {
-    output::Error(strings::Text(strings::id::kStopMeasurementFirst));
-    return exit_status::kFailed;
-  }
-  const int ok = RunPageWork(session, kActionPageFlags, [&] { return TestMailPageWork(session); });
-  if (!ok) {
-    output::SessionMessages(session);
-    return exit_status::kFailed;
-  }
-  output::Result(strings::Text(strings::id::kSuccess));
-  return exit_status::kOk;
+  return output::Report(ops::SendTestTransmission(connection.Session()));
 }
 
 // A field the command line does not give keeps what the page shows.
@@ -81,9 +60,7 @@ int RunSetApn(Connection& connection, const ApnOptions& o) {
     return exit_status::kUsage;
   }
   if (const int status = connection.Connect(); status != exit_status::kOk) return status;
-  CDeviceSession& session = connection.Session();
-  session.Working() = session.Current();
-  PageEdits edits;
+  ops::PageEdits edits;
   edits.accessPoint = [&o](AccessPointFields& f) {
     if (!o.preset.empty()) {
       f.carrier = o.preset == "iij" ? kCarrierIij : kCarrierSoracom;
@@ -95,8 +72,7 @@ int RunSetApn(Connection& connection, const ApnOptions& o) {
     if (o.password.Given()) f.password = o.password.value;
     if (o.auth.Given()) f.auth = o.auth.value == "pap" ? "PAP" : o.auth.value == "chap" ? "CHAP" : "none";
   };
-  const auto steps = PlanWizardRun({kItemAccessPoint}, session.Current().sys.measuring != 0, 0);
-  return RunWizard(session, steps, edits);
+  return output::ReportWizard(ops::RunSettingItem(connection.Session(), kItemAccessPoint, edits));
 }
 
 }  // namespace

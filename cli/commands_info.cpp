@@ -7,6 +7,8 @@
 #include "connection.h"
 #include "info_fields.h"
 #include "link/port_list.h"
+#include "operation_output.h"
+#include "operations/listings.h"
 
 namespace {
 
@@ -18,6 +20,9 @@ int RunPorts() {
 
 int RunInfo(Connection& connection, bool json) {
   if (const int status = connection.Connect(); status != exit_status::kOk) return status;
+  // Nothing is printed that the logger did not report in this connection.
+  const ops::Result needed = ops::RequireListings(connection.Session(), listing_read::kSystem | listing_read::kMail);
+  if (!needed.Succeeded()) return output::Report(needed);
   const nlohmann::ordered_json info = InfoObject(connection.Session());
   if (json)
     std::printf("%s\n", info.dump().c_str());

@@ -1,6 +1,7 @@
 // Readouts: read-data (the recorded records), read-errors (the error log),
 // current (the current values). Saved files hold the bytes exactly as the
-// data viewer saves them: each line the logger sent followed by CR LF.
+// data viewer saves them: each record line followed by CR LF. A readout
+// that breaks off still saves the records that arrived and exits 1.
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -12,16 +13,16 @@
 #include "common/string_table.h"
 #include "connection.h"
 #include "interrupt.h"
+#include "operation_output.h"
+#include "operations/listings.h"
+#include "operations/readouts.h"
+#include "operations/record_readout.h"
 #include "output.h"
 #include "output_file.h"
 #include "pages/readout_range.h"
 #include "progress_bar.h"
-#include "protocol/listing_parsers.h"
-#include "record_readout.h"
 
 namespace {
-
-constexpr int kErrorLogTries = 3;
 
 // Writes a readout's text where the command says, by default under the
 // viewer's proposed name with the local time of saving.
@@ -43,9 +44,28 @@ struct ReadDataOptions {
   std::string target;
 };
 
+// The records as they arrive, kept for the file; the progress bar and
+// Ctrl+C as the readout's progress and abort.
+class ReadoutFront : public ops::RecordSink, public ops::ProgressSink, public ops::AbortSource {
+ public:
+  void Records(const char* text, size_t bytes, long) override { text_.append(text, bytes); }
+  void Total(long total) override { bar_.SetRange(static_cast<int>(total)); }
+  void Position(long done) override { bar_.SetPosition(static_cast<int>(done)); }
+  bool AbortRequested() override { return TakeInterrupt(); }
+  void Finish() { bar_.Finish(); }
+  const std::string& Text() const { return text_; }
+
+ private:
+  std::string text_;
+  ProgressBar bar_;
+};
+
 int RunReadData(Connection& connection, const ReadDataOptions& o) {
   if (const int status = connection.Connect(); status != exit_status::kOk) return status;
   CDeviceSession& session = connection.Session();
+  // The range is worked out from the memory range the logger reported.
+  if (const ops::Result needed = ops::RequireListings(session, listing_read::kSystem); !needed.Succeeded())
+    return output::Report(needed);
   const int first = session.Current().sys.firstId, last = session.Current().sys.lastId;
   // What the readout range dialog proposes, with the user's entries over it.
   const int enteredLast = o.lastOption->count() > 0 ? o.last : last;
@@ -59,55 +79,41 @@ int RunReadData(Connection& connection, const ReadDataOptions& o) {
   }
   const ReadoutRange range = ReadoutRangeForEntry(first, enteredLast, enteredCount);
 
-  session.ClearMessages();
   InterruptScope interrupt;
-  ProgressBar progress;
-  const RecordReadout readout = ReadRecords(session, range.firstId, range.count, TakeInterrupt, progress);
-  progress.Finish();
-  if (!readout.ok) {
-    output::SessionMessages(session);
-    return exit_status::kFailed;
-  }
-  if (readout.aborted) output::Error(strings::Text(strings::id::kAborted));
-  return SaveText(o.target, "TXL_ALL_", readout.text);
+  ReadoutFront front;
+  ops::Context context;
+  context.progress = &front;
+  context.abort = &front;
+  const ops::ReadoutResult readout = ops::ReadRecords(session, {range.firstId, range.count}, front, context);
+  front.Finish();
+  if (readout.received == 0 && !readout.endLineSeen) return output::Report(readout);
+  // Whatever arrived is kept, complete or not.
+  if (!readout.message.empty()) output::Error(readout.message);
+  const int saved = SaveText(o.target, "TXL_ALL_", front.Text());
+  if (saved != exit_status::kOk) return saved;
+  // An abort the logger answered with its end line is the user's choice; a
+  // readout that broke off, or data that may be damaged, is a failure.
+  const bool whole = readout.Succeeded() || readout.outcome == ops::Outcome::kAborted;
+  return whole && readout.otherLines == 0 ? exit_status::kOk : exit_status::kFailed;
 }
 
 int RunReadErrors(Connection& connection, const std::string& target) {
   if (const int status = connection.Connect(); status != exit_status::kOk) return status;
-  CDeviceSession& session = connection.Session();
-  session.ClearMessages();
-  std::string text;
-  int r = rc::kNoReply;
-  for (int i = 0; i < kErrorLogTries && r != rc::kOk; ++i) {
-    text.clear();
-    r = session.Protocol().ReadErrorLog(session.PortPtr(), &text);
-  }
-  if (r != rc::kOk) {
-    session.SetErrorMessage(session_rc::kFailed);
-    output::SessionMessages(session);
-    return exit_status::kFailed;
-  }
-  return SaveText(target, "TXL_ERR_", text);
+  const ops::TextResult log = ops::ReadErrorLog(connection.Session());
+  if (!log.Succeeded()) return output::Report(log);
+  return SaveText(target, "TXL_ERR_", log.text);
 }
 
 // The four rows of the current-value monitor: number, kind, value, unit.
 int RunCurrent(Connection& connection) {
   if (const int status = connection.Connect(); status != exit_status::kOk) return status;
-  CDeviceSession& session = connection.Session();
-  session.ClearMessages();
-  std::string reply;
-  const int r = session.ReadCurrentValues(&reply);
-  if (r != session_rc::kOk) {
-    session.SetErrorMessage(r == session_rc::kNotConnected ? r : session_rc::kFailed);
-    output::SessionMessages(session);
-    return exit_status::kFailed;
-  }
-  std::vector<std::string> fields;
-  if (SplitFields(reply, &fields) < 4) return exit_status::kOk;
+  const ops::CurrentValuesResult values = ops::ReadCurrentValues(connection.Session());
+  if (!values.Succeeded()) return output::Report(values);
   static const char* const kKinds[] = {"ID", "Date", "Bat.", "WL"};
   static const char* const kUnits[] = {"", "", "[V]", "[m]"};
-  for (int row = 0; row < 4; ++row)
-    std::printf("%d\t%s\t%s\t%s\n", row + 1, kKinds[row], codepage::AnsiToUtf8(fields[row]).c_str(), kUnits[row]);
+  for (size_t row = 0; row < values.fields.size(); ++row)
+    std::printf("%zu\t%s\t%s\t%s\n", row + 1, kKinds[row], codepage::AnsiToUtf8(values.fields[row]).c_str(),
+                kUnits[row]);
   return exit_status::kOk;
 }
 

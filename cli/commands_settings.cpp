@@ -1,7 +1,6 @@
 // Settings: export, apply, set-battery, set-thresholds, start. The setting
 // commands run the setting wizard over their item (apply over the items of
 // a settings file) with the page fields edited from the command line.
-#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,12 +9,14 @@
 #include "commands.h"
 #include "common/string_table.h"
 #include "connection.h"
+#include "operation_output.h"
+#include "operations/settings_run.h"
 #include "option_formats.h"
 #include "output.h"
 #include "output_file.h"
 #include "settings/setting_item_list.h"
 #include "settings/setting_work.h"
-#include "wizard_run.h"
+#include "settings/wizard_values.h"
 
 namespace {
 
@@ -30,16 +31,10 @@ CLI::Option* AddItemsOption(CLI::App* command, std::vector<int>& items) {
       ->check(CLI::IsMember(kFileItems));
 }
 
-bool Chosen(const std::vector<int>& items, int item) {
-  return std::find(items.begin(), items.end(), item) != items.end();
-}
-
 // A single-item wizard as a page's setting button runs it.
-int RunSingleItem(Connection& connection, int item, const PageEdits& edits) {
+int RunSingleItem(Connection& connection, int item, const ops::PageEdits& edits) {
   if (const int status = connection.Connect(); status != exit_status::kOk) return status;
-  CDeviceSession& session = connection.Session();
-  session.Working() = session.Current();
-  return RunWizard(session, PlanWizardRun({item}, session.Current().sys.measuring != 0, 0), edits);
+  return output::ReportWizard(ops::RunSettingItem(connection.Session(), item, edits));
 }
 
 // ---- export ----
@@ -51,24 +46,21 @@ struct ExportOptions {
 };
 
 int RunExport(Connection& connection, const ExportOptions& o) {
-  if (const int status = connection.Connect(); status != exit_status::kOk) return status;
-  CDeviceSession& session = connection.Session();
-  CSettingItemList list;
-  list.Init(session.Current().sys.deviceType, true);
-  if (o.itemsOption->count() > 0)
-    for (int i = 0; i < kSettingItemCount; ++i) list.entries[i].selected &= Chosen(o.items, i) ? 1 : 0;
-  if (!list.AnySelected()) {
+  if (o.itemsOption->count() > 0 && o.items.empty()) {
     output::Error("quorvane-ctl export: no setting item chosen");
     return exit_status::kUsage;
   }
-  const DeviceRecord record = session.Current();
+  if (const int status = connection.Connect(); status != exit_status::kOk) return status;
   const std::tm now = LocalNow();  // both the default name and the DATE line
+  const ops::ExportResult exported = ops::ExportSettings(connection.Session(), o.items, now);
+  if (exported.outcome == ops::Outcome::kFailed && exported.message.empty()) {
+    output::Error("quorvane-ctl export: no setting item chosen");
+    return exit_status::kUsage;
+  }
+  if (!exported.Succeeded()) return output::Report(exported);
   const std::string target = o.target.empty() ? CVTCSettingWork::DefaultFileName(now) : o.target;
   std::string error;
-  const bool written = target == kStandardOutput
-                           ? WriteOutput(target, CVTCSettingWork::FormatSettingsFile(record, list, now), &error)
-                           : CVTCSettingWork::WriteSettingsFile(target, record, list, now, &error) == 0;
-  if (!written) {
+  if (!WriteOutput(target, exported.text, &error)) {
     output::Error(output::WithPath(strings::Text(strings::id::kFileCreateFailed), target));
     return exit_status::kFailed;
   }
@@ -77,15 +69,6 @@ int RunExport(Connection& connection, const ExportOptions& o) {
 }
 
 // ---- apply ----
-
-void KeepSchedule(const CVT7SysInfo& current, CVT7SysInfo* record) {
-  record->measuring = current.measuring;
-  record->startTime = current.startTime;
-  record->sampling = current.sampling;
-  record->interval = current.interval;
-  record->eventSampling = current.eventSampling;
-  record->eventInterval = current.eventInterval;
-}
 
 struct ApplyOptions {
   std::string file;
@@ -108,29 +91,22 @@ int RunApply(Connection& connection, const ApplyOptions& o) {
   }
   if (const int status = connection.Connect(); status != exit_status::kOk) return status;
   CDeviceSession& session = connection.Session();
-
-  // Values the file does not give keep what the logger reported.
-  DeviceRecord record = session.Current();
-  CVTCSettingWork::ApplySettingsText(text, record);
-  std::vector<int> items;
-  for (int item : kFileItems)
-    if (record.itemPresent[item] != 0 && (o.itemsOption->count() == 0 || Chosen(o.items, item))) items.push_back(item);
-  if (items.empty()) {
+  ops::ApplyRequest request;
+  request.fileText = text;
+  request.items = o.items;
+  if (ops::PlanApply(session, text, request.items).items.empty()) {
     output::Error("quorvane-ctl apply: the file holds none of the chosen setting items");
     return exit_status::kFailed;
   }
-  // Values of items that are not applied are not sent: a schedule page that
-  // the wizard appends to restart measurement sends the logger's own schedule.
-  if (!Chosen(items, kItemMeasurement)) KeepSchedule(session.Current().sys, &record.sys);
-  session.Working() = record;
-  return RunWizard(session, PlanWizardRun(items, session.Current().sys.measuring != 0, 0), PageEdits{});
+  return output::ReportWizard(ops::ApplySettings(session, request));
 }
 
 // ---- set-battery ----
 
 int RunSetBattery(Connection& connection, const std::string& volts) {
-  PageEdits edits;
-  edits.battery = [&volts](std::string& field) { field = volts; };
+  ops::PageEdits edits;
+  // As the page's field takes it: volts with one decimal.
+  edits.battery = [&volts](std::string& field) { field = NormalizedVoltsText(volts); };
   return RunSingleItem(connection, kItemBatteryAlert, edits);
 }
 
@@ -143,10 +119,11 @@ struct ThresholdOptions {
 };
 
 int RunSetThresholds(Connection& connection, const ThresholdOptions& o) {
-  PageEdits edits;
+  ops::PageEdits edits;
+  // As the page's fields take them: metres with three decimals.
   edits.judgement = [&o](JudgementFields& f) {
-    if (o.upperOption->count() > 0) f.upper = o.upper;
-    if (o.lowerOption->count() > 0) f.lower = o.lower;
+    if (o.upperOption->count() > 0) f.upper = NormalizedLimitText(o.upper);
+    if (o.lowerOption->count() > 0) f.lower = NormalizedLimitText(o.lower);
     if (o.upperOn->count() > 0) f.upperOn = true;
     if (o.upperOff->count() > 0) f.upperOn = false;
     if (o.lowerOn->count() > 0) f.lowerOn = true;
@@ -165,7 +142,7 @@ struct StartOptions {
 };
 
 int RunStart(Connection& connection, const StartOptions& o) {
-  PageEdits edits;
+  ops::PageEdits edits;
   edits.schedule = [&o](ScheduleFields& f) {
     if (o.atOption->count() > 0) f.startDigits = *StartDigitsFromText(o.at);
     if (o.intervalOption->count() > 0) {

@@ -8,10 +8,9 @@
 #include "commands.h"
 #include "common/string_table.h"
 #include "connection.h"
+#include "operation_output.h"
+#include "operations/device_commands.h"
 #include "output.h"
-#include "page_work.h"
-#include "settings/wizard_flags.h"
-#include "wizard_run.h"
 
 namespace {
 
@@ -24,52 +23,20 @@ bool Confirmed(bool yes, uint32_t questionId) {
   return false;
 }
 
-// Identification, "RD SYS" and "MAIL DSP", as the full refresh of the pages.
-void FullRefresh(CDeviceSession& session) {
-  if (session.Identify() == 1) {
-    session.RefreshSystemInfo();
-    session.ReadMailSettings();
-  }
-}
-
 int RunSyncTime(Connection& connection) {
   if (const int status = connection.Connect(); status != exit_status::kOk) return status;
-  CDeviceSession& session = connection.Session();
-  session.ClearMessages();
-  const bool ok = session.SyncNetworkTime() == session_rc::kOk;
-  output::SessionMessages(session);
-  if (!ok) {
-    output::Error(strings::Text(strings::id::kErrorFailedShort));
-    return exit_status::kFailed;
-  }
-  FullRefresh(session);
-  output::Result(strings::Text(strings::id::kSuccess));
-  return exit_status::kOk;
+  return output::Report(ops::SyncClock(connection.Session()));
 }
 
 int RunStop(Connection& connection) {
   if (const int status = connection.Connect(); status != exit_status::kOk) return status;
-  CDeviceSession& session = connection.Session();
-  session.ClearMessages();
-  const int r = session.StopMeasurement();
-  // The page would show no text of its own for a refused stop; the failure
-  // still needs one on standard error.
-  if (r != session_rc::kOk) session.SetErrorMessage(r);
-  if (output::SessionMessages(session)) return exit_status::kFailed;
-  output::Result(strings::Text(strings::id::kSuccess));
-  return exit_status::kOk;
+  return output::Report(ops::StopMeasurement(connection.Session()));
 }
 
 int RunClear(Connection& connection, bool yes) {
   if (!Confirmed(yes, strings::id::kConfirmClearData)) return exit_status::kUsage;
   if (const int status = connection.Connect(); status != exit_status::kOk) return status;
-  CDeviceSession& session = connection.Session();
-  session.ClearMessages();
-  const int r = session.ClearMemory();
-  if (r != session_rc::kOk) session.SetErrorMessage(r);
-  if (output::SessionMessages(session)) return exit_status::kFailed;
-  output::Result(strings::Text(strings::id::kSuccess));
-  return exit_status::kOk;
+  return output::Report(ops::ClearMemory(connection.Session()));
 }
 
 int RunReset(Connection& connection, bool yes) {
@@ -78,26 +45,13 @@ int RunReset(Connection& connection, bool yes) {
     return exit_status::kUsage;
   }
   if (const int status = connection.Connect(); status != exit_status::kOk) return status;
-  CDeviceSession& session = connection.Session();
-  session.Working() = session.Current();
-  const int ok = RunPageWork(session, wizard::kOnlyPage, [&] { return ResetPageWork(session); });
-  output::SessionMessages(session);
-  return ok ? exit_status::kOk : exit_status::kFailed;
+  return output::Report(ops::ResetDevice(connection.Session()));
 }
 
 int RunRestartModule(Connection& connection, bool yes) {
   if (!Confirmed(yes, strings::id::kConfirmModuleRestart)) return exit_status::kUsage;
   if (const int status = connection.Connect(); status != exit_status::kOk) return status;
-  CDeviceSession& session = connection.Session();
-  session.ClearMessages();
-  const bool ok = session.RestartModule() == session_rc::kOk;
-  output::SessionMessages(session);
-  if (!ok) {
-    output::Error(strings::Text(strings::id::kErrorFailedShort));
-    return exit_status::kFailed;
-  }
-  output::Result(strings::Text(strings::id::kSuccess));
-  return exit_status::kOk;
+  return output::Report(ops::RestartModule(connection.Session()));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "connection.h"
 
 #include "common/string_table.h"
+#include "operations/listings.h"
 #include "output.h"
 #include "virtual_logger.h"
 
@@ -27,17 +28,10 @@ int Connection::Connect() {
     return exit_status::kUsage;
   }
 
-  if (session_.Open(path) != 0) {
-    output::Error(output::WithPath(strings::Text(strings::id::kPortCannotOpen), path));
+  const ops::Result connected = ops::Connect(session_, path);
+  if (!connected.Succeeded()) {
+    output::Error(connected.message);
     return exit_status::kFailed;
   }
-  if (session_.Identify() != 1) {
-    session_.Close();
-    output::Error(strings::Text(strings::id::kNoResponse));
-    return exit_status::kFailed;
-  }
-  session_.RefreshSystemInfo();
-  session_.ReadMailSettings();
-  session_.connectionState = 1;
   return exit_status::kOk;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The line to the logger: the serial port given with --port, or a virtual
 // logger started in-process on a pseudo-terminal with --simulate, which runs
-// for as long as the command does. Connecting runs the main window's connect
-// check: wake and identify, "RD SYS", "MAIL DSP".
+// for as long as the command does. Connecting runs the connect operation:
+// wake and identify, "RD SYS", "MAIL DSP".
 #include <memory>
 
 #include "command_line.h"

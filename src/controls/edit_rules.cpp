@@ -8,6 +8,8 @@
 #include <climits>
 #include <string>
 
+#include "settings/wizard_values.h"
+
 namespace edit_rules {
 
 namespace {
@@ -141,10 +143,7 @@ int LeadingInt(const QString& text) {
 }
 
 QString NormalizeReal(const QString& text, double minimum, double maximum, int decimals) {
-  double value = LeadingDouble(text);
-  if (maximum != minimum) value = value < minimum ? minimum : qMin(value, maximum);
-  const QByteArray format = QString::asprintf("%%.%df", qMax(0, decimals)).toLatin1();
-  return QString::asprintf(format.constData(), value);
+  return QString::fromStdString(NormalizedFieldText(LeadingDouble(text), minimum, maximum, decimals));
 }
 
 QString NormalizeInt(const QString& text, int minimum, int maximum) {

@@ -148,6 +148,12 @@ int CComCtrlVTrelix7::ReadRecordLine(CRSPort* port, std::string* text) {
   return rc::kDataLine;
 }
 
+int CComCtrlVTrelix7::ReadRawRecordLine(CRSPort* port, char* buffer, int size) {
+  if (port == nullptr) return 0;
+  std::lock_guard<std::recursive_mutex> lock(port->ExchangeLock());
+  return ReadLine(port, buffer, size, kRecordLineMs);
+}
+
 int CComCtrlVTrelix7::ReadErrorLog(CRSPort* port, std::string* text) {
   std::vector<std::string> lines;
   const int r = RequestListing(port, "RD ERR\r\n", kOkReplyMs, &lines, kErrorLogMs);

@@ -36,6 +36,9 @@ class CComCtrlVTrelix7 : public CComCtrlBase {
   // One record line: 5 with text = line + CR LF; 6 for the end or refusal
   // line (text unchanged); 1 when no line came within 3000 ms.
   int ReadRecordLine(CRSPort* port, std::string* text);
+  // One line of a record listing as it came, without classifying it: its
+  // length, 0 when no line came within 3000 ms (or an empty line).
+  int ReadRawRecordLine(CRSPort* port, char* buffer, int size);
   // "RD ERR": appends each line of the error log followed by CR LF.
   int ReadErrorLog(CRSPort* port, std::string* text);
 

@@ -35,7 +35,8 @@ std::string Format(const char* fmt, int value) {
 
 std::string ThresholdText(const CVT7SysInfo& s) {
   char buf[96];
-  std::snprintf(buf, sizeof buf, "%.04lf %.04lf ", s.upperThreshold, s.lowerThreshold);
+  // Adding +0.0 turns a negative zero into zero: the logger gets no "-0.0000".
+  std::snprintf(buf, sizeof buf, "%.04lf %.04lf ", s.upperThreshold + 0.0, s.lowerThreshold + 0.0);
   return buf;
 }
 
@@ -65,6 +66,7 @@ CDeviceSession::~CDeviceSession() { port_.Close(); }
 
 int CDeviceSession::Open(const std::string& path) {
   InvalidateClockReference();
+  listings_read_ = 0;
   port_.Close();
   port_path_.clear();
   const int r = port_.Open(path, line_settings_);
@@ -74,6 +76,7 @@ int CDeviceSession::Open(const std::string& path) {
 }
 
 void CDeviceSession::Close() {
+  listings_read_ = 0;
   port_.Close();
   port_path_.clear();
 }
@@ -101,6 +104,7 @@ int CDeviceSession::RefreshSystemInfo() {
     if (r == rc::kOk) {
       SetClockReference(fresh.clock);
       current_.sys = fresh;
+      listings_read_ |= listing_read::kSystem;
       break;
     }
     if (r == rc::kNoReply) break;
@@ -116,6 +120,7 @@ int CDeviceSession::ReadMailSettings() {
       CVT7MailInfo fresh;
       for (const auto& l : lines) ParseMailInfoLine(l, &fresh);
       current_.mail = fresh;
+      listings_read_ |= listing_read::kMail;
       break;
     }
     if (r == rc::kNoReply) break;

@@ -17,6 +17,12 @@
 #include "protocol/com_ctrl_vtrelix7.h"
 #include "protocol/device_record.h"
 
+// The listings whose values the session keeps as the logger has them.
+namespace listing_read {
+constexpr int kSystem = 0x01;  // "RD SYS"
+constexpr int kMail = 0x02;    // "MAIL DSP"
+}  // namespace listing_read
+
 namespace session_rc {
 constexpr int kOk = 0;
 constexpr int kFailed = -1;
@@ -63,6 +69,12 @@ class CDeviceSession {
   int RefreshSystemInfo();
   // "MAIL DSP" into the current record's mail settings. Returns 1.
   int ReadMailSettings();
+
+  // Which listings the current record holds as this logger reported them in
+  // this connection (bits of listing_read). Opening or closing the port
+  // forgets them; a successful read marks its listing.
+  int ListingsRead() const { return listings_read_; }
+  bool HasRead(int listings) const { return (listings_read_ & listings) == listings; }
 
   // ---- clock reference ----
   void SetClockReference(const CSdlTime& loggerClock);
@@ -138,6 +150,7 @@ class CDeviceSession {
   std::string port_path_;
   std::string error_message_;
   std::string result_message_;
+  int listings_read_ = 0;
   int clock_valid_ = 0;
   int64_t logger_clock_ref_ = 0;
   int64_t pc_clock_ref_ = 0;

@@ -28,3 +28,19 @@ double LimitFromFieldText(const std::string& text) {
   if (!std::isfinite(scaled)) return x;
   return std::trunc(scaled) * 0.001;
 }
+
+std::string NormalizedFieldText(double value, double minimum, double maximum, int decimals) {
+  if (maximum != minimum) value = value < minimum ? minimum : (value > maximum ? maximum : value);
+  std::string out = FormatFixed(value, decimals < 0 ? 0 : decimals);
+  // "-0.000": the sign of a value that rounds to zero is dropped.
+  if (!out.empty() && out[0] == '-' && out.find_first_not_of("0.", 1) == std::string::npos) out.erase(0, 1);
+  return out;
+}
+
+std::string NormalizedVoltsText(const std::string& text) {
+  return NormalizedFieldText(DecimalToDouble(text), 0, 0, kVoltsDecimals);
+}
+
+std::string NormalizedLimitText(const std::string& text) {
+  return NormalizedFieldText(DecimalToDouble(text), -kLimitMax, kLimitMax, kLimitDecimals);
+}

@@ -17,3 +17,20 @@ std::string LimitFieldText(double metres);
 // A judgement limit from its field's text, rounded to three decimals with
 // halves away from zero (1.2345 gives 1.235, -1.2345 gives -1.235).
 double LimitFromFieldText(const std::string& text);
+
+// The judgement limit fields: metres from -kLimitMax to kLimitMax with
+// kLimitDecimals decimals; the battery field: volts with kVoltsDecimals.
+constexpr double kLimitMax = 9999.999;
+constexpr int kLimitDecimals = 3;
+constexpr int kVoltsDecimals = 1;
+
+// The text a number field shows once it loses the focus: the value,
+// clamped to the range unless the limits are equal, with `decimals`
+// decimals and never a negative zero (-0.0004 gives "0.000"). Values typed
+// into a page and values given on the command line both pass through this,
+// so the same input sends the same value.
+std::string NormalizedFieldText(double value, double minimum, double maximum, int decimals);
+// The same for the leading number of a text, as the battery and limit
+// fields take it.
+std::string NormalizedVoltsText(const std::string& text);
+std::string NormalizedLimitText(const std::string& text);

@@ -16,9 +16,6 @@ namespace {
 
 QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
 
-constexpr double kLimitMax = 9999.999;
-constexpr int kLimitDecimals = 3;
-
 }  // namespace
 
 CDlgInputRange1ch::CDlgInputRange1ch(QWidget* parent) : CInputBaseDlg(parent, 384, 277) {

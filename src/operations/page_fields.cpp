@@ -1,4 +1,4 @@
-#include "page_fields.h"
+#include "operations/page_fields.h"
 
 #include "common/codepage.h"
 #include "settings/decimal_text.h"

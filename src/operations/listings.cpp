@@ -1,0 +1,70 @@
+#include "operations/listings.h"
+
+#include <cstdio>
+
+#include "common/string_table.h"
+#include "operations/operation_strings.h"
+#include "session/device_session.h"
+
+namespace ops {
+
+std::string JoinMessages(const std::string& first, const std::string& second) {
+  if (first.empty()) return second;
+  if (second.empty()) return first;
+  return first + "\r\n" + second;
+}
+
+const char* ListingName(int listing) { return listing == listing_read::kMail ? "MAIL DSP" : "RD SYS"; }
+
+Result RequireListings(const CDeviceSession& session, int listings) {
+  Result result;
+  for (int bit : {listing_read::kSystem, listing_read::kMail}) {
+    if ((listings & bit) == 0 || session.HasRead(bit)) continue;
+    char text[512];
+    std::snprintf(text, sizeof text, strings::Text(strings::id::kListingNotRead).c_str(), ListingName(bit));
+    result.outcome = Outcome::kNotRead;
+    result.message = text;
+    return result;
+  }
+  result.outcome = Outcome::kSucceeded;
+  return result;
+}
+
+Result Connect(CDeviceSession& session, const std::string& path) {
+  Result result;
+  result.steps.push_back("open");
+  if (session.Open(path) != 0) {
+    result.message = strings::Text(strings::id::kPortCannotOpen) + "\r\n(" + path + ")";
+    return result;
+  }
+  result.steps.push_back("HELLO");
+  if (session.Identify() != 1) {
+    session.Close();
+    result.message = strings::Text(strings::id::kNoResponse);
+    return result;
+  }
+  result.steps.push_back("RD SYS");
+  session.RefreshSystemInfo();
+  result.steps.push_back("MAIL DSP");
+  session.ReadMailSettings();
+  session.connectionState = 1;
+  result.outcome = Outcome::kSucceeded;
+  return result;
+}
+
+Result Refresh(CDeviceSession& session) {
+  Result result;
+  result.steps.push_back("HELLO");
+  if (session.Identify() != 1) {
+    result.message = strings::Text(strings::id::kNoDeviceResponse);
+    return result;
+  }
+  result.steps.push_back("RD SYS");
+  session.RefreshSystemInfo();
+  result.steps.push_back("MAIL DSP");
+  session.ReadMailSettings();
+  result.outcome = Outcome::kSucceeded;
+  return result;
+}
+
+}  // namespace ops

@@ -1,0 +1,181 @@
+// The record readout against a virtual logger that misbehaves: every record
+// that arrived reaches the sink, nothing beyond the request is kept, the end
+// is taken only from an end line, and a readout left unfinished sends ESC.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "../e2e/logger_fixture.h"
+#include "operations/record_readout.h"
+
+namespace {
+
+// More than the virtual logger formats in one go, so that a fault switched on
+// after the start hits the listing while it runs.
+constexpr size_t kPreset = 3000;
+
+class CollectingSink : public ops::RecordSink {
+ public:
+  void Records(const char* text, size_t bytes, long lines) override {
+    text_.append(text, bytes);
+    lines_ += lines;
+    ++batches_;
+  }
+  // The delivered lines, split at CR LF.
+  std::vector<std::string> Lines() const {
+    std::vector<std::string> out;
+    size_t at = 0;
+    for (size_t end; (end = text_.find("\r\n", at)) != std::string::npos; at = end + 2)
+      out.push_back(text_.substr(at, end - at));
+    EXPECT_EQ(at, text_.size()) << "a partial line was delivered";
+    return out;
+  }
+  long lines_ = 0;
+  int batches_ = 0;
+
+ private:
+  std::string text_;
+};
+
+// Asks for an abort once the given number of polls has passed.
+class AbortAfter : public ops::AbortSource {
+ public:
+  explicit AbortAfter(int polls) : polls_(polls) {}
+  bool AbortRequested() override { return --polls_ == 0; }
+
+ private:
+  int polls_;
+};
+
+// Runs a step once the logger has accepted the readout, so that a fault set
+// there hits the listing and not the "OK" before it.
+class OnListingStart : public ops::ProgressSink {
+ public:
+  explicit OnListingStart(std::function<void()> step) : step_(std::move(step)) {}
+  void Total(long) override { step_(); }
+  void Position(long) override {}
+
+ private:
+  std::function<void()> step_;
+};
+
+class RecordReadoutTest : public LoggerTest {
+ protected:
+  RecordReadoutTest() { options.preset_records = kPreset; }
+
+  ops::ReadoutResult Read(int first, int count, const ops::Context& context = {}) {
+    return ops::ReadRecords(session, {first, count}, sink, context);
+  }
+  // A readout with the fault switched on once the listing has begun.
+  ops::ReadoutResult ReadWithFault(int first, int count, std::function<void()> fault) {
+    OnListingStart start(std::move(fault));
+    ops::Context context;
+    context.progress = &start;
+    return Read(first, count, context);
+  }
+  bool EscSent() {
+    return logger->WaitForReceivedBytes([](const std::string& b) { return b.find('\x1b') != std::string::npos; },
+                                        std::chrono::seconds(2));
+  }
+  bool NoEscSent() { return logger->ReceivedBytes().find('\x1b') == std::string::npos; }
+  void ExpectRecordsFrom(int firstId, long count) {
+    const std::vector<std::string> lines = sink.Lines();
+    ASSERT_EQ(static_cast<long>(lines.size()), count);
+    for (long i = 0; i < count; ++i) {
+      const std::string& line = lines[static_cast<size_t>(i)];
+      EXPECT_EQ(std::atol(line.c_str()), firstId + i) << line;
+      EXPECT_NE(line.find(','), std::string::npos) << line;
+    }
+  }
+
+  CollectingSink sink;
+};
+
+TEST_F(RecordReadoutTest, WholeRangeArrivesInBatchesAndEndsAtTheEndLine) {
+  const ops::ReadoutResult r = Read(1, static_cast<int>(kPreset));
+  EXPECT_EQ(r.outcome, ops::Outcome::kSucceeded) << r.message;
+  EXPECT_TRUE(r.endLineSeen);
+  EXPECT_EQ(r.received, static_cast<long>(kPreset));
+  EXPECT_EQ(r.otherLines, 0);
+  EXPECT_GT(sink.batches_, 1);  // delivered during the readout, not once at the end
+  ExpectRecordsFrom(1, kPreset);
+  EXPECT_TRUE(NoEscSent());
+}
+
+// Lines that are not records are counted and left out; a record-sized line
+// that begins with "ng" does not end the listing.
+TEST_F(RecordReadoutTest, LinesThatAreNotRecordsAreCountedNotSaved) {
+  const ops::ReadoutResult r =
+      ReadWithFault(1, 2000, [&] { logger->SetNoiseLine("ng,this line is as long as a record but is none", 50); });
+  EXPECT_EQ(r.outcome, ops::Outcome::kSucceeded) << r.message;
+  EXPECT_TRUE(r.endLineSeen);
+  EXPECT_GE(r.otherLines, 2);
+  EXPECT_NE(r.message.find(std::to_string(r.otherLines)), std::string::npos) << r.message;
+  ExpectRecordsFrom(1, 2000);
+}
+
+// A logger that sends more record lines than were asked for: the readout
+// keeps exactly the count, sends ESC and says so.
+TEST_F(RecordReadoutTest, NeverMoreThanAskedFor) {
+  const ops::ReadoutResult r =
+      ReadWithFault(1, 2000, [&] { logger->SetNoiseLine("7,24/01/31 23:50:00,3.61,1.234", 2); });
+  EXPECT_TRUE(r.overrun);
+  EXPECT_EQ(r.received, 2000);
+  EXPECT_EQ(sink.lines_, 2000);
+  EXPECT_TRUE(EscSent());
+  EXPECT_FALSE(r.message.empty());
+}
+
+TEST_F(RecordReadoutTest, AbortSendsEscAndKeepsWhatArrived) {
+  AbortAfter abort(30);
+  ops::Context context;
+  context.abort = &abort;
+  const ops::ReadoutResult r = Read(1, static_cast<int>(kPreset), context);
+  EXPECT_TRUE(r.aborted);
+  EXPECT_TRUE(EscSent());
+  EXPECT_NE(r.outcome, ops::Outcome::kSucceeded);
+  EXPECT_GT(r.received, 0);
+  EXPECT_LT(r.received, static_cast<long>(kPreset));
+  ExpectRecordsFrom(1, r.received);
+}
+
+// The line breaks off in the middle of a record: the whole records before
+// it are delivered, the broken one is not, and the result says how many.
+TEST_F(RecordReadoutTest, LineDroppedMidListingKeepsTheWholeRecords) {
+  logger->DropAfterBytes(2000);
+  const ops::ReadoutResult r = Read(1, static_cast<int>(kPreset));
+  EXPECT_EQ(r.outcome, ops::Outcome::kIncomplete);
+  EXPECT_GT(r.received, 0);
+  EXPECT_LT(r.received, static_cast<long>(kPreset));
+  EXPECT_NE(r.message.find(std::to_string(r.received)), std::string::npos) << r.message;
+  ExpectRecordsFrom(1, r.received);
+}
+
+// Silence longer than the readout's limit in the middle of the listing:
+// the readout gives up, sends ESC first and keeps what arrived.
+TEST_F(RecordReadoutTest, SilenceGivesUpWithEscAndKeepsWhatArrived) {
+  // Chunks far apart: the gap is beyond the (scaled) 30 s silence limit.
+  const ops::ReadoutResult r = ReadWithFault(1, static_cast<int>(kPreset), [&] {
+    logger->SetChunking(1500, std::chrono::milliseconds(static_cast<int>(30000 * Scale() * 2) + 200));
+  });
+  logger->SetChunking(0, std::chrono::microseconds(0));
+  EXPECT_EQ(r.outcome, ops::Outcome::kIncomplete);
+  EXPECT_FALSE(r.endLineSeen);
+  EXPECT_TRUE(EscSent());
+  EXPECT_GT(r.received, 0);
+  ExpectRecordsFrom(1, r.received);
+}
+
+TEST_F(RecordReadoutTest, RefusedStartDeliversNothing) {
+  logger->RefuseCommands("RD ALL", -1);
+  const ops::ReadoutResult r = Read(1, 10);
+  EXPECT_EQ(r.outcome, ops::Outcome::kFailed);
+  EXPECT_EQ(sink.lines_, 0);
+  EXPECT_EQ(ReceivedStarting("RD ALL").size(), 3u);
+}
+
+}  // namespace
