@@ -19,12 +19,12 @@ struct BuiltInEntry {
 constexpr BuiltInEntry kBuiltIn[] = {
 // One file per area of the program, so that each area adds its texts in
 // its own file; the English catalogue is split the same way (resources/en/).
-#include "common/strings_ja/comm.inc"
 #include "common/strings_ja/core.inc"
-#include "common/strings_ja/data.inc"
-#include "common/strings_ja/operations.inc"
 #include "common/strings_ja/shell.inc"
+#include "common/strings_ja/data.inc"
 #include "common/strings_ja/wizard.inc"
+#include "common/strings_ja/comm.inc"
+#include "common/strings_ja/operations.inc"
 };
 
 using TextMap = std::unordered_map<uint32_t, std::string>;
