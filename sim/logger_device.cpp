@@ -520,6 +520,8 @@ void LoggerDevice::SetIdentity(const std::string& name, const std::string& versi
 
 void LoggerDevice::SetAntennaLevel(std::optional<int> level) { antenna_level_ = level; }
 
+void LoggerDevice::SetImei(const std::string& imei) { mail_.imei = imei; }
+
 void LoggerDevice::SetClockOffset(int64_t seconds) {
   CatchUp();
   clock_offset_ = seconds;

@@ -51,6 +51,7 @@ class LoggerDevice {
   void PresetMemory(size_t count, int first_id);
   void SetIdentity(const std::string& name, const std::string& version, IdentityMode mode);
   void SetAntennaLevel(std::optional<int> level);
+  void SetImei(const std::string& imei);
   void SetClockOffset(int64_t seconds);
   void SetModuleError(const std::string& command, int times);
   void SetModuleNeverSleeps(bool never);

@@ -533,6 +533,9 @@ void VirtualLogger::SetIdentity(const std::string& name, const std::string& vers
 void VirtualLogger::SetAntennaLevel(std::optional<int> level) {
   impl_->Knob([&] { impl_->device_.SetAntennaLevel(level); });
 }
+void VirtualLogger::SetImei(const std::string& imei) {
+  impl_->Knob([&] { impl_->device_.SetImei(imei); });
+}
 void VirtualLogger::SetClockOffset(std::chrono::seconds offset) {
   impl_->Knob([&] { impl_->device_.SetClockOffset(offset.count()); });
 }

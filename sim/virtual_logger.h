@@ -89,6 +89,8 @@ class VirtualLogger {
                    IdentityMode mode = IdentityMode::kWithVersion);
   // The "RD ANT" level; no value sends an empty listing.
   void SetAntennaLevel(std::optional<int> level);
+  // What follows "IMEI" in the module's answers ("MAIL IMEI", "MAIL DSP").
+  void SetImei(const std::string& imei);
   // Logger clock = host local time + offset.
   void SetClockOffset(std::chrono::seconds offset);
   // The module answers this line ("mon", "at$ver", "moff") with "*>RX:ERROR".
