@@ -48,14 +48,7 @@ Result BatteryWork(CDeviceSession& session) {
 Result AccessPointWork(CDeviceSession& session, int carrier) {
   uint16_t flags = 0;
   const int r = session.SetAccessPoint(&flags, carrier);
-  std::string refused;
-  if (r < 0) {
-    if (flags & apply_flags::kApn) refused += "-APN";
-    if (flags & apply_flags::kApnUser) refused += "-APU";
-    if (flags & apply_flags::kApnPassword) refused += "-APP";
-    if (flags & apply_flags::kApnAuth) refused += "-APA";
-  }
-  return Outcome_(r, refused.empty() ? std::string() : "Error: ( " + refused + " )");
+  return Outcome_(r, r < 0 ? AccessPointFailureDetail(flags) : std::string());
 }
 
 Result JudgementWork(CDeviceSession& session) {
@@ -66,17 +59,7 @@ Result JudgementWork(CDeviceSession& session) {
 Result MeasurementWork(CDeviceSession& session) {
   uint16_t flags = 0;
   const int r = session.ApplyMeasurementSettings(&flags);
-  static const struct {
-    uint16_t bit;
-    const char* line;
-  } kFailedCommands[] = {{apply_flags::kSampling, "Err SMP\r\n"},       {apply_flags::kInterval, "Err ITV\r\n"},
-                         {apply_flags::kEventSampling, "Err SMP2\r\n"}, {apply_flags::kEventInterval, "Err ITV2\r\n"},
-                         {apply_flags::kStop, "Err STP\r\n"},           {apply_flags::kStart, "Err STM\r\n"}};
-  std::string detail;
-  if (r < 0)
-    for (const auto& c : kFailedCommands)
-      if (flags & c.bit) detail += c.line;
-  return Outcome_(r, detail);
+  return Outcome_(r, r < 0 ? MeasurementFailureDetail(flags) : std::string());
 }
 
 Result ResetWork(CDeviceSession& session) {
@@ -165,6 +148,35 @@ void CopyItem(int item, const DeviceRecord& from, DeviceRecord* to) {
 
 }  // namespace
 
+std::string AccessPointFailureDetail(uint16_t failedFields) {
+  static const struct {
+    uint16_t bit;
+    const char* text;
+  } kFields[] = {{apply_flags::kApn, "-APN"},
+                 {apply_flags::kApnUser, "-APU"},
+                 {apply_flags::kApnPassword, "-APP"},
+                 {apply_flags::kApnAuth, "-APA"}};
+  std::string joined;
+  for (const auto& f : kFields)
+    if (failedFields & f.bit) joined += f.text;
+  return joined.empty() ? joined : "Error: ( " + joined + " )";
+}
+
+std::string MeasurementFailureDetail(uint16_t flags) {
+  static const struct {
+    uint16_t bit;
+    const char* line;
+  } kLines[] = {
+      {apply_flags::kSampling, "Err SMP\r\n"},       {apply_flags::kInterval, "Err ITV\r\n"},
+      {apply_flags::kEventSampling, "Err SMP2\r\n"}, {apply_flags::kEventInterval, "Err ITV2\r\n"},
+      {apply_flags::kStop, "Err STP\r\n"},           {apply_flags::kStart, "Err STM\r\n"},
+  };
+  std::string detail;
+  for (const auto& l : kLines)
+    if (flags & l.bit) detail += l.line;
+  return detail;
+}
+
 bool HasSettingPage(int item) {
   return item == kItemBatteryAlert || item == kItemAccessPoint || item == kItemJudgement || item == kItemMeasurement;
 }
@@ -199,14 +211,23 @@ int ListingsForItems(const std::vector<int>& items, int carrier) {
   return listings;
 }
 
+std::vector<std::string> BeforePageWork(CDeviceSession& session, int flags) {
+  if ((flags & wizard::kNoWorkHooks) != 0 || (flags & wizard::kStopMeasurement) == 0 ||
+      session.Current().sys.measuring == 0)
+    return {};
+  // Its result is not examined: the page's work runs in any case.
+  session.StopMeasurement();
+  return {"ST STP"};
+}
+
+std::vector<std::string> AfterPageWork(CDeviceSession& session, int flags) {
+  if ((flags & (wizard::kNoWorkHooks | wizard::kNoRefresh)) != 0) return {};
+  // Failures of this refresh are not reported: the records keep their values.
+  return Refresh(session).steps;
+}
+
 Result RunPageWork(CDeviceSession& session, int item, int flags, int carrier) {
-  std::vector<std::string> steps;
-  const bool hooks = (flags & wizard::kNoWorkHooks) == 0;
-  if (hooks && (flags & wizard::kStopMeasurement) && session.Current().sys.measuring != 0) {
-    // Its result is not examined: the page's work runs in any case.
-    steps.push_back("ST STP");
-    session.StopMeasurement();
-  }
+  std::vector<std::string> steps = BeforePageWork(session, flags);
   Result result;
   switch (item) {
     case kItemInitReset: result = ResetWork(session); break;
@@ -217,10 +238,8 @@ Result RunPageWork(CDeviceSession& session, int item, int flags, int carrier) {
     default: result.outcome = Outcome::kSucceeded; break;
   }
   steps.push_back(StepName(item));
-  if (hooks && (flags & wizard::kNoRefresh) == 0) {
-    const Result refreshed = Refresh(session);
-    steps.insert(steps.end(), refreshed.steps.begin(), refreshed.steps.end());
-  }
+  const std::vector<std::string> after = AfterPageWork(session, flags);
+  steps.insert(steps.end(), after.begin(), after.end());
   result.steps = std::move(steps);
   return result;
 }
@@ -301,17 +320,21 @@ ExportResult ExportSettings(const CDeviceSession& session, const std::vector<int
   return result;
 }
 
+DeviceRecord MergeChosenItems(const DeviceRecord& logger, const DeviceRecord& fromFile,
+                              const std::vector<int>& chosen) {
+  DeviceRecord merged = logger;
+  for (int i = 0; i < kSettingItemCount; ++i) merged.itemPresent[i] = fromFile.itemPresent[i];
+  for (int item : chosen) CopyItem(item, fromFile, &merged);
+  return merged;
+}
+
 ApplyPlan PlanApply(const CDeviceSession& session, const std::string& fileText, const std::vector<int>& chosen) {
   DeviceRecord fromFile = session.Current();
   CVTCSettingWork::ApplySettingsText(fileText, fromFile);
   ApplyPlan plan;
-  plan.record = session.Current();
-  for (int i = 0; i < kSettingItemCount; ++i) plan.record.itemPresent[i] = fromFile.itemPresent[i];
-  for (int item : kFileItems) {
-    if (fromFile.itemPresent[item] == 0 || (!chosen.empty() && !Contains(chosen, item))) continue;
-    plan.items.push_back(item);
-    CopyItem(item, fromFile, &plan.record);
-  }
+  for (int item : kFileItems)
+    if (fromFile.itemPresent[item] != 0 && (chosen.empty() || Contains(chosen, item))) plan.items.push_back(item);
+  plan.record = MergeChosenItems(session.Current(), fromFile, plan.items);
   return plan;
 }
 

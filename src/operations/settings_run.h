@@ -6,6 +6,7 @@
 // wizard's hooks, the run over a plan, and the settings file's export and
 // apply. A run that stopped measurement and then fails restarts measurement
 // with the schedule the logger had, or says that it is left stopped.
+#include <cstdint>
 #include <ctime>
 #include <functional>
 #include <string>
@@ -37,11 +38,21 @@ std::vector<WizardStep> PlanWizardRun(const std::vector<int>& items, bool logger
 // schedule, "MAIL DSP" for the access point fields.
 int ListingsForItems(const std::vector<int>& items, int carrier = kCarrierOther);
 
+// The detail lines of a failed page: the refused access point fields
+// ("Error: ( -APN-APU )") and the failed schedule commands ("Err SMP\r\n"...),
+// from the session's failure bits.
+std::string AccessPointFailureDetail(uint16_t failedFields);
+std::string MeasurementFailureDetail(uint16_t flags);
+
 // A page's work between the wizard's before-work hook (stop measurement,
 // flag 0x2000, while the logger measures) and after-work hook (identify and
 // refresh, unless 0x1000 or 0x100). The page's values are in the session's
 // working record; `carrier` is the access point page's choice.
 Result RunPageWork(CDeviceSession& session, int item, int flags, int carrier = kCarrierOther);
+// The two hooks on their own, for pages that run their work in between.
+// Each returns the steps it ran.
+std::vector<std::string> BeforePageWork(CDeviceSession& session, int flags);
+std::vector<std::string> AfterPageWork(CDeviceSession& session, int flags);
 
 // What the command line changes in a page's fields before its Next; an
 // empty function leaves the fields as the page shows them.
@@ -105,6 +116,9 @@ struct ApplyPlan {
   DeviceRecord record;
 };
 ApplyPlan PlanApply(const CDeviceSession& session, const std::string& fileText, const std::vector<int>& chosen);
+// The logger's record with the values of the chosen items taken from the
+// file's record (and the file's item presence flags).
+DeviceRecord MergeChosenItems(const DeviceRecord& logger, const DeviceRecord& fromFile, const std::vector<int>& chosen);
 
 WizardResult ApplySettings(CDeviceSession& session, const ApplyRequest& request);
 

@@ -11,23 +11,16 @@
 #include "app/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
-#include "common/timing.h"
-#include "log/traffic_capture.h"
+#include "operations/device_commands.h"
+#include "operations/readouts.h"
+#include "operations/record_readout.h"
 #include "pages/data_strings.h"
 #include "pages/dlg_aqcuired.h"
 #include "pages/dlg_input_rd_all_id.h"
 #include "pages/readout_range.h"
-#include "protocol/result_codes.h"
 
 namespace {
 
-constexpr int kTries = 3;
-// The readout fails when no record line came for this long.
-constexpr int64_t kSilenceLimitMs = 30000;
-// After an abort: the ESC goes out once more in this pass, and the readout
-// gives up after this many passes without the logger's end line.
-constexpr int kAbortResendPass = 10;
-constexpr int kAbortPassLimit = 100;
 // Room reserved per expected record line, so that the text rarely grows by
 // copying during a long readout.
 constexpr size_t kTypicalRecordBytes = 48;
@@ -177,104 +170,73 @@ int CDlgMainRecodeData::DoWork() {
   }
 }
 
+namespace {
+
+// The readout's records into the page's text, its progress into the
+// progress dialog (at most every kCounterInterval) and the dialog's abort.
+class PageReadout : public ops::RecordSink, public ops::ProgressSink, public ops::AbortSource {
+ public:
+  PageReadout(CVTCWorkingThread& runner, std::string& text) : runner_(runner), text_(text) {}
+  void Records(const char* text, size_t bytes, long) override { text_.append(text, bytes); }
+  void Total(long total) override { runner_.PostProgressTotal(total); }
+  void Position(long done) override {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPost_ < kCounterInterval) return;
+    lastPost_ = now;
+    runner_.PostProgressValue(done);
+  }
+  bool AbortRequested() override {
+    if (!runner_.AbortEvent().IsSet()) return false;
+    runner_.AbortEvent().Reset();
+    return true;
+  }
+
+ private:
+  CVTCWorkingThread& runner_;
+  std::string& text_;
+  std::chrono::steady_clock::time_point lastPost_{};
+};
+
+}  // namespace
+
 int CDlgMainRecodeData::ReadRecords() {
   CDeviceSession& session = Session();
-  CRSPort& port = session.Port();
-  CComCtrlVTrelix7& protocol = session.Protocol();
-
   text_.clear();
   textIncomplete_ = false;
-  int start = rc::kNoReply;
-  if (port.IsOpen()) {
-    for (int i = 0; i < kTries; ++i) {
-      start = protocol.ReadAllStart(&port, firstId_, count_);
-      if (start == rc::kOk) break;
-      text_.clear();
-    }
-  }
-  PostProgressTotal(count_);
-  if (start != rc::kOk) {
-    session.SetErrorMessage(session_rc::kFailed);
-    return 0;
-  }
   if (count_ > 0) text_.reserve(static_cast<size_t>(std::min(count_, kRecordIdSpan)) * kTypicalRecordBytes);
-
-  using Clock = timing::Clock;
-  Clock::time_point lastLine = Clock::now();
-  Clock::time_point lastPost = lastLine - kCounterInterval;
-  long received = 0;
-  bool aborting = false;
-  int abortPass = 0;
-  std::string line;
-  // Ends the readout without its end line: what arrived stays in the text,
-  // marked as incomplete.
-  auto brokeOff = [&] {
-    textIncomplete_ = true;
-    session.SetErrorMessage(session_rc::kFailed);
-    return 0;
-  };
-
-  for (;;) {
-    if (AbortEvent().IsSet()) {
-      AbortEvent().Reset();
-      aborting = true;
-      SendAbortByte();
-    }
-    if (aborting) {
-      ++abortPass;
-      if (abortPass == kAbortResendPass) SendAbortByte();
-      if (abortPass > kAbortPassLimit) return brokeOff();
-    }
-
-    const int r = protocol.ReadRecordLine(&port, &line);
-    if (r == rc::kEndLine) return 1;
-    const Clock::time_point now = Clock::now();
-    if (r == rc::kDataLine) {
-      ++received;
-      text_ += line;
-      lastLine = now;
-      if (now - lastPost >= kCounterInterval) {
-        PostProgressValue(received);
-        lastPost = now;
-      }
-    }
-    if (now - lastLine > timing::Scaled(kSilenceLimitMs)) return brokeOff();
+  PageReadout front(*this, text_);
+  ops::Context context;
+  context.progress = &front;
+  context.abort = &front;
+  const ops::ReadoutResult r = ops::ReadRecords(session, {firstId_, count_}, front, context);
+  // An abort that the logger ended with its end line keeps a whole text.
+  if (r.endLineSeen && r.otherLines == 0) {
+    if (!r.message.empty() && r.outcome != ops::Outcome::kAborted) session.SetResultMessage(r.message);
+    return 1;
   }
-}
-
-void CDlgMainRecodeData::SendAbortByte() {
-  CRSPort& port = Session().Port();
-  if (!port.IsOpen()) return;
-  CaptureTraffic(&kAbortByte, 1, 1);
-  port.Write(&kAbortByte, 1, 0);
+  textIncomplete_ = r.received > 0;
+  session.SetErrorMessage(session_rc::kFailed, r.received > 0 || r.otherLines > 0 ? r.message.c_str() : nullptr);
+  return 0;
 }
 
 int CDlgMainRecodeData::ReadErrorLog() {
   CDeviceSession& session = Session();
   text_.clear();
   textIncomplete_ = false;
-  if (!session.IsOpen()) {
-    session.SetErrorMessage(session_rc::kNotConnected);
+  ops::TextResult log = ops::ReadErrorLog(session);
+  if (!log.Succeeded()) {
+    session.SetErrorMessage(session.IsOpen() ? session_rc::kFailed : session_rc::kNotConnected);
     return 0;
   }
-  for (int i = 0; i < kTries; ++i) {
-    std::string log;
-    if (session.Protocol().ReadErrorLog(&session.Port(), &log) == rc::kOk) {
-      text_ = std::move(log);
-      return 1;
-    }
-  }
-  session.SetErrorMessage(session_rc::kFailed);
-  return 0;
+  text_ = std::move(log.text);
+  return 1;
 }
 
 int CDlgMainRecodeData::ClearMemory() {
   CDeviceSession& session = Session();
   // Identify, "ST CLR" with its tries, and a refresh of the memory range.
-  const int r = session.ClearMemory();
-  if (r < 0) {
-    session.SetErrorMessage(r);
-    return 0;
-  }
-  return 1;
+  const ops::Result r = ops::ClearMemory(session);
+  if (r.Succeeded()) return 1;
+  session.SetErrorMessage(session.IsOpen() ? session_rc::kFailed : session_rc::kNotConnected);
+  return 0;
 }

@@ -47,7 +47,6 @@ class CDlgMainRecodeData : public CDevicePage {
   int ReadRecords();
   int ReadErrorLog();
   int ClearMemory();
-  void SendAbortByte();
   void QuickRefresh();
   void SetMainFrameEnabled(bool enabled);
   void ShowViewer(int kind, bool incomplete);

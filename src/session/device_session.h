@@ -84,6 +84,8 @@ class CDeviceSession {
 
   // ---- messages ----
   void SetErrorMessage(int code, const char* detail = nullptr);
+  // An operation's failure text, shown as it is.
+  void SetErrorText(const std::string& text) { error_message_ = text; }
   void ClearMessages();
   const std::string& ErrorMessage() const { return error_message_; }
   const std::string& ResultMessage() const { return result_message_; }

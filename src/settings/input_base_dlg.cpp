@@ -10,6 +10,7 @@
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "controls/dialog_units.h"
+#include "operations/settings_run.h"
 #include "settings/wizard_flags.h"
 #include "settings/wizard_strings.h"
 
@@ -131,22 +132,9 @@ int CInputBaseDlg::RunWork(const QString& caption) {
   return result;
 }
 
-void CInputBaseDlg::BeforeWork() {
-  if ((flags_ & wizard::kStopMeasurement) == 0 || (flags_ & wizard::kNoWorkHooks) != 0) return;
-  CDeviceSession& session = theApp().Session();
-  // The page's work runs whatever the stop's outcome.
-  if (session.Current().sys.measuring != 0) session.StopMeasurement();
-}
+void CInputBaseDlg::BeforeWork() { ops::BeforePageWork(theApp().Session(), flags_); }
 
-void CInputBaseDlg::AfterWork() {
-  if ((flags_ & (wizard::kNoWorkHooks | wizard::kNoRefresh)) != 0) return;
-  CDeviceSession& session = theApp().Session();
-  // Failures of this refresh are not reported: the records keep their values.
-  if (session.Identify() == 1) {
-    session.RefreshSystemInfo();
-    session.ReadMailSettings();
-  }
-}
+void CInputBaseDlg::AfterWork() { ops::AfterPageWork(theApp().Session(), flags_); }
 
 bool CInputBaseDlg::eventFilter(QObject* watched, QEvent* event) {
   // Neither Enter nor Esc closes or advances a page. Message boxes over the

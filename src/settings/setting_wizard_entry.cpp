@@ -3,7 +3,11 @@
 #include <memory>
 #include <vector>
 
+#include "app/message_box.h"
 #include "app/vtrelix7_comm_app.h"
+#include "common/string_table.h"
+#include "operations/operation_strings.h"
+#include "operations/settings_run.h"
 #include "settings/dlg_tree_item.h"
 #include "settings/input_base_dlg.h"
 #include "settings/setting_work.h"
@@ -11,6 +15,7 @@
 #include "settings/wizard_flags.h"
 #include "settings/wizard_item_lists.h"
 #include "settings/wizard_page_factory.h"
+#include "work/working_thread.h"
 
 namespace {
 
@@ -23,6 +28,26 @@ struct CreatedPage {
   PagePtr page;
   int item;
 };
+
+// Starts measurement again with the schedule the logger had before the run.
+class RestartMeasurementWork : public CVTCWorkingThread {
+ public:
+  explicit RestartMeasurementWork(const CVT7SysInfo& previous) : previous_(previous) {}
+  int DoWork() override { return ops::RestartMeasurement(theApp().Session(), previous_).Succeeded() ? 1 : 0; }
+
+ private:
+  CVT7SysInfo previous_;
+};
+
+// A run that stopped measurement and did not end with Next leaves the
+// logger stopped: the user is told and offered the previous schedule.
+void OfferRestart(QWidget* owner, const CVT7SysInfo& previous) {
+  const QString text = QString::fromStdString(strings::Text(strings::id::kOfferRestartMeasurement));
+  if (!msgbox::Confirm(owner, text, QString())) return;
+  RestartMeasurementWork work(previous);
+  if (work.RunSimple(owner, QString()) != 1)
+    msgbox::Warning(owner, QString::fromStdString(strings::Text(strings::id::kMeasurementLeftStopped)));
+}
 
 PagePtr CreatePage(SettingPage kind) {
   try {
@@ -60,7 +85,12 @@ int CVTCSettingWork::RunWizard(QWidget* owner, const CSettingItemList& items, in
     const int stop = static_cast<int>(c) == stopPosition ? wizard::kStopMeasurement : 0;
     list.Add(pages[c].page.get(), flags | stop, pages[c].item);
   }
-  return list.Count() > 0 ? list.Run(owner) : -1;
+  if (list.Count() == 0) return -1;
+  const CVT7SysInfo previous = theApp().Session().Current().sys;
+  const int result = list.Run(owner);
+  if (result != 1 && stopPosition >= 0 && previous.measuring != 0 && theApp().Session().Current().sys.measuring == 0)
+    OfferRestart(owner, previous);
+  return result;
 }
 
 int CVTCSettingWork::ChooseItemsAndRunWizard(QWidget* owner, const CSettingItemList& items) {

@@ -7,11 +7,14 @@
 
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "app/file_dialogs.h"
 #include "app/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
+#include "operations/listings.h"
+#include "operations/settings_run.h"
 #include "settings/dlg_tree_item.h"
 #include "settings/setting_work.h"
 
@@ -108,8 +111,19 @@ int ImportSettings(QWidget* owner, const CSettingItemList& items) {
   }
   if (!ChooseItems(owner, strings::id::kChooseImportItems, chosen)) return -1;
 
-  // The pages take their initial values from the working record.
-  session.Working() = record;
+  std::vector<int> chosenItems;
+  for (int i = 0; i < kSettingItemCount; ++i)
+    if (chosen.entries[i].selected) chosenItems.push_back(i);
+  // Values the logger did not report in this connection are not sent.
+  const ops::Result needed = ops::RequireListings(session, ops::ListingsForItems(chosenItems));
+  if (!needed.Succeeded()) {
+    msgbox::Warning(owner, QString::fromStdString(needed.message));
+    return -1;
+  }
+  // The pages take their initial values from the working record: the file's
+  // for the chosen items, the logger's for every other (so an appended
+  // schedule page shows the logger's schedule).
+  session.Working() = ops::MergeChosenItems(session.Current(), record, chosenItems);
   CVTCSettingWork::RunWizard(owner, chosen, 0);
   return 0;
 }
@@ -122,6 +136,12 @@ int CVTCSettingWork::RunExportCommand(QWidget* owner) {
   items.Init(session.Current().sys.deviceType, true);
   session.Working() = session.Current();
   if (!settings_file_commands::ChooseItems(owner, strings::id::kChooseExportItems, items)) return -1;
+  // Only what the logger reported in this connection is written.
+  const ops::Result needed = ops::RequireListings(session, listing_read::kSystem | listing_read::kMail);
+  if (!needed.Succeeded()) {
+    msgbox::Warning(owner, QString::fromStdString(needed.message));
+    return -1;
+  }
   const DeviceRecord record = session.Current();
   return settings_file_commands::ExportSettings(owner, record, items);
 }

@@ -3,7 +3,9 @@
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "controls/st_num_edits.h"
+#include "operations/settings_run.h"
 #include "settings/pages/wizard_page_ids.h"
+#include "settings/setting_item_list.h"
 #include "settings/wizard_flags.h"
 #include "settings/wizard_strings.h"
 #include "settings/wizard_values.h"
@@ -42,11 +44,8 @@ void CDlgInputBatAlart::OnNext() {
 
 int CDlgInputBatAlart::DoWork() {
   CDeviceSession& session = theApp().Session();
-  if (!session.IsOpen()) {
-    session.SetErrorMessage(session_rc::kNotConnected);
-    return 0;
-  }
-  if (session.SetBatteryCutoff() == session_rc::kOk) return 1;
-  session.SetErrorMessage(session_rc::kFailed);
+  const ops::Result r = ops::RunPageWork(session, kItemBatteryAlert, wizard::kNoWorkHooks);
+  if (r.Succeeded()) return 1;
+  session.SetErrorText(r.message);
   return 0;
 }

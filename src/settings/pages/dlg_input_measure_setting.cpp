@@ -8,10 +8,12 @@
 #include "common/string_table.h"
 #include "common/timing.h"
 #include "controls/st_num_edits.h"
+#include "operations/settings_run.h"
 #include "settings/decimal_text.h"
 #include "settings/pages/masked_edit.h"
 #include "settings/pages/wizard_page_ids.h"
 #include "settings/schedule_fields.h"
+#include "settings/setting_item_list.h"
 #include "settings/wizard_flags.h"
 #include "settings/wizard_strings.h"
 
@@ -144,27 +146,12 @@ void CDlgInputMeasureSetting::OnNext() {
   if (RunWork() != 0) EndPage(wizard::kResultNext);
 }
 
-std::string CDlgInputMeasureSetting::FailureDetail(uint16_t flags) {
-  static const struct {
-    uint16_t bit;
-    const char* line;
-  } kLines[] = {
-      {apply_flags::kSampling, "Err SMP\r\n"},       {apply_flags::kInterval, "Err ITV\r\n"},
-      {apply_flags::kEventSampling, "Err SMP2\r\n"}, {apply_flags::kEventInterval, "Err ITV2\r\n"},
-      {apply_flags::kStop, "Err STP\r\n"},           {apply_flags::kStart, "Err STM\r\n"},
-  };
-  std::string detail;
-  for (const auto& l : kLines)
-    if (flags & l.bit) detail += l.line;
-  return detail;
-}
+std::string CDlgInputMeasureSetting::FailureDetail(uint16_t flags) { return ops::MeasurementFailureDetail(flags); }
 
 int CDlgInputMeasureSetting::DoWork() {
   CDeviceSession& session = theApp().Session();
-  uint16_t flags = 0;
-  const int result = session.ApplyMeasurementSettings(&flags);
-  if (result >= 0) return 1;
-  const std::string detail = FailureDetail(flags);
-  session.SetErrorMessage(result, detail.empty() ? nullptr : detail.c_str());
+  const ops::Result r = ops::RunPageWork(session, kItemMeasurement, wizard::kNoWorkHooks);
+  if (r.Succeeded()) return 1;
+  session.SetErrorText(r.message);
   return 0;
 }

@@ -6,8 +6,10 @@
 #include "common/string_table.h"
 #include "controls/org_color_rdio_button.h"
 #include "controls/st_num_edits.h"
+#include "operations/settings_run.h"
 #include "settings/pages/well_picture.h"
 #include "settings/pages/wizard_page_ids.h"
+#include "settings/setting_item_list.h"
 #include "settings/wizard_flags.h"
 #include "settings/wizard_strings.h"
 #include "settings/wizard_values.h"
@@ -90,9 +92,8 @@ void CDlgInputRange1ch::OnNext() {
 
 int CDlgInputRange1ch::DoWork() {
   CDeviceSession& session = theApp().Session();
-  uint16_t flags = 0;
-  const int result = session.ApplyThresholds(&flags);
-  if (result >= 0) return 1;
-  session.SetErrorMessage(result);
+  const ops::Result r = ops::RunPageWork(session, kItemJudgement, wizard::kNoWorkHooks);
+  if (r.Succeeded()) return 1;
+  session.SetErrorText(r.message);
   return 0;
 }

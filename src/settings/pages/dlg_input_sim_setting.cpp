@@ -8,8 +8,10 @@
 
 #include "app/vtrelix7_comm_app.h"
 #include "controls/edit_harf_width.h"
+#include "operations/settings_run.h"
 #include "pages/comm_strings.h"
 #include "pages/comm_text.h"
+#include "settings/setting_item_list.h"
 #include "settings/wizard_flags.h"
 
 namespace {
@@ -104,25 +106,13 @@ void CDlgInputSimSetting::OnNext() {
 }
 
 std::string CDlgInputSimSetting::FailureDetail(uint16_t failedFields) {
-  static const struct {
-    uint16_t bit;
-    const char* text;
-  } kFields[] = {{apply_flags::kApn, "-APN"},
-                 {apply_flags::kApnUser, "-APU"},
-                 {apply_flags::kApnPassword, "-APP"},
-                 {apply_flags::kApnAuth, "-APA"}};
-  std::string joined;
-  for (const auto& f : kFields)
-    if (failedFields & f.bit) joined += f.text;
-  return joined.empty() ? joined : "Error: ( " + joined + " )";
+  return ops::AccessPointFailureDetail(failedFields);
 }
 
 int CDlgInputSimSetting::DoWork() {
   CDeviceSession& session = theApp().Session();
-  uint16_t failed = 0;
-  const int rc = session.SetAccessPoint(&failed, kind_);
-  if (rc >= 0) return 1;
-  const std::string detail = FailureDetail(failed);
-  session.SetErrorMessage(rc, detail.empty() ? nullptr : detail.c_str());
+  const ops::Result r = ops::RunPageWork(session, kItemAccessPoint, wizard::kNoWorkHooks, kind_);
+  if (r.Succeeded()) return 1;
+  session.SetErrorText(r.message);
   return 0;
 }
