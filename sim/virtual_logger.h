@@ -61,9 +61,9 @@ class VirtualLogger {
   std::string LastError() const;
 
   // ---- Line faults. Counts: n times, -1 always, 0 off. ----
-  void RefuseNext(int count);                              // "NOT END"
+  void RefuseNext(int count);  // "NOT END"
   void RefuseCommands(const std::string& prefix, int count);
-  void SilenceNext(int count);                             // no answer at all
+  void SilenceNext(int count);  // no answer at all
   void SilenceCommands(const std::string& prefix, int count);
   // Pause before the first byte of every reply.
   void SetReplyDelay(std::chrono::milliseconds delay);
@@ -80,13 +80,27 @@ class VirtualLogger {
   void DropAfterBytes(int64_t count);
   // Send at the pace of 9600 baud.
   void SetPaced(bool on);
+  // A record readout never ends on its own: after the newest record it
+  // starts again from the oldest, and only an ESC ends it. It goes on while
+  // nobody has the line open (the bytes are lost), as a logger does whose
+  // client went away in the middle of a readout.
+  void SetEndlessListing(bool on);
+  // The next `count` ESC bytes are ignored (-1: every one, 0: off).
+  void IgnoreEsc(int count);
+  // Noise from now on, in order with the replies: `bytes` of it (-1: until
+  // StopFlood()). line_length 0: random bytes of every value; otherwise
+  // random printable lines of that length (very long lines), CR LF ended.
+  void StartFlood(int64_t bytes, size_t line_length = 0);
+  void StopFlood();
+  // The last line of the reply to the next `count` commands with this prefix
+  // (-1: all) comes `delay` after the rest: a late reply tail.
+  void SetLateTail(const std::string& prefix, std::chrono::milliseconds delay, int count = 1);
 
   // ---- Logger state. ----
   // Fills the memory with `count` records, IDs from first_id on (wrapping
   // after 99999 to 0), the newest on the sampling grid just before now.
   void PresetMemory(size_t count, int first_id = 1);
-  void SetIdentity(const std::string& name, const std::string& version,
-                   IdentityMode mode = IdentityMode::kWithVersion);
+  void SetIdentity(const std::string& name, const std::string& version, IdentityMode mode = IdentityMode::kWithVersion);
   // The "RD ANT" level; no value sends an empty listing.
   void SetAntennaLevel(std::optional<int> level);
   // Logger clock = host local time + offset.
