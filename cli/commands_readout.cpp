@@ -29,7 +29,7 @@ int SaveText(const std::string& target, const std::string& prefix, const std::st
   const std::string path = target.empty() ? TimestampedName(prefix, LocalNow(), "txt") : target;
   std::string error;
   if (!WriteOutput(path, text, &error)) {
-    output::Error(output::WithPath(strings::Text(strings::id::kFileCreateFailed), path));
+    output::Error(output::SaveFailed(path, error));
     return exit_status::kFailed;
   }
   if (path != kStandardOutput) output::Result(path);
@@ -68,8 +68,10 @@ int RunReadData(Connection& connection, const ReadDataOptions& o) {
     output::SessionMessages(session);
     return exit_status::kFailed;
   }
-  if (readout.aborted) output::Error(strings::Text(strings::id::kAborted));
-  return SaveText(o.target, "TXL_ALL_", readout.text);
+  if (!readout.aborted) return SaveText(o.target, "TXL_ALL_", readout.text);
+  output::Error(strings::Text(strings::id::kAborted));
+  const int saved = SaveText(o.target, "TXL_ALL_", readout.text);
+  return saved == exit_status::kOk ? exit_status::kIncomplete : saved;
 }
 
 int RunReadErrors(Connection& connection, const std::string& target) {

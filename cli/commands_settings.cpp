@@ -69,7 +69,7 @@ int RunExport(Connection& connection, const ExportOptions& o) {
                            ? WriteOutput(target, CVTCSettingWork::FormatSettingsFile(record, list, now), &error)
                            : CVTCSettingWork::WriteSettingsFile(target, record, list, now, &error) == 0;
   if (!written) {
-    output::Error(output::WithPath(strings::Text(strings::id::kFileCreateFailed), target));
+    output::Error(output::SaveFailed(target, error));
     return exit_status::kFailed;
   }
   if (target != kStandardOutput) output::Result(target);
