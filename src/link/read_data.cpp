@@ -234,6 +234,11 @@ void CReadData::Abandon() {
   arrival_event_.notify_all();
 }
 
+bool CReadData::Abandoned() const {
+  std::lock_guard<std::mutex> lock(ring_lock_);
+  return abandoned_;
+}
+
 void CReadData::Resume() {
   std::lock_guard<std::mutex> lock(ring_lock_);
   abandoned_ = false;

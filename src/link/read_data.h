@@ -53,6 +53,7 @@ class CReadData {
   void Abandon();
   // The port is open again: waits wait.
   void Resume();
+  bool Abandoned() const;
 
   // 1 drops lines that begin with '#', 0 keeps them.
   void SetFilter(int on);

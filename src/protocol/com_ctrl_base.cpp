@@ -115,6 +115,9 @@ int CComCtrlBase::Hello(CRSPort* port, char* buffer, int* size) {
   std::lock_guard<std::recursive_mutex> lock(port->ExchangeLock());
   const bool was_open = port->IsOpen();
   const int capacity = *size;
+  // No settling first: the drain below deals with a line that keeps talking,
+  // and a stale tail read instead of "WAKE" only costs one more try.
+  port->TakeUnsettled();
   int result = Handshake(port, buffer, size);
   if (!was_open || result == rc::kNoReply || Drain(port)) return Outcome(port, result);
 

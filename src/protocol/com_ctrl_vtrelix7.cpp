@@ -72,9 +72,11 @@ int CComCtrlVTrelix7::ReadReplyLines(CRSPort* port, const char* line, std::vecto
   size_t count = 0;
   for (;;) {
     if (timing::Clock::now() - last > inactivity) return Outcome(port, rc::kTimeout);
-    // A port closed meanwhile brings no more lines: end now, not after the
-    // inactivity time-out, so that closing the port ends every exchange.
-    if (!port->IsOpen()) return Outcome(port, rc::kNoReply);
+    // A port closed (or its waits given up) meanwhile brings no more lines:
+    // end now, not after the inactivity time-out, so that closing the port
+    // ends every exchange.
+    if (!port->IsOpen() || port->LineBuffer() == nullptr || port->LineBuffer()->Abandoned())
+      return Outcome(port, rc::kNoReply);
     bool cut = false;
     if (ReadLine(port, reply, sizeof reply, kListingLineMs, &cut) == 0) continue;
     if (cut) return Outcome(port, rc::kUnexpected);

@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <atomic>
 #include <chrono>
@@ -172,6 +173,52 @@ class MainFrameTest : public QObject {
     QVERIFY(!frame_->IsConnected());
     QVERIFY(!frame_->PageHost().HasWindow());
     QCOMPARE(EnabledCommands(*frame_), NotConnectedCommands());
+  }
+
+  // The connect check and a refresh show Abort; pressing it ends the work at
+  // once (here the logger never answers and the time-outs run at full
+  // length): a connect is given up without a message, a refresh keeps the
+  // connection usable.
+  void connectAndRefreshCanBeAborted() {
+    QVERIFY(ConnectWithDialog());
+    CDevicePage* page = frame_->PageHost().Pages()[0].page;
+    timing::SetTimeScale(1.0);
+    logger_->SilenceCommands("", -1);
+    shelltest::MessageRecorder messages;
+    bool abortShown = false;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+      CDlgWorking* dialog = CVTCWorkingThread::CurrentProgressDialog();
+      if (dialog == nullptr || !dialog->isVisible() || !logger_->WaitForReceived(1, 0ms)) return;
+      auto* abort = dialog->findChild<QPushButton*>(QStringLiteral("abort"));
+      abortShown = abort != nullptr && abort->isVisible();
+      if (abort != nullptr && abort->isVisible()) QTest::mouseClick(abort, Qt::LeftButton);
+    });
+
+    logger_->ClearReceived();
+    poll.start(20);
+    frame_->RunDeviceOperation(page, -2, 0);
+    poll.stop();
+    QVERIFY(abortShown);
+    QVERIFY(frame_->IsConnected());
+    timing::SetTimeScale(0.02);
+    logger_->SilenceCommands("", 0);
+    logger_->ClearReceived();
+    frame_->RunDeviceOperation(page, -2, 0);
+    QCOMPARE(logger_->ReceivedLines(), std::vector<std::string>{"RD SYS"});
+
+    timing::SetTimeScale(1.0);
+    logger_->SilenceCommands("", -1);
+    logger_->ClearReceived();
+    abortShown = false;
+    poll.start(20);
+    QVERIFY(!frame_->ConnectToPort(QString::fromStdString(logger_->PortPath())));
+    poll.stop();
+    timing::SetTimeScale(0.02);
+    QVERIFY(abortShown);
+    QVERIFY(messages.shown.empty());
+    QVERIFY(!theApp().Session().IsOpen());
+    QVERIFY(!frame_->IsConnected());
   }
 
   void cancellingThePortDialogStaysNotConnected() {
