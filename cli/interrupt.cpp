@@ -11,7 +11,7 @@ constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 std::atomic<bool> g_interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler needs a lock-free flag");
 
-struct sigaction g_previous[std::size(kSignals)] {};
+struct sigaction g_previous[std::size(kSignals)]{};
 
 void OnInterrupt(int signal) {
   g_interrupted.store(true);

@@ -8,9 +8,9 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTableWidget>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -31,9 +31,9 @@
 #include "settings/dlg_tree_item.h"
 #include "settings/input_base_dlg.h"
 #include "settings/setting_item_list.h"
-#include "work/dlg_working.h"
 #include "shell_test_support.h"
 #include "sim/virtual_logger.h"
+#include "work/dlg_working.h"
 
 using namespace std::chrono_literals;
 
@@ -42,10 +42,10 @@ namespace {
 using Enabled = std::map<int, bool>;
 
 const int kMenuCommands[] = {
-    CMainFrame::kCmdConnect,        CMainFrame::kCmdDisconnect,      CMainFrame::kCmdShowTerminal,
-    CMainFrame::kCmdLogRecording,   CMainFrame::kCmdExit,            CMainFrame::kCmdExportSettings,
-    CMainFrame::kCmdImportSettings, CMainFrame::kCmdVersion,         CMainFrame::kCmdWizardAll,
-    CMainFrame::kCmdWizardInitial,  CMainFrame::kCmdWizardWireless,  CMainFrame::kCmdWizardConnection,
+    CMainFrame::kCmdConnect,           CMainFrame::kCmdDisconnect,     CMainFrame::kCmdShowTerminal,
+    CMainFrame::kCmdLogRecording,      CMainFrame::kCmdExit,           CMainFrame::kCmdExportSettings,
+    CMainFrame::kCmdImportSettings,    CMainFrame::kCmdVersion,        CMainFrame::kCmdWizardAll,
+    CMainFrame::kCmdWizardInitial,     CMainFrame::kCmdWizardWireless, CMainFrame::kCmdWizardConnection,
     CMainFrame::kCmdWizardMeasurement, CMainFrame::kCmdFirmwareUpdate,
 };
 
@@ -191,8 +191,9 @@ class MainFrameTest : public QObject {
       CDlgWorking* dialog = CVTCWorkingThread::CurrentProgressDialog();
       if (dialog == nullptr || !dialog->isVisible() || !logger_->WaitForReceived(1, 0ms)) return;
       auto* abort = dialog->findChild<QPushButton*>(QStringLiteral("abort"));
+      poll.stop();
       abortShown = abort != nullptr && abort->isVisible();
-      if (abort != nullptr && abort->isVisible()) QTest::mouseClick(abort, Qt::LeftButton);
+      if (abortShown) QTest::mouseClick(abort, Qt::LeftButton);
     });
 
     logger_->ClearReceived();
@@ -444,7 +445,8 @@ class MainFrameTest : public QObject {
     auto answered = shelltest::WhenModalShows([&](QWidget* dialog) {
       auto* ports = qobject_cast<CComSettingDlg*>(dialog);
       if (ports == nullptr) return;
-      offered = ports->PortList()->rowCount() > 0 ? ports->PortList()->item(ports->SelectedRow(), 1)->text() : QString();
+      offered =
+          ports->PortList()->rowCount() > 0 ? ports->PortList()->item(ports->SelectedRow(), 1)->text() : QString();
       for (QPushButton* button : dialog->findChildren<QPushButton*>())
         if (button->isDefault()) button->click();
     });
