@@ -573,7 +573,8 @@ void VirtualLogger::SetLateTail(const std::string& prefix, std::chrono::millisec
 void VirtualLogger::PresetMemory(size_t count, int first_id) {
   impl_->Knob([&] { impl_->device_.PresetMemory(count, first_id); });
 }
-void VirtualLogger::SetIdentity(const std::string& name, const std::string& version, IdentityMode mode) {
+void VirtualLogger::SetIdentity(const std::string& name, const std::string& version,
+                                IdentityMode mode) {
   impl_->Knob([&] { impl_->device_.SetIdentity(name, version, mode); });
 }
 void VirtualLogger::SetAntennaLevel(std::optional<int> level) {
@@ -616,11 +617,13 @@ void VirtualLogger::ClearReceived() {
 
 bool VirtualLogger::WaitForReceived(size_t count, std::chrono::milliseconds timeout) const {
   std::unique_lock<std::mutex> lock(impl_->mu_);
-  return impl_->cv_.wait_for(lock, timeout, [&] { return impl_->received_lines_.size() >= count; });
+  return impl_->cv_.wait_for(lock, timeout,
+                             [&] { return impl_->received_lines_.size() >= count; });
 }
 
-bool VirtualLogger::WaitForReceived(const std::function<bool(const std::vector<std::string>&)>& condition,
-                                    std::chrono::milliseconds timeout) const {
+bool VirtualLogger::WaitForReceived(
+    const std::function<bool(const std::vector<std::string>&)>& condition,
+    std::chrono::milliseconds timeout) const {
   std::unique_lock<std::mutex> lock(impl_->mu_);
   return impl_->cv_.wait_for(lock, timeout, [&] { return condition(impl_->received_lines_); });
 }

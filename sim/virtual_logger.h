@@ -61,9 +61,9 @@ class VirtualLogger {
   std::string LastError() const;
 
   // ---- Line faults. Counts: n times, -1 always, 0 off. ----
-  void RefuseNext(int count);  // "NOT END"
+  void RefuseNext(int count);                              // "NOT END"
   void RefuseCommands(const std::string& prefix, int count);
-  void SilenceNext(int count);  // no answer at all
+  void SilenceNext(int count);                             // no answer at all
   void SilenceCommands(const std::string& prefix, int count);
   // Pause before the first byte of every reply.
   void SetReplyDelay(std::chrono::milliseconds delay);
@@ -100,7 +100,8 @@ class VirtualLogger {
   // Fills the memory with `count` records, IDs from first_id on (wrapping
   // after 99999 to 0), the newest on the sampling grid just before now.
   void PresetMemory(size_t count, int first_id = 1);
-  void SetIdentity(const std::string& name, const std::string& version, IdentityMode mode = IdentityMode::kWithVersion);
+  void SetIdentity(const std::string& name, const std::string& version,
+                   IdentityMode mode = IdentityMode::kWithVersion);
   // The "RD ANT" level; no value sends an empty listing.
   void SetAntennaLevel(std::optional<int> level);
   // Logger clock = host local time + offset.

@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "app/dlg_version.h"
+#include "log/log_file_dialog.h"
 #include "app/message_box.h"
 #include "app/shell_strings.h"
 #include "app/shell_text.h"
@@ -21,7 +22,6 @@
 #include "controls/com_setting_dlg.h"
 #include "firmware/dlg_firm.h"
 #include "log/dlg_terminal.h"
-#include "log/log_file_dialog.h"
 #include "settings/setting_work.h"
 #include "settings/wizard_entries.h"
 #include "settings/wizard_item_lists.h"
@@ -39,8 +39,10 @@ struct GroupCommand {
 };
 
 constexpr GroupCommand kGroupCommands[] = {
-    {CMainFrame::kCmdWizardAll, 0, "Ctrl+Shift+1"},         {CMainFrame::kCmdWizardInitial, 1, "Ctrl+Shift+2"},
-    {CMainFrame::kCmdWizardWireless, 2, "Ctrl+Shift+3"},    {CMainFrame::kCmdWizardConnection, 3, "Ctrl+Shift+4"},
+    {CMainFrame::kCmdWizardAll, 0, "Ctrl+Shift+1"},
+    {CMainFrame::kCmdWizardInitial, 1, "Ctrl+Shift+2"},
+    {CMainFrame::kCmdWizardWireless, 2, "Ctrl+Shift+3"},
+    {CMainFrame::kCmdWizardConnection, 3, "Ctrl+Shift+4"},
     {CMainFrame::kCmdWizardMeasurement, 4, "Ctrl+Shift+5"},
 };
 
@@ -277,8 +279,11 @@ int CMainFrame::DoWork() {
       if (AbortEvent().IsSet()) return 0;
       session.ReadMailSettings();
       return 1;
-    case kQuickRefresh: session.RefreshSystemInfo(); return 1;
-    default: return 1;
+    case kQuickRefresh:
+      session.RefreshSystemInfo();
+      return 1;
+    default:
+      return 1;
   }
 }
 

@@ -174,7 +174,8 @@ void CDeviceSession::ClearMessages() {
 
 // ---------------------------------------------------------------- helpers
 
-int CDeviceSession::Retry(int tries, const char* line, const char* expected, uint32_t timeoutMs, bool stopOnRefused) {
+int CDeviceSession::Retry(int tries, const char* line, const char* expected, uint32_t timeoutMs,
+                          bool stopOnRefused) {
   int r = rc::kNoReply;
   for (int i = 0; i < tries; ++i) {
     r = protocol_.SendCommandExpect(&port_, line, expected, timeoutMs);
@@ -254,8 +255,8 @@ int CDeviceSession::ApplyThresholds(uint16_t* flags) {
     if (r != rc::kOk) f |= apply_flags::kThresholdValues;
   }
   if (work.upperEnabled != cur.upperEnabled || work.lowerEnabled != cur.lowerEnabled) {
-    const std::string text = std::string("ALM AN ") + (work.upperEnabled == 1 ? "ON" : "OFF") + " " +
-                             (work.lowerEnabled == 1 ? "ON" : "OFF");
+    const std::string text =
+        std::string("ALM AN ") + (work.upperEnabled == 1 ? "ON" : "OFF") + " " + (work.lowerEnabled == 1 ? "ON" : "OFF");
     int r = rc::kNoReply;
     for (int i = 0; i < kTries && r != rc::kOk; ++i) r = protocol_.SendSetting(&port_, text.c_str());
     if (r != rc::kOk) f |= apply_flags::kThresholdSwitches;
@@ -306,7 +307,7 @@ int CDeviceSession::SetAccessPoint(uint16_t* flags, int kind) {
   if (!IsOpen()) return session_rc::kNotConnected;
   if (kind == 0 || kind == 1)
     return protocol_.MailInit(&port_, kind == 0 ? "IIJ" : "MDAP") == rc::kOk ? session_rc::kOk
-                                                                             : session_rc::kModuleSettingFailed;
+                                                                            : session_rc::kModuleSettingFailed;
   struct Field {
     const char* key;
     std::string value;
@@ -395,7 +396,8 @@ int CDeviceSession::RestartModulePasses() {
   for (int pass = 0; pass < 2; ++pass) {
     if (Retry(kTries, "dbg mtcoff\r\n", nullptr, kSetReplyMs) != rc::kOk) return session_rc::kModuleStepRefused;
     timing::SleepMs(1000);
-    if (Retry(kTries, "dbg mtcon\r\n", nullptr, kSetReplyMs, true) != rc::kOk) return session_rc::kModuleStepRefused;
+    if (Retry(kTries, "dbg mtcon\r\n", nullptr, kSetReplyMs, true) != rc::kOk)
+      return session_rc::kModuleStepRefused;
     const int slept = protocol_.WaitForSleep(&port_, 3);
     RetryModule(kTries, "mon\r\n", "#>RX:$WAKEUP", 2);
     if (slept == 0) {

@@ -107,10 +107,14 @@ TEST_F(CtlDeviceTest, InfoAsKeyLinesAndAsJson) {
                                                             {"mydial", kText}};
   auto is = [](const nlohmann::ordered_json& v, Kind kind) {
     switch (kind) {
-      case kText: return v.is_string();
-      case kInteger: return v.is_number_integer();
-      case kNumber: return v.is_number();
-      case kSwitch: return v.is_boolean();
+      case kText:
+        return v.is_string();
+      case kInteger:
+        return v.is_number_integer();
+      case kNumber:
+        return v.is_number();
+      case kSwitch:
+        return v.is_boolean();
     }
     return false;
   };

@@ -42,10 +42,10 @@ namespace {
 using Enabled = std::map<int, bool>;
 
 const int kMenuCommands[] = {
-    CMainFrame::kCmdConnect,           CMainFrame::kCmdDisconnect,     CMainFrame::kCmdShowTerminal,
-    CMainFrame::kCmdLogRecording,      CMainFrame::kCmdExit,           CMainFrame::kCmdExportSettings,
-    CMainFrame::kCmdImportSettings,    CMainFrame::kCmdVersion,        CMainFrame::kCmdWizardAll,
-    CMainFrame::kCmdWizardInitial,     CMainFrame::kCmdWizardWireless, CMainFrame::kCmdWizardConnection,
+    CMainFrame::kCmdConnect,        CMainFrame::kCmdDisconnect,      CMainFrame::kCmdShowTerminal,
+    CMainFrame::kCmdLogRecording,   CMainFrame::kCmdExit,            CMainFrame::kCmdExportSettings,
+    CMainFrame::kCmdImportSettings, CMainFrame::kCmdVersion,         CMainFrame::kCmdWizardAll,
+    CMainFrame::kCmdWizardInitial,  CMainFrame::kCmdWizardWireless,  CMainFrame::kCmdWizardConnection,
     CMainFrame::kCmdWizardMeasurement, CMainFrame::kCmdFirmwareUpdate,
 };
 
@@ -445,8 +445,7 @@ class MainFrameTest : public QObject {
     auto answered = shelltest::WhenModalShows([&](QWidget* dialog) {
       auto* ports = qobject_cast<CComSettingDlg*>(dialog);
       if (ports == nullptr) return;
-      offered =
-          ports->PortList()->rowCount() > 0 ? ports->PortList()->item(ports->SelectedRow(), 1)->text() : QString();
+      offered = ports->PortList()->rowCount() > 0 ? ports->PortList()->item(ports->SelectedRow(), 1)->text() : QString();
       for (QPushButton* button : dialog->findChildren<QPushButton*>())
         if (button->isDefault()) button->click();
     });
