@@ -121,9 +121,9 @@ int CReadData::Take(char* destination, int32_t size, uint32_t timeoutMs, bool dr
       }
     }
   }
-  bool complete = false;  // the line feed was consumed
 
   int copied = 0;
+  bool complete = false;  // the line feed was consumed
   if (storage_ != nullptr && size > 1) {
     const int32_t limit = size - 1;
     while (stored_ > 0 && copied < limit) {
@@ -139,9 +139,9 @@ int CReadData::Take(char* destination, int32_t size, uint32_t timeoutMs, bool dr
         read_pos_ += n + 1;
         stored_ -= n + 1;
         if (read_pos_ >= capacity_) read_pos_ -= capacity_;
-        complete = true;
         --line_count_;
         destination[copied] = '\0';
+        complete = true;
         break;
       }
       const int32_t n = std::min(run, limit - copied);
@@ -150,6 +150,8 @@ int CReadData::Take(char* destination, int32_t size, uint32_t timeoutMs, bool dr
       read_pos_ += n;
       stored_ -= n;
       if (read_pos_ >= capacity_) read_pos_ -= capacity_;
+    }
+  }
   if (dropRest && !complete && line_count_ > 0 && storage_ != nullptr && size > 1 && storage_[read_pos_] == '\n') {
     // Exactly size - 1 bytes: only the line feed is left (after a wrap).
     if (++read_pos_ == capacity_) read_pos_ = 0;
@@ -176,13 +178,13 @@ int CReadData::Take(char* destination, int32_t size, uint32_t timeoutMs, bool dr
     ++cut_lines_;
     if (cut != nullptr) *cut = true;
   }
-    }
-  }
   if (size > 0) {
     destination[copied] = '\0';
     destination[size - 1] = '\0';
   }
   return copied;
+}
+
 int64_t CReadData::CutLines() const {
   std::lock_guard<std::mutex> lock(ring_lock_);
   return cut_lines_;
@@ -210,8 +212,6 @@ bool CReadData::WaitQuiet(uint32_t quietMs, uint32_t limitMs) {
   }
 }
 
-}
-
 void CReadData::ReleaseTouchedPages() {
   if (storage_ == nullptr || touched_ < kReleaseThreshold) return;
   // Dropping the pages makes them read as zero again and frees the memory.
@@ -231,14 +231,14 @@ void CReadData::Abandon() {
   {
     std::lock_guard<std::mutex> lock(ring_lock_);
     abandoned_ = true;
+  }
+  line_event_.notify_all();
   arrival_event_.notify_all();
 }
 
 bool CReadData::Abandoned() const {
   std::lock_guard<std::mutex> lock(ring_lock_);
   return abandoned_;
-  }
-  line_event_.notify_all();
 }
 
 void CReadData::Resume() {
