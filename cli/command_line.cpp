@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "connection.h"
 #include "language.h"
+#include "output.h"
 
 int RunCommandLine(int argc, char** argv) {
   GlobalOptions global;
@@ -13,8 +14,9 @@ int RunCommandLine(int argc, char** argv) {
   app.require_subcommand(1);
   app.fallthrough();  // the global options may also follow the command
   app.footer(
-      "Exit status: 0 success; 1 the logger refused or did not answer (the message on standard error); "
-      "2 usage error.\nMessages are the system's own texts, Japanese unless --lang en.");
+      "Exit status: 0 success; 1 the logger refused or did not answer, or a file or standard output could not be "
+      "written (the message on standard error); 2 usage error; 3 cut short by Ctrl+C, SIGTERM or SIGHUP (what "
+      "arrived was kept).\nMessages are the system's own texts, Japanese unless --lang en.");
 
   CLI::Option* port =
       app.add_option("--port", global.port, "Device path of the logger's serial line, e.g. /dev/ttyUSB0");
@@ -43,5 +45,5 @@ int RunCommandLine(int argc, char** argv) {
   const CommandAction* action = registry.Chosen();
   if (action == nullptr) return exit_status::kUsage;
   Connection connection(global);
-  return (*action)(connection);
+  return output::FinishStandardOutput((*action)(connection));
 }

@@ -7,6 +7,9 @@ namespace exit_status {
 constexpr int kOk = 0;
 constexpr int kFailed = 1;  // the logger refused or did not answer (message on standard error)
 constexpr int kUsage = 2;   // the arguments were wrong
+// The work was cut short (a signal, an abort): what arrived was kept, but it
+// is not all that was asked for.
+constexpr int kIncomplete = 3;
 }  // namespace exit_status
 
 struct GlobalOptions {

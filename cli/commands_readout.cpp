@@ -30,7 +30,7 @@ int SaveText(const std::string& target, const std::string& prefix, const std::st
   const std::string path = target.empty() ? TimestampedName(prefix, LocalNow(), "txt") : target;
   std::string error;
   if (!WriteOutput(path, text, &error)) {
-    output::Error(output::WithPath(strings::Text(strings::id::kFileCreateFailed), path));
+    output::Error(output::SaveFailed(path, error));
     return exit_status::kFailed;
   }
   if (path != kStandardOutput) output::Result(path);
@@ -91,10 +91,11 @@ int RunReadData(Connection& connection, const ReadDataOptions& o) {
   if (!readout.message.empty()) output::Error(readout.message);
   const int saved = SaveText(o.target, "TXL_ALL_", front.Text());
   if (saved != exit_status::kOk) return saved;
-  // An abort the logger answered with its end line is the user's choice; a
-  // readout that broke off, or data that may be damaged, is a failure.
-  const bool whole = readout.Succeeded() || readout.outcome == ops::Outcome::kAborted;
-  return whole && readout.otherLines == 0 ? exit_status::kOk : exit_status::kFailed;
+  // Only a whole readout of clean records is a success; an abort (Ctrl+C or a
+  // signal) says the work is incomplete; a readout that broke off, or data
+  // that may be damaged, is a failure.
+  if (readout.outcome == ops::Outcome::kAborted) return exit_status::kIncomplete;
+  return readout.Succeeded() && readout.otherLines == 0 ? exit_status::kOk : exit_status::kFailed;
 }
 
 int RunReadErrors(Connection& connection, const std::string& target) {

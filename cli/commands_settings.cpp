@@ -61,7 +61,7 @@ int RunExport(Connection& connection, const ExportOptions& o) {
   const std::string target = o.target.empty() ? CVTCSettingWork::DefaultFileName(now) : o.target;
   std::string error;
   if (!WriteOutput(target, exported.text, &error)) {
-    output::Error(output::WithPath(strings::Text(strings::id::kFileCreateFailed), target));
+    output::Error(output::SaveFailed(target, error));
     return exit_status::kFailed;
   }
   if (target != kStandardOutput) output::Result(target);

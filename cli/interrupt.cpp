@@ -2,20 +2,23 @@
 
 #include <atomic>
 #include <csignal>
+#include <iterator>
 
 namespace {
+
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 std::atomic<bool> g_interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler needs a lock-free flag");
 
-struct sigaction g_previous {};
+struct sigaction g_previous[std::size(kSignals)]{};
 
-void OnInterrupt(int) {
+void OnInterrupt(int signal) {
   g_interrupted.store(true);
   struct sigaction standard {};
   standard.sa_handler = SIG_DFL;
   sigemptyset(&standard.sa_mask);
-  sigaction(SIGINT, &standard, nullptr);
+  sigaction(signal, &standard, nullptr);
 }
 
 }  // namespace
@@ -26,9 +29,11 @@ InterruptScope::InterruptScope() {
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  sigaction(SIGINT, &action, &g_previous);
+  for (size_t i = 0; i < std::size(kSignals); ++i) sigaction(kSignals[i], &action, &g_previous[i]);
 }
 
-InterruptScope::~InterruptScope() { sigaction(SIGINT, &g_previous, nullptr); }
+InterruptScope::~InterruptScope() {
+  for (size_t i = 0; i < std::size(kSignals); ++i) sigaction(kSignals[i], &g_previous[i], nullptr);
+}
 
 bool TakeInterrupt() { return g_interrupted.exchange(false); }

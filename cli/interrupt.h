@@ -1,10 +1,11 @@
 #pragma once
-// Ctrl+C while records are read out: the signal handler only sets a flag,
-// which the readout loop polls and answers by sending the abort byte to the
-// logger. The handler then steps aside, so a second Ctrl+C ends the program
-// at once.
+// Ctrl+C (SIGINT), SIGTERM and SIGHUP (the terminal closed) while records are
+// read out: the signal handler only sets a flag, which the readout loop polls
+// and answers by sending the abort byte to the logger, keeping what arrived
+// and releasing the port. The handler then steps aside for that signal, so a
+// second one ends the program at once.
 
-// Installs the handler for its lifetime and restores the previous one after.
+// Installs the handler for its lifetime and restores the previous ones after.
 class InterruptScope {
  public:
   InterruptScope();
@@ -13,5 +14,5 @@ class InterruptScope {
   InterruptScope& operator=(const InterruptScope&) = delete;
 };
 
-// True once per Ctrl+C: reading the flag clears it.
+// True once per signal: reading the flag clears it.
 bool TakeInterrupt();

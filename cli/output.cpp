@@ -1,6 +1,11 @@
 #include "output.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+
+#include "command_line.h"
+#include "common/string_table.h"
 
 #include "session/device_session.h"
 
@@ -21,10 +26,30 @@ std::string ForTerminal(const std::string& text) {
   return out;
 }
 
+namespace {
+// The reason of the first failed write to standard output (0: none yet).
+int& StandardOutputError() {
+  static int error = 0;
+  return error;
+}
+}  // namespace
+
 void Result(const std::string& text) {
-  std::fputs(ForTerminal(text).c_str(), stdout);
-  std::fputc('\n', stdout);
-  std::fflush(stdout);
+  if (std::fputs(ForTerminal(text).c_str(), stdout) < 0 || std::fputc('\n', stdout) == EOF ||
+      std::fflush(stdout) != 0) {
+    if (StandardOutputError() == 0) StandardOutputError() = errno;
+  }
+}
+
+int FinishStandardOutput(int status) {
+  errno = 0;
+  const bool flushFailed = std::fflush(stdout) != 0;
+  int err = flushFailed ? errno : 0;
+  if (!flushFailed && !std::ferror(stdout)) return status;
+  if (err == 0) err = StandardOutputError();
+  if (err == 0) err = EIO;
+  Error(std::string("quorvane-ctl: standard output: ") + std::strerror(err));
+  return status == exit_status::kOk ? exit_status::kFailed : status;
 }
 
 void Error(const std::string& text) {
@@ -43,5 +68,9 @@ bool SessionMessages(const CDeviceSession& session) {
 }
 
 std::string WithPath(const std::string& text, const std::string& path) { return text + "\r\n(" + path + ")"; }
+
+std::string SaveFailed(const std::string& path, const std::string& reason) {
+  return WithPath(strings::Text(strings::id::kFileCreateFailed), reason.empty() ? path : reason);
+}
 
 }  // namespace output

@@ -20,7 +20,17 @@ void Error(const std::string& text);
 // output) if there is one. Returns true when an error message was shown.
 bool SessionMessages(const CDeviceSession& session);
 
+// Flushes standard output. Writing that failed anywhere during the run (a
+// full disk, a closed pipe) is reported on standard error and turns a
+// successful status into exit_status::kFailed. Returns the status to exit
+// with.
+int FinishStandardOutput(int status);
+
 // The system's message for a text and a path: "%s\r\n(%s)".
 std::string WithPath(const std::string& text, const std::string& path);
+
+// The message for a file that could not be saved: the system's text with
+// the reason the save gave ("path: what the system said"), or the path alone.
+std::string SaveFailed(const std::string& path, const std::string& reason);
 
 }  // namespace output

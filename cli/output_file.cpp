@@ -23,7 +23,7 @@ bool WriteOutput(const std::string& target, const std::string& bytes, std::strin
   if (target != kStandardOutput) return SaveFileAtomically(target, bytes, error);
   const size_t written = std::fwrite(bytes.data(), 1, bytes.size(), stdout);
   if (written != bytes.size() || std::fflush(stdout) != 0) {
-    if (error) *error = std::strerror(errno);
+    if (error) *error = std::string("standard output: ") + std::strerror(errno);
     return false;
   }
   return true;

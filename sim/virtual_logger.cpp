@@ -1,20 +1,21 @@
 #include "virtual_logger.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
 #include <csignal>
 #include <deque>
-#include <fcntl.h>
 #include <mutex>
-#include <poll.h>
-#include <pthread.h>
-#include <sys/ioctl.h>
-#include <termios.h>
 #include <thread>
-#include <unistd.h>
 
 #include "command_gate.h"
+#include "line_noise.h"
 #include "logger_device.h"
 #include "output_queue.h"
 #include "pty_pair.h"
@@ -24,9 +25,10 @@ namespace vlogger {
 namespace {
 
 constexpr char kEsc = 0x1B;
-constexpr size_t kMaxLineLength = 64 * 1024;      // longer input is garbage
-constexpr size_t kRecordsPerWrite = 1024;         // one batch of a readout
-constexpr int kAbsentClientPollMs = 10;           // re-check for a new client
+constexpr size_t kMaxLineLength = 64 * 1024;  // longer input is garbage
+constexpr size_t kRecordsPerWrite = 1024;     // one batch of a readout
+constexpr size_t kNoisePerWrite = 4096;       // one batch of a flood
+constexpr int kAbsentClientPollMs = 10;       // re-check for a new client
 constexpr int kIdlePollMs = 1000;
 constexpr int kDrainPollMs = 5;
 constexpr std::chrono::milliseconds kDrainSettle{20};  // bytes written reach the slave
@@ -63,6 +65,12 @@ class VirtualLogger::Impl {
   OutputQueue queue_;
   LinePacer pacer_;
   std::chrono::milliseconds reply_delay_{0};
+  bool endless_listing_ = false;
+  int ignore_esc_ = 0;
+  LineNoise noise_;
+  std::string late_tail_prefix_;
+  std::chrono::milliseconds late_tail_delay_{0};
+  int late_tail_count_ = 0;
 
   PtyPair pty_;
   std::string port_path_;
@@ -72,6 +80,7 @@ class VirtualLogger::Impl {
   std::deque<std::string> pending_lines_;
   struct Readout {
     bool active = false;
+    uint64_t begin = 0;
     uint64_t next = 0;
     uint64_t end = 0;
   } readout_;
@@ -91,6 +100,7 @@ class VirtualLogger::Impl {
   void ProcessPendingLines();
   void Enqueue(const Reply& reply);
   void RefillReadout();
+  void RefillNoise();
   void AbortReadout();
   // Writes what is due; true when the line is full and POLLOUT is wanted.
   bool PumpOutput(Clock::time_point* wake_at);
@@ -198,6 +208,7 @@ void VirtualLogger::Impl::Serve() {
     }
     ProcessPendingLines();
     RefillReadout();
+    RefillNoise();
     Clock::time_point wake_at = Clock::time_point::max();
     const bool want_write = PumpOutput(&wake_at);
 
@@ -209,8 +220,10 @@ void VirtualLogger::Impl::Serve() {
       count = 2;
     }
     int timeout_ms = kIdlePollMs;
-    if (readout_.active && !queue_.HasRecords()) {
-      timeout_ms = 0;  // the next batch of records is to be made
+    if ((readout_.active && !queue_.HasRecords()) || (noise_.Active() && queue_.Empty())) {
+      // The next batch is to be made; without a client it is lost at a
+      // moderate pace instead of at once.
+      timeout_ms = client_present_ ? 0 : kAbsentClientPollMs;
     } else {
       if (master >= 0 && !client_present_) timeout_ms = kAbsentClientPollMs;
       if (wake_at != Clock::time_point::max()) {
@@ -247,17 +260,19 @@ void VirtualLogger::Impl::ProcessPendingLines() {
     pending_lines_.pop_front();
     received_lines_.push_back(line);
     switch (gate_.Judge(line)) {
-      case CommandGate::Verdict::kDrop:
-        DropLine();
+      case CommandGate::Verdict::kDrop: DropLine(); break;
+      case CommandGate::Verdict::kSilent: break;
+      case CommandGate::Verdict::kRefuse: Enqueue(Reply{{ReplyLine{"NOT END"}}}); break;
+      case CommandGate::Verdict::kServe: {
+        Reply reply = device_.Handle(line);
+        if (late_tail_count_ != 0 && !reply.lines.empty() &&
+            line.compare(0, late_tail_prefix_.size(), late_tail_prefix_) == 0) {
+          if (late_tail_count_ > 0) --late_tail_count_;
+          reply.lines.back().delay += late_tail_delay_;
+        }
+        Enqueue(reply);
         break;
-      case CommandGate::Verdict::kSilent:
-        break;
-      case CommandGate::Verdict::kRefuse:
-        Enqueue(Reply{{ReplyLine{"NOT END"}}});
-        break;
-      case CommandGate::Verdict::kServe:
-        Enqueue(device_.Handle(line));
-        break;
+      }
     }
     cv_.notify_all();
   }
@@ -276,7 +291,7 @@ void VirtualLogger::Impl::Enqueue(const Reply& reply) {
     style_.Append(line.text, bytes);
   }
   queue_.Push(std::move(bytes), due);
-  if (reply.stream) readout_ = Readout{true, reply.stream_begin, reply.stream_end};
+  if (reply.stream) readout_ = Readout{true, reply.stream_begin, reply.stream_begin, reply.stream_end};
 }
 
 // Record lines are made one batch at a time, so a long readout needs little
@@ -285,6 +300,10 @@ void VirtualLogger::Impl::RefillReadout() {
   if (!readout_.active || queue_.HasRecords() || !pty_.IsOpen()) return;
   std::vector<std::string> lines;
   device_.FormatRecords(readout_.next, readout_.end, kRecordsPerWrite, lines);
+  if (lines.empty() && endless_listing_ && readout_.begin != readout_.end) {
+    readout_.next = readout_.begin;
+    device_.FormatRecords(readout_.next, readout_.end, kRecordsPerWrite, lines);
+  }
   std::string bytes;
   if (lines.empty()) {
     style_.Append("YES END", bytes);
@@ -294,6 +313,11 @@ void VirtualLogger::Impl::RefillReadout() {
   }
   for (const std::string& line : lines) style_.Append(line, bytes);
   queue_.Push(std::move(bytes), Clock::now(), true);
+}
+
+void VirtualLogger::Impl::RefillNoise() {
+  if (!noise_.Active() || !queue_.Empty() || !pty_.IsOpen()) return;
+  queue_.Push(noise_.Next(kNoisePerWrite), Clock::now());
 }
 
 void VirtualLogger::Impl::AbortReadout() {
@@ -379,7 +403,11 @@ void VirtualLogger::Impl::OnBytes(const char* data, size_t size) {
   for (size_t i = 0; i < size; ++i) {
     const char c = data[i];
     if (c == kEsc) {
-      AbortReadout();
+      if (ignore_esc_ == 0) {
+        AbortReadout();
+      } else if (ignore_esc_ > 0) {
+        --ignore_esc_;
+      }
     } else if (c == '\n') {
       if (!line_buffer_.empty()) pending_lines_.push_back(std::move(line_buffer_));
       line_buffer_.clear();
@@ -522,6 +550,25 @@ void VirtualLogger::DropAfterBytes(int64_t count) {
 }
 void VirtualLogger::SetPaced(bool on) {
   impl_->Knob([&] { impl_->pacer_.Shaping().paced = on; });
+}
+void VirtualLogger::SetEndlessListing(bool on) {
+  impl_->Knob([&] { impl_->endless_listing_ = on; });
+}
+void VirtualLogger::IgnoreEsc(int count) {
+  impl_->Knob([&] { impl_->ignore_esc_ = count; });
+}
+void VirtualLogger::StartFlood(int64_t bytes, size_t line_length) {
+  impl_->Knob([&] { impl_->noise_.Start(bytes, line_length); });
+}
+void VirtualLogger::StopFlood() {
+  impl_->Knob([&] { impl_->noise_.Stop(); });
+}
+void VirtualLogger::SetLateTail(const std::string& prefix, std::chrono::milliseconds delay, int count) {
+  impl_->Knob([&] {
+    impl_->late_tail_prefix_ = prefix;
+    impl_->late_tail_delay_ = delay;
+    impl_->late_tail_count_ = count;
+  });
 }
 void VirtualLogger::PresetMemory(size_t count, int first_id) {
   impl_->Knob([&] { impl_->device_.PresetMemory(count, first_id); });

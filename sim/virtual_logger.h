@@ -80,6 +80,21 @@ class VirtualLogger {
   void DropAfterBytes(int64_t count);
   // Send at the pace of 9600 baud.
   void SetPaced(bool on);
+  // A record readout never ends on its own: after the newest record it
+  // starts again from the oldest, and only an ESC ends it. It goes on while
+  // nobody has the line open (the bytes are lost), as a logger does whose
+  // client went away in the middle of a readout.
+  void SetEndlessListing(bool on);
+  // The next `count` ESC bytes are ignored (-1: every one, 0: off).
+  void IgnoreEsc(int count);
+  // Noise from now on, in order with the replies: `bytes` of it (-1: until
+  // StopFlood()). line_length 0: random bytes of every value; otherwise
+  // random printable lines of that length (very long lines), CR LF ended.
+  void StartFlood(int64_t bytes, size_t line_length = 0);
+  void StopFlood();
+  // The last line of the reply to the next `count` commands with this prefix
+  // (-1: all) comes `delay` after the rest: a late reply tail.
+  void SetLateTail(const std::string& prefix, std::chrono::milliseconds delay, int count = 1);
 
   // ---- Logger state. ----
   // Fills the memory with `count` records, IDs from first_id on (wrapping

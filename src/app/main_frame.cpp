@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QTimer>
 
 #include "app/dlg_version.h"
 #include "log/log_file_dialog.h"
@@ -26,6 +27,9 @@
 #include "settings/wizard_item_lists.h"
 
 namespace {
+
+// How often the UI thread looks at the abort event of a connect check.
+constexpr int kAbortWatchMs = 50;
 
 // The group wizard commands: command id, group, shortcut.
 struct GroupCommand {
@@ -173,7 +177,7 @@ void CMainFrame::OnConnect() {
 bool CMainFrame::EnsureConnected() {
   if (Session().IsOpen()) {
     workMode_ = kConnectCheck;
-    Run(this, QString(), 0);
+    RunAbortableCheck();
     return true;
   }
 
@@ -205,18 +209,41 @@ bool CMainFrame::ConnectToPort(const QString& portPath) {
   } else {
     pageHost_.DestroyWindow();
     workMode_ = kConnectCheck;
-    if (Run(this, QString(), 0) != 0) {
+    const int checked = RunAbortableCheck();
+    if (checked > 0) {
       SetConnected();
       pageHost_.ShowForDevice(this, Session().Current().sys.deviceType);
       ShowClientArea();
       return true;
     }
-    message = ShellText(strings::id::kNoResponse);
+    // An aborted check needs no message: the user gave it up.
+    if (checked == 0) message = ShellText(strings::id::kNoResponse);
   }
   Session().InvalidateClockReference();
   Session().Close();
-  if (!tornDown_) msgbox::Warning(this, message, QStringLiteral("Error!"));
+  if (!tornDown_ && !message.isEmpty()) msgbox::Warning(this, message, QStringLiteral("Error!"));
   return false;
+}
+
+int CMainFrame::RunAbortableCheck() {
+  // The worker is inside the session; the UI thread watches the abort event
+  // and ends the exchange's waits, after which every step of the check ends
+  // at once.
+  QTimer watch;
+  watch.setInterval(kAbortWatchMs);
+  connect(&watch, &QTimer::timeout, this, [this, &watch] {
+    if (!AbortEvent().IsSet()) return;
+    watch.stop();
+    if (CReadData* lines = Session().Port().LineBuffer()) lines->Abandon();
+  });
+  watch.start();
+  const int result = Run(this, QString(), 1);
+  watch.stop();
+  const bool aborted = AbortEvent().IsSet();
+  AbortEvent().Reset();
+  if (!aborted) return result;
+  if (CReadData* lines = Session().Port().LineBuffer(); lines != nullptr && Session().IsOpen()) lines->Resume();
+  return -1;
 }
 
 void CMainFrame::SetConnected() {
@@ -247,8 +274,9 @@ int CMainFrame::DoWork() {
   CDeviceSession& session = Session();
   switch (workMode_) {
     case kConnectCheck:
-      if (session.Identify() != 1) return 0;
+      if (session.Identify() != 1 || AbortEvent().IsSet()) return 0;
       session.RefreshSystemInfo();
+      if (AbortEvent().IsSet()) return 0;
       session.ReadMailSettings();
       return 1;
     case kQuickRefresh:
@@ -268,7 +296,7 @@ void CMainFrame::RunDeviceOperation(QWidget* page, int item, int flags) {
     const QPointer<QWidget> focused = QApplication::focusWidget();
     const QPointer<QWidget> caller = page;
     workMode_ = item == -2 ? kQuickRefresh : kConnectCheck;
-    Run(this, QString(), 0);
+    RunAbortableCheck();
     if (caller) caller->setFocus();
     if (focused) focused->setFocus();
   } else {

@@ -111,6 +111,10 @@ class CMainFrame : public QMainWindow, public CVTCWorkingThread {
   QAction* AddCommand(int commandId, uint32_t textId);
   void ShowClientArea();
   void Teardown();
+  // Runs the connect check or a refresh (workMode_) behind a progress dialog
+  // with Abort: the abort ends the line waits of the running exchange at
+  // once. Returns DoWork's result, or -1 when the user aborted.
+  int RunAbortableCheck();
 
   CVTrelix7CommDoc* document_ = nullptr;
   QStackedWidget* client_ = nullptr;

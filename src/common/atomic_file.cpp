@@ -1,6 +1,8 @@
 #include "common/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,29 +19,89 @@ bool Fail(std::string* error, const std::string& what, int err) {
   return false;
 }
 
-// The file the path finally names: symbolic links are resolved so that the
-// linked file is replaced, not the link. A path that does not exist yet is
-// returned unchanged.
+// The file the path finally names: symbolic links are followed so that the
+// linked file is replaced (or, for a dangling link, created), not the link.
+// A path that is no link is returned unchanged.
 std::string ResolveTarget(const std::string& path) {
-  struct stat st {};
-  if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-  char* real = realpath(path.c_str(), nullptr);
-  if (real == nullptr) return path;
-  std::string resolved(real);
-  std::free(real);
-  return resolved;
+  std::string current = path;
+  for (int hop = 0; hop < 40; ++hop) {
+    struct stat st {};
+    if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+    char text[PATH_MAX];
+    const ssize_t n = readlink(current.c_str(), text, sizeof text - 1);
+    if (n <= 0) return current;
+    const std::string link(text, static_cast<size_t>(n));
+    if (link[0] == '/') {
+      current = link;
+    } else {
+      const size_t slash = current.rfind('/');
+      current = (slash == std::string::npos ? std::string() : current.substr(0, slash + 1)) + link;
+    }
+  }
+  return current;  // a loop: opening it reports the error
 }
 
-int CreateTemporary(const std::string& target, std::string* tempPath) {
+std::string DirectoryOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string BaseName(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+const char kTempMark[] = ".tmp";
+
+// Named temporaries are left behind only by a process that was killed while
+// saving: remove those of this target whose process is gone.
+void RemoveStaleTemporaries(const std::string& target) {
+  const std::string dir = DirectoryOf(target);
+  const std::string prefix = BaseName(target) + kTempMark;
+  DIR* d = opendir(dir.c_str());
+  if (d == nullptr) return;
+  while (const dirent* e = readdir(d)) {
+    const std::string name = e->d_name;
+    if (name.compare(0, prefix.size(), prefix) != 0) continue;
+    char* end = nullptr;
+    const long pid = std::strtol(name.c_str() + prefix.size(), &end, 10);
+    if (pid <= 0 || end == nullptr || *end != '_') continue;
+    if (kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    unlinkat(dirfd(d), name.c_str(), 0);
+  }
+  closedir(d);
+}
+
+int CreateNamedTemporary(const std::string& target, std::string* tempPath) {
   static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
-    *tempPath = target + ".tmp" + std::to_string(getpid()) + "_" + std::to_string(counter++);
+    *tempPath = target + kTempMark + std::to_string(getpid()) + "_" + std::to_string(counter++);
     // 0666 lets the umask decide, as for any newly created file.
     const int fd = open(tempPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   errno = EEXIST;
   return -1;
+}
+
+// A file without a name in the target's directory: nothing is left behind
+// whenever the program ends before it is linked into place. -1 where the
+// file system cannot make one.
+int CreateUnnamedTemporary(const std::string& target) {
+#ifdef O_TMPFILE
+  return open(DirectoryOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+#else
+  (void)target;
+  errno = EOPNOTSUPP;
+  return -1;
+#endif
+}
+
+// Gives the unnamed file fd the name `name`. False (errno set) on failure.
+bool LinkUnnamed(int fd, const std::string& name) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
 bool WriteAll(int fd, const std::string& bytes) {
@@ -80,18 +142,36 @@ bool SaveFileAtomically(const std::string& path, const std::string& bytes, std::
     if (!S_ISREG(existing.st_mode)) return WriteInto(target, bytes, error);
   }
 
+  RemoveStaleTemporaries(target);
   std::string temp;
-  const int fd = CreateTemporary(target, &temp);
+  int fd = CreateUnnamedTemporary(target);
+  const bool unnamed = fd >= 0;
+  if (!unnamed) fd = CreateNamedTemporary(target, &temp);
   if (fd < 0) return Fail(error, target, errno);
 
   int err = 0;
   if (exists && fchmod(fd, existing.st_mode & 0777) != 0) err = errno;
   if (err == 0 && !WriteAll(fd, bytes)) err = errno;
   if (err == 0 && fsync(fd) != 0) err = errno;
+  if (err == 0 && unnamed) {
+    // A new target gets the name at once; an existing one is replaced by a
+    // rename, which needs a name for a moment.
+    if (!exists && LinkUnnamed(fd, target)) {
+      close(fd);
+      return true;
+    }
+    if (!exists && errno != EEXIST) err = errno;
+    if (err == 0) {
+      static std::atomic<unsigned> counter{0};
+      temp = target + kTempMark + std::to_string(getpid()) + "_u" + std::to_string(counter++);
+      if (!LinkUnnamed(fd, temp)) err = errno;
+      if (err != 0) temp.clear();
+    }
+  }
   if (close(fd) != 0 && err == 0) err = errno;
   if (err == 0 && rename(temp.c_str(), target.c_str()) != 0) err = errno;
   if (err != 0) {
-    unlink(temp.c_str());
+    if (!temp.empty()) unlink(temp.c_str());
     return Fail(error, target, err);
   }
   return true;

@@ -58,6 +58,10 @@ void CReadData::Append(const uint8_t* bytes, size_t length) {
   if (bytes == nullptr) return;
   std::unique_lock<std::mutex> lock(ring_lock_);
   if (storage_ == nullptr) return;
+  if (length > 0) {
+    last_arrival_ = timing::Clock::now();
+    arrival_event_.notify_all();
+  }
   const int32_t filter = Filter();
   for (size_t i = 0; i < length; ++i) {
     const uint8_t b = bytes[i];
@@ -81,6 +85,15 @@ void CReadData::Append(const uint8_t* bytes, size_t length) {
 }
 
 int CReadData::ReadLine(char* destination, int32_t size, uint32_t timeoutMs) {
+  return Take(destination, size, timeoutMs, false, nullptr);
+}
+
+int CReadData::ReadLineCut(char* destination, int32_t size, uint32_t timeoutMs, bool* cut) {
+  if (cut != nullptr) *cut = false;
+  return Take(destination, size, timeoutMs, true, cut);
+}
+
+int CReadData::Take(char* destination, int32_t size, uint32_t timeoutMs, bool dropRest, bool* cut) {
   std::unique_lock<std::mutex> lock(ring_lock_);
   if (line_count_ == 0) {
     lock.unlock();
@@ -110,6 +123,7 @@ int CReadData::ReadLine(char* destination, int32_t size, uint32_t timeoutMs) {
   }
 
   int copied = 0;
+  bool complete = false;  // the line feed was consumed
   if (storage_ != nullptr && size > 1) {
     const int32_t limit = size - 1;
     while (stored_ > 0 && copied < limit) {
@@ -127,6 +141,7 @@ int CReadData::ReadLine(char* destination, int32_t size, uint32_t timeoutMs) {
         if (read_pos_ >= capacity_) read_pos_ -= capacity_;
         --line_count_;
         destination[copied] = '\0';
+        complete = true;
         break;
       }
       const int32_t n = std::min(run, limit - copied);
@@ -137,11 +152,64 @@ int CReadData::ReadLine(char* destination, int32_t size, uint32_t timeoutMs) {
       if (read_pos_ >= capacity_) read_pos_ -= capacity_;
     }
   }
+  if (dropRest && !complete && line_count_ > 0 && storage_ != nullptr && size > 1 && storage_[read_pos_] == '\n') {
+    // Exactly size - 1 bytes: only the line feed is left (after a wrap).
+    if (++read_pos_ == capacity_) read_pos_ = 0;
+    --stored_;
+    --line_count_;
+    complete = true;
+  }
+  if (dropRest && !complete && line_count_ > 0 && storage_ != nullptr && size > 1) {
+    // The line goes on beyond the buffer: drop the rest up to its line feed,
+    // which is in the ring because a line was counted.
+    while (stored_ > 0) {
+      const int32_t run = std::min(capacity_ - read_pos_, stored_);
+      const uint8_t* start = storage_ + read_pos_;
+      const void* lf = std::memchr(start, '\n', static_cast<size_t>(run));
+      const int32_t n = lf != nullptr ? static_cast<int32_t>(static_cast<const uint8_t*>(lf) - start) + 1 : run;
+      read_pos_ += n;
+      stored_ -= n;
+      if (read_pos_ >= capacity_) read_pos_ -= capacity_;
+      if (lf != nullptr) {
+        --line_count_;
+        break;
+      }
+    }
+    ++cut_lines_;
+    if (cut != nullptr) *cut = true;
+  }
   if (size > 0) {
     destination[copied] = '\0';
     destination[size - 1] = '\0';
   }
   return copied;
+}
+
+int64_t CReadData::CutLines() const {
+  std::lock_guard<std::mutex> lock(ring_lock_);
+  return cut_lines_;
+}
+
+bool CReadData::WaitQuiet(uint32_t quietMs, uint32_t limitMs) {
+  const auto quiet = timing::Scaled(quietMs);
+  const auto start = timing::Clock::now();
+  const auto deadline = start + timing::Scaled(limitMs);
+  const bool pump = ui_hooks::PumpsOnThisThread();
+  std::unique_lock<std::mutex> lock(ring_lock_);
+  for (;;) {
+    const auto now = timing::Clock::now();
+    const auto quiet_until = std::max(last_arrival_, start) + quiet;
+    if (now >= quiet_until || abandoned_) return true;
+    if (now >= deadline) return false;
+    auto slice = std::min(quiet_until, deadline) - now;
+    if (pump) slice = std::min<timing::Clock::duration>(slice, kPumpSlice);
+    arrival_event_.wait_for(lock, slice);
+    if (pump) {
+      lock.unlock();
+      ui_hooks::PumpMessages();
+      lock.lock();
+    }
+  }
 }
 
 void CReadData::ReleaseTouchedPages() {
@@ -165,6 +233,12 @@ void CReadData::Abandon() {
     abandoned_ = true;
   }
   line_event_.notify_all();
+  arrival_event_.notify_all();
+}
+
+bool CReadData::Abandoned() const {
+  std::lock_guard<std::mutex> lock(ring_lock_);
+  return abandoned_;
 }
 
 void CReadData::Resume() {

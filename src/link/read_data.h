@@ -1,6 +1,7 @@
 #pragma once
 // Receive line buffer: turns the raw byte stream of the serial reader thread
 // into text lines that the command layer takes one at a time with a time-out.
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -30,6 +31,20 @@ class CReadData {
   // line longer than size - 1 comes back in pieces.
   int ReadLine(char* destination, int32_t size, uint32_t timeoutMs);
 
+  // As ReadLine(), but a line longer than size - 1 gives only its first
+  // size - 1 bytes: the rest up to its line feed is dropped, *cut (when
+  // given) is set and the line is counted in CutLines(). A reply line never
+  // legitimately fills the caller's buffer, so a flood of long lines costs no
+  // memory beyond the ring.
+  int ReadLineCut(char* destination, int32_t size, uint32_t timeoutMs, bool* cut);
+  // Lines shortened by ReadLineCut() since the buffer was created.
+  int64_t CutLines() const;
+
+  // Waits until no byte has arrived for quietMs, counting from the later of
+  // the last arrival and the call; gives up after limitMs. Returns true when
+  // the line went quiet. Both durations are scaled by the time seam.
+  bool WaitQuiet(uint32_t quietMs, uint32_t limitMs);
+
   // Empties the ring.
   void Reset();
 
@@ -38,6 +53,7 @@ class CReadData {
   void Abandon();
   // The port is open again: waits wait.
   void Resume();
+  bool Abandoned() const;
 
   // 1 drops lines that begin with '#', 0 keeps them.
   void SetFilter(int on);
@@ -53,6 +69,7 @@ class CReadData {
 
  private:
   void StoreByte(uint8_t b);
+  int Take(char* destination, int32_t size, uint32_t timeoutMs, bool dropRest, bool* cut);
   void ReleaseTouchedPages();
 
   uint8_t* storage_ = nullptr;
@@ -68,6 +85,10 @@ class CReadData {
   int32_t line_count_ = 0;
   bool abandoned_ = false;
   int64_t touched_ = 0;  // highest byte index written since the last reset
+  int64_t cut_lines_ = 0;
+  // When the reader thread last handed over bytes (any bytes, stored or not).
+  std::condition_variable arrival_event_;
+  std::chrono::steady_clock::time_point last_arrival_{};
 
   std::recursive_mutex wait_lock_;
 

@@ -48,6 +48,12 @@ class CRSPort {
   // Held by the command layer for one whole command/reply exchange.
   std::recursive_mutex& ExchangeLock() { return exchange_lock_; }
 
+  // An exchange that ended without its reply may leave the rest of that reply
+  // on its way: the next command first waits for the line to go quiet.
+  void MarkUnsettled() { unsettled_.store(true); }
+  // Reads and clears the mark.
+  bool TakeUnsettled() { return unsettled_.exchange(false); }
+
   // True while the reader thread runs (for tests).
   bool ReaderRunning() const { return reader_.joinable(); }
 
@@ -62,7 +68,8 @@ class CRSPort {
   std::unique_ptr<CReadData> line_buffer_;
   std::thread reader_;
   std::atomic<int32_t> running_{0};
-  int wake_fd_ = -1;  // eventfd that ends the reader's wait at once
+  std::atomic<bool> unsettled_{false};
+  int wake_fd_ = -1;    // eventfd that ends the reader's wait at once
   std::mutex io_lock_;  // keeps the descriptor alive while a write uses it
   std::recursive_mutex exchange_lock_;
 };

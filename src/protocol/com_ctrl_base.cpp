@@ -22,6 +22,21 @@ constexpr uint32_t kMeasureReplyMs = 45000;
 constexpr uint32_t kListingLineMs = 2000;
 constexpr int kAbortableTurns = 100;
 
+// A logger in the middle of a long listing ignores "HELLO" and keeps sending:
+// the wake-up drain gives up after this long, stops the listing with the
+// abort byte and wakes the logger again once the line has gone quiet. The
+// limit is the wake reply's own wait: a logger that only finishes a reply
+// drains well within it.
+constexpr uint32_t kDrainLimitMs = 2000;
+constexpr uint32_t kAfterAbortQuietMs = 500;
+constexpr uint32_t kAfterAbortQuietLimitMs = 2000;
+
+// After a failed exchange the line must be quiet this long before the next
+// command goes out (a late tail then arrives within the window and is
+// purged); a line that never goes quiet is purged after the limit anyway.
+constexpr uint32_t kSettleQuietMs = 1000;
+constexpr uint32_t kSettleLimitMs = 3000;
+
 // The expected text, at most 99 characters; none means "YES END".
 std::string ExpectedText(const char* expected) {
   if (expected == nullptr) return "YES END";
@@ -32,16 +47,36 @@ std::string ExpectedText(const char* expected) {
 
 int CComCtrlBase::SendLine(CRSPort* port, const char* line) {
   if (!port->IsOpen()) return rc::kNoReply;
+  if (port->TakeUnsettled() && port->LineBuffer() != nullptr)
+    port->LineBuffer()->WaitQuiet(kSettleQuietMs, kSettleLimitMs);
   const uint32_t len = static_cast<uint32_t>(std::strlen(line));
   CaptureTraffic(line, len, 1);
   return port->Write(line, len, 1) ? rc::kOk : rc::kNoReply;
 }
 
-int CComCtrlBase::ReadLine(CRSPort* port, char* buffer, int size, uint32_t timeoutMs) {
+void CComCtrlBase::SendAbort(CRSPort* port) {
+  if (!port->IsOpen()) return;
+  CaptureTraffic(&kAbortByte, 1, 1);
+  port->Write(&kAbortByte, 1, 0);
+}
+
+int CComCtrlBase::Outcome(CRSPort* port, int result) {
+  switch (result) {
+    case rc::kNoReply:
+    case rc::kUnexpected:
+    case rc::kTimeout:
+    case rc::kAborted: port->MarkUnsettled(); break;
+    default: break;
+  }
+  return result;
+}
+
+int CComCtrlBase::ReadLine(CRSPort* port, char* buffer, int size, uint32_t timeoutMs, bool* cut) {
   CReadData* lines = port->LineBuffer();
   int n = 0;
+  if (cut != nullptr) *cut = false;
   if (lines != nullptr) {
-    n = lines->ReadLine(buffer, size, timeoutMs);
+    n = lines->ReadLineCut(buffer, size, timeoutMs, cut);
   } else if (size > 0) {
     buffer[0] = '\0';
   }
@@ -58,28 +93,50 @@ void CComCtrlBase::SetIdentity(const std::string& deviceName, const std::string&
   version_ = version;
 }
 
+int CComCtrlBase::Handshake(CRSPort* port, char* buffer, int* size) {
+  if (port->IsOpen() && SendLine(port, "\r\nHELLO\r\n") != rc::kOk) return rc::kNoReply;
+  char line[100];
+  if (ReadLine(port, line, sizeof line, kHelloReplyMs) == 0) return rc::kNoWake;
+  if (std::strncmp(line, "WAKE", 4) != 0) return rc::kUnexpected;
+  *size = ReadLine(port, buffer, *size, kIdentityMs);
+  return rc::kOk;
+}
+
+bool CComCtrlBase::Drain(CRSPort* port) {
+  const auto deadline = timing::Clock::now() + timing::Scaled(kDrainLimitMs);
+  char line[100];
+  while (ReadLine(port, line, sizeof line, kDrainMs) != 0)
+    if (timing::Clock::now() >= deadline) return false;
+  return true;
+}
+
 int CComCtrlBase::Hello(CRSPort* port, char* buffer, int* size) {
   if (port == nullptr) return rc::kNoReply;
   std::lock_guard<std::recursive_mutex> lock(port->ExchangeLock());
   const bool was_open = port->IsOpen();
-  if (was_open && SendLine(port, "\r\nHELLO\r\n") != rc::kOk) return rc::kNoReply;
+  const int capacity = *size;
+  // No settling first: the drain below deals with a line that keeps talking,
+  // and a stale tail read instead of "WAKE" only costs one more try.
+  port->TakeUnsettled();
+  int result = Handshake(port, buffer, size);
+  if (!was_open || result == rc::kNoReply || Drain(port)) return Outcome(port, result);
 
-  char line[100];
-  int result;
-  if (ReadLine(port, line, sizeof line, kHelloReplyMs) == 0) {
-    result = rc::kNoWake;
-  } else if (std::strncmp(line, "WAKE", 4) == 0) {
-    const int got = ReadLine(port, buffer, *size, kIdentityMs);
-    *size = got;
-    result = rc::kOk;
-  } else {
+  // Still talking: stop a listing left running, let the line go quiet and
+  // wake the logger again. A line that will not go quiet is not a logger
+  // that can be talked to now.
+  SendAbort(port);
+  CReadData* lines = port->LineBuffer();
+  if (lines == nullptr || !lines->WaitQuiet(kAfterAbortQuietMs, kAfterAbortQuietLimitMs)) {
+    *size = 0;
+    return Outcome(port, rc::kUnexpected);
+  }
+  *size = capacity;
+  result = Handshake(port, buffer, size);
+  if (result != rc::kNoReply && !Drain(port)) {
+    *size = 0;
     result = rc::kUnexpected;
   }
-  if (was_open) {
-    while (ReadLine(port, line, sizeof line, kDrainMs) != 0) {
-    }
-  }
-  return result;
+  return Outcome(port, result);
 }
 
 int CComCtrlBase::SendCommandExpect(CRSPort* port, const char* line, const char* expected, uint32_t timeoutMs) {
@@ -88,10 +145,10 @@ int CComCtrlBase::SendCommandExpect(CRSPort* port, const char* line, const char*
   std::lock_guard<std::recursive_mutex> lock(port->ExchangeLock());
   if (SendLine(port, line) != rc::kOk) return rc::kNoReply;
   char reply[256];
-  if (ReadLine(port, reply, sizeof reply, timeoutMs) == 0) return rc::kNoReply;
+  if (ReadLine(port, reply, sizeof reply, timeoutMs) == 0) return Outcome(port, rc::kNoReply);
   if (Matches(reply, want.c_str())) return rc::kOk;
   if (Matches(reply, "NOT END")) return rc::kRefused;
-  return rc::kUnexpected;
+  return Outcome(port, rc::kUnexpected);
 }
 
 int CComCtrlBase::SendCommand(CRSPort* port, const char* line, uint32_t timeoutMs) {
@@ -107,12 +164,12 @@ int CComCtrlBase::SendCommandAbortableExpect(CRSPort* port, const char* line, co
   if (SendLine(port, line) != rc::kOk) return rc::kNoReply;
   char reply[256];
   for (int turn = 0; turn < kAbortableTurns; ++turn) {
-    if (timing::Clock::now() > deadline) return rc::kTimeout;
+    if (timing::Clock::now() > deadline) return Outcome(port, rc::kTimeout);
     if (port->IsOpen() && ReadLine(port, reply, sizeof reply, kListingLineMs) != 0)
-      return Matches(reply, want.c_str()) ? rc::kOk : rc::kUnexpected;
-    if (abort != nullptr && abort->IsSet()) return rc::kAborted;
+      return Matches(reply, want.c_str()) ? rc::kOk : Outcome(port, rc::kUnexpected);
+    if (abort != nullptr && abort->IsSet()) return Outcome(port, rc::kAborted);
   }
-  return rc::kNoReply;
+  return Outcome(port, rc::kNoReply);
 }
 
 int CComCtrlBase::SendCommandAbortable(CRSPort* port, const char* line, const AbortEvent* abort, uint32_t totalMs) {
@@ -122,7 +179,7 @@ int CComCtrlBase::SendCommandAbortable(CRSPort* port, const char* line, const Ab
 int CComCtrlBase::ReadNextLine(CRSPort* port, char* buffer, int size) {
   if (port == nullptr) return rc::kNoReply;
   std::lock_guard<std::recursive_mutex> lock(port->ExchangeLock());
-  if (ReadLine(port, buffer, size, kListingLineMs) == 0) return rc::kNoReply;
+  if (ReadLine(port, buffer, size, kListingLineMs) == 0) return Outcome(port, rc::kNoReply);
   if (std::strstr(buffer, "END") != nullptr) return std::strstr(buffer, "NOT END") ? rc::kRefused : rc::kEndOfList;
   return rc::kOk;
 }
@@ -133,7 +190,7 @@ int CComCtrlBase::ReadAllBegin(CRSPort* port, int firstId, int count, char* buff
   char line[64];
   std::snprintf(line, sizeof line, "RD ALL %d %d\r\n", firstId, count);
   if (SendLine(port, line) != rc::kOk) return rc::kNoReply;
-  if (ReadLine(port, buffer, size, kListingLineMs) == 0) return rc::kNoReply;
+  if (ReadLine(port, buffer, size, kListingLineMs) == 0) return Outcome(port, rc::kNoReply);
   return std::strstr(buffer, "END") != nullptr ? rc::kNoReply : rc::kOk;
 }
 

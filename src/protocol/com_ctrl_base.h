@@ -12,6 +12,9 @@
 
 class CRSPort;
 
+// The single abort byte that stops a running listing.
+constexpr char kAbortByte = 0x1B;
+
 class CComCtrlBase {
  public:
   CComCtrlBase() = default;
@@ -43,14 +46,29 @@ class CComCtrlBase {
   void ClearDeviceName() { device_name_.clear(); }
 
  protected:
-  // Hands the line to the traffic capture and writes it with purge. Returns
-  // rc::kOk, or rc::kNoReply when the port is closed or the write failed.
+  // Hands the line to the traffic capture and writes it with purge. After an
+  // exchange that failed, the line must first be quiet for a moment (bounded),
+  // so that a late tail of that reply is purged, not taken as this reply.
+  // Returns rc::kOk, or rc::kNoReply when the port is closed or the write
+  // failed.
   static int SendLine(CRSPort* port, const char* line);
   // One line from the receive buffer, then one run of the message pump.
-  // Returns its length; 0 for no line and for an empty line alike.
-  static int ReadLine(CRSPort* port, char* buffer, int size, uint32_t timeoutMs);
+  // Returns its length; 0 for no line and for an empty line alike. A line
+  // that does not fit the buffer is cut (*cut set when given).
+  static int ReadLine(CRSPort* port, char* buffer, int size, uint32_t timeoutMs, bool* cut = nullptr);
+  // Sends the abort byte (no purge), which stops a listing in progress.
+  static void SendAbort(CRSPort* port);
+  // Marks the line unsettled when the exchange ended without its reply.
+  // Returns result.
+  static int Outcome(CRSPort* port, int result);
   // Case-insensitive comparison over the length of the expected text.
   static bool Matches(const char* line, const char* expected);
+
+  // The handshake of Hello() without its drain.
+  int Handshake(CRSPort* port, char* buffer, int* size);
+  // Reads lines until one read brings nothing. False when lines still kept
+  // coming after the drain limit.
+  static bool Drain(CRSPort* port);
 
   std::string version_;
   std::string device_name_;  // at most 19 characters

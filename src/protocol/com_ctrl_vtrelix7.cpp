@@ -59,7 +59,7 @@ int CComCtrlVTrelix7::SendSetting(CRSPort* port, const char* text) {
 }
 
 int CComCtrlVTrelix7::ReadReplyLines(CRSPort* port, const char* line, std::vector<std::string>* list,
-                                     uint32_t inactivityMs) {
+                                     uint32_t inactivityMs, size_t maxLines) {
   if (port == nullptr) return rc::kNoReply;
   std::lock_guard<std::recursive_mutex> lock(port->ExchangeLock());
   if (line != nullptr && line[0] != '\0' && SendLine(port, line) != rc::kOk) return rc::kNoReply;
@@ -67,18 +67,29 @@ int CComCtrlVTrelix7::ReadReplyLines(CRSPort* port, const char* line, std::vecto
   const auto inactivity = timing::Scaled(inactivityMs);
   auto last = timing::Clock::now();
   char reply[4096];
+  size_t count = 0;
   for (;;) {
-    if (timing::Clock::now() - last > inactivity) return rc::kTimeout;
-    // A port closed meanwhile brings no more lines: end now, not after the
-    // inactivity time-out, so that closing the port ends every exchange.
-    if (!port->IsOpen()) return rc::kNoReply;
-    if (ReadLine(port, reply, sizeof reply, kListingLineMs) == 0) continue;
+    if (timing::Clock::now() - last > inactivity) return Outcome(port, rc::kTimeout);
+    // A port closed (or its waits given up) meanwhile brings no more lines:
+    // end now, not after the inactivity time-out, so that closing the port
+    // ends every exchange.
+    if (!port->IsOpen() || port->LineBuffer() == nullptr || port->LineBuffer()->Abandoned())
+      return Outcome(port, rc::kNoReply);
+    bool cut = false;
+    if (ReadLine(port, reply, sizeof reply, kListingLineMs, &cut) == 0) continue;
+    if (cut) return Outcome(port, rc::kUnexpected);
     if (Matches(reply, "YES END")) return rc::kOk;
     if (Matches(reply, "NG") || Matches(reply, "NOT END")) return rc::kRefused;
+    if (++count > maxLines) {
+      SendAbort(port);
+      port->MarkUnsettled();
+      return rc::kDataLine;
+    }
     if (list != nullptr) {
       try {
         list->emplace_back(reply);
       } catch (const std::bad_alloc&) {
+        port->MarkUnsettled();
         return rc::kDataLine;
       }
     }
@@ -87,17 +98,17 @@ int CComCtrlVTrelix7::ReadReplyLines(CRSPort* port, const char* line, std::vecto
 }
 
 int CComCtrlVTrelix7::RequestListing(CRSPort* port, const char* line, uint32_t okTimeoutMs,
-                                     std::vector<std::string>* list, uint32_t inactivityMs) {
+                                     std::vector<std::string>* list, uint32_t inactivityMs, size_t maxLines) {
   if (port == nullptr) return rc::kNoReply;
   std::lock_guard<std::recursive_mutex> lock(port->ExchangeLock());
   const int r = SendCommandExpect(port, line, "OK", okTimeoutMs);
   if (r != rc::kOk) return r;
-  return ReadReplyLines(port, nullptr, list, inactivityMs);
+  return ReadReplyLines(port, nullptr, list, inactivityMs, maxLines);
 }
 
 int CComCtrlVTrelix7::ReadSystemInfo(CRSPort* port, CVT7SysInfo* info) {
   std::vector<std::string> lines;
-  const int r = ReadReplyLines(port, "RD SYS\r\n", &lines, kSysListingMs);
+  const int r = ReadReplyLines(port, "RD SYS\r\n", &lines, kSysListingMs, kSettingsListingLineLimit);
   if (r == rc::kOk)
     for (const auto& l : lines) ParseSysInfoLine(l, info);
   return r;
@@ -115,7 +126,8 @@ int CComCtrlVTrelix7::ReadImei(CRSPort* port, std::string* imei) {
   std::lock_guard<std::recursive_mutex> lock(port->ExchangeLock());
   const int r = SendCommandExpect(port, "MAIL IMEI\r\n", "OK", kOkReplyMs);
   if (r != rc::kOk) return r;
-  if (ReadReplyLines(port, nullptr, &lines, kMailListingMs) != rc::kOk || lines.empty()) return rc::kUnexpected;
+  if (ReadReplyLines(port, nullptr, &lines, kMailListingMs, kSettingsListingLineLimit) != rc::kOk || lines.empty())
+    return rc::kUnexpected;
   if (lines[0].compare(0, 4, "IMEI") == 0) {
     std::string digits;
     for (char c : lines[0])
@@ -141,7 +153,7 @@ int CComCtrlVTrelix7::ReadRecordLine(CRSPort* port, std::string* text) {
   std::lock_guard<std::recursive_mutex> lock(port->ExchangeLock());
   char line[4096];
   const int n = ReadLine(port, line, sizeof line, kRecordLineMs);
-  if (n == 0) return rc::kNoReply;
+  if (n == 0) return Outcome(port, rc::kNoReply);
   if (Matches(line, "YES END") || Matches(line, "NOT END") || Matches(line, "NG")) return rc::kEndLine;
   text->assign(line, static_cast<size_t>(n));
   text->append("\r\n");
@@ -176,7 +188,7 @@ int CComCtrlVTrelix7::SendModuleCommand(CRSPort* port, const char* line, const c
     if (strcasecmp(reply, "*>RX:ERROR") == 0 || strcasecmp(reply, "NOT END") == 0) return rc::kRefused;
     result = rc::kUnexpected;
   }
-  return result;
+  return Outcome(port, result);
 }
 
 int CComCtrlVTrelix7::WaitForSleep(CRSPort* port, int lineCount) {
@@ -195,8 +207,8 @@ int CComCtrlVTrelix7::WriteProgram(CRSPort* port) {
   std::lock_guard<std::recursive_mutex> lock(port->ExchangeLock());
   if (SendLine(port, "WEEP\r\n") != rc::kOk) return rc::kNoReply;
   char reply[256];
-  if (ReadLine(port, reply, sizeof reply, kWritingMs) == 0 || !port->IsOpen()) return rc::kTimeout;
-  if (std::strstr(reply, "writing") == nullptr) return rc::kNoReply;
-  if (ReadLine(port, reply, sizeof reply, kWrittenMs) == 0) return rc::kNoReply;
-  return Matches(reply, "OK") ? rc::kOk : rc::kNoReply;
+  if (ReadLine(port, reply, sizeof reply, kWritingMs) == 0 || !port->IsOpen()) return Outcome(port, rc::kTimeout);
+  if (std::strstr(reply, "writing") == nullptr) return Outcome(port, rc::kNoReply);
+  if (ReadLine(port, reply, sizeof reply, kWrittenMs) == 0) return Outcome(port, rc::kNoReply);
+  return Matches(reply, "OK") ? rc::kOk : Outcome(port, rc::kNoReply);
 }

@@ -1,5 +1,6 @@
 #pragma once
 // The v-TRELIX7 command set on top of the framing.
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -7,6 +8,11 @@
 
 class CComCtrlVTrelix7 : public CComCtrlBase {
  public:
+  // Lines a listing may bring: any listing, and the short ones that report
+  // settings ("RD SYS", "MAIL DSP", "RD REL", "RD ANT", "MAIL IMEI").
+  static constexpr size_t kListingLineLimit = 10000;
+  static constexpr size_t kSettingsListingLineLimit = 100;
+
   int IsDeviceName(const char* name) override;
 
   virtual int SetBatteryCutoff(CRSPort* port, int millivolts);
@@ -16,10 +22,14 @@ class CComCtrlVTrelix7 : public CComCtrlBase {
 
   // Sends line (when not empty) and collects the listing up to "YES END" (0),
   // "NG"/"NOT END" (240) or inactivityMs of silence (4). Lines go to list.
-  int ReadReplyLines(CRSPort* port, const char* line, std::vector<std::string>* list, uint32_t inactivityMs);
+  // A listing is bounded by what it can legitimately bring: a line that does
+  // not fit 4095 bytes ends it with 2, more than maxLines lines with 5 (the
+  // abort byte then stops whatever the logger is still sending).
+  int ReadReplyLines(CRSPort* port, const char* line, std::vector<std::string>* list, uint32_t inactivityMs,
+                     size_t maxLines = kListingLineLimit);
   // A command answered by "OK" and then a listing.
   int RequestListing(CRSPort* port, const char* line, uint32_t okTimeoutMs, std::vector<std::string>* list,
-                     uint32_t inactivityMs);
+                     uint32_t inactivityMs, size_t maxLines = kListingLineLimit);
 
   // "ST <text>", expects "YES END" within 5000 ms.
   int SendSetting(CRSPort* port, const char* text);
@@ -48,6 +58,3 @@ class CComCtrlVTrelix7 : public CComCtrlBase {
   // "WEEP": "writing", then "OK" within 60 s.
   int WriteProgram(CRSPort* port);
 };
-
-// The single abort byte that stops a running record readout.
-constexpr char kAbortByte = 0x1B;

@@ -115,7 +115,8 @@ int CDeviceSession::RefreshSystemInfo() {
 int CDeviceSession::ReadMailSettings() {
   for (int attempt = 0; attempt < kTries; ++attempt) {
     std::vector<std::string> lines;
-    const int r = protocol_.ReadReplyLines(&port_, "MAIL DSP\r\n", &lines, kSysListingMs);
+    const int r = protocol_.ReadReplyLines(&port_, "MAIL DSP\r\n", &lines, kSysListingMs,
+                                           CComCtrlVTrelix7::kSettingsListingLineLimit);
     if (r == rc::kOk) {
       CVT7MailInfo fresh;
       for (const auto& l : lines) ParseMailInfoLine(l, &fresh);
@@ -348,7 +349,8 @@ int CDeviceSession::ReadImei(std::string* imei) {
 int CDeviceSession::ReadAntenna(int* level) {
   if (!IsOpen()) return session_rc::kNotConnected;
   std::vector<std::string> lines;
-  if (protocol_.RequestListing(&port_, "RD ANT\r\n", kSlowOkReplyMs, &lines, kModuleListingMs) != rc::kOk)
+  if (protocol_.RequestListing(&port_, "RD ANT\r\n", kSlowOkReplyMs, &lines, kModuleListingMs,
+                               CComCtrlVTrelix7::kSettingsListingLineLimit) != rc::kOk)
     return session_rc::kFailed;
   if (lines.empty()) return session_rc::kOk;  // no reading: the level stays as it was
   if (strncasecmp(lines[0].c_str(), "ANT", 3) != 0) return session_rc::kFailed;
@@ -376,7 +378,8 @@ int CDeviceSession::ReadCurrentValues(std::string* text) {
   if (!IsOpen()) return session_rc::kNotConnected;
   for (int attempt = 0; attempt < kTries; ++attempt) {
     std::vector<std::string> lines;
-    if (protocol_.RequestListing(&port_, "RD REL\r\n", kOkReplyMs, &lines, kCurrentValuesMs) == rc::kOk) {
+    if (protocol_.RequestListing(&port_, "RD REL\r\n", kOkReplyMs, &lines, kCurrentValuesMs,
+                                 CComCtrlVTrelix7::kSettingsListingLineLimit) == rc::kOk) {
       if (!lines.empty()) *text = lines[0];
       return session_rc::kOk;
     }

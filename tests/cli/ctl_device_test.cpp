@@ -1,12 +1,20 @@
 // info, the readouts and the failure exits against a virtual logger of this
-// process, and Ctrl+C during a readout.
+// process, a readout cut short by a signal, and output that cannot be
+// written.
+#include <unistd.h>
+
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <thread>
 
+#include "command_line.h"
 #include "ctl_fixture.h"
 
 namespace {
@@ -247,30 +255,77 @@ TEST_F(CtlDeviceTest, EnglishMessages) {
   EXPECT_EQ(r.err, "Error! The operation failed.\n");
 }
 
-// Ctrl+C sends the abort byte; the logger ends the listing and the records
-// that arrived are saved.
+// Ctrl+C, SIGTERM and SIGHUP (the terminal closed) send the abort byte; the
+// logger ends the listing, the records that arrived are saved, and the exit
+// status says that the readout is incomplete.
 TEST_F(CtlTest, InterruptedReadoutKeepsWhatArrived) {
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(strsignal(sig));
+    vlogger::Options options;
+    options.preset_records = 1000;
+    options.paced = true;  // 9600 baud: the whole memory would take about 40 s
+    StartLogger(options);
+    ChildProcess child;
+    Launch(child, OnLogger({"read-data", "-o", "data.txt"}));
+    ASSERT_TRUE(logger->WaitForReceived(
+        [](const Lines& lines) { return std::find(lines.begin(), lines.end(), "RD ALL 1 1000") != lines.end(); },
+        std::chrono::seconds(20)));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (logger->BytesSent() < 2000 && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));  // waiting for some records on the line
+    child.Signal(sig);
+    const ChildResult r = child.Finish();
+    EXPECT_EQ(r.exitCode, exit_status::kIncomplete) << r.err;
+    EXPECT_EQ(r.err, Text(strings::id::kAborted) + "\n");
+    EXPECT_NE(logger->ReceivedBytes().find('\x1b'), std::string::npos);
+    const std::vector<int> ids = RecordIds(ReadFile(Path("data.txt")));
+    ASSERT_FALSE(ids.empty());
+    EXPECT_LT(ids.size(), 1000u);
+    EXPECT_EQ(ids, Range(1, static_cast<int>(ids.size())));
+    logger->Stop();
+  }
+}
+
+// The tool killed in the middle of a readout while the logger keeps
+// streaming (it would for about an hour at 9600 baud): the next run stops the
+// listing with the abort byte and connects.
+TEST_F(CtlTest, ConnectAfterAKilledReadoutStopsTheListing) {
   vlogger::Options options;
   options.preset_records = 1000;
-  options.paced = true;  // 9600 baud: the whole memory would take about 40 s
   StartLogger(options);
+  logger->SetEndlessListing(true);
   ChildProcess child;
   Launch(child, OnLogger({"read-data", "-o", "data.txt"}));
-  ASSERT_TRUE(logger->WaitForReceived(
-      [](const Lines& lines) { return std::find(lines.begin(), lines.end(), "RD ALL 1 1000") != lines.end(); },
-      std::chrono::seconds(20)));
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (logger->BytesSent() < 2000 && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));  // waiting for some records on the line
-  child.Signal(SIGINT);
-  const ChildResult r = child.Finish();
-  EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.err, Text(strings::id::kAborted) + "\n");
+  while (logger->BytesSent() < 200000 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));  // well into the listing
+  child.Signal(SIGKILL);
+  child.Finish();
+  ASSERT_EQ(logger->ReceivedBytes().find('\x1b'), std::string::npos);
+
+  const ChildResult r = CtlOnLogger({"info"});
+  EXPECT_EQ(r.exitCode, exit_status::kOk) << r.err;
   EXPECT_NE(logger->ReceivedBytes().find('\x1b'), std::string::npos);
-  const std::vector<int> ids = RecordIds(ReadFile(Path("data.txt")));
-  ASSERT_FALSE(ids.empty());
-  EXPECT_LT(ids.size(), 1000u);
-  EXPECT_EQ(ids, Range(1, static_cast<int>(ids.size())));
+  EXPECT_NE(r.out.find("Quorvane-HX7"), std::string::npos) << r.out;
+}
+
+// Output that cannot be written is a failure, whatever the logger said.
+TEST_F(CtlTest, StandardOutputThatCannotBeWrittenFails) {
+  ChildProcess child;
+  ASSERT_TRUE(child.Start("/bin/sh", {"-c", "exec \"$0\" \"$@\" >/dev/full", QHX_CTL_PATH, "--simulate", "info"},
+                          dir_.string(), {"QHX_TIME_SCALE=" + std::to_string(Scale())}));
+  const ChildResult r = child.Finish();
+  EXPECT_EQ(r.exitCode, exit_status::kFailed);
+  EXPECT_NE(r.err.find(std::strerror(ENOSPC)), std::string::npos) << r.err;
+}
+
+// A readout saved through a dangling link lands where the link points.
+TEST_F(CtlTest, ReadoutThroughADanglingLinkCreatesItsTarget) {
+  ASSERT_EQ(symlink("kept.txt", Path("link.txt").c_str()), 0);
+  const ChildResult r = Ctl({"--simulate", "--sim-records", "20", "read-data", "-o", "link.txt"});
+  EXPECT_EQ(r.exitCode, exit_status::kOk) << r.err;
+  EXPECT_EQ(RecordIds(ReadFile(Path("kept.txt"))), Range(1, 20));
+  EXPECT_TRUE(std::filesystem::is_symlink(Path("link.txt")));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The setting commands against a virtual logger of this process: the command
 // lines it receives, in order, and the settings file written by export.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 #include "common/codepage.h"
@@ -189,7 +191,7 @@ TEST_F(CtlSettingsTest, ExportThatCannotBeWrittenFails) {
   const std::string target = Path("missing/out.txi");
   const ChildResult r = CtlOnLogger({"export", "-o", target});
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.err, Text(strings::id::kFileCreateFailed) + "\n(" + target + ")\n");
+  EXPECT_EQ(r.err, Text(strings::id::kFileCreateFailed) + "\n(" + target + ": " + std::strerror(ENOENT) + ")\n");
   EXPECT_TRUE(Files().empty());
 }
 

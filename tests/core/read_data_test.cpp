@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -71,6 +72,73 @@ TEST_F(ReadDataTest, LongLineComesBackInPiecesAndOnlyTheLastLowersTheCount) {
   EXPECT_EQ(Take(5), "EFGH");
   EXPECT_EQ(Take(5), "IJ");
   EXPECT_EQ(buf.LineCount(), 0);
+}
+
+// A line that does not fit is cut: its start comes back, the rest up to its
+// line feed is dropped and counted, and the next line is intact.
+TEST_F(ReadDataTest, CutReadDropsTheRestOfAnOverlongLine) {
+  struct Case {
+    const char* name;
+    std::string fed;
+    int size;
+    std::string first;
+    bool cut;
+  };
+  const Case cases[] = {
+      {"fits", "ABC\nNEXT\n", 5, "ABC", false},
+      {"exactly size - 1", "ABCD\nNEXT\n", 5, "ABCD", false},
+      {"one over", "ABCDE\nNEXT\n", 5, "ABCD", true},
+      {"a megabyte", std::string(1 << 20, 'x') + "\nNEXT\n", 5, "xxxx", true},
+      {"empty line", "\nNEXT\n", 5, "", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    buf.Reset();
+    const int64_t before = buf.CutLines();
+    Feed(c.fed);
+    std::string out(static_cast<size_t>(c.size), '\xAA');
+    bool cut = !c.cut;
+    const int n = buf.ReadLineCut(&out[0], c.size, 0, &cut);
+    EXPECT_EQ(out.substr(0, static_cast<size_t>(n)), c.first);
+    EXPECT_EQ(cut, c.cut);
+    EXPECT_EQ(buf.CutLines() - before, c.cut ? 1 : 0);
+    EXPECT_EQ(buf.LineCount(), 1);
+    EXPECT_EQ(Take(), "NEXT");
+    EXPECT_EQ(buf.StoredCount(), 0);
+  }
+}
+
+TEST_F(ReadDataTest, CutReadOfAnUnfinishedLineWaitsLikeReadLine) {
+  Feed("PARTIAL LINE WITHOUT ITS END");
+  char out[8];
+  bool cut = true;
+  EXPECT_EQ(buf.ReadLineCut(out, sizeof out, 0, &cut), 0);
+  EXPECT_FALSE(cut);
+  Feed(" AND NOW THE END\nNEXT\n");
+  EXPECT_EQ(buf.ReadLineCut(out, sizeof out, 0, &cut), 7);
+  EXPECT_TRUE(cut);
+  EXPECT_EQ(Take(), "NEXT");
+}
+
+TEST_F(ReadDataTest, WaitQuietEndsOnceNothingArrivesAndIsBoundedUnderAFlood) {
+  timing::SetTimeScale(0.05);  // quiet 1000 -> 50 ms, limit 4000 -> 200 ms
+  EXPECT_TRUE(buf.WaitQuiet(1000, 4000));
+
+  std::atomic<bool> flooding{true};
+  std::thread flood([&] {
+    while (flooding.load()) {
+      Feed("noise");
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  EXPECT_FALSE(buf.WaitQuiet(1000, 4000));  // never quiet: ends at the limit
+  flooding.store(false);
+  flood.join();
+  EXPECT_TRUE(buf.WaitQuiet(1000, 4000));
+
+  buf.Abandon();  // a closed port brings nothing more
+  EXPECT_TRUE(buf.WaitQuiet(1000000, 2000000));
+  timing::SetTimeScale(1.0);
 }
 
 TEST_F(ReadDataTest, SizeOfOneCopiesNothing) {

@@ -1,10 +1,13 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include "common/atomic_file.h"
 #include "temp_dir.h"
@@ -92,6 +95,76 @@ TEST_F(AtomicFileTest, WriteFailingPartWayKeepsTheOldFile) {
   EXPECT_EQ(WEXITSTATUS(status), 1) << "the failure is reported with a reason";
   EXPECT_EQ(ReadBytes(path), "old content\r\n");
   EXPECT_EQ(Entries(), std::vector<std::string>{"out.txt"});
+}
+
+// A link that names no file yet: the file is created where it points, the
+// link stays (absolute and relative link texts, and a chain of two links).
+TEST_F(AtomicFileTest, DanglingLinkCreatesItsTarget) {
+  ASSERT_TRUE(std::filesystem::create_directory(Path("data")));
+  const struct {
+    const char* link;
+    std::string points_to;
+    const char* created;
+  } cases[] = {
+      {"abs.txt", Path("data/abs_target.txt"), "data/abs_target.txt"},
+      {"rel.txt", "data/rel_target.txt", "data/rel_target.txt"},
+      {"chain.txt", "rel2.txt", "data/chain_target.txt"},
+  };
+  ASSERT_EQ(symlink("data/chain_target.txt", Path("rel2.txt").c_str()), 0);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.link);
+    ASSERT_EQ(symlink(c.points_to.c_str(), Path(c.link).c_str()), 0);
+    std::string error;
+    ASSERT_TRUE(SaveFileAtomically(Path(c.link), "made", &error)) << error;
+    struct stat st {};
+    ASSERT_EQ(lstat(Path(c.link).c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode)) << "the link is kept";
+    EXPECT_EQ(ReadBytes(Path(c.created)), "made");
+  }
+}
+
+// Failures say why, in the system's words.
+TEST_F(AtomicFileTest, FailureCarriesTheSystemsReason) {
+  ASSERT_TRUE(std::filesystem::create_directory(Path("sub")));
+  const struct {
+    std::string path;
+    int err;
+  } cases[] = {{Path("sub"), EISDIR}, {Path("none/out.txt"), ENOENT}};
+  for (const auto& c : cases) {
+    std::string error;
+    EXPECT_FALSE(SaveFileAtomically(c.path, "x", &error));
+    EXPECT_NE(error.find(std::strerror(c.err)), std::string::npos) << error;
+  }
+}
+
+// A save killed part way (here by the file size limit's signal) leaves no
+// temporary file; one left by an older killed save is removed by the next.
+TEST_F(AtomicFileTest, KilledSaveLeavesNoTemporaryBehind) {
+  const std::string path = Path("out.txt");
+  WriteBytes(path, "old");
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_DFL);
+    const rlimit limit{4096, 4096};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    SaveFileAtomically(path, std::string(100000, 'n'), nullptr);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(ReadBytes(path), "old");
+  EXPECT_EQ(Entries(), std::vector<std::string>{"out.txt"});
+
+  // The child is gone, so its pid names no process now.
+  const std::string stale = Path("out.txt.tmp" + std::to_string(child) + "_0");
+  const std::string live = Path("out.txt.tmp" + std::to_string(getpid()) + "_7");
+  WriteBytes(stale, "half");
+  WriteBytes(live, "in use");
+  ASSERT_TRUE(SaveFileAtomically(path, "new", nullptr));
+  EXPECT_EQ(ReadBytes(path), "new");
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"out.txt", "out.txt.tmp" + std::to_string(getpid()) + "_7"}));
 }
 
 }  // namespace

@@ -8,11 +8,12 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTableWidget>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <atomic>
 #include <chrono>
@@ -30,9 +31,9 @@
 #include "settings/dlg_tree_item.h"
 #include "settings/input_base_dlg.h"
 #include "settings/setting_item_list.h"
-#include "work/dlg_working.h"
 #include "shell_test_support.h"
 #include "sim/virtual_logger.h"
+#include "work/dlg_working.h"
 
 using namespace std::chrono_literals;
 
@@ -172,6 +173,53 @@ class MainFrameTest : public QObject {
     QVERIFY(!frame_->IsConnected());
     QVERIFY(!frame_->PageHost().HasWindow());
     QCOMPARE(EnabledCommands(*frame_), NotConnectedCommands());
+  }
+
+  // The connect check and a refresh show Abort; pressing it ends the work at
+  // once (here the logger never answers and the time-outs run at full
+  // length): a connect is given up without a message, a refresh keeps the
+  // connection usable.
+  void connectAndRefreshCanBeAborted() {
+    QVERIFY(ConnectWithDialog());
+    CDevicePage* page = frame_->PageHost().Pages()[0].page;
+    timing::SetTimeScale(1.0);
+    logger_->SilenceCommands("", -1);
+    shelltest::MessageRecorder messages;
+    bool abortShown = false;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+      CDlgWorking* dialog = CVTCWorkingThread::CurrentProgressDialog();
+      if (dialog == nullptr || !dialog->isVisible() || !logger_->WaitForReceived(1, 0ms)) return;
+      auto* abort = dialog->findChild<QPushButton*>(QStringLiteral("abort"));
+      poll.stop();
+      abortShown = abort != nullptr && abort->isVisible();
+      if (abortShown) QTest::mouseClick(abort, Qt::LeftButton);
+    });
+
+    logger_->ClearReceived();
+    poll.start(20);
+    frame_->RunDeviceOperation(page, -2, 0);
+    poll.stop();
+    QVERIFY(abortShown);
+    QVERIFY(frame_->IsConnected());
+    timing::SetTimeScale(0.02);
+    logger_->SilenceCommands("", 0);
+    logger_->ClearReceived();
+    frame_->RunDeviceOperation(page, -2, 0);
+    QCOMPARE(logger_->ReceivedLines(), std::vector<std::string>{"RD SYS"});
+
+    timing::SetTimeScale(1.0);
+    logger_->SilenceCommands("", -1);
+    logger_->ClearReceived();
+    abortShown = false;
+    poll.start(20);
+    QVERIFY(!frame_->ConnectToPort(QString::fromStdString(logger_->PortPath())));
+    poll.stop();
+    timing::SetTimeScale(0.02);
+    QVERIFY(abortShown);
+    QVERIFY(messages.shown.empty());
+    QVERIFY(!theApp().Session().IsOpen());
+    QVERIFY(!frame_->IsConnected());
   }
 
   void cancellingThePortDialogStaysNotConnected() {
