@@ -86,6 +86,8 @@ struct OpenOptions {
   int busyTimeoutMs = 5000;  // how long to wait for another program's lock
 };
 
+// One thread at a time may use an Archive; other threads and programs open
+// their own.
 class Archive {
  public:
   Archive() = default;
@@ -114,9 +116,9 @@ class Archive {
   // The logger's records in order of logger time (unparsed lines last), those
   // with a time outside [from, to] left out; unparsed lines only without a
   // bound. Streams: the callback sees one record at a time and may return
-  // false to stop.
+  // false to stop. Without withRaw a parsed record's raw text is left empty.
   Status ForEachRecord(const std::string& serial, std::optional<int64_t> from, std::optional<int64_t> to,
-                       const std::function<bool(const ArchivedRecord&)>& callback);
+                       const std::function<bool(const ArchivedRecord&)>& callback, bool withRaw = true);
   Status RecordCount(const std::string& serial, int64_t* count);
 
   // For the readout writer.

@@ -148,7 +148,7 @@ Status ExportRecords(Archive& archive, const std::string& serial, std::optional<
     ++*written;
     if (buffer.size() >= (1 << 16)) drain();
     return !writeFailed;
-  });
+  }, format == ExportFormat::kTxt);
   drain();
   if (std::fflush(out) != 0) writeFailed = true;
   if (writeFailed) return Status{Failure::kUnreadable, std::string("write: ") + std::strerror(errno)};
