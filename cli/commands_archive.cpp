@@ -60,8 +60,7 @@ std::string LocalIso(int64_t seconds) {
 int RunLoggers(Connection& connection) {
   archive::Archive a;
   bool missing = false;
-  if (const int status = OpenForReading(connection.Options(), &a, &missing); status != exit_status::kOk)
-    return status;
+  if (const int status = OpenForReading(connection.Options(), &a, &missing); status != exit_status::kOk) return status;
   std::vector<archive::LoggerSummary> loggers;
   if (!missing) {
     if (const archive::Status s = a.Loggers(&loggers); !s.ok()) {
@@ -77,8 +76,8 @@ int RunLoggers(Connection& connection) {
     char offset[24] = "", drift[32] = "";
     if (l.lastOffset) std::snprintf(offset, sizeof offset, "%+" PRId64, *l.lastOffset);
     if (l.driftPerDay) std::snprintf(drift, sizeof drift, "%+.2f", *l.driftPerDay);
-    std::printf("%s\t%s\t%" PRId64 "\t%s\t%s\t%s\t%s\t%s\n", l.serial.c_str(), l.name.c_str(), l.records,
-                first.c_str(), last.c_str(), visit.c_str(), offset, drift);
+    std::printf("%s\t%s\t%" PRId64 "\t%s\t%s\t%s\t%s\t%s\n", l.serial.c_str(), l.name.c_str(), l.records, first.c_str(),
+                last.c_str(), visit.c_str(), offset, drift);
   }
   return exit_status::kOk;
 }
@@ -138,8 +137,7 @@ int RunExport(Connection& connection, const ExportOptions& o) {
   }
   archive::Archive a;
   bool missing = false;
-  if (const int status = OpenForReading(connection.Options(), &a, &missing); status != exit_status::kOk)
-    return status;
+  if (const int status = OpenForReading(connection.Options(), &a, &missing); status != exit_status::kOk) return status;
   bool known = false;
   if (!missing) {
     std::vector<archive::LoggerSummary> loggers;
@@ -156,9 +154,8 @@ int RunExport(Connection& connection, const ExportOptions& o) {
   ExportTarget target(o.target);
   std::FILE* out = target.Open();
   int64_t written = 0;
-  const archive::Status s =
-      out == nullptr ? archive::Status{archive::Failure::kUnreadable, "write"}
-                     : archive::ExportRecords(a, o.serial, from, to, *format, out, &written);
+  const archive::Status s = out == nullptr ? archive::Status{archive::Failure::kUnreadable, "write"}
+                                           : archive::ExportRecords(a, o.serial, from, to, *format, out, &written);
   if (s.ok() && target.Commit()) return exit_status::kOk;
   if (out == nullptr || s.reason.rfind("write", 0) == 0 || s.ok()) {
     output::Error(output::WithPath(strings::Text(strings::id::kFileCreateFailed), o.target));

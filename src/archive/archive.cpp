@@ -131,8 +131,8 @@ Status Archive::Open(const std::string& path, const OpenOptions& options) {
     return Status{Failure::kUnreadable, std::strerror(err)};
   }
   // One thread at a time uses an Archive: the connection needs no mutex.
-  const int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                                 nullptr);
+  const int rc =
+      sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     Status s = FailureOf(rc);
     Close();
@@ -192,13 +192,14 @@ Status Archive::CreateSchema() {
 }
 
 Status Archive::UpsertLogger(const LoggerIdentity& logger, int64_t pcTime, int64_t* loggerRowId) {
-  Statement up(db_,
-               "INSERT INTO loggers(serial, name, firmware, imei, first_seen, last_seen) VALUES(?1, ?2, ?3, ?4, ?5, ?5) "
-               "ON CONFLICT(serial) DO UPDATE SET "
-               "name = CASE WHEN ?2 <> '' THEN ?2 ELSE name END, "
-               "firmware = CASE WHEN ?3 <> '' THEN ?3 ELSE firmware END, "
-               "imei = CASE WHEN ?4 <> '' THEN ?4 ELSE imei END, "
-               "last_seen = MAX(last_seen, ?5)");
+  Statement up(
+      db_,
+      "INSERT INTO loggers(serial, name, firmware, imei, first_seen, last_seen) VALUES(?1, ?2, ?3, ?4, ?5, ?5) "
+      "ON CONFLICT(serial) DO UPDATE SET "
+      "name = CASE WHEN ?2 <> '' THEN ?2 ELSE name END, "
+      "firmware = CASE WHEN ?3 <> '' THEN ?3 ELSE firmware END, "
+      "imei = CASE WHEN ?4 <> '' THEN ?4 ELSE imei END, "
+      "last_seen = MAX(last_seen, ?5)");
   if (!up.Prepared()) return FailureOf(up.PrepareCode());
   up.Bind(1, logger.serial);
   up.Bind(2, logger.name);

@@ -77,9 +77,9 @@ struct LoggerSummary {
   int64_t records = 0;
   std::optional<int64_t> firstRecordTime;  // calendar seconds
   std::optional<int64_t> lastRecordTime;
-  std::optional<int64_t> lastVisit;        // seconds since the epoch
-  std::optional<int64_t> lastOffset;       // seconds
-  std::optional<double> driftPerDay;       // seconds per day
+  std::optional<int64_t> lastVisit;   // seconds since the epoch
+  std::optional<int64_t> lastOffset;  // seconds
+  std::optional<double> driftPerDay;  // seconds per day
 };
 
 struct OpenOptions {

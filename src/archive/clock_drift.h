@@ -13,8 +13,8 @@ namespace archive {
 int64_t ClockOffset(int64_t loggerClock, int64_t pcTime);
 
 struct ConnectSample {
-  int64_t pcTime = 0;   // seconds since the epoch
-  int64_t offset = 0;   // logger clock minus PC clock, seconds
+  int64_t pcTime = 0;  // seconds since the epoch
+  int64_t offset = 0;  // logger clock minus PC clock, seconds
   // The clock was set during this visit, after the offset was taken: the
   // offset of the next visit no longer continues this one.
   bool synchronised = false;

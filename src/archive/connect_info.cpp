@@ -11,8 +11,8 @@ LoggerIdentity IdentityFromRecord(const DeviceRecord& record, const std::string&
   return LoggerIdentity{record.sys.serialNumber, deviceName, version, record.mail.imei};
 }
 
-ConnectInfo ConnectInfoFromRecord(const DeviceRecord& record, const std::string& deviceName,
-                                  const std::string& version, int64_t pcTime) {
+ConnectInfo ConnectInfoFromRecord(const DeviceRecord& record, const std::string& deviceName, const std::string& version,
+                                  int64_t pcTime) {
   const CVT7SysInfo& sys = record.sys;
   ConnectInfo c;
   c.logger = IdentityFromRecord(record, deviceName, version);

@@ -11,8 +11,8 @@ struct DeviceRecord;
 namespace archive {
 
 // pcTime: seconds since the epoch when "RD SYS" was read.
-ConnectInfo ConnectInfoFromRecord(const DeviceRecord& record, const std::string& deviceName,
-                                  const std::string& version, int64_t pcTime);
+ConnectInfo ConnectInfoFromRecord(const DeviceRecord& record, const std::string& deviceName, const std::string& version,
+                                  int64_t pcTime);
 
 // The logger's identity as the archive keys it (the serial of "RD SYS").
 LoggerIdentity IdentityFromRecord(const DeviceRecord& record, const std::string& deviceName,

@@ -137,18 +137,21 @@ Status ExportRecords(Archive& archive, const std::string& serial, std::optional<
     if (!buffer.empty() && std::fwrite(buffer.data(), 1, buffer.size(), out) != buffer.size()) writeFailed = true;
     buffer.clear();
   };
-  Status s = archive.ForEachRecord(serial, from, to, [&](const ArchivedRecord& r) {
-    if (!r.parsed) {
-      if (format != ExportFormat::kTxt) return true;
-      buffer.append(r.raw);
-      buffer += "\r\n";
-    } else {
-      formatter.AppendRecord(buffer, RecordValues{r.id, r.time, r.batteryV, r.levelM}, r.raw);
-    }
-    ++*written;
-    if (buffer.size() >= (1 << 16)) drain();
-    return !writeFailed;
-  }, format == ExportFormat::kTxt);
+  Status s = archive.ForEachRecord(
+      serial, from, to,
+      [&](const ArchivedRecord& r) {
+        if (!r.parsed) {
+          if (format != ExportFormat::kTxt) return true;
+          buffer.append(r.raw);
+          buffer += "\r\n";
+        } else {
+          formatter.AppendRecord(buffer, RecordValues{r.id, r.time, r.batteryV, r.levelM}, r.raw);
+        }
+        ++*written;
+        if (buffer.size() >= (1 << 16)) drain();
+        return !writeFailed;
+      },
+      format == ExportFormat::kTxt);
   drain();
   if (std::fflush(out) != 0) writeFailed = true;
   if (writeFailed) return Status{Failure::kUnreadable, std::string("write: ") + std::strerror(errno)};

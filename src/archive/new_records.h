@@ -26,8 +26,8 @@ struct MemoryIds {
 int64_t HeldCount(const MemoryIds& memory);
 
 struct ReadPlan {
-  bool nothingHeld = false;   // the memory is empty: nothing to read
-  bool wholeMemory = false;   // read from the first record held
+  bool nothingHeld = false;  // the memory is empty: nothing to read
+  bool wholeMemory = false;  // read from the first record held
   // Read from the newest archived record: the first record read back must
   // be that record (CheckFirstRecord) and is not new.
   bool fromArchived = false;

@@ -58,8 +58,7 @@ Status ReadoutWriter::AddRecordLines(const std::vector<std::string>& lines) {
   if (lines.empty()) return {};
   if (pending_.empty()) oldestPending_ = std::chrono::steady_clock::now();
   for (const std::string& line : lines) pending_.emplace_back(StripLineEnd(line));
-  if (pending_.size() >= options_.batchLines ||
-      std::chrono::steady_clock::now() - oldestPending_ >= options_.batchAge)
+  if (pending_.size() >= options_.batchLines || std::chrono::steady_clock::now() - oldestPending_ >= options_.batchAge)
     return Flush();
   return {};
 }

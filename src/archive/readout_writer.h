@@ -23,7 +23,7 @@ struct ReadRange {
 };
 
 struct WriterOptions {
-  size_t batchLines = 2000;  // commit after this many lines ...
+  size_t batchLines = 2000;                  // commit after this many lines ...
   std::chrono::milliseconds batchAge{1000};  // ... or when the oldest waits this long
 };
 

@@ -35,7 +35,8 @@ class Statement {
   double Real(int col) const { return sqlite3_column_double(stmt_, col); }
   std::string_view Text(int col) const {
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, col));
-    return p == nullptr ? std::string_view() : std::string_view(p, static_cast<size_t>(sqlite3_column_bytes(stmt_, col)));
+    return p == nullptr ? std::string_view()
+                        : std::string_view(p, static_cast<size_t>(sqlite3_column_bytes(stmt_, col)));
   }
 
  private:

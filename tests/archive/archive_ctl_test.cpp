@@ -56,13 +56,14 @@ TEST_F(ArchiveCtlTest, ExportWritesTheChosenFormatToStandardOutputOrAFile) {
   EXPECT_EQ(r.out,
             "serial,id,time,battery_v,level_m\r\nS100,7,2026-01-03T00:00:00,3.612,1.2345\r\n"
             "S100,8,2026-01-03T00:10:00,3.612,1.2345\r\n");
-  r = Ctl({"archive", "export", "--serial", "S100", "--format", "txt", "--from", "2026-01-03T00:05:00", "-o",
-           "out.txt"});
+  r = Ctl(
+      {"archive", "export", "--serial", "S100", "--format", "txt", "--from", "2026-01-03T00:05:00", "-o", "out.txt"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(ReadFile(dir + "/out.txt"), Line(8, 10) + "\r\n");
   // A date alone is its midnight; bounds are inclusive.
   r = Ctl({"archive", "export", "--serial", "S100", "--format", "jsonl", "--to", "2026-01-03"});
-  EXPECT_EQ(r.out, "{\"serial\":\"S100\",\"id\":7,\"time\":\"2026-01-03T00:00:00\",\"battery_v\":3.612,\"level_m\":1.2345}\n");
+  EXPECT_EQ(r.out,
+            "{\"serial\":\"S100\",\"id\":7,\"time\":\"2026-01-03T00:00:00\",\"battery_v\":3.612,\"level_m\":1.2345}\n");
 }
 
 struct RefusalCase {

@@ -96,9 +96,9 @@ TEST_F(ExportTest, TxtIsTheLoggersLinesIncludingThoseThatDoNotParse) {
   archive::Archive a;
   ASSERT_TRUE(a.Open(path).ok());
   Fill(a);
-  EXPECT_EQ(Export(a, serial, ExportFormat::kTxt),
-            Line(99999, 0, 3612, "1.2345") + "\r\n" + Line(0, 10, 3598, "-0.0500") + "\r\n" +
-                Line(1, 20, 3000, "12.0000") + "\r\n#>RX:$NOISE\r\n");
+  EXPECT_EQ(Export(a, serial, ExportFormat::kTxt), Line(99999, 0, 3612, "1.2345") + "\r\n" +
+                                                       Line(0, 10, 3598, "-0.0500") + "\r\n" +
+                                                       Line(1, 20, 3000, "12.0000") + "\r\n#>RX:$NOISE\r\n");
 }
 
 TEST_F(ExportTest, TimeBoundsAreInclusiveAndLeaveUnparsedLinesOut) {
@@ -122,7 +122,8 @@ TEST_F(ExportTest, ReadoutFormatterForTheReadCommand) {
   EXPECT_EQ(out, "S1,91,2026-01-03T08:30:00,3.612,1.2345\r\n");
   out.clear();
   EXPECT_TRUE(jsonl.AppendLine(out, "00091,26/01/03 08:30:00,3612,1.2345"));
-  EXPECT_EQ(out, "{\"serial\":\"S1\",\"id\":91,\"time\":\"2026-01-03T08:30:00\",\"battery_v\":3.612,\"level_m\":1.2345}\n");
+  EXPECT_EQ(out,
+            "{\"serial\":\"S1\",\"id\":91,\"time\":\"2026-01-03T08:30:00\",\"battery_v\":3.612,\"level_m\":1.2345}\n");
   out.clear();
   EXPECT_TRUE(txt.AppendLine(out, "#>RX:$NOISE\r\n"));
   EXPECT_EQ(out, "#>RX:$NOISE\r\n");

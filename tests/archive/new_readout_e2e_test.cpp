@@ -16,9 +16,9 @@
 namespace {
 
 struct Visit {
-  bool readWhole = false;       // the archive could not be trusted, or held nothing
-  bool memoryMovedOn = false;   // the archived record was gone: said to the user
-  std::optional<int64_t> lost;  // records lost between the visits, when told
+  bool readWhole = false;             // the archive could not be trusted, or held nothing
+  bool memoryMovedOn = false;         // the archived record was gone: said to the user
+  std::optional<int64_t> lost;        // records lost between the visits, when told
   std::vector<std::string> newLines;  // what the viewer and the output show
   bool complete = false;
 };
@@ -56,8 +56,9 @@ class NewReadoutTest : public LoggerTest {
     Connect();
     const DeviceRecord& rec = session.Current();
     const archive::LoggerIdentity who = archive::IdentityFromRecord(rec, session.DeviceName(), session.Version());
-    EXPECT_TRUE(store.AddConnect(archive::ConnectInfoFromRecord(rec, session.DeviceName(), session.Version(),
-                                                                 timing::NowSeconds()))
+    EXPECT_TRUE(store
+                    .AddConnect(archive::ConnectInfoFromRecord(rec, session.DeviceName(), session.Version(),
+                                                               timing::NowSeconds()))
                     .ok());
     std::optional<archive::RecordKey> newest;
     EXPECT_TRUE(store.NewestRecord(who.serial, &newest).ok());
@@ -86,8 +87,7 @@ class NewReadoutTest : public LoggerTest {
         // Cleared or overwritten since: the whole memory, and say so.
         v.memoryMovedOn = v.readWhole = true;
         lines.clear();
-        v.complete = ReadRange(rec.sys.firstId, archive::HeldCount({rec.sys.firstId, rec.sys.lastId}), writer,
-                               &lines);
+        v.complete = ReadRange(rec.sys.firstId, archive::HeldCount({rec.sys.firstId, rec.sys.lastId}), writer, &lines);
         if (!lines.empty())
           if (const auto oldest = archive::ParseRecordLine(lines.front()))
             v.lost = archive::LostBetweenVisits(*newest, {oldest->id, oldest->time});

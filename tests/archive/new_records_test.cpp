@@ -48,7 +48,7 @@ TEST(NewRecords, FirstRecordReadBackMustBeTheArchivedOne) {
   EXPECT_TRUE(archive::CheckFirstRecord(archived, RecordKey{500, 1000}));
   EXPECT_FALSE(archive::CheckFirstRecord(archived, RecordKey{500, 1600}));  // cleared and refilled
   EXPECT_FALSE(archive::CheckFirstRecord(archived, RecordKey{501, 1000}));
-  EXPECT_FALSE(archive::CheckFirstRecord(archived, std::nullopt));           // refused or silent
+  EXPECT_FALSE(archive::CheckFirstRecord(archived, std::nullopt));  // refused or silent
 }
 
 struct LostCase {
