@@ -26,6 +26,11 @@ int RunCommandLine(int argc, char** argv) {
       ->check(CLI::Range(size_t{0}, size_t{100000}))
       ->needs("--simulate");
   app.add_option("--lang", global.lang, "Language of the messages")->check(CLI::IsMember({"ja", "en"}));
+  CLI::Option* archivePath = app.add_option(
+      "--archive", global.archive,
+      "The field-data archive (default $XDG_DATA_HOME/quorvane-hx/archive.sqlite, ~/.local/share/... when unset)");
+  app.add_flag("--no-archive", global.noArchive, "Do not save readouts in the field-data archive")
+      ->excludes(archivePath);
 
   CommandRegistry registry;
   AddInfoCommands(app, registry);
@@ -33,6 +38,9 @@ int RunCommandLine(int argc, char** argv) {
   AddCommCommands(app, registry);
   AddSettingsCommands(app, registry);
   AddReadoutCommands(app, registry);
+#ifdef QHX_HAVE_ARCHIVE
+  AddArchiveCommands(app, registry);
+#endif
 
   try {
     app.parse(argc, argv);

@@ -19,6 +19,10 @@ struct GlobalOptions {
   // has something to read (--sim-records).
   size_t simRecords = 2000;
   std::string lang = "ja";
+  // The field-data archive: --archive PATH, else the default place;
+  // --no-archive keeps a readout out of it.
+  std::string archive;
+  bool noArchive = false;
 };
 
 // Parses the arguments and runs the chosen command. Returns the exit status.

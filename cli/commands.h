@@ -35,3 +35,5 @@ void AddCommCommands(CLI::App& app, CommandRegistry& registry);
 void AddSettingsCommands(CLI::App& app, CommandRegistry& registry);
 // read-data, read-errors, current
 void AddReadoutCommands(CLI::App& app, CommandRegistry& registry);
+// archive loggers, archive export
+void AddArchiveCommands(CLI::App& app, CommandRegistry& registry);

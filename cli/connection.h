@@ -25,6 +25,7 @@ class Connection {
   int Connect();
 
   CDeviceSession& Session() { return session_; }
+  const GlobalOptions& Options() const { return options_; }
 
  private:
   GlobalOptions options_;

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libserialport-dev nlohmann-json3-dev libcli11-dev libicu-dev
+  libserialport-dev libsqlite3-dev nlohmann-json3-dev libcli11-dev libicu-dev
   qt6-base-dev qt6-base-dev-tools libqt6svg6
   fonts-ipafont-gothic fonts-dejavu-core
   xvfb xauth imagemagick

@@ -511,6 +511,19 @@ void LoggerDevice::PresetMemory(size_t count, int first_id) {
   memory_.Preset(count, first_id, now - now % step, step);
 }
 
+void LoggerDevice::AddRecords(size_t count) {
+  const int64_t step = settings_.sampling;
+  const int64_t now = NowSeconds();
+  const int64_t last = memory_.Size() > 0 ? memory_.LastTime() : now - now % step;
+  for (size_t i = 1; i <= count; ++i) memory_.Append(last + static_cast<int64_t>(i) * step);
+  // The clock moves on with the records, so they are never in its future.
+  const int64_t newest = last + static_cast<int64_t>(count) * step;
+  if (newest > now) clock_offset_ += newest - now;
+  if (next_time_ <= newest) next_time_ = newest + step;
+}
+
+void LoggerDevice::ClearMemory() { memory_.Clear(); }
+
 void LoggerDevice::SetIdentity(const std::string& name, const std::string& version,
                                IdentityMode mode) {
   options_.device_name = name;

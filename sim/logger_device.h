@@ -49,6 +49,8 @@ class LoggerDevice {
 
   // Knobs.
   void PresetMemory(size_t count, int first_id);
+  void AddRecords(size_t count);
+  void ClearMemory();
   void SetIdentity(const std::string& name, const std::string& version, IdentityMode mode);
   void SetAntennaLevel(std::optional<int> level);
   void SetImei(const std::string& imei);

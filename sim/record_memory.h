@@ -49,6 +49,8 @@ class RecordMemory {
   size_t Capacity() const { return capacity_; }
   int FirstId() const { return records_.empty() ? 0 : records_.front().id; }
   int LastId() const { return records_.empty() ? 0 : records_.back().id; }
+  // Time of the newest record; 0 when empty.
+  int64_t LastTime() const { return records_.empty() ? 0 : records_.back().time; }
 
   // Records are addressed by an absolute sequence number that stays valid
   // while older records are dropped; a streaming readout keeps its place so.

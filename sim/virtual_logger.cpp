@@ -573,6 +573,12 @@ void VirtualLogger::SetLateTail(const std::string& prefix, std::chrono::millisec
 void VirtualLogger::PresetMemory(size_t count, int first_id) {
   impl_->Knob([&] { impl_->device_.PresetMemory(count, first_id); });
 }
+void VirtualLogger::AddRecords(size_t count) {
+  impl_->Knob([&] { impl_->device_.AddRecords(count); });
+}
+void VirtualLogger::ClearMemory() {
+  impl_->Knob([&] { impl_->device_.ClearMemory(); });
+}
 void VirtualLogger::SetIdentity(const std::string& name, const std::string& version,
                                 IdentityMode mode) {
   impl_->Knob([&] { impl_->device_.SetIdentity(name, version, mode); });

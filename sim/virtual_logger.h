@@ -100,6 +100,11 @@ class VirtualLogger {
   // Fills the memory with `count` records, IDs from first_id on (wrapping
   // after 99999 to 0), the newest on the sampling grid just before now.
   void PresetMemory(size_t count, int first_id = 1);
+  // Time passes: `count` records are taken at the sampling interval after
+  // the newest one, and the logger's clock moves on to the last of them.
+  void AddRecords(size_t count);
+  // Empties the memory as "ST CLR" does: the next record is ID 1.
+  void ClearMemory();
   void SetIdentity(const std::string& name, const std::string& version,
                    IdentityMode mode = IdentityMode::kWithVersion);
   // The "RD ANT" level; no value sends an empty listing.

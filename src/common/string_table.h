@@ -116,6 +116,20 @@ constexpr uint32_t kConfirmTimeSync = 3506;
 constexpr uint32_t kConfirmModuleRestart = 3507;
 
 constexpr uint32_t kAppTitle = 57344;
+
+// Field-data archive.
+constexpr uint32_t kArchiveLocked = 9000;
+constexpr uint32_t kArchiveUnreadable = 9001;
+constexpr uint32_t kArchiveCorrupt = 9002;
+constexpr uint32_t kArchiveNoSuchLogger = 9003;
+constexpr uint32_t kArchiveNoPlace = 9004;
+constexpr uint32_t kArchiveReadoutGoesOn = 9005;
+constexpr uint32_t kMemoryClearedReadingAll = 9010;
+constexpr uint32_t kRecordsLostBetweenVisits = 9011;
+constexpr uint32_t kNoNewRecords = 9012;
+constexpr uint32_t kNewRecordCount = 9013;
+constexpr uint32_t kClockOffsetCaption = 9020;
+constexpr uint32_t kClockOffsetSeconds = 9021;
 }  // namespace id
 
 }  // namespace strings

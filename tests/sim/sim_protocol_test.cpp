@@ -293,3 +293,46 @@ TEST_F(SimTest, ModuleCommandsAnswerWithModuleNotices) {
 
 }  // namespace
 }  // namespace simtest
+
+namespace simtest {
+
+// Knobs for visits between readouts: records taken while time passes, the
+// memory cleared behind the reader's back, IDs running on past 99,999.
+TEST_F(SimTest, RecordsAddedClearedAndWrappedBetweenReadouts) {
+  logger_.PresetMemory(3);
+  const Lines before = client().Exchange("RD ALL");
+  ASSERT_EQ(before.size(), 5u);
+  const vlogger::CalendarTime clockBefore = logger_.Now();
+
+  logger_.AddRecords(4);
+  EXPECT_EQ(Keyed(client().Exchange("RD SYS"))["ID"], "1-7(7)");
+  const Lines after = client().Exchange("RD ALL 3");
+  ASSERT_EQ(after.size(), 7u);
+  EXPECT_EQ(after[1], before[3]);  // the records already there are unchanged
+  // Each new record is one sampling interval after the one before, and the
+  // logger's clock has moved on past the newest.
+  for (size_t i = 2; i < 6; ++i) {
+    EXPECT_TRUE(IsRecordLine(after[i])) << after[i];
+    EXPECT_EQ(std::stoi(after[i].substr(0, 5)), static_cast<int>(i) + 2);
+    EXPECT_EQ(std::stoi(after[i].substr(18, 2)) % 10, 0) << after[i];
+  }
+  const vlogger::CalendarTime clockAfter = logger_.Now();
+  EXPECT_GE(vlogger::ToCalendarSeconds(clockAfter) - vlogger::ToCalendarSeconds(clockBefore), 4 * 600 - 600);
+
+  logger_.ClearMemory();
+  EXPECT_EQ(Keyed(client().Exchange("RD SYS"))["ID"], "0-0(0)");
+  logger_.AddRecords(2);
+  EXPECT_EQ(Keyed(client().Exchange("RD SYS"))["ID"], "1-2(2)");
+
+  // IDs run on past 99,999 to 0 while records are added.
+  logger_.PresetMemory(2, 99998);
+  logger_.AddRecords(3);
+  EXPECT_EQ(Keyed(client().Exchange("RD SYS"))["ID"], "99998-2(5)");
+  const Lines wrapped = client().Exchange("RD ALL 99999");
+  ASSERT_EQ(wrapped.size(), 6u);
+  EXPECT_EQ(wrapped[1].substr(0, 5), "99999");
+  EXPECT_EQ(wrapped[2].substr(0, 5), "00000");
+  EXPECT_EQ(wrapped[4].substr(0, 5), "00002");
+}
+
+}  // namespace simtest

@@ -1,0 +1,248 @@
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstring>
+
+#include "archive/record_line.h"
+#include "archive_fixture.h"
+
+namespace {
+
+using archive::Archive;
+using archive::Failure;
+using archive::ReadoutWriter;
+
+TEST_F(ArchiveTest, ReadingTheSameRecordsAgainAddsNothing) {
+  Archive a;
+  ASSERT_TRUE(a.Open(path).ok());
+  EXPECT_EQ(Readout(a, Lines(1, 50, 0)), 50);
+  EXPECT_EQ(Readout(a, Lines(1, 50, 0)), 0);
+  // An overlapping readout adds only the records after the overlap.
+  EXPECT_EQ(Readout(a, Lines(41, 20, 400)), 10);
+  EXPECT_EQ(Query("SELECT COUNT(*) FROM records"), 60);
+  EXPECT_EQ(Query("SELECT COUNT(*) FROM readouts"), 3);
+  EXPECT_EQ(Query("SELECT SUM(delivered) FROM readouts"), 120);
+}
+
+TEST_F(ArchiveTest, SameIdWithAnotherTimeIsKeptApart) {
+  Archive a;
+  ASSERT_TRUE(a.Open(path).ok());
+  Readout(a, Lines(1, 5, 0));
+  // Memory cleared: IDs from 1 again, at later times.
+  EXPECT_EQ(Readout(a, Lines(1, 5, 600)), 5);
+  // IDs wrapped past 99,999 back onto IDs already archived.
+  EXPECT_EQ(Readout(a, Lines(99998, 6, 1200)), 6);
+  EXPECT_EQ(Query("SELECT COUNT(*) FROM records"), 16);
+  EXPECT_EQ(Query("SELECT COUNT(*) FROM records WHERE record_id = 1"), 3);
+
+  std::optional<archive::RecordKey> newest;
+  ASSERT_TRUE(a.NewestRecord("S100", &newest).ok());
+  ASSERT_TRUE(newest);
+  EXPECT_EQ(newest->id, 3);  // after the wrap, by time, not the highest ID
+  EXPECT_EQ(archive::IsoTime(newest->time), "2026-01-03T20:50:00");
+}
+
+TEST_F(ArchiveTest, LinesThatDoNotParseAreKeptMarkedAndNotRepeated) {
+  Archive a;
+  ASSERT_TRUE(a.Open(path).ok());
+  const std::vector<std::string> lines = {Line(1, 0), "#>RX:$NOISE", Line(2, 10) + "\r\n", "00003,26/01/03 0"};
+  EXPECT_EQ(Readout(a, lines), 4);
+  EXPECT_EQ(Readout(a, lines), 0);
+  EXPECT_EQ(Query("SELECT COUNT(*) FROM records WHERE parsed = 0"), 2);
+  EXPECT_EQ(Query("SELECT COUNT(*) FROM records WHERE raw LIKE '%' || char(13) || '%'"), 0);
+  std::vector<std::string> raw;
+  ASSERT_TRUE(a.ForEachRecord("S100", std::nullopt, std::nullopt, [&](const archive::ArchivedRecord& r) {
+                 raw.push_back(r.raw);
+                 return true;
+               }).ok());
+  EXPECT_EQ(raw, (std::vector<std::string>{Line(1, 0), Line(2, 10), "#>RX:$NOISE", "00003,26/01/03 0"}));
+}
+
+TEST_F(ArchiveTest, LoggersAreKeptApartBySerial) {
+  Archive a;
+  ASSERT_TRUE(a.Open(path).ok());
+  Readout(a, Lines(1, 5, 0), "A1");
+  EXPECT_EQ(Readout(a, Lines(1, 5, 0), "B2"), 5);
+  std::optional<archive::RecordKey> none;
+  ASSERT_TRUE(a.NewestRecord("C3", &none).ok());
+  EXPECT_FALSE(none);
+}
+
+TEST_F(ArchiveTest, BatchesAreCommittedWhileTheReadoutRuns) {
+  Archive a;
+  ASSERT_TRUE(a.Open(path).ok());
+  archive::WriterOptions options;
+  options.batchLines = 3;
+  options.batchAge = std::chrono::hours(1);
+  ReadoutWriter w(a, options);
+  ASSERT_TRUE(w.BeginReadout({"S100", "HX7", "1.07", ""}, {1, 0}, 1000).ok());
+  const auto lines = Lines(1, 7, 0);
+  for (const auto& l : lines) ASSERT_TRUE(w.AddRecordLines({l}).ok());
+  // Another connection sees the two whole batches, not the line still pending.
+  EXPECT_EQ(Query("SELECT COUNT(*) FROM records"), 6);
+  EXPECT_EQ(Query("SELECT complete FROM readouts"), 0);
+  ASSERT_TRUE(w.EndReadout(7, false, 1002).ok());
+  EXPECT_EQ(Query("SELECT COUNT(*) FROM records"), 7);
+  EXPECT_EQ(Query("SELECT delivered FROM readouts"), 7);
+  EXPECT_EQ(Query("SELECT finished FROM readouts"), 1002);
+}
+
+TEST_F(ArchiveTest, ConnectsGiveOffsetDriftAndTheLoggersSummary) {
+  Archive a;
+  ASSERT_TRUE(a.Open(path).ok());
+  archive::ConnectInfo c;
+  c.logger = {"S100", "HX7", "1.06", "351234567890123"};
+  c.pcTime = 1'000'000;
+  c.offset = 10;
+  c.upperThreshold = 2.5;
+  ASSERT_TRUE(a.AddConnect(c).ok());
+  c.logger = {"S100", "", "1.07", ""};  // a name not read this time keeps the old one
+  c.pcTime += 10 * 86400;
+  c.offset = 30;
+  ASSERT_TRUE(a.AddConnect(c).ok());
+  Readout(a, Lines(7, 3, 0));
+  std::vector<archive::LoggerSummary> loggers;
+  ASSERT_TRUE(a.Loggers(&loggers).ok());
+  ASSERT_EQ(loggers.size(), 1u);
+  const auto& s = loggers[0];
+  EXPECT_EQ(s.name, "HX7");
+  EXPECT_EQ(s.records, 3);
+  EXPECT_EQ(archive::IsoTime(*s.firstRecordTime), "2026-01-03T00:00:00");
+  EXPECT_EQ(archive::IsoTime(*s.lastRecordTime), "2026-01-03T00:20:00");
+  EXPECT_EQ(s.lastVisit, 1'000'000 + 10 * 86400);
+  EXPECT_EQ(s.lastOffset, 30);
+  ASSERT_TRUE(s.driftPerDay);
+  EXPECT_DOUBLE_EQ(*s.driftPerDay, 2.0);
+  EXPECT_EQ(Query("SELECT firmware = '1.07' AND imei = '351234567890123' FROM loggers"), 1);
+  EXPECT_EQ(Query("SELECT COUNT(*) FROM connects WHERE upper_threshold = 2.5"), 2);
+}
+
+TEST_F(ArchiveTest, ArchiveHeldByAnotherProgramIsReportedAsLockedAndTheWaitEnds) {
+  Archive a;
+  ASSERT_TRUE(a.Open(path, {50}).ok());
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE; INSERT INTO loggers(serial, first_seen, last_seen) VALUES('X', 0, 0)",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  ReadoutWriter w(a);
+  const archive::Status s = w.BeginReadout({"S100", "", "", ""}, {0, 0}, 1);
+  EXPECT_EQ(s.failure, Failure::kLocked);
+  EXPECT_NE(s.reason.find("locked"), std::string::npos) << s.reason;
+  // The readout goes on: the writer only repeats its failure.
+  EXPECT_EQ(w.AddRecordLines(Lines(1, 3, 0)).failure, Failure::kLocked);
+  EXPECT_EQ(w.EndReadout(3, true, 2).failure, Failure::kLocked);
+  // Reading goes on beside the other program's write.
+  Archive second;
+  ASSERT_TRUE(second.Open(path, {50}).ok());
+  std::vector<archive::LoggerSummary> loggers;
+  EXPECT_TRUE(second.Loggers(&loggers).ok());
+  EXPECT_EQ(second.AddConnect(archive::ConnectInfo{}).failure, Failure::kLocked);
+
+  sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  EXPECT_EQ(Readout(a, Lines(1, 3, 0)), 3);
+}
+
+TEST_F(ArchiveTest, DamagedFilesAreReportedAndLeftAsTheyAre) {
+  {
+    std::ofstream f(path, std::ios::binary);
+    f << std::string(8192, 'x');
+  }
+  const std::string before = ReadFile(path);
+  Archive a;
+  const archive::Status s = a.Open(path);
+  EXPECT_EQ(s.failure, Failure::kCorrupt);
+  EXPECT_FALSE(s.reason.empty());
+  EXPECT_FALSE(a.IsOpen());
+  EXPECT_TRUE(ReadFile(path) == before);
+
+  // A real archive whose record pages were overwritten.
+  const std::string damaged = dir + "/damaged.sqlite";
+  {
+    Archive good;
+    ASSERT_TRUE(good.Open(damaged).ok());
+    Readout(good, Lines(1, 3000, 0));
+    ASSERT_TRUE(good.Exec("PRAGMA wal_checkpoint(TRUNCATE)").ok());
+  }
+  {
+    std::fstream f(damaged, std::ios::binary | std::ios::in | std::ios::out);
+    f.seekp(4096 * 3);
+    const std::string junk(4096 * 8, '\x5a');
+    f.write(junk.data(), static_cast<std::streamsize>(junk.size()));
+  }
+  const std::string damagedBefore = ReadFile(damaged);
+  Archive b;
+  archive::Status open = b.Open(damaged);
+  archive::Status read = open;
+  if (open.ok()) {
+    read = b.ForEachRecord("S100", std::nullopt, std::nullopt, [](const archive::ArchivedRecord&) { return true; });
+  }
+  EXPECT_EQ(read.failure, Failure::kCorrupt) << read.reason;
+  b.Close();
+  EXPECT_TRUE(ReadFile(damaged) == damagedBefore);
+}
+
+TEST_F(ArchiveTest, UnwritablePlaceIsUnreadableWithTheReason) {
+  const std::string file = dir + "/plain";
+  std::ofstream(file) << "x";
+  Archive a;
+  const archive::Status s = a.Open(file + "/sub/archive.sqlite");
+  EXPECT_EQ(s.failure, Failure::kUnreadable);
+  EXPECT_NE(s.reason.find(std::strerror(ENOTDIR)), std::string::npos) << s.reason;
+}
+
+TEST_F(ArchiveTest, CreatesMissingFoldersOnTheWay) {
+  Archive a;
+  ASSERT_TRUE(a.Open(dir + "/a/b/archive.sqlite").ok());
+  EXPECT_EQ(Readout(a, Lines(1, 2, 0)), 2);
+}
+
+// A writer killed with SIGKILL part way: the archive opens and holds every
+// batch that the writer had reported committed.
+TEST_F(ArchiveTest, KilledWriterLeavesEveryCommittedBatch) {
+  int report[2];
+  ASSERT_EQ(pipe(report), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    close(report[0]);
+    Archive a;
+    if (!a.Open(path).ok()) _exit(3);
+    archive::WriterOptions options;
+    options.batchLines = 100;
+    ReadoutWriter w(a, options);
+    if (!w.BeginReadout({"S100", "", "", ""}, {1, 0}, 1).ok()) _exit(4);
+    for (int id = 1;; id += 50) {
+      if (!w.AddRecordLines(Lines(id, 50, id * 10)).ok()) _exit(5);
+      const int64_t committed = w.Committed();
+      if (write(report[1], &committed, sizeof committed) != sizeof committed) _exit(6);
+    }
+  }
+  close(report[1]);
+  int64_t committed = 0;
+  while (committed < 5000) {
+    int64_t v = 0;
+    ASSERT_EQ(read(report[0], &v, sizeof v), static_cast<ssize_t>(sizeof v)) << "writer ended early";
+    committed = v;
+  }
+  kill(child, SIGKILL);
+  int status = 0;
+  waitpid(child, &status, 0);
+  close(report[0]);
+  ASSERT_TRUE(WIFSIGNALED(status));
+
+  Archive a;
+  ASSERT_TRUE(a.Open(path).ok());
+  int64_t count = 0;
+  ASSERT_TRUE(a.RecordCount("S100", &count).ok());
+  EXPECT_GE(count, committed);
+  EXPECT_EQ(count % 100, 0);  // whole batches only
+  EXPECT_EQ(Query("SELECT COUNT(*) FROM pragma_integrity_check WHERE integrity_check <> 'ok'"), 0);
+  // The broken-off readout is kept, marked incomplete, and a new one adds the rest.
+  EXPECT_EQ(Query("SELECT complete FROM readouts"), 0);
+  EXPECT_EQ(Readout(a, Lines(1, static_cast<int>(count) + 10, 10)), 10);
+}
+
+}  // namespace
