@@ -254,8 +254,6 @@ double BenchValue(const std::string& output, const std::string& key) {
   return std::atof(output.c_str() + at + key.size() + 2);
 }
 
-}  // namespace
-
 void Usage() {
   std::printf(
       "usage: quorvane-bench [--reps N] [--only GROUP[,GROUP...]] [--paced-records N] [--bin DIR]\n"
