@@ -221,6 +221,8 @@ ChildFigures RunMeasured(const Tools& tools, const std::string& program, const s
   posix_spawn_file_actions_t fa;
   posix_spawn_file_actions_init(&fa);
   posix_spawn_file_actions_addopen(&fa, 1, outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  // The platform plugin's notes would break up the table on the terminal.
+  posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
   pid_t pid;
   const int spawned = posix_spawn(&pid, tools.measure.c_str(), &fa, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&fa);

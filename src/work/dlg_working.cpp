@@ -4,7 +4,6 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -13,6 +12,7 @@
 
 #include "common/string_table.h"
 #include "controls/dialog_units.h"
+#include "work/marquee_bar.h"
 #include "work/work_strings.h"
 
 namespace {
@@ -37,9 +37,7 @@ CDlgWorking::CDlgWorking(QWidget* parent, const QString& caption, CEscapeEvent* 
   abort_->setObjectName("abort");
   abort_->setVisible(abort_link_ != nullptr);
   abort_->setAutoDefault(false);
-  bar_ = new QProgressBar(this);
-  bar_->setRange(0, 0);  // endless (marquee) bar
-  bar_->setTextVisible(false);
+  bar_ = new CMarqueeBar(this);
 
   auto* top = new QHBoxLayout;
   top->addWidget(text_, 1);

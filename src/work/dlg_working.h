@@ -9,7 +9,7 @@
 #include "work/key_hook.h"
 
 class QLabel;
-class QProgressBar;
+class CMarqueeBar;
 class QPushButton;
 
 class CDlgWorking : public QDialog {
@@ -28,6 +28,7 @@ class CDlgWorking : public QDialog {
 
   QString CounterText() const;
   bool AbortVisible() const;
+  CMarqueeBar* Bar() const { return bar_; }
   void ClickAbort();
 
   // Shows the terminal window on F1; set once by the application.
@@ -42,7 +43,7 @@ class CDlgWorking : public QDialog {
   void UpdateText();
 
   QLabel* text_;
-  QProgressBar* bar_;
+  CMarqueeBar* bar_;
   QPushButton* abort_;
   QString caption_;
   CEscapeEvent* abort_link_;
