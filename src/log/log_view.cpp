@@ -143,7 +143,10 @@ void CLogView::AppendCells(const uint16_t* cells, int count) {
   ScrollToBottom();
   horizontal_.MoveTo(0);
   following_ = true;
-  SyncScrollBars();
+  // The vertical bar moves with nearly every line of traffic and costs more
+  // to draw than the text: during traffic it follows a little later.
+  SyncScrollBars(false);
+  if (!barTimer_.isActive()) barTimer_.start(kBarIntervalMs, this);
   // Without a new stored line and without scrolling, only the row of the
   // partial line and the input line changed.
   if (!lineStored && firstRow == vertical_.Position() && firstColumn == horizontal_.Position())
@@ -285,7 +288,7 @@ void CLogView::OnScrollBarMoved(QScrollBar* bar, LogScrollAxis& axis, int limit,
   }
 }
 
-void CLogView::SyncScrollBars() {
+void CLogView::SyncScrollBars(bool vertical) {
   const auto sync = [](QScrollBar* bar, const LogScrollAxis& axis) {
     const QSignalBlocker block(bar);
     bar->setRange(0, axis.LastPosition());
@@ -293,7 +296,7 @@ void CLogView::SyncScrollBars() {
     bar->setValue(axis.Position());
   };
   sync(horizontalBar_, horizontal_);
-  sync(verticalBar_, vertical_);
+  if (vertical) sync(verticalBar_, vertical_);
 }
 
 // ---------------------------------------------------------------- keys, timer
@@ -312,6 +315,11 @@ void CLogView::timerEvent(QTimerEvent* event) {
   if (event->timerId() == frameTimer_.timerId()) {
     frameTimer_.stop();
     FlushRepaint();
+    return;
+  }
+  if (event->timerId() == barTimer_.timerId()) {
+    barTimer_.stop();
+    SyncScrollBars();
     return;
   }
   if (event->timerId() != blinkTimer_.timerId()) {
@@ -460,7 +468,13 @@ void CLogView::paintEvent(QPaintEvent* event) {
   }
   const QRect area = event->rect().intersected(rect());
   Render(backBuffer_, area);
-  painter.drawImage(area.topLeft(), backBuffer_, area);
+  // The region leaves out the scroll bars. Copied one rectangle at a time,
+  // each copy is a plain blit; against the whole region the painter would
+  // blend span by span and hand the spans to helper threads.
+  for (const QRect& part : event->region()) {
+    painter.setClipRect(part);
+    painter.drawImage(part.topLeft(), backBuffer_, part);
+  }
 }
 
 // Renders the rows that `area` touches; the rest of the buffer is left as it is.

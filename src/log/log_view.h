@@ -56,6 +56,8 @@ class CLogView : public QWidget {
   static constexpr int kBlinkIntervalMs = 100;
   // Changes reach the screen at most this often.
   static constexpr int kFrameIntervalMs = 16;
+  // During traffic the vertical scroll bar follows at most this often.
+  static constexpr int kBarIntervalMs = 200;
 
   enum Mark : uint8_t { kReceived = 0, kSent = 1, kTyped = 2 };
 
@@ -139,7 +141,8 @@ class CLogView : public QWidget {
   void RecallHistory();
   void TypeCharacter(uint8_t c);
   void OnScrollBarMoved(QScrollBar* bar, LogScrollAxis& axis, int limit, int value);
-  void SyncScrollBars();
+  // Both bars, or the horizontal one alone.
+  void SyncScrollBars(bool vertical = true);
   void Render(QImage& target, const QRect& area);
   int DrawCells(QPainter& painter, const std::vector<uint16_t>& cells, int x, int y, int caretIndex, int* caretX);
   QRect GlyphRect(uint8_t c, uint8_t mark);
@@ -159,6 +162,7 @@ class CLogView : public QWidget {
   QBasicTimer frameTimer_;
   QElapsedTimer lastRepaint_;
   bool following_ = true;
+  QBasicTimer barTimer_;  // runs while the vertical bar lags behind traffic
   QFont font_;
   int charWidth_ = 0;
   int charHeight_ = 0;

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimerEvent>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -83,6 +84,17 @@ void CDlgWorking::OnProgressCommand(int commandId, long value) {
   } else {
     return;
   }
+  // A worker may post its counter far more often than anyone can read it:
+  // the text follows at most once per frame of the bar.
+  if (!text_timer_.isActive()) text_timer_.start(CMarqueeBar::kFrameMs, this);
+}
+
+void CDlgWorking::timerEvent(QTimerEvent* e) {
+  if (e->timerId() != text_timer_.timerId()) {
+    QDialog::timerEvent(e);
+    return;
+  }
+  text_timer_.stop();
   UpdateText();
 }
 

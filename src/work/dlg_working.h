@@ -3,6 +3,7 @@
 // the caption text with an optional counter, and an abort button for
 // abortable runs. While it is active, Esc is swallowed and F1 shows the
 // terminal window (the keyboard filter).
+#include <QBasicTimer>
 #include <QDialog>
 
 #include "work/escape_event.h"
@@ -38,6 +39,7 @@ class CDlgWorking : public QDialog {
   void changeEvent(QEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
+  void timerEvent(QTimerEvent* e) override;
 
  private:
   void UpdateText();
@@ -50,5 +52,6 @@ class CDlgWorking : public QDialog {
   long total_ = 0;
   long value_ = 0;
   bool has_value_ = false;
+  QBasicTimer text_timer_;  // runs while a new counter waits to be shown
   CTKeyHook hook_;
 };
