@@ -25,6 +25,8 @@ int RunCommandLine(int argc, char** argv) {
   app.add_option("--sim-records", global.simRecords, "Records the virtual logger of --simulate holds")
       ->check(CLI::Range(size_t{0}, size_t{100000}))
       ->needs("--simulate");
+  app.add_flag("--sim-paced", global.simPaced, "The virtual logger of --simulate sends at 9600 baud")
+      ->needs("--simulate");
   app.add_option("--lang", global.lang, "Language of the messages")->check(CLI::IsMember({"ja", "en"}));
   CLI::Option* archivePath = app.add_option(
       "--archive", global.archive,

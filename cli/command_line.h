@@ -18,6 +18,7 @@ struct GlobalOptions {
   // Records the virtual logger of --simulate starts with, so that a readout
   // has something to read (--sim-records).
   size_t simRecords = 2000;
+  bool simPaced = false;  // the virtual logger sends at 9600 baud (--sim-paced)
   std::string lang = "ja";
   // The field-data archive: --archive PATH, else the default place;
   // --no-archive keeps a readout out of it.

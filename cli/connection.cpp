@@ -17,6 +17,7 @@ int Connection::Connect() {
   if (options_.simulate) {
     vlogger::Options simulation;
     simulation.preset_records = options_.simRecords;
+    simulation.paced = options_.simPaced;
     simulated_ = std::make_unique<vlogger::VirtualLogger>(simulation);
     if (!simulated_->Start()) {
       output::Error(strings::Text(strings::id::kPortCannotOpen) + "\r\n(" + simulated_->LastError() + ")");

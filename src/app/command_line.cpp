@@ -17,7 +17,22 @@ bool ParseAppCommandLine(const QStringList& arguments, AppCommandLine* options, 
                           QStringLiteral("Save screenshots of the main states into a folder and exit."),
                           QStringLiteral("dir"));
   tour.setFlags(QCommandLineOption::HiddenFromHelp);
+  const QCommandLineOption simRecords(QStringLiteral("sim-records"),
+                                      QStringLiteral("Records the virtual logger of --simulate holds (0-100000)."),
+                                      QStringLiteral("N"));
+  const QCommandLineOption simPaced(QStringLiteral("sim-paced"),
+                                    QStringLiteral("The virtual logger of --simulate sends at 9600 baud."));
+  QCommandLineOption benchReadout(QStringLiteral("bench-readout"),
+                                  QStringLiteral("Read out every record, open the data viewer, print figures, exit."));
+  benchReadout.setFlags(QCommandLineOption::HiddenFromHelp);
+  QCommandLineOption benchTerminal(QStringLiteral("bench-terminal"),
+                                   QStringLiteral("Keep the terminal window shown during --bench-readout."));
+  benchTerminal.setFlags(QCommandLineOption::HiddenFromHelp);
   parser.addOption(simulate);
+  parser.addOption(simRecords);
+  parser.addOption(simPaced);
+  parser.addOption(benchReadout);
+  parser.addOption(benchTerminal);
   parser.addOption(lang);
   parser.addOption(tour);
   if (!parser.parse(arguments)) {
@@ -32,6 +47,26 @@ bool ParseAppCommandLine(const QStringList& arguments, AppCommandLine* options, 
   }
 
   options->simulate = parser.isSet(simulate);
+  if ((parser.isSet(simRecords) || parser.isSet(simPaced)) && !options->simulate) {
+    *error = QStringLiteral("--sim-records and --sim-paced need --simulate");
+    return false;
+  }
+  if (parser.isSet(simRecords)) {
+    bool ok = false;
+    const int n = parser.value(simRecords).toInt(&ok);
+    if (!ok || n < 0 || n > 100000) {
+      *error = QStringLiteral("--sim-records takes 0 to 100000, not %1").arg(parser.value(simRecords));
+      return false;
+    }
+    options->simRecords = n;
+  }
+  options->simPaced = parser.isSet(simPaced);
+  options->benchReadout = parser.isSet(benchReadout);
+  options->benchTerminal = parser.isSet(benchTerminal);
+  if (options->benchReadout && !options->simulate) {
+    *error = QStringLiteral("--bench-readout needs --simulate");
+    return false;
+  }
   if (parser.isSet(lang)) {
     const QString value = parser.value(lang).toLower();
     if (value == QLatin1String("ja")) {

@@ -2,9 +2,14 @@
 // Options of the quorvane-hx command line:
 //   --simulate             start a virtual logger inside the program and offer
 //                          it first in the port selection dialog
+//   --sim-records N        records the virtual logger holds (with --simulate)
+//   --sim-paced            the virtual logger sends at 9600 baud (with --simulate)
 //   --lang ja|en           the user-interface language (overrides TessaHX.ini)
 //   --screenshot-tour DIR  (hidden) walk through the main states and save a
 //                          PNG picture of each into DIR, then exit
+//   --bench-readout        (hidden) read out every record once, open and close
+//                          the data viewer, print the figures, then exit
+//   --bench-terminal       (hidden) keep the terminal window shown meanwhile
 #include <QString>
 #include <QStringList>
 
@@ -12,8 +17,12 @@
 
 struct AppCommandLine {
   bool simulate = false;
+  int simRecords = -1;  // -1: the simulated logger's usual memory
+  bool simPaced = false;
   language::Choice language = language::Choice::kFromIni;
   QString screenshotDir;
+  bool benchReadout = false;
+  bool benchTerminal = false;
 };
 
 // False, with a message in `error`, for an unknown option or a bad value.

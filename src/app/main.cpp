@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/bench_readout.h"
 #include "app/command_line.h"
 #include "app/screenshot_tour.h"
 #include "app/simulated_logger.h"
@@ -30,7 +31,10 @@ int main(int argc, char** argv) {
   CVTrelix7CommApp::Options options;
   options.language = commandLine.language;
   if (commandLine.simulate) {
-    simulator = StartSimulatedLogger(&error);
+    SimulatedLoggerOptions simulation;
+    if (commandLine.simRecords >= 0) simulation.records = commandLine.simRecords;
+    simulation.paced = commandLine.simPaced;
+    simulator = StartSimulatedLogger(simulation, &error);
     if (!simulator) {
       std::fprintf(stderr, "quorvane-hx: cannot start the simulated logger: %s\n", qPrintable(error));
       return 1;
@@ -38,7 +42,7 @@ int main(int argc, char** argv) {
     options.simulatedPort = QString::fromStdString(simulator->PortPath());
   }
   const bool touring = !commandLine.screenshotDir.isEmpty();
-  options.connectAtStart = !touring;
+  options.connectAtStart = !touring && !commandLine.benchReadout;
 
   int exitCode = 1;
   if (theApp().InitInstance(options)) {
@@ -47,8 +51,15 @@ int main(int argc, char** argv) {
       tour = std::make_unique<ScreenshotTour>(commandLine.screenshotDir);
       QTimer::singleShot(0, [&tour] { tour->Run(); });
     }
+    std::unique_ptr<BenchReadout> bench;
+    int benchFailures = 0;
+    if (commandLine.benchReadout) {
+      bench = std::make_unique<BenchReadout>(commandLine.benchTerminal);
+      QTimer::singleShot(0, [&bench, &benchFailures] { benchFailures = bench->Run(); });
+    }
     exitCode = QApplication::exec();
     if (tour && tour->Failures() > 0) exitCode = 1;
+    if (benchFailures > 0) exitCode = 1;
   }
   theApp().ExitInstance();
   // The port is closed by now; the simulated logger can go.

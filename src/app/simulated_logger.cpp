@@ -2,10 +2,11 @@
 
 #include "sim/virtual_logger.h"
 
-std::unique_ptr<vlogger::VirtualLogger> StartSimulatedLogger(QString* error) {
-  vlogger::Options options;
-  options.preset_records = kSimulatedPresetRecords;
-  auto logger = std::make_unique<vlogger::VirtualLogger>(options);
+std::unique_ptr<vlogger::VirtualLogger> StartSimulatedLogger(const SimulatedLoggerOptions& options, QString* error) {
+  vlogger::Options logger_options;
+  logger_options.preset_records = static_cast<size_t>(options.records);
+  logger_options.paced = options.paced;
+  auto logger = std::make_unique<vlogger::VirtualLogger>(logger_options);
   if (!logger->Start()) {
     *error = QString::fromStdString(logger->LastError());
     return nullptr;

@@ -10,9 +10,14 @@ namespace vlogger {
 class VirtualLogger;
 }
 
-// Records in the simulated logger's memory at start.
+// Records in the simulated logger's memory at start unless told otherwise.
 inline constexpr int kSimulatedPresetRecords = 2000;
+
+struct SimulatedLoggerOptions {
+  int records = kSimulatedPresetRecords;
+  bool paced = false;  // send at the pace of 9600 baud
+};
 
 // Starts the logger; none, with a message in `error`, when no
 // pseudo-terminal could be made.
-std::unique_ptr<vlogger::VirtualLogger> StartSimulatedLogger(QString* error);
+std::unique_ptr<vlogger::VirtualLogger> StartSimulatedLogger(const SimulatedLoggerOptions& options, QString* error);

@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "common/timing.h"
@@ -41,17 +42,55 @@ int CReadData::Init() {
   return storage_ != nullptr ? 1 : 0;
 }
 
-inline void CReadData::StoreByte(uint8_t b) {
-  if (stored_ == capacity_) {
-    if (storage_[read_pos_] == '\n') --line_count_;
-    if (++read_pos_ == capacity_) read_pos_ = 0;
-    --stored_;
+void CReadData::StoreBlock(const uint8_t* bytes, int32_t length) {
+  if (length <= 0) return;
+  if (length >= capacity_) {
+    // Only the newest capacity bytes can stay.
+    bytes += length - capacity_;
+    length = capacity_;
+    read_pos_ = write_pos_ = stored_ = line_count_ = 0;
+  } else if (stored_ + length > capacity_) {
+    // A full ring drops its oldest bytes first, with the lines they end.
+    int32_t drop = stored_ + length - capacity_;
+    stored_ -= drop;
+    while (drop > 0) {
+      const int32_t run = std::min(drop, capacity_ - read_pos_);
+      line_count_ -= static_cast<int32_t>(std::count(storage_ + read_pos_, storage_ + read_pos_ + run, '\n'));
+      read_pos_ += run;
+      if (read_pos_ == capacity_) read_pos_ = 0;
+      drop -= run;
+    }
   }
-  storage_[write_pos_] = b;
-  if (write_pos_ >= touched_) touched_ = write_pos_ + 1;
-  if (++write_pos_ == capacity_) write_pos_ = 0;
-  ++stored_;
-  if (b == '\n') ++line_count_;
+  while (length > 0) {
+    const int32_t run = std::min(length, capacity_ - write_pos_);
+    std::memcpy(storage_ + write_pos_, bytes, static_cast<size_t>(run));
+    write_pos_ += run;
+    if (write_pos_ > touched_) touched_ = write_pos_;
+    if (write_pos_ == capacity_) write_pos_ = 0;
+    stored_ += run;
+    bytes += run;
+    length -= run;
+  }
+}
+
+int32_t CReadData::StoreWithoutCrNul(const uint8_t* bytes, int32_t length) {
+  // Lines end in CR LF, so a CR is usual and a NUL rare: both are found with
+  // memchr and the runs between them are stored as blocks.
+  const uint8_t* end = bytes + length;
+  const uint8_t* cr = static_cast<const uint8_t*>(std::memchr(bytes, '\r', static_cast<size_t>(length)));
+  const uint8_t* nul = static_cast<const uint8_t*>(std::memchr(bytes, 0, static_cast<size_t>(length)));
+  int32_t stored = 0;
+  const uint8_t* p = bytes;
+  for (;;) {
+    const uint8_t* cut = std::min(cr != nullptr ? cr : end, nul != nullptr ? nul : end);
+    const int32_t run = static_cast<int32_t>(cut - p);
+    StoreBlock(p, run);
+    stored += run;
+    if (cut == end) return stored;
+    p = cut + 1;
+    if (cut == cr) cr = static_cast<const uint8_t*>(std::memchr(p, '\r', static_cast<size_t>(end - p)));
+    if (cut == nul) nul = static_cast<const uint8_t*>(std::memchr(p, 0, static_cast<size_t>(end - p)));
+  }
 }
 
 void CReadData::Append(const uint8_t* bytes, size_t length) {
@@ -63,25 +102,48 @@ void CReadData::Append(const uint8_t* bytes, size_t length) {
     arrival_event_.notify_all();
   }
   const int32_t filter = Filter();
-  for (size_t i = 0; i < length; ++i) {
-    const uint8_t b = bytes[i];
-    if (b == 0 || b == '\r') continue;
-    if (b == '\n' && skipping_) {
+  int32_t lines_added = 0;
+  const uint8_t* p = bytes;
+  const uint8_t* const end = bytes + length;
+  while (p < end) {
+    if (skipping_) {
+      // The rest of a '#'-line goes, up to and including its line feed.
+      const void* lf = std::memchr(p, '\n', static_cast<size_t>(end - p));
+      if (lf == nullptr) break;
       skipping_ = 0;
       column_ = 0;
+      p = static_cast<const uint8_t*>(lf) + 1;
       continue;
     }
-    column_ = (b == '\n') ? 0 : column_ + 1;
-    if (filter && column_ == 1 && b == '#') {
-      skipping_ = 1;
-      continue;
+    if (filter && column_ == 0) {
+      // The first byte of a line that counts: CR and NUL are not bytes of it.
+      while (p < end && (*p == '\r' || *p == 0)) ++p;
+      if (p == end) break;
+      if (*p == '#') {
+        skipping_ = 1;
+        column_ = 1;
+        ++p;
+        continue;
+      }
     }
-    if (skipping_) continue;
-    StoreByte(b);
+    // Everything up to and including the next line feed is stored.
+    const void* lf = std::memchr(p, '\n', static_cast<size_t>(end - p));
+    const uint8_t* stop = lf != nullptr ? static_cast<const uint8_t*>(lf) + 1 : end;
+    const int32_t stored = StoreWithoutCrNul(p, static_cast<int32_t>(stop - p));
+    if (lf != nullptr) {
+      ++line_count_;
+      ++lines_added;
+      column_ = 0;
+    } else {
+      column_ = stored < INT32_MAX - column_ ? column_ + stored : INT32_MAX;
+    }
+    p = stop;
   }
-  const bool has_line = line_count_ > 0;
+  // A waiter waits only while no line is stored, so only a chunk that
+  // completed a line has anyone to wake.
+  const bool new_line = lines_added > 0 && line_count_ > 0;
   lock.unlock();
-  if (has_line) line_event_.notify_all();
+  if (new_line) line_event_.notify_all();
 }
 
 int CReadData::ReadLine(char* destination, int32_t size, uint32_t timeoutMs) {
@@ -111,9 +173,7 @@ int CReadData::Take(char* destination, int32_t size, uint32_t timeoutMs, bool dr
         return 0;
       }
       const auto slice = pump ? std::min<timing::Clock::duration>(deadline - now, kPumpSlice) : deadline - now;
-      if (line_event_.wait_for(lock, slice, [this] { return line_count_ > 0 || abandoned_; }) &&
-          line_count_ > 0)
-        break;
+      if (line_event_.wait_for(lock, slice, [this] { return line_count_ > 0 || abandoned_; }) && line_count_ > 0) break;
       if (pump) {
         lock.unlock();
         ui_hooks::PumpMessages();

@@ -21,7 +21,8 @@ class CReadData {
   int Init();
 
   // Stores a chunk from the reader thread. Drops CR and NUL bytes and, while
-  // the filter is on, whole lines that begin with '#'.
+  // the filter is on, whole lines that begin with '#'. Waiters are woken only
+  // when the chunk completed at least one line.
   void Append(const uint8_t* bytes, size_t length);
 
   // Takes one line (without its line feed) into destination, NUL-terminated.
@@ -68,8 +69,12 @@ class CReadData {
   int32_t Capacity() const { return capacity_; }
 
  private:
-  void StoreByte(uint8_t b);
   int Take(char* destination, int32_t size, uint32_t timeoutMs, bool dropRest, bool* cut);
+  // Stores bytes as they are, dropping the oldest when the ring is full.
+  // Line feeds among them are counted by the caller.
+  void StoreBlock(const uint8_t* bytes, int32_t length);
+  // Stores the bytes without their CRs and NULs; returns how many were stored.
+  int32_t StoreWithoutCrNul(const uint8_t* bytes, int32_t length);
   void ReleaseTouchedPages();
 
   uint8_t* storage_ = nullptr;

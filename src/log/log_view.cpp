@@ -114,6 +114,9 @@ CLogView::~CLogView() { blinkTimer_.stop(); }
 
 void CLogView::AppendCells(const uint16_t* cells, int count) {
   if (cells == nullptr || count <= 0) return;
+  const int firstRow = vertical_.Position();
+  const int firstColumn = horizontal_.Position();
+  bool lineStored = false;
   try {
     for (int i = 0; i < count; ++i) {
       const uint16_t cell = cells[i];
@@ -122,11 +125,13 @@ void CLogView::AppendCells(const uint16_t* cells, int count) {
       if (c == kLineFeed) {
         display_.Push(partial_);
         partial_.clear();
+        lineStored = true;
       } else if (c != kCarriageReturn) {
         widestLine_ = std::max(widestLine_, static_cast<int>(partial_.size()));
         if (static_cast<int>(partial_.size()) >= kMaxLineCells) {
           display_.Push(partial_);
           partial_.clear();
+          lineStored = true;
         }
       }
     }
@@ -137,8 +142,17 @@ void CLogView::AppendCells(const uint16_t* cells, int count) {
   blinkPhase_ = 0;
   ScrollToBottom();
   horizontal_.MoveTo(0);
-  SyncScrollBars();
-  update();
+  following_ = true;
+  // The vertical bar moves with nearly every line of traffic and costs more
+  // to draw than the text: during traffic it follows a little later.
+  SyncScrollBars(false);
+  if (!barTimer_.isActive()) barTimer_.start(kBarIntervalMs, this);
+  // Without a new stored line and without scrolling, only the row of the
+  // partial line and the input line changed.
+  if (!lineStored && firstRow == vertical_.Position() && firstColumn == horizontal_.Position())
+    RepaintRow(display_.Count());
+  else
+    RepaintAll();
 }
 
 void CLogView::TypeChars(const uint8_t* bytes, int count) {
@@ -175,8 +189,9 @@ void CLogView::TypeChars(const uint8_t* bytes, int count) {
     UpdateScrollRanges();
   }
   blinkPhase_ = 0;
+  NoteUserPosition();
   SyncScrollBars();
-  update();
+  RepaintAll();
 }
 
 int CLogView::TakeEnteredLine(QByteArray& out) const {
@@ -194,7 +209,7 @@ void CLogView::OnArrowKey(int key) {
       blinkPhase_ = 0;
       KeepCaretVisible();
       SyncScrollBars();
-      update();
+      RepaintAll();
       return;
     }
     case Qt::Key_Up:
@@ -216,14 +231,14 @@ void CLogView::RecallHistory() {
   input_ = history_.GetAt(count - back).cells;
   caret_ = static_cast<int>(input_.size());
   blinkPhase_ = 0;
-  update();
+  RepaintAll();
 }
 
 void CLogView::DeleteAtCaret() {
   if (input_.empty() || caret_ < 0 || caret_ >= static_cast<int>(input_.size())) return;
   input_.erase(input_.begin() + caret_);
   blinkPhase_ = 0;
-  update();
+  RepaintRow(display_.Count());
 }
 
 // ---------------------------------------------------------------- scrolling
@@ -244,8 +259,9 @@ void CLogView::KeepCaretVisible() {
 void CLogView::ScrollPage(bool up) {
   const int page = vertical_.Page();
   if (vertical_.MoveTo(vertical_.Position() + (up ? -page : page))) {
+    NoteUserPosition();
     SyncScrollBars();
-    update();
+    RepaintAll();
   }
 }
 
@@ -253,8 +269,9 @@ void CLogView::OnWheel(int delta, bool byPage) {
   if (delta == 0) return;
   const int step = byPage ? vertical_.Page() : 1;
   if (vertical_.MoveTo(vertical_.Position() + (delta < 0 ? step : -step))) {
+    NoteUserPosition();
     SyncScrollBars();
-    update();
+    RepaintAll();
   }
 }
 
@@ -262,7 +279,8 @@ void CLogView::OnScrollBarMoved(QScrollBar* bar, LogScrollAxis& axis, int limit,
   const int target = axis.Clamp(value);
   if (target != axis.Position() && target < limit) {
     axis.MoveTo(target);
-    update();
+    NoteUserPosition();
+    RepaintAll();
   }
   if (bar->value() != axis.Position()) {
     const QSignalBlocker block(bar);
@@ -270,7 +288,7 @@ void CLogView::OnScrollBarMoved(QScrollBar* bar, LogScrollAxis& axis, int limit,
   }
 }
 
-void CLogView::SyncScrollBars() {
+void CLogView::SyncScrollBars(bool vertical) {
   const auto sync = [](QScrollBar* bar, const LogScrollAxis& axis) {
     const QSignalBlocker block(bar);
     bar->setRange(0, axis.LastPosition());
@@ -278,7 +296,7 @@ void CLogView::SyncScrollBars() {
     bar->setValue(axis.Position());
   };
   sync(horizontalBar_, horizontal_);
-  sync(verticalBar_, vertical_);
+  if (vertical) sync(verticalBar_, vertical_);
 }
 
 // ---------------------------------------------------------------- keys, timer
@@ -290,18 +308,60 @@ void CLogView::SetActive(bool active) {
   } else {
     blinkTimer_.stop();
   }
-  update();
+  RepaintRow(display_.Count());
 }
 
 void CLogView::timerEvent(QTimerEvent* event) {
+  if (event->timerId() == frameTimer_.timerId()) {
+    frameTimer_.stop();
+    FlushRepaint();
+    return;
+  }
+  if (event->timerId() == barTimer_.timerId()) {
+    barTimer_.stop();
+    SyncScrollBars();
+    return;
+  }
   if (event->timerId() != blinkTimer_.timerId()) {
     QWidget::timerEvent(event);
     return;
   }
   // 12 phases of 100 ms: the caret shows in phases 0-4 and hides in 5-11.
   blinkPhase_ = blinkPhase_ <= 10 ? blinkPhase_ + 1 : 0;
-  if (blinkPhase_ == 0 || blinkPhase_ == 5 || blinkPhase_ == 10) update();
+  if (blinkPhase_ == 0 || blinkPhase_ == 5 || blinkPhase_ == 10) RepaintRow(display_.Count());
 }
+
+// ---------------------------------------------------------------- repainting
+
+void CLogView::RepaintAll() { RequestRepaint(rect()); }
+
+void CLogView::RepaintRow(int index) {
+  const int row = index - vertical_.Position();
+  if (row < 0 || row >= visibleRows_) return;
+  RequestRepaint(QRect(0, row * charHeight_, width(), charHeight_));
+}
+
+// Traffic may notify far more often than a screen shows frames: changes are
+// gathered and painted at most once per frame interval.
+void CLogView::RequestRepaint(const QRect& area) {
+  pendingRepaint_ += area;
+  if (frameTimer_.isActive()) return;
+  const qint64 sinceLast = lastRepaint_.isValid() ? lastRepaint_.elapsed() : kFrameIntervalMs;
+  if (sinceLast >= kFrameIntervalMs) {
+    FlushRepaint();
+  } else {
+    frameTimer_.start(static_cast<int>(kFrameIntervalMs - sinceLast), Qt::PreciseTimer, this);
+  }
+}
+
+void CLogView::FlushRepaint() {
+  if (pendingRepaint_.isEmpty()) return;
+  lastRepaint_.start();
+  update(pendingRepaint_);
+  pendingRepaint_ = QRegion();
+}
+
+void CLogView::NoteUserPosition() { following_ = vertical_.Position() >= vertical_.LastPosition(); }
 
 void CLogView::TypeCharacter(uint8_t c) {
   if (c == kCarriageReturn) c = kLineFeed;
@@ -392,29 +452,42 @@ void CLogView::PrepareBackBuffer() {
   visibleColumns_ = std::max(0, (client.width() - kScrollBarSize) / charWidth_);
   visibleRows_ = std::max(0, (client.height() - kScrollBarSize) / charHeight_);
   UpdateScrollRanges();
+  // A view that showed the newest line keeps showing it at its new size.
+  if (following_) ScrollToBottom();
   SyncScrollBars();
+  RepaintAll();
 }
 
 // ---------------------------------------------------------------- painting
 
-void CLogView::paintEvent(QPaintEvent*) {
+void CLogView::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   if (backBuffer_.isNull()) {
     painter.fillRect(rect(), Qt::black);
     return;
   }
-  Render(backBuffer_);
-  painter.drawImage(QPoint(0, 0), backBuffer_, QRect(QPoint(0, 0), size()));
+  const QRect area = event->rect().intersected(rect());
+  Render(backBuffer_, area);
+  // The region leaves out the scroll bars. Copied one rectangle at a time,
+  // each copy is a plain blit; against the whole region the painter would
+  // blend span by span and hand the spans to helper threads.
+  for (const QRect& part : event->region()) {
+    painter.setClipRect(part);
+    painter.drawImage(part.topLeft(), backBuffer_, part);
+  }
 }
 
-void CLogView::Render(QImage& target) const {
+// Renders the rows that `area` touches; the rest of the buffer is left as it is.
+void CLogView::Render(QImage& target, const QRect& area) {
   QPainter painter(&target);
-  painter.fillRect(QRect(QPoint(0, 0), size()), Qt::black);
-  painter.setFont(font_);
+  const int firstRow = std::max(0, area.top() / charHeight_);
+  const int lastRow = area.bottom() / charHeight_;
+  painter.fillRect(QRect(0, firstRow * charHeight_, width(), (lastRow - firstRow + 1) * charHeight_), Qt::black);
   const int x0 = -charWidth_ * horizontal_.Position();
   const int count = display_.Count();
-  int index = vertical_.Position();
-  for (int row = 0, y = 0; row < visibleRows_ && index <= count; ++row, ++index, y += charHeight_) {
+  int index = vertical_.Position() + firstRow;
+  for (int row = firstRow, y = firstRow * charHeight_; row < visibleRows_ && row <= lastRow && index <= count;
+       ++row, ++index, y += charHeight_) {
     if (index < count) {
       DrawCells(painter, display_.GetAt(index).cells, x0, y, -1, nullptr);
       continue;
@@ -434,21 +507,43 @@ void CLogView::Render(QImage& target) const {
 // Draws the cells from x on; returns the x after the last one. CR and LF take
 // no space. When caretX is given it receives the x of cell caretIndex.
 int CLogView::DrawCells(QPainter& painter, const std::vector<uint16_t>& cells, int x, int y, int caretIndex,
-                        int* caretX) const {
+                        int* caretX) {
   const int right = width();
   for (int i = 0; i < static_cast<int>(cells.size()); ++i) {
     if (i == caretIndex && caretX != nullptr) *caretX = x;
     const uint8_t c = CharOf(cells[i]);
     if (c == kCarriageReturn || c == kLineFeed) continue;
     if (x + charWidth_ > 0 && x < right) {
-      const CellColours colours = ColoursFor(MarkOf(cells[i]));
-      const QRect box(x, y, charWidth_, charHeight_);
-      painter.fillRect(box, colours.background);
-      painter.setPen(colours.text);
-      painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
-                       QString(QChar(c)));
+      // Any mark other than received and typed is drawn as sent.
+      uint8_t mark = MarkOf(cells[i]);
+      if (mark != kReceived && mark != kTyped) mark = kSent;
+      const QRect glyph = GlyphRect(c, mark);
+      painter.drawImage(QPoint(x, y), glyphs_, glyph);
     }
     x += charWidth_;
   }
   return x;
+}
+
+// Every character cell is drawn once per colour scheme into one image, the
+// first time it is needed; painting then copies cells instead of laying out
+// text. Returns the cell's place in that image.
+QRect CLogView::GlyphRect(uint8_t c, uint8_t mark) {
+  if (glyphs_.isNull()) {
+    glyphs_ = QImage(256 * charWidth_, 3 * charHeight_, QImage::Format_RGB32);
+    glyphReady_.assign(256 * 3, false);
+  }
+  const QRect box(c * charWidth_, mark * charHeight_, charWidth_, charHeight_);
+  const size_t slot = static_cast<size_t>(mark) * 256 + c;
+  if (!glyphReady_[slot]) {
+    glyphReady_[slot] = true;
+    QPainter painter(&glyphs_);
+    const CellColours colours = ColoursFor(mark);
+    painter.fillRect(box, colours.background);
+    painter.setFont(font_);
+    painter.setPen(colours.text);
+    painter.setClipRect(box);
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip, QString(QChar(c)));
+  }
+  return box;
 }

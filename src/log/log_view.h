@@ -24,10 +24,12 @@
 //  - DisplayLines() gives the stored lines, oldest first, e.g. for saving
 //    the displayed log.
 // Everything runs on the UI thread.
-#include <QByteArray>
 #include <QBasicTimer>
+#include <QByteArray>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QImage>
+#include <QRegion>
 #include <QWidget>
 
 #include <cstdint>
@@ -52,21 +54,21 @@ class CLogView : public QWidget {
   // Font cell height in pixels.
   static constexpr int kFontHeight = 20;
   static constexpr int kBlinkIntervalMs = 100;
+  // Changes reach the screen at most this often.
+  static constexpr int kFrameIntervalMs = 16;
+  // During traffic the vertical scroll bar follows at most this often.
+  static constexpr int kBarIntervalMs = 200;
 
   enum Mark : uint8_t { kReceived = 0, kSent = 1, kTyped = 2 };
 
-  static uint16_t MakeCell(uint8_t character, uint8_t mark) {
-    return static_cast<uint16_t>(mark << 8 | character);
-  }
+  static uint16_t MakeCell(uint8_t character, uint8_t mark) { return static_cast<uint16_t>(mark << 8 | character); }
 
   explicit CLogView(QWidget* parent = nullptr);
   ~CLogView() override;
 
   // Adds captured cells to the display and scrolls to the end.
   void AppendCells(const uint16_t* cells, int count);
-  void AppendCells(const std::vector<uint16_t>& cells) {
-    AppendCells(cells.data(), static_cast<int>(cells.size()));
-  }
+  void AppendCells(const std::vector<uint16_t>& cells) { AppendCells(cells.data(), static_cast<int>(cells.size())); }
 
   // Puts typed bytes into the input editor: 8 deletes before the caret,
   // 10 ends the line (it becomes the entered line and goes into the
@@ -112,6 +114,9 @@ class CLogView : public QWidget {
   int CharHeight() const { return charHeight_; }
   bool IsCaretBlinking() const { return blinkTimer_.isActive(); }
   bool IsCaretShown() const { return blinkTimer_.isActive() && blinkPhase_ <= 4; }
+  // True while the view shows the newest line and keeps doing so when it is
+  // resized; false once the user scrolled away from the end.
+  bool FollowsNewest() const { return following_; }
 
  signals:
   // The bytes to send after Enter: the typed line followed by CR LF.
@@ -136,15 +141,28 @@ class CLogView : public QWidget {
   void RecallHistory();
   void TypeCharacter(uint8_t c);
   void OnScrollBarMoved(QScrollBar* bar, LogScrollAxis& axis, int limit, int value);
-  void SyncScrollBars();
-  void Render(QImage& target) const;
-  int DrawCells(QPainter& painter, const std::vector<uint16_t>& cells, int x, int y,
-                int caretIndex, int* caretX) const;
+  // Both bars, or the horizontal one alone.
+  void SyncScrollBars(bool vertical = true);
+  void Render(QImage& target, const QRect& area);
+  int DrawCells(QPainter& painter, const std::vector<uint16_t>& cells, int x, int y, int caretIndex, int* caretX);
+  QRect GlyphRect(uint8_t c, uint8_t mark);
+  void RepaintAll();
+  void RepaintRow(int index);
+  void RequestRepaint(const QRect& area);
+  void FlushRepaint();
+  void NoteUserPosition();
 
   QScrollBar* horizontalBar_ = nullptr;
   QScrollBar* verticalBar_ = nullptr;
   QImage backBuffer_;
   bool backBufferFailed_ = false;
+  QImage glyphs_;
+  std::vector<bool> glyphReady_;
+  QRegion pendingRepaint_;
+  QBasicTimer frameTimer_;
+  QElapsedTimer lastRepaint_;
+  bool following_ = true;
+  QBasicTimer barTimer_;  // runs while the vertical bar lags behind traffic
   QFont font_;
   int charWidth_ = 0;
   int charHeight_ = 0;

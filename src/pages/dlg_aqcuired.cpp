@@ -3,18 +3,19 @@
 #include <QDateTime>
 #include <QFile>
 #include <QHBoxLayout>
-#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStringList>
 #include <QVBoxLayout>
 
 #include "app/file_dialogs.h"
 #include "app/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/atomic_file.h"
-#include "common/codepage.h"
 #include "common/string_table.h"
 #include "controls/dialog_units.h"
 #include "pages/data_strings.h"
+#include "pages/text_lines_model.h"
+#include "pages/text_lines_view.h"
 
 namespace {
 
@@ -23,14 +24,6 @@ constexpr int kHeightUnits = 183;
 const QString kExtension = QStringLiteral("txt");
 
 QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
-
-// The readout text for display: the logger's code page converted, one line
-// break per line (the text's own CR LF stays for saving).
-QString DisplayText(const std::string& bytes) {
-  QString text = QString::fromStdString(codepage::AnsiToUtf8(bytes));
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  return text;
-}
 
 }  // namespace
 
@@ -49,13 +42,11 @@ CDlgAqcuired::CDlgAqcuired(const std::string& text, int kind, QWidget* owner)
   connect(save_, &QPushButton::clicked, this, &CDlgAqcuired::OnSave);
   connect(close_, &QPushButton::clicked, this, &QDialog::reject);
 
-  edit_ = new QPlainTextEdit(this);
+  // The lines are shown from the text itself; only where each begins is kept.
+  lines_ = new CTextLinesModel(text_, this);
+  edit_ = new CTextLinesView(this);
   edit_->setObjectName("text");
-  edit_->setReadOnly(true);
-  edit_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  edit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  edit_->setPlainText(DisplayText(text_));
+  edit_->SetLines(lines_);
 
   // The buttons keep their distance from the right edge; the edit takes the
   // rest of the window as it is resized.
@@ -70,6 +61,16 @@ CDlgAqcuired::CDlgAqcuired(const std::string& text, int kind, QWidget* owner)
   const QSize initial = DialogUnitsToPixels(font(), kWidthUnits, kHeightUnits).expandedTo(minimumSizeHint());
   resize(initial);
   setMinimumSize(initial);
+}
+
+QString CDlgAqcuired::ShownText() const {
+  QStringList lines;
+  lines.reserve(lines_->rowCount());
+  for (int row = 0; row < lines_->rowCount(); ++row)
+    lines << lines_->data(lines_->index(row), Qt::DisplayRole).toString();
+  QString text = lines.join(QLatin1Char('\n'));
+  if (lines_->EndsWithLineEnd()) text += QLatin1Char('\n');
+  return text;
 }
 
 void CDlgAqcuired::MarkIncomplete() {

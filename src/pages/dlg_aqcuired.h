@@ -1,13 +1,15 @@
 #pragma once
 // The data viewer ("取得データ"): shows the text of a record or error-log
-// readout and saves it unchanged as a text file. Resizable, never smaller
-// than it opened.
+// readout line by line (selectable, Ctrl+C copies the selected lines) and
+// saves it unchanged as a text file. Resizable, never smaller than it opened.
+// It holds no copy of the text: its rows are drawn from the caller's bytes.
 #include <QDialog>
 
 #include <string>
 
+class CTextLinesModel;
+class CTextLinesView;
 class QDateTime;
-class QPlainTextEdit;
 class QPushButton;
 
 class CDlgAqcuired : public QDialog {
@@ -19,6 +21,10 @@ class CDlgAqcuired : public QDialog {
 
   // The text stays owned by the caller and must outlive the viewer.
   CDlgAqcuired(const std::string& text, int kind, QWidget* owner);
+
+  // The text as the viewer shows it: the lines converted from the logger's
+  // code page, one line break after each line that has one.
+  QString ShownText() const;
 
   // Marks the text as the part of a readout that broke off (in the title).
   void MarkIncomplete();
@@ -36,5 +42,6 @@ class CDlgAqcuired : public QDialog {
   int kind_;
   QPushButton* save_;
   QPushButton* close_;
-  QPlainTextEdit* edit_;
+  CTextLinesModel* lines_;
+  CTextLinesView* edit_;
 };

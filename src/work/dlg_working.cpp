@@ -4,8 +4,8 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
+#include <QTimerEvent>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -13,6 +13,7 @@
 
 #include "common/string_table.h"
 #include "controls/dialog_units.h"
+#include "work/marquee_bar.h"
 #include "work/work_strings.h"
 
 namespace {
@@ -37,9 +38,7 @@ CDlgWorking::CDlgWorking(QWidget* parent, const QString& caption, CEscapeEvent* 
   abort_->setObjectName("abort");
   abort_->setVisible(abort_link_ != nullptr);
   abort_->setAutoDefault(false);
-  bar_ = new QProgressBar(this);
-  bar_->setRange(0, 0);  // endless (marquee) bar
-  bar_->setTextVisible(false);
+  bar_ = new CMarqueeBar(this);
 
   auto* top = new QHBoxLayout;
   top->addWidget(text_, 1);
@@ -85,6 +84,17 @@ void CDlgWorking::OnProgressCommand(int commandId, long value) {
   } else {
     return;
   }
+  // A worker may post its counter far more often than anyone can read it:
+  // the text follows at most once per frame of the bar.
+  if (!text_timer_.isActive()) text_timer_.start(CMarqueeBar::kFrameMs, this);
+}
+
+void CDlgWorking::timerEvent(QTimerEvent* e) {
+  if (e->timerId() != text_timer_.timerId()) {
+    QDialog::timerEvent(e);
+    return;
+  }
+  text_timer_.stop();
   UpdateText();
 }
 

@@ -3,13 +3,14 @@
 // the caption text with an optional counter, and an abort button for
 // abortable runs. While it is active, Esc is swallowed and F1 shows the
 // terminal window (the keyboard filter).
+#include <QBasicTimer>
 #include <QDialog>
 
 #include "work/escape_event.h"
 #include "work/key_hook.h"
 
 class QLabel;
-class QProgressBar;
+class CMarqueeBar;
 class QPushButton;
 
 class CDlgWorking : public QDialog {
@@ -28,6 +29,7 @@ class CDlgWorking : public QDialog {
 
   QString CounterText() const;
   bool AbortVisible() const;
+  CMarqueeBar* Bar() const { return bar_; }
   void ClickAbort();
 
   // Shows the terminal window on F1; set once by the application.
@@ -37,17 +39,19 @@ class CDlgWorking : public QDialog {
   void changeEvent(QEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
+  void timerEvent(QTimerEvent* e) override;
 
  private:
   void UpdateText();
 
   QLabel* text_;
-  QProgressBar* bar_;
+  CMarqueeBar* bar_;
   QPushButton* abort_;
   QString caption_;
   CEscapeEvent* abort_link_;
   long total_ = 0;
   long value_ = 0;
   bool has_value_ = false;
+  QBasicTimer text_timer_;  // runs while a new counter waits to be shown
   CTKeyHook hook_;
 };

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QEventLoop>
-#include <QTimer>
 
 #include "work/dlg_working.h"
 
@@ -11,13 +10,23 @@ std::function<void(bool)> g_terminal_enabler;
 std::function<void()> g_shutdown_hook;
 QPointer<CDlgWorking> g_current_progress;
 
-// How often the UI thread looks whether the worker has ended.
-constexpr int kPollMs = 5;
+// Ends the run's local loop when the window it serves goes away or is hidden.
+class HideWatcher : public QObject {
+ public:
+  explicit HideWatcher(QEventLoop* loop) : loop_(loop) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Hide) loop_->quit();
+    return false;
+  }
+
+ private:
+  QEventLoop* loop_;
+};
 }  // namespace
 
-void CVTCWorkingThread::SetTerminalEnabler(std::function<void(bool)> enable) {
-  g_terminal_enabler = std::move(enable);
-}
+CVTCWorkingThread::CVTCWorkingThread() : relay_(std::make_unique<QObject>()) {}
+
+void CVTCWorkingThread::SetTerminalEnabler(std::function<void(bool)> enable) { g_terminal_enabler = std::move(enable); }
 void CVTCWorkingThread::SetShutdownHook(std::function<void()> hook) { g_shutdown_hook = std::move(hook); }
 CDlgWorking* CVTCWorkingThread::CurrentProgressDialog() { return g_current_progress.data(); }
 
@@ -49,23 +58,37 @@ int CVTCWorkingThread::Run(QWidget* parentWidget, const QString& caption, int ab
   g_current_progress = dialog;
   dialog->show();
 
+  QEventLoop loop;
+  const uint64_t run = ++run_serial_;
+  current_loop_ = &loop;
   result_.store(0);
   running_.store(true);
-  worker_ = std::thread([this] {
+  worker_ = std::thread([this, run] {
     BeforeWork();
     result_.store(DoWork());
     AfterWork();
     running_.store(false);
+    // The end reaches the UI thread as a queued call; one that comes after
+    // its run has already returned (its window went away) is ignored.
+    QObject* relay = relay_.get();
+    QMetaObject::invokeMethod(
+        relay,
+        [this, run] {
+          if (run == run_serial_ && current_loop_ != nullptr) current_loop_->quit();
+        },
+        Qt::QueuedConnection);
   });
 
-  QEventLoop loop;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-    if (!running_.load() || (hasParent && (!parent || !parent->isVisible()))) loop.quit();
-  });
-  poll.start(kPollMs);
-  if (running_.load()) loop.exec();
-  poll.stop();
+  HideWatcher watcher(&loop);
+  QMetaObject::Connection gone;
+  if (parent) {
+    parent->installEventFilter(&watcher);
+    gone = QObject::connect(parent.data(), &QObject::destroyed, &loop, &QEventLoop::quit);
+  }
+  if (running_.load() && (!hasParent || (parent && parent->isVisible()))) loop.exec();
+  if (parent) parent->removeEventFilter(&watcher);
+  QObject::disconnect(gone);
+  current_loop_ = nullptr;
 
   {
     std::lock_guard<std::mutex> lock(progress_lock_);

@@ -6,7 +6,8 @@
 //
 // The worker never waits for the UI thread: progress goes to the dialog as
 // queued calls. The UI thread never blocks on the worker: it runs a local event
-// loop until the worker reports that it ended. A worker is never killed; a
+// loop until the worker's queued call reports that it ended, or the calling
+// window is hidden or destroyed. A worker is never killed; a
 // runner destroyed while its worker still runs first calls the shutdown hook
 // (the application closes the port, so every exchange ends within its
 // time-out) and then joins the worker.
@@ -15,7 +16,9 @@
 #include <QWidget>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -25,7 +28,7 @@ class CDlgWorking;
 
 class CVTCWorkingThread {
  public:
-  CVTCWorkingThread() = default;
+  CVTCWorkingThread();
   virtual ~CVTCWorkingThread();
   CVTCWorkingThread(const CVTCWorkingThread&) = delete;
   CVTCWorkingThread& operator=(const CVTCWorkingThread&) = delete;
@@ -63,4 +66,9 @@ class CVTCWorkingThread {
   CEscapeEvent abort_;
   std::mutex progress_lock_;
   QPointer<CDlgWorking> progress_;
+  // On the UI thread: receives the worker's end; the loop of the current run
+  // and its serial number.
+  std::unique_ptr<QObject> relay_;
+  class QEventLoop* current_loop_ = nullptr;
+  uint64_t run_serial_ = 0;
 };

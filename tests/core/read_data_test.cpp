@@ -6,6 +6,7 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "common/timing.h"
 
@@ -203,6 +204,82 @@ TEST_F(ReadDataTest, ResetEmptiesEverything) {
   EXPECT_EQ(buf.StoredCount(), 0);
   Feed("C\n");
   EXPECT_EQ(Take(), "C");  // no trace of "B"
+}
+
+// The lines a stream gives, byte by byte as the receive buffer is defined:
+// CR and NUL vanish, and with the filter a line whose first remaining byte is
+// '#' vanishes whole.
+std::vector<std::string> ExpectedLines(const std::string& stream, bool filter) {
+  std::vector<std::string> lines;
+  std::string line;
+  bool skipping = false;
+  for (char c : stream) {
+    if (c == '\0' || c == '\r') continue;
+    if (c == '\n') {
+      if (!skipping) lines.push_back(line);
+      line.clear();
+      skipping = false;
+      continue;
+    }
+    if (filter && line.empty() && !skipping && c == '#') skipping = true;
+    if (!skipping) line += c;
+  }
+  return lines;
+}
+
+TEST_F(ReadDataTest, EverySplitOfAStreamGivesTheSameLines) {
+  using namespace std::string_literals;
+  const std::string streams[] = {
+      "OK\r\n#>RX:$SLEEP\r\nYES END\r\n"s,
+      "\r#hidden\r\n\0#also\r\nA#B\r\n"s,
+      "\r\n\r\n\0\0\r\nX\rY\0Z\n\n#\n#x"s,
+      "  #not first\r\n##\r\nlast"s,
+  };
+  for (const std::string& stream : streams) {
+    for (const bool filter : {true, false}) {
+      // Lines are compared once the stream has been closed with a line end.
+      const std::string closed = stream + "\n";
+      const std::vector<std::string> expected = ExpectedLines(closed, filter);
+      for (size_t split = 0; split <= closed.size(); ++split) {
+        for (const size_t second : {split, (split + closed.size()) / 2}) {
+          SCOPED_TRACE(::testing::Message() << "filter " << filter << ", split " << split << "/" << second << " of "
+                                            << ::testing::PrintToString(stream));
+          buf.Reset();
+          buf.SetFilter(filter ? 1 : 0);
+          Feed(closed.substr(0, split));
+          Feed(closed.substr(split, second - split));
+          Feed(closed.substr(second));
+          ASSERT_EQ(buf.LineCount(), static_cast<int32_t>(expected.size()));
+          for (const std::string& line : expected) EXPECT_EQ(Take(), line);
+          EXPECT_EQ(buf.StoredCount(), 0);
+        }
+      }
+    }
+  }
+}
+
+TEST_F(ReadDataTest, FullRingDropsTheOldestBytesAndTheLinesTheyEnd) {
+  const int32_t cap = buf.Capacity();
+  const int32_t size = 1 << 20;
+  std::string line(static_cast<size_t>(size), 'x');
+  line.back() = '\n';
+  const int32_t fit = cap / size;  // whole lines that fit
+  for (int32_t i = 0; i < fit; ++i) Feed(line);
+  ASSERT_EQ(buf.LineCount(), fit);
+  // Two more lines push out all of the oldest line, its line feed with it,
+  // and the start of the next one.
+  Feed(line);
+  Feed(line);
+  const int32_t dropped = (fit + 2) * size - cap;
+  ASSERT_GT(dropped, size);
+  ASSERT_LT(dropped, 2 * size);
+  EXPECT_EQ(buf.StoredCount(), cap);
+  EXPECT_EQ(buf.LineCount(), fit + 1);
+  // The oldest line now is the rest of the second one, then whole lines.
+  std::string sink(line.size() + 1, '\0');
+  EXPECT_EQ(buf.ReadLine(&sink[0], static_cast<int32_t>(sink.size()), 0), 2 * size - dropped - 1);
+  EXPECT_EQ(buf.ReadLine(&sink[0], static_cast<int32_t>(sink.size()), 0), size - 1);
+  EXPECT_EQ(buf.LineCount(), fit - 1);
 }
 
 TEST(ReadDataNoStorage, StoresNothingAndTimesOut) {

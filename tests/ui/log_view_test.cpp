@@ -53,6 +53,7 @@ class LogViewTest : public QObject {
   void scrollAxisRules_data();
   void scrollAxisRules();
   void newTrafficScrollsToTheEnd();
+  void opensAtTheNewestLineAndStaysThereWhenResized();
   void typingKeepsTheCaretVisible();
   void pageWheelAndScrollBars();
   void paintsEachDirectionInItsColours();
@@ -284,6 +285,37 @@ void LogViewTest::newTrafficScrollsToTheEnd() {
   QVERIFY(vertical != nullptr);
   QCOMPARE(vertical->value(), bottom);
   QCOMPARE(vertical->geometry(), QRect(400 - 15, 0, 15, 300 - 15));
+}
+
+void LogViewTest::opensAtTheNewestLineAndStaysThereWhenResized() {
+  // Lines arrive while the terminal window has never been shown.
+  CLogView view;
+  for (int i = 0; i < 100; ++i) view.AppendCells(Cells("line\r\n"));
+  const LogScrollAxis& axis = view.VerticalAxis();
+  view.resize(400, 300);
+  view.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&view));
+  QVERIFY(axis.Position() > 0);
+  QCOMPARE(axis.Position(), axis.LastPosition());
+
+  for (const int height : {500, 200, 301, 300}) {
+    view.resize(400, height);
+    QCOMPARE(axis.Position(), axis.LastPosition());
+  }
+
+  // Scrolled up by the user: a resize keeps the place.
+  view.ScrollPage(true);
+  const int kept = axis.Position();
+  QVERIFY(kept < axis.LastPosition());
+  QVERIFY(!view.FollowsNewest());
+  view.resize(400, 340);
+  QCOMPARE(axis.Position(), kept);
+
+  // Back at the end by the wheel, it follows again.
+  for (int i = 0; i < 200 && axis.Position() < axis.LastPosition(); ++i) view.OnWheel(-120, false);
+  QVERIFY(view.FollowsNewest());
+  view.resize(400, 240);
+  QCOMPARE(axis.Position(), axis.LastPosition());
 }
 
 void LogViewTest::typingKeepsTheCaretVisible() {

@@ -1,10 +1,11 @@
 // The readout range dialog and the data viewer on their own.
+#include <QAbstractItemView>
+#include <QClipboard>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -40,6 +41,8 @@ class DataDialogsTest : public QObject {
   void leadingNumber_data();
   void leadingNumber();
   void viewerShowsTextAndKeepsMinimumSize();
+  void viewerSelectsAndCopiesLines_data();
+  void viewerSelectsAndCopiesLines();
   void viewerSavesBytesUnchanged_data();
   void viewerSavesBytesUnchanged();
   void viewerSaveCancelledOrFailedStaysOpen();
@@ -121,9 +124,9 @@ void DataDialogsTest::viewerShowsTextAndKeepsMinimumSize() {
   viewer.show();
   QVERIFY(QTest::qWaitForWindowExposed(&viewer));
   QCOMPARE(viewer.windowTitle(), QStringLiteral("取得データ"));
-  auto* edit = viewer.findChild<QPlainTextEdit*>("text");
-  QVERIFY(edit->isReadOnly());
-  QCOMPARE(edit->toPlainText(), QStringLiteral("00001,a\n00002,b\n"));
+  auto* edit = viewer.findChild<QAbstractItemView*>("text");
+  QCOMPARE(edit->editTriggers(), QAbstractItemView::NoEditTriggers);
+  QCOMPARE(viewer.ShownText(), QStringLiteral("00001,a\n00002,b\n"));
 
   const QSize initial = viewer.size();
   viewer.resize(initial / 2);
@@ -145,6 +148,50 @@ void DataDialogsTest::viewerShowsTextAndKeepsMinimumSize() {
   viewer.MarkIncomplete();
   QVERIFY(viewer.windowTitle().startsWith(QStringLiteral("取得データ")));
   QVERIFY(viewer.windowTitle().contains(QString::fromStdString(strings::Text(strings::id::kViewerIncomplete))));
+}
+
+void DataDialogsTest::viewerSelectsAndCopiesLines_data() {
+  QTest::addColumn<QByteArray>("text");
+  QTest::addColumn<QString>("how");  // "all", "mouse" (first to last row) or rows like "0,2"
+  QTest::addColumn<QString>("copied");
+  QTest::newRow("rows apart, in order") << QByteArray("a\r\nb\r\nc\r\n") << "2,0"
+                                        << "a\nc";
+  QTest::newRow("select all") << QByteArray("a\r\n\r\nb\r\n") << "all"
+                              << "a\n\nb";
+  QTest::newRow("mouse, last line without line end") << QByteArray("00001,x\r\n00002,y\r\nEND") << "mouse"
+                                                     << "00001,x\n00002,y\nEND";
+  QTest::newRow("code page converted") << QByteArray("E01 \x83\x65\x83\x58\x83\x67\r\n") << "all"
+                                       << QStringLiteral("E01 テスト");
+  QTest::newRow("CR inside a line stays") << QByteArray("a\rb\r\n") << "0"
+                                          << "a\rb";
+}
+
+void DataDialogsTest::viewerSelectsAndCopiesLines() {
+  QFETCH(QByteArray, text);
+  QFETCH(QString, how);
+  QFETCH(QString, copied);
+  const std::string bytes = text.toStdString();
+  CDlgAqcuired viewer(bytes, CDlgAqcuired::kRecords, nullptr);
+  viewer.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+  auto* view = viewer.findChild<QAbstractItemView*>("text");
+  QVERIFY(view != nullptr);
+  QGuiApplication::clipboard()->clear();
+  if (how == QLatin1String("all")) {
+    view->setFocus();
+    QTest::keySequence(view, QKeySequence::SelectAll);
+  } else if (how == QLatin1String("mouse")) {
+    const int last = view->model()->rowCount() - 1;
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      view->visualRect(view->model()->index(0, 0)).center());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      view->visualRect(view->model()->index(last, 0)).center());
+  } else {
+    for (const QString& row : how.split(QLatin1Char(',')))
+      view->selectionModel()->select(view->model()->index(row.toInt(), 0), QItemSelectionModel::Select);
+  }
+  QTest::keySequence(view, QKeySequence::Copy);
+  QCOMPARE(QGuiApplication::clipboard()->text(), copied);
 }
 
 void DataDialogsTest::viewerSavesBytesUnchanged_data() {

@@ -3,7 +3,6 @@
 // breaks off, and the memory clear.
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -49,7 +48,7 @@ ModalDriver::Handler ViewerAction(ViewerSeen* seen, bool save) {
   return [seen, save](QWidget* w) {
     seen->opened = true;
     seen->title = w->windowTitle();
-    seen->text = w->findChild<QPlainTextEdit*>("text")->toPlainText();
+    seen->text = qobject_cast<CDlgAqcuired*>(w)->ShownText();
     w->findChild<QPushButton*>(save ? "save" : "close")->click();
   };
 }

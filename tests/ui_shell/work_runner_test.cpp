@@ -2,6 +2,7 @@
 // result, and a UI thread that keeps running while the worker works.
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -15,6 +16,7 @@
 #include "app/vtrelix7_comm_app.h"
 #include "log/dlg_terminal.h"
 #include "work/dlg_working.h"
+#include "work/marquee_bar.h"
 #include "work/working_thread.h"
 
 namespace {
@@ -258,6 +260,62 @@ class WorkRunnerTest : public QObject {
       return 1;
     };
     QCOMPARE(work.Run(parent_, QString(), 0), 1);
+  }
+
+  void hiddenWindowEndsTheRunAndALateEndDoesNotEndTheNext() {
+    QWidget window;
+    window.resize(200, 100);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    ScriptedWork work;
+    std::atomic<bool> firstEnded{false};
+    work.body = [&](ScriptedWork& w) {
+      const bool released = w.WaitForRelease();
+      firstEnded.store(true);
+      return released ? 5 : -1;
+    };
+    QTimer::singleShot(0, &window, [&window] { window.hide(); });
+    // The run returns as soon as its window is hidden, before the work ends.
+    QCOMPARE(work.Run(&window, QString(), 0), 0);
+    QVERIFY(!firstEnded.load());
+    QVERIFY(work.IsRunning());
+
+    // The first work ends now and reports it; the second run, started before
+    // that report is handled, must go on until its own work ends.
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    work.release.store(true);
+    QDeadlineTimer deadline(10000);
+    while (work.IsRunning() && !deadline.hasExpired()) QThread::msleep(1);
+    QVERIFY(!work.IsRunning());
+    std::atomic<bool> secondGo{false};
+    work.body = [&](ScriptedWork&) {
+      QDeadlineTimer deadline(10000);
+      while (!secondGo.load() && !deadline.hasExpired()) QThread::msleep(1);
+      return 9;
+    };
+    QTimer::singleShot(50, &window, [&secondGo] { secondGo.store(true); });
+    QCOMPARE(work.Run(&window, QString(), 0), 9);
+    QVERIFY(firstEnded.load());
+  }
+
+  void endlessBarMovesWhileShownAndStopsWithTheDialog() {
+    ScriptedWork work;
+    work.body = [](ScriptedWork& w) { return w.WaitForRelease() ? 1 : -1; };
+    int firstLeft = -1;
+    bool moved = false;
+    bool running = false;
+    QPointer<CMarqueeBar> bar;
+    RunAndLook(work, parent_, QString(), 0, [&](CDlgWorking* dialog) {
+      bar = dialog->Bar();
+      running = bar->IsRunning();
+      if (firstLeft < 0) firstLeft = bar->BlockLeft();
+      moved = bar->BlockLeft() != firstLeft;
+      return moved;
+    });
+    QVERIFY(running);
+    QVERIFY(moved);
+    QVERIFY(bar.isNull());  // went with the dialog
   }
 
  private:
