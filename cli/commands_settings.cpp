@@ -15,6 +15,7 @@
 #include "output_file.h"
 #include "settings/setting_item_list.h"
 #include "settings/setting_work.h"
+#include "settings/settings_import.h"
 #include "wizard_run.h"
 
 namespace {
@@ -94,31 +95,40 @@ struct ApplyOptions {
 };
 
 int RunApply(Connection& connection, const ApplyOptions& o) {
-  // The file is read before anything is sent.
-  std::string text;
-  switch (CVTCSettingWork::ReadSettingsText(o.file, text)) {
-    case SettingsFileLoad::kOk:
-      break;
-    case SettingsFileLoad::kReadError:
-      output::Error("Read Err");
+  // The file is read and the values of its chosen items checked before
+  // anything is sent. "-" reads standard input.
+  settings_import::SettingsText file;
+  switch (settings_import::ReadSettingsFile(o.file, &file)) {
+    case SettingsFileLoad::kOk: break;
+    case SettingsFileLoad::kReadError: output::Error("Read Err"); return exit_status::kFailed;
+    case SettingsFileLoad::kNotSettingsFile:
+      output::Error(output::WithPath(strings::Text(strings::id::kNotValidFile), o.file));
       return exit_status::kFailed;
-    default:
+    case SettingsFileLoad::kCannotOpen:
       output::Error(output::WithPath(strings::Text(strings::id::kFileOpenFailed), o.file));
       return exit_status::kFailed;
   }
-  if (const int status = connection.Connect(); status != exit_status::kOk) return status;
-  CDeviceSession& session = connection.Session();
-
-  // Values the file does not give keep what the logger reported.
-  DeviceRecord record = session.Current();
-  CVTCSettingWork::ApplySettingsText(text, record);
+  DeviceRecord found;
+  CVTCSettingWork::ApplySettingsText(file.text, found);
   std::vector<int> items;
   for (int item : kFileItems)
-    if (record.itemPresent[item] != 0 && (o.itemsOption->count() == 0 || Chosen(o.items, item))) items.push_back(item);
+    if (found.itemPresent[item] != 0 && (o.itemsOption->count() == 0 || Chosen(o.items, item))) items.push_back(item);
   if (items.empty()) {
     output::Error("quorvane-ctl apply: the file holds none of the chosen setting items");
     return exit_status::kFailed;
   }
+  const std::vector<settings_import::ValueProblem> problems = settings_import::CheckTickedItems(file, items, &found);
+  if (!problems.empty()) {
+    output::Error(settings_import::DescribeProblems(problems));
+    return exit_status::kFailed;
+  }
+
+  if (const int status = connection.Connect(); status != exit_status::kOk) return status;
+  CDeviceSession& session = connection.Session();
+  // Values the file does not give keep what the logger reported.
+  DeviceRecord record = session.Current();
+  CVTCSettingWork::ApplySettingsText(file.text, record);
+  settings_import::CheckTickedItems(file, items, &record);  // the values in the form the pages send
   // Values of items that are not applied are not sent: a schedule page that
   // the wizard appends to restart measurement sends the logger's own schedule.
   if (!Chosen(items, kItemMeasurement)) KeepSchedule(session.Current().sys, &record.sys);
@@ -201,7 +211,7 @@ void AddSettingsCommands(CLI::App& app, CommandRegistry& registry) {
   auto ap = std::make_shared<ApplyOptions>();
   CLI::App* apply = app.add_subcommand(
       "apply", "Apply a settings file as its import does: battery, access point, thresholds, measurement schedule");
-  apply->add_option("FILE", ap->file, "Settings file (.txi)")->required();
+  apply->add_option("FILE", ap->file, "Settings file (.txi); - for standard input")->required();
   ap->itemsOption = AddItemsOption(apply, ap->items);
   registry.Add(apply, [ap](Connection& c) { return RunApply(c, *ap); });
 
