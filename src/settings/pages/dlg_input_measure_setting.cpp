@@ -139,7 +139,7 @@ void CDlgInputMeasureSetting::OnNext() {
   auto refuse = [this](uint32_t labelId) {
     QString label = Text(labelId);
     msgbox::Warning(this, QString::fromStdString(strings::Text(strings::id::kInvalidFieldValue))
-                              .replace(QStringLiteral("%s"), label.remove(QLatin1Char('\u3000')).trimmed()));
+                              .replace(QStringLiteral("%s"), label.remove(QChar(0x3000)).trimmed()));
   };
   const std::optional<CSdlTime> start = value_checks::StartTimeFromDigits(start_->DigitsText().toStdString());
   if (!start) return refuse(strings::id::kStartDateTimeLabel);
