@@ -16,6 +16,7 @@
 #include "output.h"
 #include "settings/antenna_level.h"
 #include "settings/setting_item_list.h"
+#include "settings/value_checks.h"
 
 namespace {
 
@@ -70,7 +71,10 @@ int RunSetApn(Connection& connection, const ApnOptions& o) {
     if (o.name.Given()) f.name = o.name.value;
     if (o.user.Given()) f.user = o.user.value;
     if (o.password.Given()) f.password = o.password.value;
-    if (o.auth.Given()) f.auth = o.auth.value == "pap" ? "PAP" : o.auth.value == "chap" ? "CHAP" : "none";
+    if (o.auth.Given()) {
+      const std::string auth = value_checks::CanonicalAuth(o.auth.value).value_or(std::string());
+      f.auth = auth.empty() ? "none" : auth;
+    }
   };
   return output::ReportWizard(ops::RunSettingItem(connection.Session(), kItemAccessPoint, edits));
 }
@@ -92,11 +96,16 @@ void AddCommCommands(CLI::App& app, CommandRegistry& registry) {
   CLI::App* apn = app.add_subcommand("set-apn", "Set the cellular access point: a carrier preset or the fields");
   CLI::Option* preset = apn->add_option("--preset", o->preset, "Carrier preset known to the logger")
                             ->check(CLI::IsMember({"iij", "soracom"}));
-  o->name.option = apn->add_option("--name", o->name.value, "Access point name")->check(SendableText());
-  o->user.option = apn->add_option("--user", o->user.value, "User id")->check(SendableText());
-  o->password.option = apn->add_option("--password", o->password.value, "Password")->check(SendableText());
+  o->name.option = apn->add_option("--name", o->name.value, "Access point name")->check(AccessPointText());
+  o->user.option = apn->add_option("--user", o->user.value, "User id")->check(AccessPointText());
+  o->password.option = apn->add_option("--password", o->password.value, "Password")->check(AccessPointText());
   o->auth.option =
-      apn->add_option("--auth", o->auth.value, "Authentication")->check(CLI::IsMember({"none", "pap", "chap"}));
+      apn->add_option("--auth", o->auth.value, "Authentication: none, pap or chap (any case)")
+          ->check(CLI::Validator(
+              [](std::string& v) {
+                return value_checks::CanonicalAuth(v) ? std::string() : std::string("expected none, pap or chap");
+              },
+              "none|pap|chap"));
   for (const ApnField* field : {&o->name, &o->user, &o->password, &o->auth}) preset->excludes(field->option);
   registry.Add(apn, [o](Connection& c) { return RunSetApn(c, *o); });
 }

@@ -1,6 +1,7 @@
 // Settings: export, apply, set-battery, set-thresholds, start. The setting
 // commands run the setting wizard over their item (apply over the items of
 // a settings file) with the page fields edited from the command line.
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "output_file.h"
 #include "settings/setting_item_list.h"
 #include "settings/setting_work.h"
+#include "settings/settings_import.h"
 #include "settings/wizard_values.h"
 
 namespace {
@@ -77,28 +79,44 @@ struct ApplyOptions {
 };
 
 int RunApply(Connection& connection, const ApplyOptions& o) {
-  // The file is read before anything is sent.
-  std::string text;
-  switch (CVTCSettingWork::ReadSettingsText(o.file, text)) {
-    case SettingsFileLoad::kOk:
-      break;
-    case SettingsFileLoad::kReadError:
-      output::Error("Read Err");
+  // The file is read and the values of its chosen items checked before
+  // anything is sent. "-" reads standard input.
+  settings_import::SettingsText file;
+  switch (settings_import::ReadSettingsFile(o.file, &file)) {
+    case SettingsFileLoad::kOk: break;
+    case SettingsFileLoad::kReadError: output::Error("Read Err"); return exit_status::kFailed;
+    case SettingsFileLoad::kNotSettingsFile:
+      output::Error(output::WithPath(strings::Text(strings::id::kNotValidFile), o.file));
       return exit_status::kFailed;
-    default:
+    case SettingsFileLoad::kCannotOpen:
       output::Error(output::WithPath(strings::Text(strings::id::kFileOpenFailed), o.file));
       return exit_status::kFailed;
   }
-  if (const int status = connection.Connect(); status != exit_status::kOk) return status;
-  CDeviceSession& session = connection.Session();
-  ops::ApplyRequest request;
-  request.fileText = text;
-  request.items = o.items;
-  if (ops::PlanApply(session, text, request.items).items.empty()) {
+  // The values are checked once without a logger, so that a bad file sends
+  // nothing at all, and again by the apply on the record it will send.
+  DeviceRecord found;
+  CVTCSettingWork::ApplySettingsText(file.text, found);
+  std::vector<int> items;
+  for (int item : kFileItems)
+    if (found.itemPresent[item] != 0 && (o.items.empty() || std::find(o.items.begin(), o.items.end(), item) != o.items.end())) items.push_back(item);
+  if (items.empty()) {
     output::Error("quorvane-ctl apply: the file holds none of the chosen setting items");
     return exit_status::kFailed;
   }
-  return output::ReportWizard(ops::ApplySettings(session, request));
+  if (const auto problems = settings_import::CheckTickedItems(file, items, &found); !problems.empty()) {
+    output::Error(settings_import::DescribeProblems(problems));
+    return exit_status::kFailed;
+  }
+
+  if (const int status = connection.Connect(); status != exit_status::kOk) return status;
+  ops::ApplyRequest request;
+  request.fileText = file.text;
+  request.items = items;
+  request.check = [&file](DeviceRecord& record, const std::vector<int>& chosen) {
+    const auto problems = settings_import::CheckTickedItems(file, chosen, &record);
+    return problems.empty() ? std::string() : settings_import::DescribeProblems(problems);
+  };
+  return output::ReportWizard(ops::ApplySettings(connection.Session(), request));
 }
 
 // ---- set-battery ----
@@ -178,7 +196,7 @@ void AddSettingsCommands(CLI::App& app, CommandRegistry& registry) {
   auto ap = std::make_shared<ApplyOptions>();
   CLI::App* apply = app.add_subcommand(
       "apply", "Apply a settings file as its import does: battery, access point, thresholds, measurement schedule");
-  apply->add_option("FILE", ap->file, "Settings file (.txi)")->required();
+  apply->add_option("FILE", ap->file, "Settings file (.txi); - for standard input")->required();
   ap->itemsOption = AddItemsOption(apply, ap->items);
   registry.Add(apply, [ap](Connection& c) { return RunApply(c, *ap); });
 

@@ -10,5 +10,14 @@
 // Empty when the text may go into a command line, else the reason.
 std::string LineBreakProblem(const std::string& text);
 
-// The check as a validator of an option's value.
+// Empty when every character of the (UTF-8) text has a form in the logger's
+// code page, else the reason: such a character would reach the logger as
+// something else.
+std::string CodePageProblem(const std::string& text);
+
+// Both checks as a validator of an option's value.
 CLI::Validator SendableText();
+
+// Access point name, user id and password: sendable, and only what the
+// access point page's edit accepts.
+CLI::Validator AccessPointText();

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "settings/decimal_text.h"
+#include "settings/value_checks.h"
 
 namespace {
 
@@ -30,16 +30,18 @@ std::optional<std::string> StartDigitsFromText(const std::string& text) {
   if (text.size() != 16 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':') return std::nullopt;
   const int year = DigitsAt(text, 0, 4), month = DigitsAt(text, 5, 2), day = DigitsAt(text, 8, 2),
             hour = DigitsAt(text, 11, 2), minute = DigitsAt(text, 14, 2);
-  if (!InRange(year, 2000, 2099) || !InRange(month, 1, 12) || !InRange(day, 1, 31) || !InRange(hour, 0, 23) ||
-      !InRange(minute, 0, 59))
-    return std::nullopt;
-  return text.substr(2, 2) + text.substr(5, 2) + text.substr(8, 2) + text.substr(11, 2) + text.substr(14, 2);
+  if (!InRange(year, 2000, 2099) || month < 0 || day < 0 || hour < 0 || minute < 0) return std::nullopt;
+  std::string digits =
+      text.substr(2, 2) + text.substr(5, 2) + text.substr(8, 2) + text.substr(11, 2) + text.substr(14, 2);
+  // A real date and time, as the schedule page takes it.
+  if (!value_checks::StartTimeFromDigits(digits)) return std::nullopt;
+  return digits;
 }
 
 std::string CheckStartText(const std::string& text) {
-  return StartDigitsFromText(text)
-             ? std::string()
-             : "expected \"YYYY-MM-DD hh:mm\" with a year from 2000 to 2099, e.g. 2026-01-03 08:30";
+  return StartDigitsFromText(text) ? std::string()
+                                   : "expected a real date and time \"YYYY-MM-DD hh:mm\" with a year from 2000 to "
+                                     "2099, e.g. 2026-01-03 08:30";
 }
 
 std::optional<IntervalTexts> IntervalTextsFromText(const std::string& text) {
@@ -58,31 +60,10 @@ std::string CheckIntervalText(const std::string& text) {
 }
 
 std::string CheckVoltsText(const std::string& text) {
-  int digits = 0, points = 0;
-  for (const char c : text) {
-    if (std::isdigit(static_cast<unsigned char>(c)))
-      ++digits;
-    else if (c == '.')
-      ++points;
-    else
-      return "expected volts such as 3.3";
-  }
-  return digits > 0 && points <= 1 ? std::string() : "expected volts such as 3.3";
+  return value_checks::BatteryFromVoltsText(text) ? std::string()
+                                                  : "expected volts from 2.4 to 3.6 with at most one decimal, e.g. 3.3";
 }
 
 std::string CheckLimitText(const std::string& text) {
-  static const std::string kReason = "expected metres from -9999.999 to 9999.999, e.g. 1.25";
-  int digits = 0, points = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (std::isdigit(static_cast<unsigned char>(c)))
-      ++digits;
-    else if (c == '.')
-      ++points;
-    else if (c != '-' || i != 0)
-      return kReason;
-  }
-  if (digits == 0 || points > 1) return kReason;
-  const double value = DecimalToDouble(text);
-  return value >= -9999.999 && value <= 9999.999 ? std::string() : kReason;
+  return value_checks::LimitFromText(text) ? std::string() : "expected metres from -9999.999 to 9999.999, e.g. 1.25";
 }

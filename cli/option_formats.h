@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-// "YYYY-MM-DD hh:mm" (years 2000 to 2099, as the start field holds them)
-// to the ten digits "YYMMDDhhmm" of the start field.
+// "YYYY-MM-DD hh:mm", a real date and time in the years 2000 to 2099 (as
+// the start field holds them), to the ten digits "YYMMDDhhmm" of the field.
 std::optional<std::string> StartDigitsFromText(const std::string& text);
 std::string CheckStartText(const std::string& text);
 
@@ -19,8 +19,9 @@ struct IntervalTexts {
 std::optional<IntervalTexts> IntervalTextsFromText(const std::string& text);
 std::string CheckIntervalText(const std::string& text);
 
-// Volts as the voltage field takes them: digits with at most one decimal point.
+// Volts as the battery page sends them: 2.4 to 3.6 with at most one decimal.
 std::string CheckVoltsText(const std::string& text);
 
-// Metres as a limit field takes them: a number from -9999.999 to 9999.999.
+// Metres as a limit field takes them: a number from -9999.999 to 9999.999
+// (after the page's rounding to three decimals).
 std::string CheckLimitText(const std::string& text);

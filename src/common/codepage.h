@@ -10,6 +10,12 @@ namespace codepage {
 std::string AnsiToUtf8(const std::string& ansi);
 // UTF-8 to CP932. Characters without a CP932 form become '?'.
 std::string Utf8ToAnsi(const std::string& utf8);
+// UTF-8 to CP932 without replacement: false when the text is not valid
+// UTF-8 or holds a character CP932 cannot hold (`out` is then unspecified;
+// `badAt`, when given, receives the UTF-8 offset of the first such character).
+bool Utf8ToAnsiExact(const std::string& utf8, std::string* out, size_t* badAt = nullptr);
+// True when the bytes are well-formed UTF-8 (no overlong forms, no surrogates).
+bool IsValidUtf8(const std::string& text);
 // True when the byte starts a double-byte character in CP932.
 bool IsLeadByte(unsigned char c);
 

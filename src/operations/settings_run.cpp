@@ -340,7 +340,7 @@ ApplyPlan PlanApply(const CDeviceSession& session, const std::string& fileText, 
 
 WizardResult ApplySettings(CDeviceSession& session, const ApplyRequest& request) {
   WizardResult run;
-  const ApplyPlan plan = PlanApply(session, request.fileText, request.items);
+  ApplyPlan plan = PlanApply(session, request.fileText, request.items);
   if (plan.items.empty()) {
     run.outcome = Outcome::kFailed;
     return run;

@@ -98,9 +98,10 @@ struct ExportResult : Result {
 };
 ExportResult ExportSettings(const CDeviceSession& session, const std::vector<int>& items, const std::tm& exportTime);
 
-// Checks the values of the chosen items before anything is sent; an empty
-// text lets the apply go on, any other text is the reason it does not.
-using ValueCheck = std::function<std::string(const DeviceRecord& record, const std::vector<int>& items)>;
+// Checks the values of the chosen items before anything is sent and puts
+// them in the form the pages send; an empty text lets the apply go on, any
+// other text is the reason it does not.
+using ValueCheck = std::function<std::string(DeviceRecord& record, const std::vector<int>& items)>;
 
 struct ApplyRequest {
   std::string fileText;    // the settings file, as read

@@ -32,7 +32,10 @@ int ReadoutSummaryFirstId(int lastId, int count) {
 
 ReadoutRange ReadoutRangeForEntry(int memoryFirstId, int enteredLastId, int enteredCount) {
   ReadoutRange r;
+  // A last ID one below the memory's first spans all IDs, not none: with a
+  // full memory a count of 0 would read to the end, not the records asked for.
   int n = IdsFromTo(memoryFirstId, enteredLastId);
+  if (n == 0) n = kRecordIdSpan;
   if (n >= enteredCount) n = enteredCount;
   r.count = n;
   int64_t first = int64_t{enteredLastId} - n + 1;

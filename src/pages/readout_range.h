@@ -21,5 +21,6 @@ struct ReadoutRange {
 
 // The readout for an entered last ID and count: at most the number of
 // records from the memory's first ID up to the entered last ID, ending at the
-// entered last ID.
+// entered last ID. A last ID just below the memory's first ID is a full
+// memory: the count then is the entered count, never 0 (0 reads to the end).
 ReadoutRange ReadoutRangeForEntry(int memoryFirstId, int enteredLastId, int enteredCount);

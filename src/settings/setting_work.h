@@ -27,7 +27,7 @@ enum class SettingsFileLoad : int {
   kOk = 0,
   kCannotOpen = -1,       // the file could not be opened (string 2502 and the path)
   kReadError = -2,        // fewer bytes arrived than the file holds ("Read Err")
-  kNotSettingsFile = -3,  // the header is missing (string 2502 and the path)
+  kNotSettingsFile = -3,  // not a settings file: no header, empty, binary or UTF-16 (string 2504)
 };
 
 class CVTCSettingWork {
@@ -52,8 +52,10 @@ class CVTCSettingWork {
 
   // --- reading ---
 
-  // Reads the first kMaxFileBytes bytes of the file into `text`, cut at the
-  // first NUL byte, and checks the header.
+  // Reads the first kMaxFileBytes bytes of the file ("-": standard input)
+  // into `text`, decoded as settings_import::DecodeSettingsBytes does (cut at
+  // the first NUL byte, a UTF-8 byte-order mark skipped, UTF-8 converted to
+  // the code page), and checks the header.
   static SettingsFileLoad ReadSettingsText(const std::string& path, std::string& text);
 
   // True when the text starts with the header (exact, case-sensitive).
@@ -73,6 +75,9 @@ class CVTCSettingWork {
   // to the end of its line. Returns the value's length, or -1 when the key is
   // absent (value then empty).
   static int FindValue(const std::string& text, const std::string& key, std::string& value);
+  // Offset of the first `pattern` in the text that starts on a character
+  // boundary of the code page, or std::string::npos.
+  static size_t FindKey(const std::string& text, const std::string& pattern);
 
   // Access point item: 1 when "AP_NAME" is present (non-empty values of
   // AP_NAME, AP_USER, AP_PASS, AP_AUTH replace the record's), -1 when not.

@@ -17,6 +17,7 @@
 #include "operations/settings_run.h"
 #include "settings/dlg_tree_item.h"
 #include "settings/setting_work.h"
+#include "settings/settings_import.h"
 
 namespace settings_file_commands {
 namespace {
@@ -39,8 +40,36 @@ bool ChooseItems(QWidget* owner, uint32_t captionId, CSettingItemList& items) {
 
 // "エラー！ ファイルを開くことに失敗しました" and the path in brackets.
 void ShowOpenFailed(QWidget* owner, const QString& path) {
-  msgbox::Warning(owner, Text(strings::id::kFileOpenFailed) + QStringLiteral("\r\n(") +
-                             QDir::toNativeSeparators(path) + QStringLiteral(")"));
+  msgbox::Warning(owner, Text(strings::id::kFileOpenFailed) + QStringLiteral("\r\n(") + QDir::toNativeSeparators(path) +
+                             QStringLiteral(")"));
+}
+
+// "エラー！  設定ファイルではありません" and the path in brackets.
+void ShowNotValid(QWidget* owner, const QString& path) {
+  msgbox::Warning(owner, Text(strings::id::kNotValidFile) + QStringLiteral("\r\n(") + QDir::toNativeSeparators(path) +
+                             QStringLiteral(")"));
+}
+
+// Lets the user choose a settings file and reads it into `file` and the
+// record: 0 when read, -1 when not (every message already shown).
+int ChooseAndReadFile(QWidget* owner, settings_import::SettingsText& file, DeviceRecord& record) {
+  filedlg::Request request;
+  request.owner = owner;
+  request.save = false;
+  request.title = Text(strings::id::kOpenFileTitle);
+  request.filter = kFilter;
+  request.defaultSuffix = kSuffix;
+  const QString path = filedlg::Ask(request);
+  if (path.isEmpty()) return -1;
+
+  switch (settings_import::ReadSettingsFile(QFile::encodeName(path).toStdString(), &file)) {
+    case SettingsFileLoad::kOk: CVTCSettingWork::ApplySettingsText(file.text, record); return 0;
+    case SettingsFileLoad::kReadError: msgbox::Warning(owner, QStringLiteral("Read Err")); return -1;
+    case SettingsFileLoad::kNotSettingsFile: ShowNotValid(owner, path); return -1;
+    case SettingsFileLoad::kCannotOpen: break;
+  }
+  ShowOpenFailed(owner, path);
+  return -1;
 }
 
 }  // namespace
@@ -73,59 +102,51 @@ int ExportSettings(QWidget* owner, const DeviceRecord& record, const CSettingIte
 }
 
 int ReadSettingsFile(QWidget* owner, DeviceRecord& record) {
-  filedlg::Request request;
-  request.owner = owner;
-  request.save = false;
-  request.title = Text(strings::id::kOpenFileTitle);
-  request.filter = kFilter;
-  request.defaultSuffix = kSuffix;
-  const QString path = filedlg::Ask(request);
-  if (path.isEmpty()) return -1;
-
-  switch (CVTCSettingWork::LoadSettingsFile(QFile::encodeName(path).toStdString(), record)) {
-    case SettingsFileLoad::kOk:
-      return 0;
-    case SettingsFileLoad::kReadError:
-      msgbox::Warning(owner, QStringLiteral("Read Err"));
-      return -1;
-    case SettingsFileLoad::kCannotOpen:
-    case SettingsFileLoad::kNotSettingsFile:
-      break;
-  }
-  ShowOpenFailed(owner, path);
-  return -1;
+  settings_import::SettingsText file;
+  return ChooseAndReadFile(owner, file, record);
 }
 
 int ImportSettings(QWidget* owner, const CSettingItemList& items) {
   CDeviceSession& session = theApp().Session();
-  DeviceRecord record = session.Current();
-  for (uint16_t& present : record.itemPresent) present = 0;
-  if (ReadSettingsFile(owner, record) != 0) return -1;
+  // Until a file is read whose ticked items all hold values their pages
+  // could send: a refused file leaves the user on the import to choose
+  // another one.
+  for (;;) {
+    DeviceRecord record = session.Current();
+    for (uint16_t& present : record.itemPresent) present = 0;
+    settings_import::SettingsText file;
+    if (ChooseAndReadFile(owner, file, record) != 0) return -1;
 
-  CSettingItemList chosen = items;
-  for (int i = 0; i < kSettingItemCount; ++i) {
-    if (record.itemPresent[i] == 0) {
-      chosen.entries[i].available = 0;
-      chosen.entries[i].selected = 0;
+    CSettingItemList chosen = items;
+    for (int i = 0; i < kSettingItemCount; ++i) {
+      if (record.itemPresent[i] == 0) {
+        chosen.entries[i].available = 0;
+        chosen.entries[i].selected = 0;
+      }
     }
-  }
-  if (!ChooseItems(owner, strings::id::kChooseImportItems, chosen)) return -1;
+    if (!ChooseItems(owner, strings::id::kChooseImportItems, chosen)) return -1;
 
-  std::vector<int> chosenItems;
-  for (int i = 0; i < kSettingItemCount; ++i)
-    if (chosen.entries[i].selected) chosenItems.push_back(i);
-  // Values the logger did not report in this connection are not sent.
-  const ops::Result needed = ops::RequireListings(session, ops::ListingsForItems(chosenItems));
-  if (!needed.Succeeded()) {
-    msgbox::Warning(owner, QString::fromStdString(needed.message));
-    return -1;
+    std::vector<int> ticked;
+    for (int i = 0; i < kSettingItemCount; ++i)
+      if (chosen.entries[i].selected != 0) ticked.push_back(i);
+    const std::vector<settings_import::ValueProblem> problems = settings_import::CheckTickedItems(file, ticked, &record);
+    if (!problems.empty()) {
+      msgbox::Warning(owner, QString::fromStdString(settings_import::DescribeProblems(problems)));
+      continue;
+    }
+    // Values the logger did not report in this connection are not sent.
+    const ops::Result needed = ops::RequireListings(session, ops::ListingsForItems(ticked));
+    if (!needed.Succeeded()) {
+      msgbox::Warning(owner, QString::fromStdString(needed.message));
+      return -1;
+    }
+    // The pages take their initial values from the working record: the file's
+    // for the ticked items, the logger's for every other (so an appended
+    // schedule page shows the logger's schedule).
+    session.Working() = ops::MergeChosenItems(session.Current(), record, ticked);
+    CVTCSettingWork::RunWizard(owner, chosen, 0);
+    return 0;
   }
-  // The pages take their initial values from the working record: the file's
-  // for the chosen items, the logger's for every other (so an appended
-  // schedule page shows the logger's schedule).
-  session.Working() = ops::MergeChosenItems(session.Current(), record, chosenItems);
-  CVTCSettingWork::RunWizard(owner, chosen, 0);
-  return 0;
 }
 
 }  // namespace settings_file_commands

@@ -1,16 +1,12 @@
 // Reading the settings file: the file is searched for the keys that matter,
 // every other line is ignored, and an item counts as present as soon as its
 // leading key is found.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 
 #include "common/codepage.h"
 #include "settings/decimal_text.h"
 #include "settings/setting_work.h"
+#include "settings/settings_import.h"
 
 namespace {
 
@@ -43,40 +39,13 @@ std::vector<std::string> Tokens(const std::string& text, const char* delimiters)
   return out;
 }
 
-// Reads the first `want` bytes; false when fewer arrive.
-bool ReadExactly(int fd, std::string& out, size_t want) {
-  out.assign(want, '\0');
-  size_t got = 0;
-  while (got < want) {
-    const ssize_t n = read(fd, &out[got], want - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    got += static_cast<size_t>(n);
-  }
-  return true;
-}
-
 }  // namespace
 
 SettingsFileLoad CVTCSettingWork::ReadSettingsText(const std::string& path, std::string& text) {
-  text.clear();
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return SettingsFileLoad::kCannotOpen;
-  struct stat st {};
-  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    close(fd);
-    return SettingsFileLoad::kCannotOpen;
-  }
-  const size_t length = st.st_size > static_cast<off_t>(kMaxFileBytes) ? kMaxFileBytes : static_cast<size_t>(st.st_size);
-  const bool complete = ReadExactly(fd, text, length);
-  close(fd);
-  if (!complete) {
-    text.clear();
-    return SettingsFileLoad::kReadError;
-  }
-  const size_t nul = text.find('\0');
-  if (nul != std::string::npos) text.resize(nul);
-  return HasHeader(text) ? SettingsFileLoad::kOk : SettingsFileLoad::kNotSettingsFile;
+  settings_import::SettingsText decoded;
+  const SettingsFileLoad result = settings_import::ReadSettingsFile(path, &decoded);
+  text = result == SettingsFileLoad::kOk ? std::move(decoded.text) : std::string();
+  return result;
 }
 
 bool CVTCSettingWork::HasHeader(const std::string& text) {
@@ -117,12 +86,16 @@ SettingsFileLoad CVTCSettingWork::LoadSettingsFile(const std::string& path, Devi
 int CVTCSettingWork::FindValue(const std::string& text, const std::string& key, std::string& value) {
   value.clear();
   const std::string pattern = key + ",";
-  const size_t at = FindAtCharacterBoundary(text, pattern);
+  const size_t at = FindKey(text, pattern);
   if (at == std::string::npos) return -1;
   const size_t begin = at + pattern.size();
   const size_t end = text.find_first_of("\r\n", begin);
   value = text.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
   return static_cast<int>(value.size());
+}
+
+size_t CVTCSettingWork::FindKey(const std::string& text, const std::string& pattern) {
+  return FindAtCharacterBoundary(text, pattern);
 }
 
 int CVTCSettingWork::ParseAccessPoint(DeviceRecord& record, const std::string& text) {

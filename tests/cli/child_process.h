@@ -1,7 +1,7 @@
 #pragma once
 // Runs a program as a child process with its standard output and standard
 // error captured, in a given working directory and with extra environment
-// variables. Standard input is /dev/null.
+// variables. Standard input is /dev/null unless another file is named.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -41,13 +41,13 @@ class ChildProcess {
   // Starts program with args (args[0] is not the program). False when it
   // could not be started.
   bool Start(const std::string& program, const std::vector<std::string>& args, const std::string& cwd,
-             const std::vector<std::string>& extraEnv) {
+             const std::vector<std::string>& extraEnv, const std::string& stdinPath = "/dev/null") {
     int out[2], err[2];
     if (pipe(out) != 0) return false;
     if (pipe(err) != 0) return false;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, stdinPath.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
     posix_spawn_file_actions_addclose(&actions, out[0]);

@@ -107,14 +107,10 @@ TEST_F(CtlDeviceTest, InfoAsKeyLinesAndAsJson) {
                                                             {"mydial", kText}};
   auto is = [](const nlohmann::ordered_json& v, Kind kind) {
     switch (kind) {
-      case kText:
-        return v.is_string();
-      case kInteger:
-        return v.is_number_integer();
-      case kNumber:
-        return v.is_number();
-      case kSwitch:
-        return v.is_boolean();
+      case kText: return v.is_string();
+      case kInteger: return v.is_number_integer();
+      case kNumber: return v.is_number();
+      case kSwitch: return v.is_boolean();
     }
     return false;
   };
@@ -148,6 +144,17 @@ TEST_F(CtlDeviceTest, ReadDataRangeEndsAtTheLastId) {
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(RecordIds(ReadFile(Path("part.txt"))), Range(41, 50));
   EXPECT_EQ(LinesFromToolStarting({"RD ALL"}), Lines{"RD ALL 41 10"});
+}
+
+TEST_F(CtlDeviceTest, FullMemoryReadsOnlyTheRecordsAskedFor) {
+  // First ID 1, last ID 0: all 100,000 records.
+  logger->PresetMemory(100000, 1);
+  const ChildResult r = CtlOnLogger({"read-data", "--count", "10", "-o", "last.txt"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(LinesFromToolStarting({"RD ALL"}), Lines{"RD ALL 99991 10"});
+  std::vector<int> ids = Range(99991, 99999);
+  ids.push_back(0);
+  EXPECT_EQ(RecordIds(ReadFile(Path("last.txt"))), ids);
 }
 
 TEST_F(CtlDeviceTest, ReadErrorsSavesEachLineWithCrLf) {
@@ -235,7 +242,7 @@ TEST_F(CtlDeviceTest, NotASettingsFileIsRefusedBeforeAnythingIsSent) {
   WriteFile(Path("bad.txi"), "[zeb_txli]\r\nBATTERY_ALART,3000\r\n");
   const ChildResult r = CtlOnLogger({"apply", "bad.txi"});
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.err, Text(strings::id::kFileOpenFailed) + "\n(bad.txi)\n");
+  EXPECT_EQ(r.err, Text(strings::id::kNotValidFile) + "\n(bad.txi)\n");
   EXPECT_EQ(BytesFromTool(), "");
 }
 

@@ -71,8 +71,9 @@ class CtlTest : public ::testing::Test {
   }
 
   // Starts the tool without waiting for it.
-  void Launch(ChildProcess& child, const std::vector<std::string>& args) {
-    ASSERT_TRUE(child.Start(QHX_CTL_PATH, args, dir_.string(), {"QHX_TIME_SCALE=" + std::to_string(Scale())}));
+  void Launch(ChildProcess& child, const std::vector<std::string>& args, const std::string& stdinPath = "/dev/null") {
+    ASSERT_TRUE(
+        child.Start(QHX_CTL_PATH, args, dir_.string(), {"QHX_TIME_SCALE=" + std::to_string(Scale())}, stdinPath));
   }
 
   ChildResult Ctl(const std::vector<std::string>& args) {

@@ -1,9 +1,13 @@
 // The setting commands against a virtual logger of this process: the command
 // lines it receives, in order, and the settings file written by export.
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <fstream>
+#include <thread>
 
 #include "common/codepage.h"
 #include "ctl_fixture.h"
@@ -77,7 +81,7 @@ TEST_F(CtlSettingsTest, StartSendsTheScheduleThenTheStart) {
 }
 
 TEST_F(CtlSettingsTest, AccessPointFieldsInTheLoggersCodePage) {
-  const std::string name = "日本apn";
+  const std::string name = "ｱｲｳapn";  // half-width katakana: single bytes in the code page
   ChildResult r = CtlOnLogger({"set-apn", "--name", name, "--user", "", "--password", "pw", "--auth", "none"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   const std::string ansi = codepage::Utf8ToAnsi(name);
@@ -193,6 +197,145 @@ TEST_F(CtlSettingsTest, ExportThatCannotBeWrittenFails) {
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.err, Text(strings::id::kFileCreateFailed) + "\n(" + target + ": " + std::strerror(ENOENT) + ")\n");
   EXPECT_TRUE(Files().empty());
+}
+
+// The settings file's lines with the line of `key` replaced by `line`.
+std::string FileWithLine(const std::string& key, const std::string& line) {
+  std::string text = kSettingsFile;
+  const size_t at = text.find("\n" + key + ",") + 1;
+  return text.replace(at, text.find("\r\n", at) - at, line);
+}
+
+struct BadValue {
+  std::string key;
+  std::string line;
+  int lineNumber;
+};
+
+class CtlApplyBadValueTest : public CtlSettingsTest, public ::testing::WithParamInterface<BadValue> {};
+
+TEST_P(CtlApplyBadValueTest, RefusedWithKeyAndLineAndNothingSent) {
+  const BadValue& c = GetParam();
+  WriteFile(Path("bad.txi"), FileWithLine(c.key, c.line));
+  const ChildResult r = CtlOnLogger({"apply", "bad.txi"});
+  EXPECT_EQ(r.exitCode, 1) << r.out;
+  EXPECT_EQ(r.err.rfind(Text(strings::id::kNotValidFile) + "\n", 0), 0u) << r.err;
+  const std::string shownKey = c.key == "ALM_AD" ? "ALM_AD" : c.key;
+  EXPECT_NE(r.err.find(shownKey + " (" + std::to_string(c.lineNumber)), std::string::npos) << r.err;
+  const std::string value = c.line.substr(c.line.find(c.key == "ALM_AD" ? ",0," : ",") + (c.key == "ALM_AD" ? 3 : 1));
+  EXPECT_NE(r.err.find(value), std::string::npos) << r.err;
+  EXPECT_EQ(BytesFromTool(), "");
+}
+
+// The same bad values are refused by the command-line options (CtlUsageTest).
+INSTANTIATE_TEST_SUITE_P(
+    Values, CtlApplyBadValueTest,
+    ::testing::Values(
+        BadValue{"BATTERY_ALART", "BATTERY_ALART,3.3", 5}, BadValue{"BATTERY_ALART", "BATTERY_ALART,abc", 5},
+        BadValue{"BATTERY_ALART", "BATTERY_ALART,\xEF\xBC\x93\xEF\xBC\x90\xEF\xBC\x90\xEF\xBC\x90", 5},
+        BadValue{"ALM_AD", "ALM_AD,0,abc,def,1,1", 12}, BadValue{"ALM_AD", "ALM_AD,0,2,5,1,0,1,1", 12},
+        BadValue{"ALM_AD", "ALM_AD,0,99999999,-1e300,1,1", 12}, BadValue{"ALM_AD", "ALM_AD,0,inf,nan,1,1", 12},
+        BadValue{"MES_INTERVAL_TIME", "MES_INTERVAL_TIME,abc", 16},
+        BadValue{"MES_INTERVAL_TIME", "MES_INTERVAL_TIME,8640000", 16},
+        BadValue{"MES_START_TIME", "MES_START_TIME,2027-13-45 25:61:61", 15},
+        BadValue{"MES_START_TIME", "MES_START_TIME,1999-12-31 00:00:00", 15},
+        BadValue{"MES_START_TIME", "MES_START_TIME,2150-01-01 00:00:00", 15},
+        BadValue{"MES_INTERVAL_NUM", "MES_INTERVAL_NUM,241", 17}, BadValue{"AP_AUTH", "AP_AUTH,mschap", 10},
+        BadValue{"AP_NAME", "AP_NAME,\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88", 7},
+        BadValue{"AP_USER", "AP_USER,caf\xC3\xA9\xF0\x9F\x98\x80", 8}));
+
+TEST_F(CtlSettingsTest, ApplyTakesAuthenticationInAnyCaseAndSendsItCanonical) {
+  WriteFile(Path("in.txi"), FileWithLine("AP_AUTH", "AP_AUTH,chap"));
+  const ChildResult r = CtlOnLogger({"apply", "in.txi", "--items", "11"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(LinesFromToolStarting({"MAIL APA"}), Lines{"MAIL APA CHAP"});
+}
+
+TEST_F(CtlSettingsTest, FilesThatAreNoSettingsFileSay2504) {
+  for (const std::string& bytes : {std::string(),
+                                   std::string("\x7F"
+                                               "ELF\x02\x01\0\0",
+                                               8),
+                                   std::string("\xFF\xFE[\0Z\0E\0B\0_\0", 12), std::string("[zeb_txli]\r\n")}) {
+    WriteFile(Path("f.txi"), bytes);
+    const ChildResult r = CtlOnLogger({"apply", "f.txi"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, Text(strings::id::kNotValidFile) + "\n(f.txi)\n");
+  }
+  EXPECT_EQ(BytesFromTool(), "");
+}
+
+TEST_F(CtlSettingsTest, ExportAppliesBackUnchanged) {
+  ChildResult r = CtlOnLogger({"export", "-o", "own.txi"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const auto before = logger->State();
+  logger->ClearReceived();
+  // With a UTF-8 byte-order mark in front, as some editors save it.
+  WriteFile(Path("bom.txi"), "\xEF\xBB\xBF" + ReadFile(Path("own.txi")));
+  for (const char* file : {"own.txi", "bom.txi"}) {
+    r = CtlOnLogger({"apply", file, "--items", "6,11,21"});
+    EXPECT_EQ(r.exitCode, 0) << file << r.err;
+    EXPECT_EQ(r.out, "バッテリ警告: 成功\nアクセスポイント: 成功\n判定基準: 成功\n") << file;
+  }
+  const auto after = logger->State();
+  EXPECT_EQ(after.battery_cutoff_mv, before.battery_cutoff_mv);
+  EXPECT_EQ(after.mail.apn, before.mail.apn);
+  EXPECT_EQ(after.mail.apa, before.mail.apa);
+  EXPECT_DOUBLE_EQ(after.upper_threshold, before.upper_threshold);
+  EXPECT_DOUBLE_EQ(after.lower_threshold, before.lower_threshold);
+  EXPECT_EQ(after.upper_enabled, before.upper_enabled);
+}
+
+TEST_F(CtlSettingsTest, ApplyReadsStandardInputAndPipes) {
+  WriteFile(Path("in.txi"), kSettingsFile);
+  ChildProcess fromFile;
+  Launch(fromFile, OnLogger({"apply", "-", "--items", "6"}), Path("in.txi"));
+  ChildResult r = fromFile.Finish();
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+
+  // Standard input a pipe, as in "cat in.txi | quorvane-ctl apply -".
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  ASSERT_EQ(write(fds[1], kSettingsFile, sizeof kSettingsFile - 1), static_cast<ssize_t>(sizeof kSettingsFile - 1));
+  close(fds[1]);
+  ChildProcess fromPipe;
+  Launch(fromPipe, OnLogger({"apply", "-", "--items", "6"}), "/dev/fd/" + std::to_string(fds[0]));
+  r = fromPipe.Finish();
+  close(fds[0]);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+
+  // A named pipe: the tool waits for its writer as any reader does.
+  const std::string fifo = Path("in.fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  ChildProcess fromFifo;
+  Launch(fromFifo, OnLogger({"apply", fifo, "--items", "6"}));
+  {
+    std::ofstream writer(fifo, std::ios::binary);  // opens once the tool reads
+    writer << kSettingsFile;
+  }
+  r = fromFifo.Finish();
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(LinesFromToolStarting({"ST BAT"}), (Lines{"ST BAT 3300", "ST BAT 3300", "ST BAT 3300"}));
+}
+
+TEST_F(CtlSettingsTest, InterruptEndsTheWaitForAPipeWriter) {
+  const std::string fifo = Path("lonely.fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  ChildProcess child;
+  Launch(child, OnLogger({"apply", fifo}));
+  // Wait until the tool is blocked opening the pipe (no writer will come).
+  const std::string wchan = "/proc/" + std::to_string(child.Pid()) + "/wchan";
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  for (;;) {
+    const std::string where = ReadFile(wchan);
+    if (where == "wait_for_partner" || where == "fifo_open") break;
+    ASSERT_LT(std::chrono::steady_clock::now(), deadline) << where;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  child.Signal(SIGINT);
+  const ChildResult r = child.Finish();
+  EXPECT_EQ(r.signal, SIGINT);
+  EXPECT_EQ(BytesFromTool(), "");
 }
 
 }  // namespace

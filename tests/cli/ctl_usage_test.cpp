@@ -46,7 +46,22 @@ INSTANTIATE_TEST_SUITE_P(
         // A value with CR or LF would end the command line and send the rest as a command.
         UsageCase{{"set-apn", "--name", "a\r\nST CLR"}, "line break"},
         UsageCase{{"set-apn", "--user", "u\nST CLR"}, "line break"},
-        UsageCase{{"set-apn", "--name", "n", "--password", "p\r"}, "line break"}));
+        UsageCase{{"set-apn", "--name", "n", "--password", "p\r"}, "line break"},
+        // The values that a settings file may not give either (CtlApplyBadValueTest).
+        UsageCase{{"set-battery", "abc"}, "volts"}, UsageCase{{"set-battery", "3300"}, "2.4 to 3.6"},
+        UsageCase{{"set-battery", "\xEF\xBC\x93.3"}, "volts"}, UsageCase{{"set-battery", "3.25"}, "one decimal"},
+        UsageCase{{"set-thresholds", "--upper", "inf"}, "metres"},
+        UsageCase{{"set-thresholds", "--upper", "2,5"}, "metres"},
+        UsageCase{{"set-thresholds", "--upper", "99999999"}, "metres"},
+        UsageCase{{"set-thresholds", "--lower", "-1e300"}, "metres"},
+        UsageCase{{"start", "--at", "2027-13-45 25:61"}, "real date"},
+        UsageCase{{"start", "--at", "2027-02-29 10:00"}, "real date"},
+        UsageCase{{"start", "--at", "2150-01-01 00:00"}, "2000 to 2099"},
+        UsageCase{{"start", "--interval", "100:00:00"}, "D:HH:MM"}, UsageCase{{"start", "--tx", "241"}, "--tx"},
+        UsageCase{{"set-apn", "--auth", "mschap"}, "--auth"},
+        UsageCase{{"set-apn", "--name", "caf\xC3\xA9\xF0\x9F\x98\x80"}, "code page"},
+        UsageCase{{"set-apn", "--name", "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88"}, "half-width"},
+        UsageCase{{"set-apn", "--user", "my user"}, "half-width"}));
 
 TEST_F(CtlTest, ALineIsNeeded) {
   for (const auto& args : {std::vector<std::string>{"info"}, {"--port", "/dev/null", "--simulate", "info"}}) {

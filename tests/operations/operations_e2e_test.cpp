@@ -180,7 +180,7 @@ TEST_F(OperationsTest, ValueCheckRefusesBeforeAnythingIsSent) {
   ops::ApplyRequest request;
   request.fileText = kFile;
   std::vector<int> checked;
-  request.check = [&](const DeviceRecord& record, const std::vector<int>& items) {
+  request.check = [&](DeviceRecord& record, const std::vector<int>& items) {
     checked = items;
     return record.sys.batteryAlert == 3600 ? std::string("battery out of range") : std::string();
   };

@@ -29,13 +29,16 @@ TEST(ReadoutRange, RangeForEntry) {
     int expectedFirst, expectedCount;
   };
   const Case cases[] = {
-      {1, 100, 10, 91, 10},          // the last 10 records
-      {1, 100, 100, 1, 100},         // everything
-      {1, 50, 100, 1, 50},           // no more than the records from the first ID
-      {99990, 9, 20, 99990, 20},     // wrapped range
-      {99990, 3, 10, 99994, 10},     // first ID wraps below 0
+      {1, 100, 10, 91, 10},       // the last 10 records
+      {1, 100, 100, 1, 100},      // everything
+      {1, 50, 100, 1, 50},        // no more than the records from the first ID
+      {99990, 9, 20, 99990, 20},  // wrapped range
+      {99990, 3, 10, 99994, 10},  // first ID wraps below 0
       {99990, 99995, 100, 99990, 6},
-      {10, 9, 5, 10, 0},             // entered last ID just below the first: nothing
+      {10, 9, 5, 5, 5},           // last ID just below the first: a full memory
+      {1, 0, 10, 99991, 10},      // full memory, the last 10 records
+      {1, 0, 100000, 1, 100000},  // full memory, all of it
+      {1, 0, 0, 1, 0},            // count 0: to the end
   };
   for (const Case& c : cases) {
     const ReadoutRange r = ReadoutRangeForEntry(c.memoryFirst, c.lastId, c.count);

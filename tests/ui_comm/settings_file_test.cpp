@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "comm_test_support.h"
+#include "common/string_table.h"
 #include "settings/dlg_tree_item.h"
 #include "settings/input_base_dlg.h"
 #include "settings/setting_work.h"
@@ -137,7 +138,8 @@ class SettingsFileTest : public QObject {
     QCOMPARE(CVTCSettingWork::RunExportCommand(owner_.get()), 0);
 
     QCOMPARE(caption, QStringLiteral("出力設定項目選択"));
-    QCOMPARE(shape, (QStringList{"初期設定: バッテリ警告", "接続設定: アクセスポイント", "測定設定: 判定基準, 測定設定"}));
+    QCOMPARE(shape,
+             (QStringList{"初期設定: バッテリ警告", "接続設定: アクセスポイント", "測定設定: 判定基準, 測定設定"}));
     QVERIFY(boxes.shown.empty());
     QCOMPARE(files.asked.size(), size_t(1));
     const filedlg::Request& asked = files.asked[0];
@@ -145,8 +147,8 @@ class SettingsFileTest : public QObject {
     QCOMPARE(asked.title, QStringLiteral("設定ファイル名入力"));
     QCOMPARE(asked.filter, QStringLiteral("Tessalo HX setting info(*.txi)"));
     QCOMPARE(asked.defaultSuffix, QStringLiteral("txi"));
-    const auto name = QRegularExpression("^TXL_(\\d{4})(\\d{2})(\\d{2})_(\\d{2})(\\d{2})(\\d{2})\\.txi$")
-                          .match(asked.proposedName);
+    const auto name =
+        QRegularExpression("^TXL_(\\d{4})(\\d{2})(\\d{2})_(\\d{2})(\\d{2})(\\d{2})\\.txi$").match(asked.proposedName);
     QVERIFY2(name.hasMatch(), qPrintable(asked.proposedName));
 
     QList<QByteArray> lines = ReadAll(path).split('\n');
@@ -242,9 +244,10 @@ class SettingsFileTest : public QObject {
     QCOMPARE(CVTCSettingWork::RunImportCommand(owner_.get()), 0);
 
     QCOMPARE(caption, QStringLiteral("読込み設定項目選択"));
-    QCOMPARE(shape, (QStringList{"初期設定: バッテリ警告", "接続設定: アクセスポイント", "測定設定: 判定基準, 測定設定"}));
-    QCOMPARE(driver.seen, (QStringList{"CDlgTreeItem", "CDlgInputBatAlart", "CDlgInputSimSetting",
-                                       "CDlgInputRange1ch", "CDlgInputMeasureSetting"}));
+    QCOMPARE(shape,
+             (QStringList{"初期設定: バッテリ警告", "接続設定: アクセスポイント", "測定設定: 判定基準, 測定設定"}));
+    QCOMPARE(driver.seen, (QStringList{"CDlgTreeItem", "CDlgInputBatAlart", "CDlgInputSimSetting", "CDlgInputRange1ch",
+                                       "CDlgInputMeasureSetting"}));
     QCOMPARE(sentBefore, (QStringList{"0 0 0 0", "1 0 0 0", "1 1 0 0", "1 1 1 0"}));
     QCOMPARE(boxes.Texts(), QStringList{});
     QCOMPARE(files.asked.size(), size_t(1));
@@ -299,11 +302,21 @@ class SettingsFileTest : public QObject {
 
   void importOfAFileThatIsNotReadable_data() {
     QTest::addColumn<QByteArray>("content");  // empty: no file
-    QTest::newRow("missing") << QByteArray();
-    QTest::newRow("lower-case header") << QByteArray("[zeb_txli]\r\nBATTERY_ALART,3100\r\n");
+    QTest::addColumn<QString>("message");
+    const QString cannotOpen = QStringLiteral("エラー！ ファイルを開くことに失敗しました");
+    const QString notValid = QString::fromStdString(strings::Text(strings::id::kNotValidFile));
+    QTest::newRow("missing") << QByteArray() << cannotOpen;
+    QTest::newRow("lower-case header") << QByteArray("[zeb_txli]\r\nBATTERY_ALART,3100\r\n") << notValid;
+    QTest::newRow("UTF-16") << QByteArray("\xFF\xFE[\0Z\0E\0B\0", 10) << notValid;
+    QTest::newRow("binary") << QByteArray(
+                                   "\x7F"
+                                   "ELF\x02\x01\0\0",
+                                   8)
+                            << notValid;
   }
   void importOfAFileThatIsNotReadable() {
     QFETCH(QByteArray, content);
+    QFETCH(QString, message);
     MessageBoxes boxes;
     FileDialogs files;
     const QString path = dir_->filePath("bad.txi");
@@ -312,8 +325,35 @@ class SettingsFileTest : public QObject {
     ModalDriver driver([](QWidget* modal) { modal->close(); });
     QCOMPARE(CVTCSettingWork::RunImportCommand(owner_.get()), -1);
     QVERIFY(driver.seen.isEmpty());
-    QCOMPARE(boxes.Texts(), QStringList{"エラー！ ファイルを開くことに失敗しました\r\n(" + path + ")"});
+    QCOMPARE(boxes.Texts(), QStringList{message + "\r\n(" + path + ")"});
     QCOMPARE(boxes.shown[0].icon, msgbox::Icon::kWarning);
+  }
+
+  // A value its page could not send is refused before anything is sent, and
+  // the open dialog comes again so that another file can be chosen.
+  void importRefusesABadValueAndAsksForAnotherFile() {
+    MessageBoxes boxes;
+    FileDialogs files;
+    const QString bad = dir_->filePath("bad.txi");
+    WriteAll(bad, "[ZEB_TXLI]\r\nBATTERY_ALART,3.3\r\nAP_NAME,ok\r\nAP_AUTH,pap\r\n");
+    const QString good = dir_->filePath("good.txi");
+    WriteAll(good, "[ZEB_TXLI]\r\nAP_NAME,ok\r\nAP_AUTH,pap\r\n");
+    files.answers = {bad, good};
+    ModalDriver driver([&](QWidget* modal) {
+      if (auto* tree = qobject_cast<CDlgTreeItem*>(modal)) {
+        tree->OkButton()->click();
+        return;
+      }
+      modal->close();  // the access point page of the good file: cancelled
+    });
+    QCOMPARE(CVTCSettingWork::RunImportCommand(owner_.get()), 0);
+    QCOMPARE(files.asked.size(), size_t(2));
+    QCOMPARE(boxes.Texts(), QStringList{QString::fromStdString(strings::Text(strings::id::kNotValidFile)) +
+                                        QStringLiteral("\r\nBATTERY_ALART (2行目): 3.3")});
+    QCOMPARE(driver.seen, (QStringList{"CDlgTreeItem", "CDlgTreeItem", "CDlgInputSimSetting"}));
+    QVERIFY(link_->logger.ReceivedBytes().empty());
+    // Authentication given in lower case reaches the page in its canonical form.
+    QCOMPARE(theApp().Session().Working().mail.apnAuth, std::string("PAP"));
   }
 
   void importCancelledInTheOpenDialog() {

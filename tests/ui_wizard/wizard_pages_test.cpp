@@ -1,6 +1,7 @@
 // The wizard pages of the initialisation, battery, judgement and measurement
 // items against the virtual logger: what they show, what they send, and the
 // messages of their failures.
+#include <QKeyEvent>
 #include <QtTest>
 
 #include "app/vtrelix7_comm_app.h"
@@ -87,9 +88,15 @@ class WizardPagesTest : public QObject {
     QTest::addColumn<QString>("typed");  // a null string: leave the field as shown
     QTest::addColumn<QString>("line");
     QTest::newRow("3260 shows 3.3 and sends 3300") << 3260 << "3.3" << QString() << "ST BAT 3300";
-    QTest::newRow("typed 3.3") << 3000 << "3.0" << "3.3" << "ST BAT 3300";
-    QTest::newRow("empty field") << 3000 << "3.0" << "" << "ST BAT 0";
-    QTest::newRow("typed 2.45 is kept as typed") << 3000 << "3.0" << "2.45" << "ST BAT 2450";
+    QTest::newRow("typed 3.3") << 3000 << "3.0"
+                               << "3.3"
+                               << "ST BAT 3300";
+    QTest::newRow("empty field") << 3000 << "3.0"
+                                 << ""
+                                 << "ST BAT 0";
+    QTest::newRow("typed 2.45 is kept as typed") << 3000 << "3.0"
+                                                 << "2.45"
+                                                 << "ST BAT 2450";
   }
   void batteryVoltConversion() {
     QFETCH(int, loggerMillivolts);
@@ -192,14 +199,18 @@ class WizardPagesTest : public QObject {
     QTest::addColumn<QString>("lower");
     QTest::addColumn<int>("switchId");  // a button to click, 0 for none
     QTest::addColumn<QStringList>("lines");
-    QTest::newRow("nothing changed") << "2.500" << "-2.500" << 0 << QStringList{};
-    QTest::newRow("only the lower switch") << "2.500" << "-2.500" << int(CDlgInputRange1ch::kIdLowerOff)
-                                           << QStringList{"ST ALM AN ON OFF"};
-    QTest::newRow("rounded limits") << "1.2345" << "-1.2345" << 0 << QStringList{"ST ALM AN 1.2350 -1.2350 "};
+    QTest::newRow("nothing changed") << "2.500"
+                                     << "-2.500" << 0 << QStringList{};
+    QTest::newRow("only the lower switch")
+        << "2.500"
+        << "-2.500" << int(CDlgInputRange1ch::kIdLowerOff) << QStringList{"ST ALM AN ON OFF"};
+    QTest::newRow("rounded limits") << "1.2345"
+                                    << "-1.2345" << 0 << QStringList{"ST ALM AN 1.2350 -1.2350 "};
     QTest::newRow("lower above upper is sent as typed")
-        << "0.5" << "3" << int(CDlgInputRange1ch::kIdUpperOff)
-        << QStringList{"ST ALM AN 0.5000 3.0000 ", "ST ALM AN OFF ON"};
-    QTest::newRow("beyond the fourth decimal is no change") << "2.50004" << "-2.5" << 0 << QStringList{};
+        << "0.5"
+        << "3" << int(CDlgInputRange1ch::kIdUpperOff) << QStringList{"ST ALM AN 0.5000 3.0000 ", "ST ALM AN OFF ON"};
+    QTest::newRow("beyond the fourth decimal is no change") << "2.50004"
+                                                            << "-2.5" << 0 << QStringList{};
   }
   void judgementSendsOnlyWhatChanged() {
     QFETCH(QString, upper);
@@ -289,9 +300,15 @@ class WizardPagesTest : public QObject {
     QTest::addColumn<QString>("hoursMinutes");  // digits typed into the masked field
     QTest::addColumn<QString>("smp");
     QTest::addColumn<int>("seconds");
-    QTest::newRow("1 day 02:30") << "1" << "0230" << "ST SMP D01H02M30S00" << 95400;
-    QTest::newRow("10 minutes") << "0" << "0010" << "ST SMP D00H00M10S00" << 600;
-    QTest::newRow("empty days") << "" << "0100" << "ST SMP D00H01M00S00" << 3600;
+    QTest::newRow("1 day 02:30") << "1"
+                                 << "0230"
+                                 << "ST SMP D01H02M30S00" << 95400;
+    QTest::newRow("10 minutes") << "0"
+                                << "0010"
+                                << "ST SMP D00H00M10S00" << 600;
+    QTest::newRow("empty days") << ""
+                                << "0100"
+                                << "ST SMP D00H01M00S00" << 3600;
   }
   void scheduleIntervalConversions() {
     QFETCH(QString, days);
@@ -328,6 +345,76 @@ class WizardPagesTest : public QObject {
     QCOMPARE(work.measuring, 1);
     QVERIFY(logger.Logger().State().measuring);
     QCOMPARE(int(logger.Logger().State().sampling_seconds), seconds);
+  }
+
+  // Only ASCII digits reach the masked fields; an impossible date or time is
+  // named to the user and nothing is sent.
+  void scheduleRefusesOtherDigitsAndImpossibleValues_data() {
+    QTest::addColumn<QString>("start");         // typed into the start field
+    QTest::addColumn<QString>("hoursMinutes");  // typed into the normal interval
+    QTest::addColumn<QString>("days");
+    QTest::addColumn<QString>("message");  // empty: accepted
+    const QString invalid = QStringLiteral("入力値が正しくありません: ");
+    QTest::newRow("impossible start") << "2713459999"
+                                      << "0010"
+                                      << "0" << invalid + "測定開始日時";
+    QTest::newRow("29 February 2027") << "2702291000"
+                                      << "0010"
+                                      << "0" << invalid + "測定開始日時";
+    QTest::newRow("hours 99") << "3001030830"
+                              << "9959"
+                              << "0" << invalid + "通常時測定間隔";
+    QTest::newRow("11 days") << "3001030830"
+                             << "0010"
+                             << "11" << invalid + "通常時測定間隔";
+    // Full-width digits are dropped while typing: the ASCII ones remain.
+    QTest::newRow("full-width digits") << QStringLiteral("３3０0０0１1０0３3０0８8３3０0")
+                                       << QStringLiteral("0０0１1０0") << "0" << QString();
+  }
+  void scheduleRefusesOtherDigitsAndImpossibleValues() {
+    // Types any characters, also those QTest has no key for.
+    auto type = [](QWidget* w, const QString& text) {
+      for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &press);
+      }
+    };
+    QFETCH(QString, start);
+    QFETCH(QString, hoursMinutes);
+    QFETCH(QString, days);
+    QFETCH(QString, message);
+    ConnectedLogger logger;
+    QVERIFY(logger.Ready());
+    logger.Logger().ClearReceived();
+    MessageBoxes boxes;
+    PageDriver driver;
+    QString shownStart;
+    driver.Next([&](CInputBaseDlg* page) {
+      auto* p = As<CDlgInputMeasureSetting>(page);
+      CMaskedEdit* field = p->StartField();
+      field->setFocus();
+      field->setCursorPosition(0);
+      type(field, start);
+      shownStart = field->displayText();
+      p->NormalDaysField()->setText(days);
+      CMaskedEdit* hm = p->NormalHoursMinutesField();
+      hm->setFocus();
+      hm->setCursorPosition(0);
+      type(hm, hoursMinutes);
+    });
+    if (!message.isEmpty()) driver.Cancel();
+    const int result = RunSingleItemWizard(nullptr, kItemMeasurement, 0);
+    QVERIFY(driver.Done());
+    if (message.isEmpty()) {
+      QCOMPARE(result, 1);
+      QCOMPARE(shownStart, QStringLiteral("2030-01-03 08:30"));
+      QCOMPARE(logger.Starting("ST SMP "), std::vector<std::string>{"ST SMP D00H00M10S00"});
+      return;
+    }
+    QCOMPARE(result, -1);
+    QCOMPARE(boxes.shown.size(), size_t(1));
+    QCOMPARE(boxes.shown[0].text, message);
+    QVERIFY(logger.Starting("ST ").empty());
   }
 
   void scheduleUneditedDropsTheSeconds() {
@@ -428,9 +515,7 @@ class WizardPagesTest : public QObject {
     MessageBoxes boxes;
     PageDriver driver;
     bool stayed = false;
-    driver.Next([](CInputBaseDlg* page) {
-      As<CDlgInputMeasureSetting>(page)->EventTransmissionField()->setText("5");
-    });
+    driver.Next([](CInputBaseDlg* page) { As<CDlgInputMeasureSetting>(page)->EventTransmissionField()->setText("5"); });
     driver.Cancel([&](CInputBaseDlg* page) { stayed = page->isVisible(); });
     QCOMPARE(RunSingleItemWizard(nullptr, kItemMeasurement, 0), -1);
     QVERIFY(stayed);

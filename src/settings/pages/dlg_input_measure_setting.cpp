@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "app/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "common/timing.h"
@@ -14,6 +15,7 @@
 #include "settings/pages/wizard_page_ids.h"
 #include "settings/schedule_fields.h"
 #include "settings/setting_item_list.h"
+#include "settings/value_checks.h"
 #include "settings/wizard_flags.h"
 #include "settings/wizard_strings.h"
 
@@ -119,8 +121,8 @@ void CDlgInputMeasureSetting::InitPage() {
     CMaskedEdit* hm;
     CSTNumEdit* days;
   };
-  for (const Interval& i : {Interval{work.sampling, normal_hm_, normal_days_},
-                            Interval{work.eventSampling, event_hm_, event_days_}}) {
+  for (const Interval& i :
+       {Interval{work.sampling, normal_hm_, normal_days_}, Interval{work.eventSampling, event_hm_, event_days_}}) {
     i.hm->SetTemplateAndMask(kHoursMinutesTemplate, kHoursMinutesMask);
     i.hm->SetFullText(QStringLiteral("00:00"));
     i.hm->SetFullText(Q(IntervalHoursMinutesText(i.seconds)));
@@ -134,15 +136,33 @@ void CDlgInputMeasureSetting::InitPage() {
 void CDlgInputMeasureSetting::OnPcTime() { start_->SetFullText(Q(StartTimePresetText(timing::NowSeconds()))); }
 
 void CDlgInputMeasureSetting::OnNext() {
+  // Every field is checked before anything is stored or sent: an impossible
+  // date or time is named to the user and nothing goes to the logger.
+  auto refuse = [this](uint32_t labelId) {
+    QString label = Text(labelId);
+    msgbox::Warning(this, QString::fromStdString(strings::Text(strings::id::kInvalidFieldValue))
+                              .replace(QStringLiteral("%s"), label.remove(QChar(0x3000)).trimmed()));
+  };
+  const std::optional<CSdlTime> start = value_checks::StartTimeFromDigits(start_->DigitsText().toStdString());
+  if (!start) return refuse(strings::id::kStartDateTimeLabel);
+  const std::optional<int32_t> normal =
+      value_checks::IntervalFromFieldTexts(normal_days_->text().toStdString(), normal_hm_->DigitsText().toStdString());
+  if (!normal) return refuse(strings::id::kNormalIntervalLabel);
+  const std::optional<int32_t> normalTx = value_checks::TransmissionFromText(normal_tx_->text().toStdString());
+  if (!normalTx) return refuse(strings::id::kNormalTransmissionLabel);
+  const std::optional<int32_t> event =
+      value_checks::IntervalFromFieldTexts(event_days_->text().toStdString(), event_hm_->DigitsText().toStdString());
+  if (!event) return refuse(strings::id::kEventIntervalLabel);
+  const std::optional<int32_t> eventTx = value_checks::TransmissionFromText(event_tx_->text().toStdString());
+  if (!eventTx) return refuse(strings::id::kEventTransmissionLabel);
+
   CVT7SysInfo& work = theApp().Session().Working().sys;
   work.measuring = 1;
-  const int normal =
-      IntervalFromFields(normal_hm_->DigitsText().toStdString(), normal_days_->text().toStdString());
-  work.startTime = StartTimeFromDigits(start_->DigitsText().toStdString());
-  work.sampling = normal;
-  work.interval = DecimalToInt(normal_tx_->text().toStdString());
-  work.eventSampling = IntervalFromFields(event_hm_->DigitsText().toStdString(), event_days_->text().toStdString());
-  work.eventInterval = DecimalToInt(event_tx_->text().toStdString());
+  work.startTime = *start;
+  work.sampling = *normal;
+  work.interval = *normalTx;
+  work.eventSampling = *event;
+  work.eventInterval = *eventTx;
   if (RunWork() != 0) EndPage(wizard::kResultNext);
 }
 

@@ -41,8 +41,14 @@ QString CMaskedEdit::DigitsText() const {
 
 void CMaskedEdit::keyPressEvent(QKeyEvent* event) {
   const QString typed = event->text();
-  const bool printable = typed.size() == 1 && typed[0].isPrint() &&
+  const bool printable = !typed.isEmpty() && typed[0].isPrint() &&
                          !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+  // Qt's digit positions take any Unicode digit; the fields mean ASCII 0-9.
+  if (printable && !mask_.isEmpty() &&
+      (typed.size() != 1 || typed[0] < QLatin1Char('0') || typed[0] > QLatin1Char('9'))) {
+    event->accept();
+    return;
+  }
   if (printable && !mask_.isEmpty()) {
     // Without this, a character equal to the fixed one under the cursor
     // would only step over it (the "20" of the year), and the digits would
