@@ -31,6 +31,7 @@ QString CInputBaseDlg::ControlName(int id) { return QStringLiteral("ctl%1").arg(
 
 CInputBaseDlg::CInputBaseDlg(QWidget* parent, int widthDu, int heightDu) : QDialog(parent) {
   setFont(theApp().DialogFont());
+  templateUnits_ = QSize(widthDu, heightDu);
   setFixedSize(DuSize(widthDu, heightDu));
 
   header_ = AddStatic(QString(), 0, 0, widthDu, 25, kIdHeaderBand);
@@ -51,6 +52,19 @@ CInputBaseDlg::CInputBaseDlg(QWidget* parent, int widthDu, int heightDu) : QDial
 CInputBaseDlg::~CInputBaseDlg() { qApp->removeEventFilter(this); }
 
 void CInputBaseDlg::Delete() { delete this; }
+
+void CInputBaseDlg::ApplyLayout() { setFixedSize(layout_.Apply(this, templateUnits_)); }
+
+bool CInputBaseDlg::event(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::Polish:
+    case QEvent::Show:
+    case QEvent::FontChange:
+    case QEvent::LayoutRequest: ApplyLayout(); break;
+    default: break;
+  }
+  return QDialog::event(event);
+}
 
 QSize CInputBaseDlg::DuSize(int width, int height) const { return DialogUnitsToPixels(font(), width, height); }
 
