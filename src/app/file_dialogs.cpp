@@ -3,7 +3,14 @@
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QListView>
 #include <QMimeDatabase>
+#include <QSplitter>
+#include <QTreeView>
+
+#include <algorithm>
 
 namespace filedlg {
 namespace {
@@ -26,6 +33,29 @@ class ListingOnlyIconProvider : public QFileIconProvider {
   }
 };
 
+// The listing's columns as wide as their contents (the list scrolls rather
+// than cutting a name or a date), the places beside it as wide as their
+// names, and the dialog large enough for a usual folder.
+void ShowWholeTexts(QFileDialog* dialog) {
+  dialog->setOption(QFileDialog::DontUseNativeDialog);
+  const QFontMetrics metrics(dialog->font());
+  if (auto* tree = dialog->findChild<QTreeView*>(QStringLiteral("treeView"))) {
+    tree->header()->setStretchLastSection(false);
+    tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  }
+  auto* sidebar = dialog->findChild<QListView*>(QStringLiteral("sidebar"));
+  auto* splitter = dialog->findChild<QSplitter*>(QStringLiteral("splitter"));
+  int places = 0;
+  if (sidebar != nullptr && sidebar->model() != nullptr) {
+    for (int row = 0; row < sidebar->model()->rowCount(); ++row)
+      places = std::max(places, metrics.horizontalAdvance(sidebar->model()->index(row, 0).data().toString()));
+    places += sidebar->iconSize().width() + 4 * metrics.averageCharWidth();
+  }
+  const QSize size(metrics.averageCharWidth() * 110 + places, metrics.height() * 30);
+  dialog->resize(size.expandedTo(dialog->sizeHint()));
+  if (splitter != nullptr && places > 0) splitter->setSizes({places, size.width() - places});
+}
+
 }  // namespace
 
 void SetInterceptor(Interceptor interceptor) { g_interceptor = std::move(interceptor); }
@@ -41,6 +71,7 @@ std::unique_ptr<QFileDialog> MakeDialog(const Request& request) {
   if (!request.filter.isEmpty()) dialog->setNameFilter(request.filter);
   if (!request.defaultSuffix.isEmpty()) dialog->setDefaultSuffix(request.defaultSuffix);
   if (!request.proposedName.isEmpty()) dialog->selectFile(request.proposedName);
+  ShowWholeTexts(dialog.get());
   return dialog;
 }
 

@@ -155,7 +155,7 @@ QSize CDuLayout::Apply(const QWidget* parent, const QSize& templateUnits) {
     ys.push_back({r.top(), r.top() + r.height(), over});
   }
   const AxisWarp warpY(ys);
-  QSize reach;
+  QSize reach(0, 0);
   for (size_t i = 0; i < placed_.size(); ++i) {
     QRect& r = rects[i];
     const int top = r.top() + warpY.ShiftAt(r.top());

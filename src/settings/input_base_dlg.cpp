@@ -30,8 +30,8 @@ QPushButton* MakeButton(QWidget* parent, const QString& text) {
 QString CInputBaseDlg::ControlName(int id) { return QStringLiteral("ctl%1").arg(id); }
 
 CInputBaseDlg::CInputBaseDlg(QWidget* parent, int widthDu, int heightDu) : QDialog(parent) {
-  setFont(theApp().DialogFont());
   templateUnits_ = QSize(widthDu, heightDu);
+  setFont(theApp().DialogFont());
   setFixedSize(DuSize(widthDu, heightDu));
 
   header_ = AddStatic(QString(), 0, 0, widthDu, 25, kIdHeaderBand);
@@ -53,7 +53,9 @@ CInputBaseDlg::~CInputBaseDlg() { qApp->removeEventFilter(this); }
 
 void CInputBaseDlg::Delete() { delete this; }
 
-void CInputBaseDlg::ApplyLayout() { setFixedSize(layout_.Apply(this, templateUnits_)); }
+void CInputBaseDlg::ApplyLayout() {
+  if (templateUnits_.isValid()) setFixedSize(layout_.Apply(this, templateUnits_));
+}
 
 bool CInputBaseDlg::event(QEvent* event) {
   switch (event->type()) {

@@ -36,8 +36,7 @@ bool ChooseItems(QWidget* owner, uint32_t captionId, CSettingItemList& items) {
 
 // "エラー！ ファイルを開くことに失敗しました" and the path in brackets.
 void ShowOpenFailed(QWidget* owner, const QString& path) {
-  msgbox::Warning(owner, Text(strings::id::kFileOpenFailed) + QStringLiteral("\r\n(") +
-                             QDir::toNativeSeparators(path) + QStringLiteral(")"));
+  msgbox::Warning(owner, msgbox::WithPath(Text(strings::id::kFileOpenFailed), QDir::toNativeSeparators(path)));
 }
 
 }  // namespace
