@@ -109,28 +109,12 @@ TEST_F(SimTest, SystemListingReflectsEverySetting) {
 
 TEST_F(SimTest, MalformedCommandsAreRefusedAndChangeNothing) {
   const Lines refused = {
-      "ST SMP 600",
-      "ST SMP D00H00M00S00",
-      "ST SMP D00H00M10S00 X",
-      "ST ITV x",
-      "ST BAT",
-      "ST ALM AN 1.0",
-      "ST ALM AN ON MAYBE",
-      "ST ALM XX 1.0 2.0",
-      "ST STM 26/13/01 00:00",
-      "ST STM 26/02/30 10:00",
-      "ST STM 26/01/01",
-      "ST IDL 61",
-      "ST IDL 005",
-      "ST CAL AV abc",
-      "RD SYS X",
-      "RD ALL -1",
-      "MAIL INI FOO",
-      "SRAMCLR",
-      "mon",
-      ":100000000102",
-      "HELLO X",
-      "XYZ",
+      "ST SMP 600",        "ST SMP D00H00M00S00", "ST SMP D00H00M10S00 X", "ST ITV x",
+      "ST BAT",            "ST ALM AN 1.0",       "ST ALM AN ON MAYBE",    "ST ALM XX 1.0 2.0",
+      "ST STM 26/13/01 00:00", "ST STM 26/02/30 10:00", "ST STM 26/01/01",  "ST IDL 61",
+      "ST IDL 005",        "ST CAL AV abc",       "RD SYS X",              "RD ALL -1",
+      "MAIL INI FOO",      "SRAMCLR",             "mon",                   ":100000000102",
+      "HELLO X",           "XYZ",
   };
   for (const auto& command : refused) {
     EXPECT_EQ(client().Exchange(command, "NOT END"), Lines{"NOT END"}) << command;
