@@ -152,7 +152,9 @@ void CDlgTerminal::SetEnabled(int enabled) {
   queued_.clear();
   if (theApp().Session().Port().IsOpen()) {
     ShowPendingLines(0, {});
-    for (const QByteArray& line : lines) WriteToPort(line);
+    // One write: every write purges the port first, which would throw away
+    // the lines written just before that the logger has not read yet.
+    WriteToPort(lines.join());
   } else {
     ShowPendingLines(strings::id::kTerminalNotSent, lines);
   }

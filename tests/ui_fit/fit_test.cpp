@@ -11,6 +11,7 @@
 #include "app/screenshot_tour.h"
 #include "app/simulated_logger.h"
 #include "app/vtrelix7_comm_app.h"
+#include "common/string_table.h"
 #include "sim/virtual_logger.h"
 #include "text_fit_check.h"
 
@@ -52,10 +53,13 @@ class FitTest : public QObject {
     std::unique_ptr<vlogger::VirtualLogger> logger = StartSimulatedLogger(&error);
     QVERIFY2(logger != nullptr, qPrintable(error));
     CVTrelix7CommApp::Options options;
-    options.language = qgetenv("QHX_FIT_LANG") == "en" ? language::Choice::kEnglish : language::Choice::kJapanese;
+    const bool english = qgetenv("QHX_FIT_LANG") == "en";
+    options.language = english ? language::Choice::kEnglish : language::Choice::kJapanese;
     options.simulatedPort = QString::fromStdString(logger->PortPath());
     options.connectAtStart = false;
     QVERIFY(theApp().InitInstance(options));
+    // The English catalogue lies beside the test; without it the texts would be Japanese.
+    QCOMPARE(strings::CatalogueLoaded(), english);
 
     QStringList cut;
     int windows = 0;
