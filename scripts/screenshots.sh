@@ -2,9 +2,9 @@
 # Saves screenshots of the desktop program into docs/screenshots/: the main
 # window, the port selection, the page host and each device page, the progress
 # dialog, the terminal, every wizard page, the item trees, the readout range
-# dialog and the data viewer, the monitor and the firmware dialog, in Japanese
-# and (with the suffix "_en") in English. The steps are listed in
-# src/app/screenshot_tour.cpp.
+# dialog and the data viewer, the monitor, the firmware dialog, the version box
+# and the save dialog, in Japanese and (with the suffix "_en") in English. The
+# steps are listed in src/app/screenshot_tour.cpp.
 #
 # The program walks through the states itself against its simulated logger
 # (quorvane-hx --simulate --screenshot-tour DIR) on a virtual X display.

@@ -8,7 +8,7 @@ packages=(
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libserialport-dev libsqlite3-dev nlohmann-json3-dev libcli11-dev libicu-dev
-  qt6-base-dev qt6-base-dev-tools libqt6svg6
+  qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-translations-l10n
   fonts-ipafont-gothic fonts-dejavu-core
   xvfb xauth imagemagick
 )

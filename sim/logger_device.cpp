@@ -1,5 +1,6 @@
 #include "logger_device.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -53,6 +54,11 @@ std::optional<double> Number(const std::string& word) {
   const double value = std::strtod(word.c_str(), &end);
   if (errno != 0 || *end != '\0' || !std::isfinite(value)) return std::nullopt;
   return value;
+}
+
+std::string UpperCase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
 }
 
 bool StartsWith(const std::string& text, const std::string& prefix) {
@@ -112,7 +118,8 @@ int64_t LoggerDevice::NextGridTimeAfter(int64_t now) const {
 
 Reply LoggerDevice::Handle(const std::string& line) {
   CatchUp();
-  if (line == "HELLO") return Identity();
+  // The wake-up word counts in any case ("hello" from a terminal's button).
+  if (UpperCase(line) == "HELLO") return Identity();
   if (!line.empty() && line[0] == ':') {
     if (!monitor_mode_) return Refused();
     firmware_lines_.push_back(line);

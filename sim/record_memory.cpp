@@ -122,8 +122,8 @@ char* PutSigned(char* p, int64_t v, int width) {
 
 }  // namespace
 
-// "ID,yy/mm/dd hh:mm:ss,battery mV,level m" -- the same text as
-// "%05d,%02d/%02d/%02d %02d:%02d:%02d,%d,%.4f".
+// "ID,yy/mm/dd hh:mm:ss,battery V,level m" -- the same text as
+// "%05d,%02d/%02d/%02d %02d:%02d:%02d,%.3f,%.4f".
 std::string RecordMemory::FormatLine(const Record& record) const {
   const CalendarTime t = FromCalendarSeconds(record.time);
   const double level = series_.LevelAt(record.time);
@@ -142,7 +142,11 @@ std::string RecordMemory::FormatLine(const Record& record) const {
   *p++ = ':';
   p = PutDigits(p, static_cast<uint64_t>(t.second), 2);
   *p++ = ',';
-  p = PutSigned(p, series_.BatteryAt(record.time), 1);
+  // The battery in volts with three decimals, as the logger reports it.
+  const int millivolts = series_.BatteryAt(record.time);
+  p = PutDigits(p, static_cast<uint64_t>(millivolts / 1000), 1);
+  *p++ = '.';
+  p = PutDigits(p, static_cast<uint64_t>(millivolts % 1000), 3);
   *p++ = ',';
   const int64_t scaled = std::llround(std::fabs(level) * 10000.0);
   if (level < 0 && scaled != 0) *p++ = '-';

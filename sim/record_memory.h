@@ -61,8 +61,8 @@ class RecordMemory {
   uint64_t SequenceOf(int id) const;
   const Record* AtSequence(uint64_t sequence) const;
 
-  // "ID,yy/mm/dd hh:mm:ss,battery mV,level m", e.g.
-  // "00091,26/01/03 00:10:00,3612,1.2345".
+  // "ID,yy/mm/dd hh:mm:ss,battery V,level m", e.g.
+  // "00091,26/01/03 00:10:00,3.612,1.2345".
   std::string FormatLine(const Record& record) const;
   const WaterLevelSeries& Series() const { return series_; }
 

@@ -3,6 +3,8 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 
+#include <cstring>
+
 bool ParseAppCommandLine(const QStringList& arguments, AppCommandLine* options, QString* error) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Quorvane-HX Lite Control Software"));
@@ -80,4 +82,14 @@ bool ParseAppCommandLine(const QStringList& arguments, AppCommandLine* options, 
   }
   options->screenshotDir = parser.value(tour);
   return true;
+}
+
+bool AskedForHelpOrVersion(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    for (const char* option : {"--help", "-h", "-?", "--help-all", "--version", "-v"})
+      if (std::strcmp(argv[i], option) == 0) return true;
+    // Whatever follows "--" is no option.
+    if (std::strcmp(argv[i], "--") == 0) return false;
+  }
+  return false;
 }

@@ -28,3 +28,7 @@ struct AppCommandLine {
 // False, with a message in `error`, for an unknown option or a bad value.
 // --help and --version print their text and exit the process.
 bool ParseAppCommandLine(const QStringList& arguments, AppCommandLine* options, QString* error);
+
+// True when the raw arguments ask for --help (-h, -?, --help-all) or
+// --version (-v), which are answered without a display.
+bool AskedForHelpOrVersion(int argc, char** argv);

@@ -3,7 +3,9 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
+class QFileDialog;
 class QWidget;
 
 namespace filedlg {
@@ -20,6 +22,10 @@ struct Request {
 // The chosen path, or an empty string when the user cancelled. Save dialogs
 // ask before an existing file is replaced.
 QString Ask(const Request& request);
+
+// The dialog Ask() shows, not yet shown. It never reads from the files it
+// lists (named pipes, devices and /proc would block it).
+std::unique_ptr<QFileDialog> MakeDialog(const Request& request);
 
 // Tests: when set, called instead of showing a dialog.
 using Interceptor = std::function<QString(const Request&)>;

@@ -39,11 +39,17 @@ QStringList InstalledGothicFamilies() {
 
 void InstallFontSubstitutions() {
   const QStringList targets = InstalledGothicFamilies();
-  QStringList faces = {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic")};
-  const QString configured = QString::fromStdString(strings::Text(strings::id::kDialogFontFace));
-  if (!configured.isEmpty() && !faces.contains(configured)) faces << configured;
-  for (const QString& face : faces) {
+  const QStringList gothicFaces = {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic")};
+  for (const QString& face : gothicFaces) {
     QFont::removeSubstitutions(face);
     QFont::insertSubstitutions(face, targets);
   }
+  // Another face (the English catalogue names a proportional sans-serif one)
+  // is used as it is where installed, else the nearest sans-serif family.
+  const QString configured = QString::fromStdString(strings::Text(strings::id::kDialogFontFace));
+  if (configured.isEmpty() || gothicFaces.contains(configured)) return;
+  QFont::removeSubstitutions(configured);
+  if (!QFontDatabase::hasFamily(configured))
+    QFont::insertSubstitutions(configured, {QStringLiteral("DejaVu Sans"), QStringLiteral("Noto Sans"),
+                                            QStringLiteral("Liberation Sans"), QStringLiteral("Sans Serif")});
 }

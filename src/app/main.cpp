@@ -13,19 +13,42 @@
 #include "app/vtrelix7_comm_app.h"
 #include "sim/virtual_logger.h"
 
+namespace {
+
+void SetIdentity() {
+  QCoreApplication::setApplicationName(QStringLiteral("quorvane-hx"));
+  QCoreApplication::setApplicationVersion(QStringLiteral("1.07"));
+  QCoreApplication::setOrganizationName(QStringLiteral("ZEB Corporation"));
+}
+
+// Parses the command line; false (with the message printed) on a bad one.
+// --help and --version print their text and end the process here.
+bool Parse(AppCommandLine* commandLine) {
+  QString error;
+  if (ParseAppCommandLine(QCoreApplication::arguments(), commandLine, &error)) return true;
+  std::fprintf(stderr, "quorvane-hx: %s\n", qPrintable(error));
+  return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  // Help and version need no display: they are answered before the
+  // graphical application (which would need one) exists.
+  if (AskedForHelpOrVersion(argc, argv)) {
+    QCoreApplication core(argc, argv);
+    SetIdentity();
+    AppCommandLine commandLine;
+    return Parse(&commandLine) ? 0 : 2;
+  }
+
   QApplication application(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("quorvane-hx"));
-  QApplication::setApplicationVersion(QStringLiteral("1.07"));
-  QApplication::setOrganizationName(QStringLiteral("ZEB Corporation"));
+  SetIdentity();
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
 
   AppCommandLine commandLine;
   QString error;
-  if (!ParseAppCommandLine(QApplication::arguments(), &commandLine, &error)) {
-    std::fprintf(stderr, "quorvane-hx: %s\n", qPrintable(error));
-    return 2;
-  }
+  if (!Parse(&commandLine)) return 2;
 
   std::unique_ptr<vlogger::VirtualLogger> simulator;
   CVTrelix7CommApp::Options options;

@@ -11,6 +11,8 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <cstring>
+
 #include "app/dlg_version.h"
 #include "log/log_file_dialog.h"
 #include "app/message_box.h"
@@ -359,7 +361,13 @@ void CMainFrame::OnLogRecording() {
   }
 
   const QString path = AskLogFilePath(this);
-  if (path.isEmpty() || log.OpenFile(LocalPath(path)) == 0) {
+  if (path.isEmpty()) {
+    UpdateCommandStates();
+    return;
+  }
+  if (log.OpenFile(LocalPath(path)) == 0) {
+    const QString reason = QString::fromLocal8Bit(std::strerror(log.OpenError()));
+    msgbox::Warning(this, msgbox::WithPath(ShellText(strings::id::kFileCreateFailed), path, reason));
     UpdateCommandStates();
     return;
   }

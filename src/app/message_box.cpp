@@ -7,6 +7,12 @@ namespace {
 Interceptor g_interceptor;
 }
 
+QString WithPath(const QString& text, const QString& path, const QString& reason) {
+  QString message = QStringLiteral("%1\r\n(%2)").arg(text, path);
+  if (!reason.isEmpty()) message += QStringLiteral("\r\n") + reason;
+  return message;
+}
+
 void SetInterceptor(Interceptor interceptor) { g_interceptor = std::move(interceptor); }
 
 int Show(const Request& request) {

@@ -31,6 +31,10 @@ int Plain(QWidget* owner, const QString& text, const QString& caption);
 // A confirmation question: OK/Cancel, Cancel default, warning icon.
 bool Confirm(QWidget* owner, const QString& text, const QString& caption);
 
+// The one form of a message about a file: the text, then the path in
+// brackets on its own line, then the system's reason when there is one.
+QString WithPath(const QString& text, const QString& path, const QString& reason = QString());
+
 // Tests: when set, called instead of showing a box; its result is returned.
 using Interceptor = std::function<int(const Request&)>;
 void SetInterceptor(Interceptor interceptor);

@@ -4,11 +4,14 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QLineEdit>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileSystemModel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
 #include <QTimer>
@@ -17,7 +20,9 @@
 #include <atomic>
 #include <memory>
 
+#include "app/file_dialogs.h"
 #include "app/main_frame.h"
+#include "app/shell_strings.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "firmware/dlg_firm.h"
@@ -249,6 +254,39 @@ void FirmwareDialog(ScreenshotTour& tour) {
   dialog.exec();
 }
 
+void VersionBox(ScreenshotTour& tour) {
+  tour.WhenModalShows([&tour](QWidget* dialog) {
+    tour.Grab(dialog, QStringLiteral("version_box"));
+    dialog->close();
+  });
+  tour.Frame()->OnVersion();
+}
+
+// The save dialog (Qt's own texts in the program's language) over a folder
+// with a few files in it.
+void SaveDialog(ScreenshotTour& tour) {
+  QTemporaryDir folder;
+  for (const char* name : {"TXL_20260101_120000.log", "TXL_ALL_20260101_120500.txt", "settings.txi"}) {
+    QFile file(folder.filePath(QString::fromLatin1(name)));
+    if (file.open(QIODevice::WriteOnly)) file.write("RD SYS\r\n");
+  }
+  const QString path = folder.path();
+  tour.WhenModalShows([&tour, path](QWidget* dialog) {
+    // The folder is listed by a thread of the dialog.
+    if (auto* model = dialog->findChild<QFileSystemModel*>())
+      tour.WaitUntil([model, path] { return model->rowCount(model->index(path)) > 0; });
+    tour.Grab(dialog, QStringLiteral("save_dialog"));
+    dialog->close();
+  });
+  filedlg::Request request;
+  request.owner = tour.Frame();
+  request.save = true;
+  request.proposedName = folder.filePath(QStringLiteral("TXL_20260102_030405.log"));
+  request.filter = QString::fromStdString(strings::Text(strings::id::kLogFileFilter));
+  request.defaultSuffix = QStringLiteral("log");
+  filedlg::Ask(request);
+}
+
 struct Step {
   const char* name;
   void (*run)(ScreenshotTour&);
@@ -278,18 +316,20 @@ const Step kSteps[] = {
     {"firmware update dialog", &FirmwareDialog},
     {"recorded-data page", &RecordedDataPage},
     {"readout range dialog and data viewer", &ReadoutRangeAndViewer},
+    {"version box", &VersionBox},
+    {"save dialog", &SaveDialog},
 };
 
 }  // namespace
 
 // ---------------------------------------------------------------- the tour
 
-ScreenshotTour::ScreenshotTour(const QString& dir) : dir_(dir) {}
+ScreenshotTour::ScreenshotTour(const QString& dir, Inspector inspector) : dir_(dir), inspector_(std::move(inspector)) {}
 
 CMainFrame* ScreenshotTour::Frame() const { return theApp().MainFrame; }
 
 void ScreenshotTour::Run() {
-  QDir().mkpath(dir_);
+  if (!dir_.isEmpty()) QDir().mkpath(dir_);
   if (!WaitUntil([this] { return Frame() != nullptr && Frame()->isVisible(); })) return;
   for (const Step& step : kSteps) {
     QTextStream(stdout) << "tour: " << step.name << Qt::endl;
@@ -332,6 +372,8 @@ bool ScreenshotTour::Grab(QWidget* window, const QString& name) {
   }
   window->raise();
   Settle();
+  if (inspector_) inspector_(window, name);
+  if (dir_.isEmpty()) return true;
   const QString suffix = strings::CatalogueLoaded() ? QStringLiteral("_en") : QString();
   const QString path = QDir(dir_).filePath(name + suffix + QStringLiteral(".png"));
   if (!window->grab().save(path, "PNG")) {

@@ -18,7 +18,12 @@ class QWidget;
 
 class ScreenshotTour {
  public:
-  explicit ScreenshotTour(const QString& dir);
+  // Called with every window the tour reaches, before its picture is taken.
+  using Inspector = std::function<void(QWidget* window, const QString& name)>;
+
+  // Pictures go into `dir`; with an empty dir none are saved and the tour
+  // only shows each window to the inspector.
+  explicit ScreenshotTour(const QString& dir, Inspector inspector = {});
 
   // Runs every step, then closes the main window.
   void Run();
@@ -40,5 +45,6 @@ class ScreenshotTour {
 
  private:
   QString dir_;
+  Inspector inspector_;
   int failures_ = 0;
 };

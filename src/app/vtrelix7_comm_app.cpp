@@ -7,6 +7,7 @@
 #include "app/font_faces.h"
 #include "app/main_frame.h"
 #include "app/message_box.h"
+#include "app/qt_translations.h"
 #include "app/shell_strings.h"
 #include "common/string_table.h"
 #include "common/ui_hooks.h"
@@ -36,7 +37,9 @@ CVTrelix7CommApp& CVTrelix7CommApp::Instance() {
 void CVTrelix7CommApp::LoadConfiguration(const QString& moduleDir, language::Choice language) {
   ModuleDir = moduleDir;
   if (!ModuleDir.isEmpty() && !ModuleDir.endsWith(QLatin1Char('/'))) ModuleDir += QLatin1Char('/');
-  language::Apply(ModuleDir, language);
+  const bool english = language::Apply(ModuleDir, language);
+  qtTranslator_.reset();
+  qtTranslator_ = InstallQtTranslations(!english);
   const DialogFontSizes sizes = FontSizesForPrimaryScreen();
   FontBaseSize = sizes.baseSize;
   MeasurePageFontReduction = sizes.measurePageReduction;

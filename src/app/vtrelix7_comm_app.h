@@ -10,6 +10,7 @@
 #include <QFont>
 #include <QPointer>
 #include <QString>
+#include <QTranslator>
 
 #include <memory>
 
@@ -42,7 +43,8 @@ class CVTrelix7CommApp {
   // The whole start-up; false ends the process (a message was shown where
   // there is one).
   bool InitInstance(const Options& options);
-  // ModuleDir, the language, and the font sizes for the primary screen.
+  // ModuleDir, the language (with Qt's own texts in it), and the font sizes
+  // for the primary screen.
   void LoadConfiguration(const QString& moduleDir, language::Choice language);
   // The services every window relies on: font substitution, the message
   // pump of the protocol's waits, the work runner's hooks (terminal buttons,
@@ -90,6 +92,7 @@ class CVTrelix7CommApp {
  private:
   void OnWorkRunning(bool running);
 
+  std::unique_ptr<QTranslator> qtTranslator_;
   std::unique_ptr<CDlgTerminal> terminal_;
   CMLog log_;
   CDeviceSession session_;

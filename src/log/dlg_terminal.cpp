@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QThread>
 
@@ -58,6 +59,13 @@ CDlgTerminal::CDlgTerminal(QWidget* parent) : QDialog(parent, Qt::Window) {
   const QFont dialogFont = theApp().DialogFont();
   hello_->resize(DialogUnitsToPixels(dialogFont, 32, 14).expandedTo(hello_->sizeHint()));
   saveLog_->resize(DialogUnitsToPixels(dialogFont, 54, 14).expandedTo(saveLog_->sizeHint()));
+  waiting_ = new QLabel(this);
+  waiting_->setObjectName(QStringLiteral("waiting"));
+  waiting_->setTextFormat(Qt::PlainText);
+  waiting_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  QPalette marked = waiting_->palette();
+  marked.setColor(QPalette::WindowText, QColor(192, 0, 0));
+  waiting_->setPalette(marked);
   connect(hello_, &QPushButton::clicked, this, &CDlgTerminal::OnHello);
   connect(saveLog_, &QPushButton::clicked, this, &CDlgTerminal::OnSaveDisplayedLog);
 
@@ -94,6 +102,10 @@ void CDlgTerminal::LayoutControls() {
   const int top = hello_ != nullptr ? hello_->height() : 0;
   hello_->move(0, 0);
   saveLog_->move(width() - saveLog_->width(), 0);
+  const int gap = fontMetrics().averageCharWidth();
+  waiting_->setGeometry(hello_->width() + gap, 0, std::max(0, saveLog_->x() - hello_->width() - 2 * gap), top);
+  // A long line shows shortened; the whole text is in the tool tip.
+  waiting_->setText(fontMetrics().elidedText(waiting_->toolTip(), Qt::ElideRight, waiting_->width()));
   view_->setGeometry(0, top, width(), std::max(0, height() - top));
 }
 
@@ -138,16 +150,40 @@ void CDlgTerminal::SetEnabled(int enabled) {
   if (enabled_ != 1 || queued_.isEmpty()) return;
   const QList<QByteArray> lines = std::move(queued_);
   queued_.clear();
-  for (const QByteArray& line : lines) WriteToPort(line);
+  if (theApp().Session().Port().IsOpen()) {
+    ShowPendingLines(0, {});
+    // One write: every write purges the port first, which would throw away
+    // the lines written just before that the logger has not read yet.
+    WriteToPort(lines.join());
+  } else {
+    ShowPendingLines(strings::id::kTerminalNotSent, lines);
+  }
   OnTrafficArrived();
 }
 
 void CDlgTerminal::SendTypedLine(const QByteArray& bytes) {
   if (enabled_ != 1) {
     queued_.append(bytes);
+    ShowPendingLines(strings::id::kTerminalWaiting, queued_);
     return;
   }
+  ShowPendingLines(0, {});
   WriteToPort(bytes);
+}
+
+void CDlgTerminal::ShowPendingLines(uint32_t textId, const QList<QByteArray>& lines) {
+  QString text;
+  if (textId != 0 && !lines.isEmpty()) {
+    QStringList shown;
+    for (QByteArray line : lines) {
+      // The line end (CR LF, or the ESC of Escape) is not shown.
+      while (line.endsWith('\n') || line.endsWith('\r') || line.endsWith('\x1b')) line.chop(1);
+      shown << QString::fromLatin1(line);
+    }
+    text = ShellText(textId) + QLatin1Char(' ') + shown.join(QStringLiteral(" / "));
+  }
+  waiting_->setToolTip(text);
+  LayoutControls();
 }
 
 void CDlgTerminal::WriteToPort(const QByteArray& bytes) {
@@ -203,6 +239,8 @@ void CDlgTerminal::OnSaveDisplayedLog() {
   const CRingLogBuffer& lines = view_->DisplayLines();
   for (int i = 0; i < lines.Count(); ++i)
     for (uint16_t cell : lines.GetAt(i).cells) bytes.push_back(static_cast<char>(cell & 0xFF));
-  if (!SaveFileAtomically(QFile::encodeName(path).toStdString(), bytes, nullptr))
-    msgbox::Warning(this, ShellText(strings::id::kFileCreateFailed) + QLatin1Char('\n') + path);
+  std::string reason;
+  if (!SaveFileAtomically(QFile::encodeName(path).toStdString(), bytes, &reason))
+    msgbox::Warning(this,
+                    msgbox::WithPath(ShellText(strings::id::kFileCreateFailed), path, QString::fromStdString(reason)));
 }

@@ -12,12 +12,15 @@
 // While a device operation runs in the background the enabled flag is 0: the
 // buttons are disabled, and a line typed then is kept and sent when the
 // operation has ended, because a write waits while the operation waits for a
-// reply and the UI thread must not block for seconds.
+// reply and the UI thread must not block for seconds. The kept lines show
+// beside the buttons as waiting until they are sent (or, with the port closed
+// by then, as not sent).
 #include <QByteArray>
 #include <QDialog>
 #include <QList>
 
 class CLogView;
+class QLabel;
 class QPushButton;
 
 class CDlgTerminal : public QDialog {
@@ -43,6 +46,8 @@ class CDlgTerminal : public QDialog {
   QPushButton* SaveLogButton() const { return saveLog_; }
   // Lines typed while an operation ran, waiting to be sent.
   int QueuedLineCount() const { return static_cast<int>(queued_.size()); }
+  // Shows the waiting lines, or those that could not be sent.
+  QLabel* WaitingLabel() const { return waiting_; }
 
   // Takes the traffic pending in the capture ring and shows it.
   void OnTrafficArrived();
@@ -77,10 +82,13 @@ class CDlgTerminal : public QDialog {
   void SendCommandLine(const QByteArray& bytes);
   void WriteToPort(const QByteArray& bytes);
   void FilterKeysOf(QObject* object);
+  // Shows `lines` after the text `textId` beside the buttons (empty: nothing).
+  void ShowPendingLines(uint32_t textId, const QList<QByteArray>& lines);
 
   int enabled_ = 1;
   CLogView* view_ = nullptr;
   QPushButton* hello_ = nullptr;
   QPushButton* saveLog_ = nullptr;
+  QLabel* waiting_ = nullptr;
   QList<QByteArray> queued_;
 };

@@ -1,5 +1,7 @@
 #include "log/traffic_capture.h"
 
+#include <cerrno>
+
 #include <algorithm>
 #include <atomic>
 #include <new>
@@ -73,7 +75,9 @@ CMLogFile::~CMLogFile() { CloseFile(); }
 
 void CMLogFile::Write(const void* bytes, uint32_t length) {
   std::lock_guard<std::mutex> lock(file_lock_);
-  if (file_ != nullptr && length > 0) std::fwrite(bytes, 1, length, file_);
+  if (file_ == nullptr || length == 0) return;
+  std::fwrite(bytes, 1, length, file_);
+  std::fflush(file_);
 }
 
 int CMLogFile::OpenFile(const std::string& path) {
@@ -84,9 +88,18 @@ int CMLogFile::OpenFile(const std::string& path) {
   }
   path_ = path;
   file_ = std::fopen(path.c_str(), "a+b");
-  if (file_ == nullptr) return 0;
+  if (file_ == nullptr) {
+    open_error_ = errno;
+    return 0;
+  }
+  open_error_ = 0;
   std::fseek(file_, 0, SEEK_END);
   return 1;
+}
+
+int CMLogFile::OpenError() const {
+  std::lock_guard<std::mutex> lock(file_lock_);
+  return open_error_;
 }
 
 void CMLogFile::CloseFile() {

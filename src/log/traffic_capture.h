@@ -51,10 +51,16 @@ class CMLogFile {
   CMLogFile(const CMLogFile&) = delete;
   CMLogFile& operator=(const CMLogFile&) = delete;
 
+  // Writes and flushes the bytes, so that the file on disk is complete after
+  // every captured chunk (a reader following it sees the traffic at once, and
+  // a crash loses nothing).
   virtual void Write(const void* bytes, uint32_t length);
 
-  // Opens the file for appending (existing contents stay). Returns 1 when open.
+  // Opens the file for appending (existing contents stay). Returns 1 when
+  // open; 0 when not, with the system's reason in OpenError().
   int OpenFile(const std::string& path);
+  // The errno of the last OpenFile that failed (0 after one that succeeded).
+  int OpenError() const;
   void CloseFile();
   bool IsFileOpen() const;
   std::string FilePath() const;
@@ -63,6 +69,7 @@ class CMLogFile {
   mutable std::mutex file_lock_;
   std::string path_;
   std::FILE* file_ = nullptr;
+  int open_error_ = 0;
 };
 
 // The application log object.

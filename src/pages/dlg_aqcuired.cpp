@@ -93,7 +93,7 @@ void CDlgAqcuired::OnSave() {
   if (path.isEmpty()) return;
 
   if (!SaveFileAtomically(QFile::encodeName(path).toStdString(), text_, nullptr)) {
-    msgbox::Warning(this, QStringLiteral("%1\r\n(%2)").arg(Text(strings::id::kFileCreateFailed), path));
+    msgbox::Warning(this, msgbox::WithPath(Text(strings::id::kFileCreateFailed), path));
     return;
   }
   accept();

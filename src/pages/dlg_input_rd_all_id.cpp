@@ -18,9 +18,6 @@
 
 namespace {
 
-constexpr int kWidthUnits = 186;
-constexpr int kHeightUnits = 99;
-
 QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
 
 // An edit that takes digits only.
@@ -51,13 +48,18 @@ CDlgInputRdALLID::CDlgInputRdALLID(QWidget* owner) : QDialog(owner) {
   connect(ok, &QPushButton::clicked, this, &CDlgInputRdALLID::OnOk);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
+  // The labels keep a gap to their fields; the fields are as wide as the
+  // largest ID and count with room to spare.
   auto* fields = new QGridLayout;
+  fields->setHorizontalSpacing(DialogUnitsToPixels(font(), 6, 0).width());
   fields->addWidget(new QLabel(Text(strings::id::kReadoutLastIdLabel), this), 0, 0);
   fields->addWidget(lastIdEdit_, 0, 1);
   fields->addWidget(new QLabel(Text(strings::id::kReadoutCountLabel), this), 1, 0);
   fields->addWidget(countEdit_, 1, 1);
   fields->setColumnStretch(1, 1);
-  fields->setRowStretch(2, 1);
+  const int fieldWidth =
+      fontMetrics().horizontalAdvance(QStringLiteral("0000000000")) + 2 * fontMetrics().averageCharWidth();
+  for (QLineEdit* edit : {lastIdEdit_, countEdit_}) edit->setMinimumWidth(fieldWidth);
 
   auto* buttons = new QVBoxLayout;
   buttons->addWidget(ok);
@@ -72,9 +74,8 @@ CDlgInputRdALLID::CDlgInputRdALLID(QWidget* owner) : QDialog(owner) {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(summary_);
   layout->addLayout(middle, 1);
-
-  const QSize size = DialogUnitsToPixels(font(), kWidthUnits, kHeightUnits);
-  resize(size.expandedTo(sizeHint()));
+  // As large as its contents, no larger: the summary and the fields decide.
+  layout->setSizeConstraint(QLayout::SetFixedSize);
   SetRange(0, 0);
 }
 

@@ -24,6 +24,8 @@ constexpr int kTestMailPageFlags = wizard::kOnlyPage | wizard::kNoRefresh;
 QPushButton* Button(QWidget* parent, int id, uint32_t textId) {
   auto* button = new QPushButton(comm_text::Text(textId), parent);
   button->setObjectName(comm_text::ControlName(id));
+  // Some room on either side of the caption, as the other pages' buttons have.
+  button->setMinimumWidth(button->sizeHint().width() + 2 * button->fontMetrics().averageCharWidth());
   return button;
 }
 }  // namespace

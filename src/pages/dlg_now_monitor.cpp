@@ -53,6 +53,9 @@ CDlgNowMonitor::CDlgNowMonitor(QWidget* parent) : QDialog(parent) {
                                     comm_text::Text(strings::id::kValueColumn),
                                     comm_text::Text(strings::id::kUnitColumn)});
   list_->horizontalHeaderItem(2)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  // The unit column is centred, so that its header keeps apart from the
+  // right-aligned value header beside it.
+  list_->horizontalHeaderItem(3)->setTextAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
 
   read_ = new QPushButton(comm_text::Text(strings::id::kMonitorRead), this);
   read_->setObjectName(comm_text::ControlName(kIdRead));
@@ -103,7 +106,7 @@ void CDlgNowMonitor::Rebuild() {
       list_->setItem(r, 0, Cell(QString::number(r + 1)));
       list_->setItem(r, 1, Cell(QString::fromLatin1(kRows[r].kind)));
       list_->setItem(r, 2, Cell(comm_text::FromAnsi(fields[r]), Qt::AlignRight));
-      list_->setItem(r, 3, Cell(QString::fromLatin1(kRows[r].unit)));
+      list_->setItem(r, 3, Cell(QString::fromLatin1(kRows[r].unit), Qt::AlignHCenter));
     }
   }
   list_->setUpdatesEnabled(true);

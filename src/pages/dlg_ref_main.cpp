@@ -1,7 +1,9 @@
 #include "pages/dlg_ref_main.h"
 
+#include <QEvent>
 #include <QKeyEvent>
 #include <QMainWindow>
+#include <QTabBar>
 #include <QTabWidget>
 
 #include "app/vtrelix7_comm_app.h"
@@ -38,7 +40,31 @@ CDlgRefMain::CDlgRefMain(QWidget* parent) : QWidget(parent) {
 
 CDlgRefMain::~CDlgRefMain() = default;
 
-QSize CDlgRefMain::HostSize() const { return DialogUnitsToPixels(font(), kWidthUnits, kHeightUnits); }
+QSize CDlgRefMain::TabsSize() const {
+  const QSize units = DialogUnitsToPixels(font(), kTabWidthUnits, kTabHeightUnits);
+  if (tabs_ == nullptr) return units;
+  // Every tab shows whole, without scroll buttons; every page gets its minimum.
+  const QSize tabBar = tabs_->tabBar()->sizeHint() + QSize(4, 0);
+  return units.expandedTo(tabs_->minimumSizeHint()).expandedTo(QSize(tabBar.width(), 0));
+}
+
+QSize CDlgRefMain::HostSize() const {
+  const QFont& f = font();
+  const QSize units = DialogUnitsToPixels(f, kWidthUnits, kHeightUnits);
+  const QSize border = units - DialogUnitsToPixels(f, kTabWidthUnits, kTabHeightUnits);
+  return units.expandedTo(TabsSize() + border);
+}
+
+bool CDlgRefMain::event(QEvent* event) {
+  // A page or a tab that needs more room (its texts changed) widens the host
+  // and its owner window.
+  if (event->type() == QEvent::LayoutRequest && tabs_ != nullptr && HostSize() != size()) {
+    setFixedSize(HostSize());
+    if (QWidget* owner = parentWidget() != nullptr ? window() : nullptr; owner != nullptr && owner != this)
+      FitOwner(owner);
+  }
+  return QWidget::event(event);
+}
 
 bool CDlgRefMain::ShowForDevice(QWidget* owner, int deviceType) {
   if (deviceType != deviceType_) {
@@ -53,6 +79,7 @@ bool CDlgRefMain::ShowForDevice(QWidget* owner, int deviceType) {
     connect(tabs_, &QTabWidget::currentChanged, this, &CDlgRefMain::ShowSelectedPage);
     pages_.clear();
     for (const TabSpec& tab : kTabs) AddPage(tab.nameStringId, tab.dialogId);
+    setFixedSize(HostSize());
     LayoutPages();
     ShowSelectedPage();
     tabs_->show();
@@ -103,7 +130,7 @@ void CDlgRefMain::LayoutPages() {
   if (tabs_ == nullptr) return;
   const QFont& f = font();
   const int x = DialogUnitsToPixels(f, kTabXUnits, 0).width();
-  tabs_->setGeometry(QRect(QPoint(x, 0), DialogUnitsToPixels(f, kTabWidthUnits, kTabHeightUnits)));
+  tabs_->setGeometry(QRect(QPoint(x, 0), TabsSize()));
 }
 
 void CDlgRefMain::ShowSelectedPage() {

@@ -64,15 +64,19 @@ class CDlgRefMain : public QWidget {
   const std::vector<PageEntry>& Pages() const { return pages_; }
   // The page of a dialog id, or none.
   CDevicePage* PageOf(int dialogId) const;
-  // The host's size in pixels for the current dialog font.
+  // The host's size in pixels for the current dialog font: the template
+  // size, or more when the tabs or a page need more room for their texts.
   QSize HostSize() const;
 
  protected:
+  bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
   CDevicePage* CreatePage(int dialogId);
+  // The tab control's size: the template's, or what its tabs and pages need.
+  QSize TabsSize() const;
   void FitOwner(QWidget* owner) const;
 
   int deviceType_ = -1;

@@ -1,13 +1,17 @@
 #include "pages/du_placer.h"
 
-#include "controls/dialog_units.h"
+#include <QEvent>
 
-QRect CDuPlacer::ToPixels(const QRect& units) const {
-  const QSize origin = DialogUnitsToPixels(page_->font(), units.x(), units.y());
-  return QRect(QPoint(origin.width(), origin.height()),
-               DialogUnitsToPixels(page_->font(), units.width(), units.height()));
-}
+namespace {
+// Room kept beyond the right-most and lowest control, in dialog units.
+constexpr int kMarginUnits = 7;
+}  // namespace
 
-void CDuPlacer::Relayout() {
-  for (const Placed& p : placed_) p.widget->setGeometry(ToPixels(p.units));
+void CDuPlacer::Relayout() { page_->setMinimumSize(layout_.Apply(page_, reach_ + QSize(kMarginUnits, kMarginUnits))); }
+
+CDuPlacer::CDuPlacer(QWidget* page) : page_(page) { page_->installEventFilter(&watcher_); }
+
+bool CDuPlacer::Watcher::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::LayoutRequest || event->type() == QEvent::FontChange) placer_->Relayout();
+  return QObject::eventFilter(watched, event);
 }

@@ -31,6 +31,7 @@ QPushButton* MakeButton(QWidget* parent, const QString& text) {
 QString CInputBaseDlg::ControlName(int id) { return QStringLiteral("ctl%1").arg(id); }
 
 CInputBaseDlg::CInputBaseDlg(QWidget* parent, int widthDu, int heightDu) : QDialog(parent) {
+  templateUnits_ = QSize(widthDu, heightDu);
   setFont(theApp().DialogFont());
   setFixedSize(DuSize(widthDu, heightDu));
 
@@ -52,6 +53,21 @@ CInputBaseDlg::CInputBaseDlg(QWidget* parent, int widthDu, int heightDu) : QDial
 CInputBaseDlg::~CInputBaseDlg() { qApp->removeEventFilter(this); }
 
 void CInputBaseDlg::Delete() { delete this; }
+
+void CInputBaseDlg::ApplyLayout() {
+  if (templateUnits_.isValid()) setFixedSize(layout_.Apply(this, templateUnits_));
+}
+
+bool CInputBaseDlg::event(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::Polish:
+    case QEvent::Show:
+    case QEvent::FontChange:
+    case QEvent::LayoutRequest: ApplyLayout(); break;
+    default: break;
+  }
+  return QDialog::event(event);
+}
 
 QSize CInputBaseDlg::DuSize(int width, int height) const { return DialogUnitsToPixels(font(), width, height); }
 

@@ -16,6 +16,7 @@
 #include <QDialog>
 #include <QString>
 
+#include "controls/du_layout.h"
 #include "settings/wizerd_list.h"
 #include "work/working_thread.h"
 
@@ -83,11 +84,13 @@ class CInputBaseDlg : public QDialog, public CWizerdWorkCore, public CVTCWorking
   QRect DuRect(int x, int y, int width, int height) const;
   QSize DuSize(int width, int height) const;
   // Places a control made by the page (a child of the page) and names it
-  // after its id when the id is not 0.
+  // after its id when the id is not 0. A control whose text needs more room
+  // widens, and the controls beyond it and the page move along (CDuLayout).
   template <class W>
   W* Place(W* widget, int x, int y, int width, int height, int id = 0) {
     widget->setParent(this);
     widget->setGeometry(DuRect(x, y, width, height));
+    layout_.Add(widget, QRect(x, y, width, height));
     if (id != 0) widget->setObjectName(ControlName(id));
     return widget;
   }
@@ -96,8 +99,13 @@ class CInputBaseDlg : public QDialog, public CWizerdWorkCore, public CVTCWorking
   void SetHeaderText(const QString& text);
 
   bool eventFilter(QObject* watched, QEvent* event) override;
+  bool event(QEvent* event) override;
+  // Places the controls for the current font and texts and sizes the page.
+  void ApplyLayout();
 
  private:
+  CDuLayout layout_;
+  QSize templateUnits_;
   QLabel* header_;
   QPushButton* back_;
   QPushButton* next_;

@@ -40,14 +40,12 @@ bool ChooseItems(QWidget* owner, uint32_t captionId, CSettingItemList& items) {
 
 // "エラー！ ファイルを開くことに失敗しました" and the path in brackets.
 void ShowOpenFailed(QWidget* owner, const QString& path) {
-  msgbox::Warning(owner, Text(strings::id::kFileOpenFailed) + QStringLiteral("\r\n(") + QDir::toNativeSeparators(path) +
-                             QStringLiteral(")"));
+  msgbox::Warning(owner, msgbox::WithPath(Text(strings::id::kFileOpenFailed), QDir::toNativeSeparators(path)));
 }
 
 // "エラー！  設定ファイルではありません" and the path in brackets.
 void ShowNotValid(QWidget* owner, const QString& path) {
-  msgbox::Warning(owner, Text(strings::id::kNotValidFile) + QStringLiteral("\r\n(") + QDir::toNativeSeparators(path) +
-                             QStringLiteral(")"));
+  msgbox::Warning(owner, msgbox::WithPath(Text(strings::id::kNotValidFile), QDir::toNativeSeparators(path)));
 }
 
 // Lets the user choose a settings file and reads it into `file` and the

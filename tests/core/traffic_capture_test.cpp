@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -94,10 +96,26 @@ TEST(RecordingFile, AppendsToAnExistingFile) {
   EXPECT_EQ(log.Ring().TakePending(), 7);
 }
 
-TEST(RecordingFile, UnopenableFileStaysOff) {
+TEST(RecordingFile, UnopenableFileStaysOffAndKeepsTheReason) {
   CMLog log;
   EXPECT_EQ(log.OpenFile("/nonexistent-dir/x.log"), 0);
   EXPECT_FALSE(log.IsFileOpen());
+  EXPECT_EQ(log.OpenError(), ENOENT);
+}
+
+TEST(RecordingFile, EveryChunkIsOnDiskBeforeTheNextArrives) {
+  CMLog log;
+  ASSERT_EQ(log.Ring().Allocate(), 1);
+  const std::string path = ::testing::TempDir() + "capture_flushed.log";
+  std::remove(path.c_str());
+  ASSERT_EQ(log.OpenFile(path), 1);
+  EXPECT_EQ(log.OpenError(), 0);
+  // Read through another stream while the file is still open.
+  log.AddTraffic(reinterpret_cast<const uint8_t*>("RD SYS\r\n"), 8, 1);
+  EXPECT_EQ(ReadFile(path), "RD SYS\r\n");
+  log.AddTraffic(reinterpret_cast<const uint8_t*>("OK"), 2, 0);
+  EXPECT_EQ(ReadFile(path), "RD SYS\r\nOK");
+  log.CloseFile();
 }
 
 }  // namespace

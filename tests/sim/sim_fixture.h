@@ -37,7 +37,7 @@ class SimTest : public ::testing::Test {
 
   // "ID,yy/mm/dd hh:mm:ss,battery,level": '#' stands for a digit.
   static bool IsRecordLine(const std::string& line) {
-    const std::string head = "#####,##/##/## ##:##:##,####,";
+    const std::string head = "#####,##/##/## ##:##:##,#.###,";
     if (line.size() < head.size() + 6) return false;
     for (size_t i = 0; i < head.size(); ++i) {
       const bool digit = std::isdigit(static_cast<unsigned char>(line[i])) != 0;

@@ -42,6 +42,27 @@ TEST_F(SimTest, WakeUpAnswersWithTheIdentityOfEachMode) {
   EXPECT_EQ(logger_.ReceivedBytes().substr(0, 9), "\r\nHELLO\r\n");
 }
 
+TEST_F(SimTest, WakeWordCountsInAnyCaseAndNothingElseWakes) {
+  struct Case {
+    const char* line;
+    Lines expected;
+  };
+  const Case cases[] = {
+      {"hello", {"WAKE", "Quorvane-HX9 Ver[2.10]"}},
+      {"Hello", {"WAKE", "Quorvane-HX9 Ver[2.10]"}},
+      {"HELLO", {"WAKE", "Quorvane-HX9 Ver[2.10]"}},
+      {"HELLO X", {"NOT END"}},
+      {"HELL", {"NOT END"}},
+  };
+  logger_.SetIdentity("Quorvane-HX9", "2.10", IdentityMode::kWithVersion);
+  for (const Case& c : cases) {
+    client().Write(std::string(c.line) + "\r\nRD ANT\r\n");
+    Lines expected = c.expected;
+    expected.insert(expected.end(), {"OK", "ANT 18", "YES END"});
+    EXPECT_EQ(client().ReadUntil("YES END"), expected) << c.line;
+  }
+}
+
 TEST_F(SimTest, SystemListingReflectsEverySetting) {
   const Lines commands = {"ST SMP D00H00M05S00", "ST SMP2 D00H00M00S30",
                           "ST ITV 3",            "ST ITV2 2",
@@ -93,7 +114,7 @@ TEST_F(SimTest, MalformedCommandsAreRefusedAndChangeNothing) {
       "ST STM 26/13/01 00:00", "ST STM 26/02/30 10:00", "ST STM 26/01/01",  "ST IDL 61",
       "ST IDL 005",        "ST CAL AV abc",       "RD SYS X",              "RD ALL -1",
       "MAIL INI FOO",      "SRAMCLR",             "mon",                   ":100000000102",
-      "hello",             "XYZ",
+      "HELLO X",           "XYZ",
   };
   for (const auto& command : refused) {
     EXPECT_EQ(client().Exchange(command, "NOT END"), Lines{"NOT END"}) << command;
@@ -240,6 +261,10 @@ TEST_F(SimTest, ReadoutsOfErrorsCurrentValueAntennaAndNetworkTime) {
   const Lines current = client().Exchange("RD REL");
   ASSERT_EQ(current.size(), 3u);
   EXPECT_TRUE(IsRecordLine(current[1])) << current[1];
+  // The battery field is in volts, as the monitor shows it ("[V]").
+  const double volts = std::stod(current[1].substr(24, 5));
+  EXPECT_GE(volts, 2.9) << current[1];
+  EXPECT_LE(volts, 3.8) << current[1];
 
   logger_.SetAntennaLevel(std::nullopt);
   EXPECT_EQ(client().Exchange("RD ANT"), (Lines{"OK", "YES END"}));

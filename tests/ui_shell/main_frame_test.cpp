@@ -404,6 +404,21 @@ class MainFrameTest : public QObject {
     theApp().Log().SetNotifyTarget(&CDlgTerminal::PostTrafficNotification, CMLog::kTerminalNotifyId);
   }
 
+  void recordingFileThatCannotBeCreatedSaysSoWithThePathAndTheReason() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("missing/traffic.log"));
+    shelltest::FileDialogAnswer answer(path);
+    shelltest::MessageRecorder messages;
+    frame_->OnLogRecording();
+    QVERIFY(!frame_->IsRecording());
+    QVERIFY(!frame_->Action(CMainFrame::kCmdLogRecording)->isChecked());
+    QCOMPARE(messages.shown.size(), size_t{1});
+    const QString expected = QStringLiteral("エラー！ ファイル作成に失敗しました\r\n(%1)\r\n").arg(path);
+    QVERIFY2(messages.shown[0].text.startsWith(expected), qPrintable(messages.shown[0].text));
+    QVERIFY(messages.shown[0].text.size() > expected.size());  // the system's reason follows
+    QCOMPARE(messages.shown[0].icon, msgbox::Icon::kWarning);
+  }
+
   void logRecordingCancelledChangesNothing() {
     shelltest::FileDialogAnswer answer{QString()};
     frame_->OnLogRecording();

@@ -1,10 +1,13 @@
 // Start-up configuration: the screen-height font classes, the language switch
 // through TessaHX.ini, the dialog font face, and the pictures of the main view.
 #include <QFile>
+#include <QFileDialog>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -151,6 +154,42 @@ class StartupTest : public QObject {
                  resolved.contains(QStringLiteral("ゴシック")),
              qPrintable(resolved));
     QVERIFY(QFontMetrics(font).inFont(QChar(0x63A5)));  // 接
+  }
+
+  void englishDialogFontIsAProportionalSansSerif() {
+    ModuleFolder folder("[TessaHX]\nLanguage=1\n");
+    theApp().LoadConfiguration(folder.Path(), language::Choice::kFromIni);
+    InstallFontSubstitutions();
+    const QFont font = theApp().DialogFont();
+    const QFontInfo info(font);
+    QVERIFY2(!info.fixedPitch(), qPrintable(info.family()));
+    QVERIFY2(!info.family().contains(QStringLiteral("Gothic"), Qt::CaseInsensitive), qPrintable(info.family()));
+    // Proportional: an "i" takes far less room than an "M".
+    const QFontMetrics metrics(font);
+    QVERIFY(metrics.horizontalAdvance(QLatin1Char('i')) * 2 < metrics.horizontalAdvance(QLatin1Char('M')));
+    // The Japanese texts keep the Gothic font.
+    strings::ClearCatalogue();
+    QVERIFY(QFontInfo(theApp().DialogFont()).family() != info.family());
+  }
+
+  void qtsOwnTextsFollowTheLanguage_data() {
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QString>("cancel");
+    QTest::newRow("Japanese") << QByteArray("[TessaHX]\nLanguage=0\n") << QStringLiteral("キャンセル");
+    QTest::newRow("English") << QByteArray("[TessaHX]\nLanguage=1\n") << QStringLiteral("Cancel");
+  }
+
+  void qtsOwnTextsFollowTheLanguage() {
+    QFETCH(QByteArray, ini);
+    QFETCH(QString, cancel);
+    ModuleFolder folder(ini);
+    theApp().LoadConfiguration(folder.Path(), language::Choice::kFromIni);
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+    QCOMPARE(box.button(QMessageBox::Cancel)->text().remove(QLatin1Char('&')).section(QLatin1Char('('), 0, 0), cancel);
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    QCOMPARE(dialog.labelText(QFileDialog::Reject).remove(QLatin1Char('&')).section(QLatin1Char('('), 0, 0), cancel);
   }
 
   void viewPicturesAndTheirPlaces() {

@@ -3,6 +3,7 @@
 // message pump, saving the displayed log, and hiding without losing content.
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -12,6 +13,7 @@
 #include <thread>
 
 #include "app/shell_strings.h"
+#include "app/shell_text.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "common/timing.h"
@@ -104,12 +106,36 @@ class TerminalTest : public QObject {
     terminal_->SetEnabled(0);
     QTest::keyClicks(terminal_->View(), "abc");
     QTest::keyClick(terminal_->View(), Qt::Key_Return);
-    // Nothing is written while the work runs.
+    // Nothing is written while the work runs; the line shows at once as waiting.
     QCOMPARE(terminal_->QueuedLineCount(), 1);
     QVERIFY(logger_->ReceivedBytes().empty());
+    QCOMPARE(terminal_->WaitingLabel()->toolTip(), ShellText(strings::id::kTerminalWaiting) + QStringLiteral(" abc"));
+    QVERIFY(terminal_->WaitingLabel()->isVisible());
+    QVERIFY(!terminal_->WaitingLabel()->text().isEmpty());
+    QTest::keyClicks(terminal_->View(), "RD SYS");
+    QTest::keyClick(terminal_->View(), Qt::Key_Escape);
+    QVERIFY(terminal_->WaitingLabel()->toolTip().endsWith(QStringLiteral(" abc / RD SYS")));
     terminal_->SetEnabled(1);
     QCOMPARE(terminal_->QueuedLineCount(), 0);
-    QVERIFY(logger_->WaitForReceivedBytes([](const std::string& b) { return b == "abc\r\n"; }, 5s));
+    QVERIFY(logger_->WaitForReceivedBytes([](const std::string& b) { return b.size() >= 12; }, 5s));
+    QCOMPARE(logger_->ReceivedBytes(), std::string("abc\r\nRD SYS\x1b"));
+    QVERIFY(terminal_->WaitingLabel()->toolTip().isEmpty());
+    QVERIFY(terminal_->WaitingLabel()->text().isEmpty());
+  }
+
+  void lineWaitingWhileThePortClosesIsShownAsNotSent() {
+    terminal_->SetEnabled(0);
+    QTest::keyClicks(terminal_->View(), "abc");
+    QTest::keyClick(terminal_->View(), Qt::Key_Return);
+    theApp().Session().Close();
+    terminal_->SetEnabled(1);
+    QCOMPARE(terminal_->QueuedLineCount(), 0);
+    QCOMPARE(terminal_->WaitingLabel()->toolTip(), ShellText(strings::id::kTerminalNotSent) + QStringLiteral(" abc"));
+    QVERIFY(logger_->ReceivedBytes().empty());
+    // The next line sent clears the note.
+    QCOMPARE(theApp().Session().Open(logger_->PortPath()), 0);
+    QTest::keyClick(terminal_->View(), Qt::Key_Return);
+    QVERIFY(terminal_->WaitingLabel()->toolTip().isEmpty());
   }
 
   void closedPortSendsNothing() {
@@ -201,8 +227,8 @@ class TerminalTest : public QObject {
     shelltest::MessageRecorder messages;
     terminal_->OnSaveDisplayedLog();
     QCOMPARE(messages.shown.size(), size_t{1});
-    QVERIFY(messages.shown[0].text.startsWith(QStringLiteral("エラー！ ファイル作成に失敗しました")));
-    QVERIFY(messages.shown[0].text.contains(path));
+    // The one form of a path in a message: in brackets on its own line.
+    QVERIFY(messages.shown[0].text.startsWith(QStringLiteral("エラー！ ファイル作成に失敗しました\r\n(%1)").arg(path)));
     QVERIFY(!QFile::exists(path));
   }
 
