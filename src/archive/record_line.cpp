@@ -90,10 +90,8 @@ std::optional<RecordValues> ParseRecordLine(std::string_view line) {
   if (c3 == std::string_view::npos) return std::nullopt;
   const std::string_view battery = rest.substr(0, c3);
   const std::string_view level = rest.substr(c3 + 1);
-  int mv = 0;
-  auto [bp, bec] = std::from_chars(battery.data(), battery.data() + battery.size(), mv);
-  if (battery.empty() || bec != std::errc() || bp != battery.data() + battery.size()) return std::nullopt;
-  r.batteryV = mv / 1000.0;
+  // The logger reports its battery in volts ("3.163").
+  if (!ParseNumber(battery, &r.batteryV)) return std::nullopt;
   if (!ParseNumber(level, &r.levelM)) return std::nullopt;
   return r;
 }

@@ -25,13 +25,13 @@ class ArchiveTest : public ::testing::Test {
   }
   void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
 
-  // "IIIII,yy/mm/dd hh:mm:ss,mV,level" for ID id, `minute` minutes after
+  // "IIIII,yy/mm/dd hh:mm:ss,V.VVV,level" (battery given in millivolts) for ID id, `minute` minutes after
   // 2026-01-03 00:00.
   static std::string Line(int id, int minute, int mv = 3612, const char* level = "1.2345") {
     const std::string iso = archive::IsoTime(archive::CalendarSeconds(2026, 1, 3, 0, 0, 0) + int64_t{minute} * 60);
     char text[64];
-    std::snprintf(text, sizeof text, "%05d,%s/%s/%s %s,%d,%s", id, iso.substr(2, 2).c_str(), iso.substr(5, 2).c_str(),
-                  iso.substr(8, 2).c_str(), iso.substr(11).c_str(), mv, level);
+    std::snprintf(text, sizeof text, "%05d,%s/%s/%s %s,%d.%03d,%s", id, iso.substr(2, 2).c_str(), iso.substr(5, 2).c_str(),
+                  iso.substr(8, 2).c_str(), iso.substr(11).c_str(), mv / 1000, mv % 1000, level);
     return text;
   }
   static std::vector<std::string> Lines(int firstId, int count, int firstMinute) {

@@ -117,11 +117,11 @@ TEST_F(ExportTest, ReadoutFormatterForTheReadCommand) {
   const archive::RecordFormatter jsonl(ExportFormat::kJsonl, "S1");
   const archive::RecordFormatter txt(ExportFormat::kTxt, "S1");
   std::string out;
-  EXPECT_TRUE(csv.AppendLine(out, "00091,26/01/03 08:30:00,3612,1.2345\r\n"));
+  EXPECT_TRUE(csv.AppendLine(out, "00091,26/01/03 08:30:00,3.612,1.2345\r\n"));
   EXPECT_FALSE(csv.AppendLine(out, "#>RX:$NOISE\r\n"));
   EXPECT_EQ(out, "S1,91,2026-01-03T08:30:00,3.612,1.2345\r\n");
   out.clear();
-  EXPECT_TRUE(jsonl.AppendLine(out, "00091,26/01/03 08:30:00,3612,1.2345"));
+  EXPECT_TRUE(jsonl.AppendLine(out, "00091,26/01/03 08:30:00,3.612,1.2345"));
   EXPECT_EQ(out,
             "{\"serial\":\"S1\",\"id\":91,\"time\":\"2026-01-03T08:30:00\",\"battery_v\":3.612,\"level_m\":1.2345}\n");
   out.clear();
