@@ -5,7 +5,9 @@
 #include <QtTest>
 
 #include "app/vtrelix7_comm_app.h"
+#include "common/string_table.h"
 #include "controls/st_num_edits.h"
+#include "operations/operation_strings.h"
 #include "settings/pages/dlg_input_bat_alart.h"
 #include "settings/setting_work.h"
 #include "settings/wizard_entries.h"
@@ -144,12 +146,24 @@ class WizardRunTest : public QObject {
     QVERIFY(logger.Logger().State().measuring);
   }
 
+  // Cancelled on the appended measurement page: measurement is stopped, so
+  // the user is told and offered the previous schedule; declining leaves it
+  // stopped, accepting starts it again.
+  void measuringJudgementAloneGetsTheMeasurementPage_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("measuringAfter");
+    QTest::newRow("declined") << int(QMessageBox::Cancel) << false;
+    QTest::newRow("accepted") << int(QMessageBox::Ok) << true;
+  }
   void measuringJudgementAloneGetsTheMeasurementPage() {
+    QFETCH(int, answer);
+    QFETCH(bool, measuringAfter);
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
     logger.StartMeasuring();
     logger.Logger().ClearReceived();
     MessageBoxes boxes;
+    boxes.answers.push_back(answer);
     PageDriver driver;
     driver.Next([](CInputBaseDlg* page) {
       page->findChild<QAbstractButton*>(CInputBaseDlg::ControlName(1103))->click();
@@ -163,8 +177,9 @@ class WizardRunTest : public QObject {
     QCOMPARE(driver.seen[1].nextText, QStringLiteral("OK"));
     QCOMPARE(logger.Starting("ST STP").size(), size_t(1));
     QVERIFY(logger.IndexOf("ST STP") < logger.IndexOf("ST ALM AN ON OFF"));
-    // Cancelled on the measurement page: measurement stays stopped.
-    QVERIFY(!logger.Logger().State().measuring);
+    QCOMPARE(int(boxes.shown.size()), 1);
+    QCOMPARE(boxes.shown[0].text, QString::fromStdString(strings::Text(strings::id::kOfferRestartMeasurement)));
+    QCOMPARE(logger.Logger().State().measuring, measuringAfter);
   }
 
   void notMeasuringAddsNoPage() {
