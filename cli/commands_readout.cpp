@@ -94,7 +94,7 @@ int RunReadData(Connection& connection, const ReadDataOptions& o) {
   // Only a whole readout of clean records is a success; an abort (Ctrl+C or a
   // signal) says the work is incomplete; a readout that broke off, or data
   // that may be damaged, is a failure.
-  if (readout.outcome == ops::Outcome::kAborted) return exit_status::kIncomplete;
+  if (readout.aborted) return exit_status::kIncomplete;
   return readout.Succeeded() && readout.otherLines == 0 ? exit_status::kOk : exit_status::kFailed;
 }
 

@@ -26,6 +26,10 @@ constexpr long kBatchLines = 256;
 constexpr long kClockEveryLines = 64;
 // The longest line the protocol layer hands over (longer ones come in pieces).
 constexpr int kLineBuffer = 4096;
+// A listing that brings more lines that are not records than this (or than
+// the records asked for, if more) is line noise, not a listing: the readout
+// stops it instead of reading for as long as the noise lasts.
+constexpr long kOtherLinesAtLeast = 1000;
 
 void SendAbortByte(CDeviceSession& session) {
   if (!session.IsOpen()) return;
@@ -73,6 +77,7 @@ ReadoutResult ReadRecords(CDeviceSession& session, const ReadoutRequest& request
                           const Context& context) {
   ReadoutResult result;
   const long limit = MaxRecordsOfRequest(request);
+  const long otherLimit = limit > kOtherLinesAtLeast ? limit : kOtherLinesAtLeast;
   result.expected = request.count > 0 ? request.count : 0;
   result.steps.push_back("RD ALL");
 
@@ -121,7 +126,10 @@ ReadoutResult ReadRecords(CDeviceSession& session, const ReadoutRequest& request
         break;
       }
       if (kind == ListingLine::kOther) {
-        ++result.otherLines;
+        if (++result.otherLines > otherLimit) {
+          sendEsc();
+          break;
+        }
       } else if (received >= limit) {
         // Past the count asked for: nothing more is taken, and the logger is told to stop.
         if (!result.overrun) {

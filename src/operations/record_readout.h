@@ -14,7 +14,9 @@
 // - Never more records than were asked for: a record beyond the count sends
 //   ESC, is not delivered, and the result says so.
 // - Lines that are not records are counted, not delivered, and make the
-//   result say the data may be damaged.
+//   result say the data may be damaged; more of them than the request could
+//   bring records (at least 1000) is noise, not a listing: ESC, and the
+//   readout ends incomplete.
 #include <cstddef>
 
 #include "operations/operation.h"

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../e2e/logger_fixture.h"
+#include "operations/record_lines.h"
 #include "operations/record_readout.h"
 
 namespace {
@@ -176,6 +177,44 @@ TEST_F(RecordReadoutTest, RefusedStartDeliversNothing) {
   EXPECT_EQ(r.outcome, ops::Outcome::kFailed);
   EXPECT_EQ(sink.lines_, 0);
   EXPECT_EQ(ReceivedStarting("RD ALL").size(), 3u);
+}
+
+// Whatever the line brings during a listing, the readout ends, delivers no
+// more records than were asked for, and every line it delivers has the form
+// of a record. Noise without end stops the listing with ESC.
+TEST_F(RecordReadoutTest, NoiseOfAnyKindNeverBecomesRecordsOrEndlessReading) {
+  struct Case {
+    const char* name;
+    int64_t bytes;       // -1: without end
+    size_t lineLength;   // 0: random bytes of every value
+    int count;
+  };
+  const Case cases[] = {
+      {"random bytes, then the listing goes on", 200000, 0, 2000},
+      {"endless random bytes", -1, 0, 500},
+      {"endless short random lines", -1, 40, 2000},
+      {"long random lines", 400000, 20000, 2000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    sink = CollectingSink();
+    logger->ClearReceived();
+    const ops::ReadoutResult r = ReadWithFault(1, c.count, [&] { logger->StartFlood(c.bytes, c.lineLength); });
+    logger->StopFlood();
+    EXPECT_LE(r.received, c.count);
+    EXPECT_EQ(sink.lines_, r.received);
+    for (const std::string& line : sink.Lines()) {
+      ASSERT_EQ(ops::ClassifyListingLine(line.data(), line.size()), ops::ListingLine::kRecord) << line;
+    }
+    if (r.outcome != ops::Outcome::kSucceeded) EXPECT_TRUE(EscSent());
+    if (c.bytes < 0) {
+      EXPECT_NE(r.outcome, ops::Outcome::kSucceeded);
+      EXPECT_GT(r.otherLines, 0);
+    }
+    // The line is quiet again before the next case.
+    session.Port().LineBuffer()->WaitQuiet(300, 5000);
+    session.Port().LineBuffer()->Reset();
+  }
 }
 
 }  // namespace
