@@ -1,8 +1,8 @@
 #include "connection.h"
 
 #include "common/string_table.h"
+#include "link/port_open_error.h"
 #include "output.h"
-#include "virtual_logger.h"
 
 Connection::Connection(const GlobalOptions& options) : options_(options) {}
 
@@ -14,11 +14,10 @@ Connection::~Connection() {
 int Connection::Connect() {
   std::string path = options_.port;
   if (options_.simulate) {
-    vlogger::Options simulation;
-    simulation.preset_records = options_.simRecords;
-    simulated_ = std::make_unique<vlogger::VirtualLogger>(simulation);
-    if (!simulated_->Start()) {
-      output::Error(strings::Text(strings::id::kPortCannotOpen) + "\r\n(" + simulated_->LastError() + ")");
+    simulated_ = std::make_unique<SimulatedLine>();
+    std::string reason;
+    if (!simulated_->Start(options_.simRecords, &reason)) {
+      output::Error(strings::Text(strings::id::kPortCannotOpen) + "\r\n(" + reason + ")");
       return exit_status::kFailed;
     }
     path = simulated_->PortPath();
@@ -28,7 +27,8 @@ int Connection::Connect() {
   }
 
   if (session_.Open(path) != 0) {
-    output::Error(output::WithPath(strings::Text(strings::id::kPortCannotOpen), path));
+    output::Error(strings::Text(strings::id::kPortCannotOpen) + "\r\n" +
+                  DescribePortOpenError(session_.LastOpenError(), path));
     return exit_status::kFailed;
   }
   if (session_.Identify() != 1) {

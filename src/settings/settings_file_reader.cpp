@@ -1,12 +1,10 @@
 // Reading the settings file: the file is searched for the keys that matter,
 // every other line is ignored, and an item counts as present as soon as its
 // leading key is found.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "common/codepage.h"
 #include "settings/decimal_text.h"
@@ -44,32 +42,25 @@ std::vector<std::string> Tokens(const std::string& text, const char* delimiters)
 }
 
 // Reads the first `want` bytes; false when fewer arrive.
-bool ReadExactly(int fd, std::string& out, size_t want) {
+bool ReadExactly(std::FILE* f, std::string& out, size_t want) {
   out.assign(want, '\0');
-  size_t got = 0;
-  while (got < want) {
-    const ssize_t n = read(fd, &out[got], want - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    got += static_cast<size_t>(n);
-  }
-  return true;
+  return want == 0 || std::fread(&out[0], 1, want, f) == want;
 }
 
 }  // namespace
 
 SettingsFileLoad CVTCSettingWork::ReadSettingsText(const std::string& path, std::string& text) {
   text.clear();
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return SettingsFileLoad::kCannotOpen;
-  struct stat st {};
-  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    close(fd);
-    return SettingsFileLoad::kCannotOpen;
-  }
-  const size_t length = st.st_size > static_cast<off_t>(kMaxFileBytes) ? kMaxFileBytes : static_cast<size_t>(st.st_size);
-  const bool complete = ReadExactly(fd, text, length);
-  close(fd);
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return SettingsFileLoad::kCannotOpen;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return SettingsFileLoad::kCannotOpen;
+  // Only a regular file has a size; anything else (a pipe, a device) reads as
+  // empty, which is no settings file.
+  const uintmax_t size = std::filesystem::is_regular_file(path, ec) ? std::filesystem::file_size(path, ec) : 0;
+  const size_t length = ec || size == 0 ? 0 : size > kMaxFileBytes ? kMaxFileBytes : static_cast<size_t>(size);
+  const bool complete = ReadExactly(f, text, length);
+  std::fclose(f);
   if (!complete) {
     text.clear();
     return SettingsFileLoad::kReadError;

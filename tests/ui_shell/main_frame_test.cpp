@@ -153,7 +153,12 @@ class MainFrameTest : public QObject {
     shelltest::MessageRecorder messages;
     QVERIFY(!frame_->ConnectToPort(QStringLiteral("/dev/no-such-port")));
     QCOMPARE(messages.shown.size(), size_t{1});
-    QCOMPARE(messages.shown[0].text, QStringLiteral("シリアルポートが開けません"));
+    // The message, the system's reason and a hint, each on its own line.
+    const QStringList lines = messages.shown[0].text.split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines[0], QStringLiteral("シリアルポートが開けません"));
+    QCOMPARE(lines[1], QStringLiteral("(/dev/no-such-port: No such file or directory)"));
+    QCOMPARE(lines[2], ShellText(strings::id::kPortHintNoSuchDevice));
     QCOMPARE(messages.shown[0].caption, QStringLiteral("Error!"));
     QVERIFY(messages.shown[0].icon == msgbox::Icon::kWarning);
     QVERIFY(!theApp().Session().IsOpen());
