@@ -31,7 +31,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 # COM5 is a link that each scenario points at its logger's pseudo-terminal.
 wine reg add 'HKLM\Software\Wine\Ports' /v COM5 /t REG_SZ /d "$com_link" /f >/dev/null 2>&1
-wineserver -w
+# One Wine server for the whole run, its own output out of the way: it takes
+# the pseudo-terminal as its controlling terminal and reports each hang-up.
+wineserver -k 2>/dev/null || true
+wineserver -p >/dev/null 2>&1
 rm -f "$WINEPREFIX/dosdevices/com5"
 ln -s "$com_link" "$WINEPREFIX/dosdevices/com5"
 
@@ -43,6 +46,7 @@ work="$(mktemp -d)"
 sim_pid=""
 cleanup() {
   [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -115,7 +119,6 @@ plain "$refused" | sed 's/^/     /'
 kill "$held" 2>/dev/null || true
 wait "$held" 2>/dev/null || true
 stop_logger
-wineserver -w
 
 # The line hangs up part way through the readout.
 start_logger --records 10000 --drop-after-bytes 150000

@@ -24,6 +24,14 @@ std::string DevicePath(const std::string& path) {
   return "\\\\.\\" + path;
 }
 
+// The name of the lock that marks a port as taken by one of these programs.
+std::string LockName(const std::string& devicePath) {
+  std::string name = "Local\\quorvane-hx-port-";
+  for (char c : devicePath.substr(devicePath.compare(0, 4, "\\\\.\\") == 0 ? 4 : 0))
+    name += c == '\\' ? '_' : static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  return name;
+}
+
 PortOpenError::Fault FaultOfCreate(DWORD err) {
   switch (err) {
     case ERROR_FILE_NOT_FOUND:
@@ -84,10 +92,21 @@ class Win32SerialDevice final : public SerialDevice {
       Fail(error, CRSPort::kOpenFailed, PortOpenError::kOther, ERROR_NOT_ENOUGH_MEMORY);
       return CRSPort::kOpenFailed;
     }
-    const HANDLE h = CreateFileA(DevicePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    // No sharing. The driver keeps other programs out; a named lock per port
+    // also keeps out another copy of this program where the driver does not
+    // (Wine's serial ports, some virtual port drivers).
+    const std::string device = DevicePath(path);
+    port_lock_ = CreateMutexA(nullptr, FALSE, LockName(device).c_str());
+    if (port_lock_ == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) {
+      ReleasePortLock();
+      Fail(error, CRSPort::kOpenFailed, PortOpenError::kInUse, ERROR_BUSY);
+      return CRSPort::kOpenFailed;
+    }
+    const HANDLE h = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                  FILE_FLAG_OVERLAPPED, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
       const DWORD err = GetLastError();
+      ReleasePortLock();
       Fail(error, CRSPort::kOpenFailed, FaultOfCreate(err), err);
       return CRSPort::kOpenFailed;
     }
@@ -147,7 +166,10 @@ class Win32SerialDevice final : public SerialDevice {
 
   void Close() override {
     const HANDLE h = handle_.exchange(INVALID_HANDLE_VALUE);
-    if (h == INVALID_HANDLE_VALUE) return;
+    if (h == INVALID_HANDLE_VALUE) {
+      ReleasePortLock();
+      return;
+    }
     if (pending_) {
       // The reader has ended; its read must finish before the handle goes.
       CancelIoEx(h, &read_);
@@ -159,6 +181,7 @@ class Win32SerialDevice final : public SerialDevice {
     ClearCommError(h, &errors, nullptr);
     PurgeComm(h, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
     CloseHandle(h);
+    ReleasePortLock();
   }
 
   bool IsOpen() const override { return handle_.load() != INVALID_HANDLE_VALUE; }
@@ -242,6 +265,11 @@ class Win32SerialDevice final : public SerialDevice {
   }
 
  private:
+  void ReleasePortLock() {
+    if (port_lock_ != nullptr) CloseHandle(port_lock_);
+    port_lock_ = nullptr;
+  }
+
   int FailAfterOpen(PortOpenError* error, int code, PortOpenError::Fault fault) {
     const DWORD err = GetLastError();
     Close();
@@ -266,6 +294,7 @@ class Win32SerialDevice final : public SerialDevice {
   uint8_t chunk_[kReadChunk] = {};
   HANDLE stop_ = nullptr;
   HANDLE write_event_ = nullptr;
+  HANDLE port_lock_ = nullptr;  // exists while this program holds the port
 };
 
 }  // namespace
