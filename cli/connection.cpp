@@ -3,7 +3,6 @@
 #include "common/string_table.h"
 #include "operations/listings.h"
 #include "output.h"
-#include "virtual_logger.h"
 
 Connection::Connection(const GlobalOptions& options) : options_(options) {}
 
@@ -15,12 +14,10 @@ Connection::~Connection() {
 int Connection::Connect() {
   std::string path = options_.port;
   if (options_.simulate) {
-    vlogger::Options simulation;
-    simulation.preset_records = options_.simRecords;
-    simulation.paced = options_.simPaced;
-    simulated_ = std::make_unique<vlogger::VirtualLogger>(simulation);
-    if (!simulated_->Start()) {
-      output::Error(strings::Text(strings::id::kPortCannotOpen) + "\r\n(" + simulated_->LastError() + ")");
+    simulated_ = std::make_unique<SimulatedLine>();
+    std::string reason;
+    if (!simulated_->Start(options_.simRecords, options_.simPaced, &reason)) {
+      output::Error(strings::Text(strings::id::kPortCannotOpen) + "\r\n(" + reason + ")");
       return exit_status::kFailed;
     }
     path = simulated_->PortPath();

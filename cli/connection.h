@@ -7,10 +7,7 @@
 
 #include "command_line.h"
 #include "session/device_session.h"
-
-namespace vlogger {
-class VirtualLogger;
-}
+#include "simulated_line.h"
 
 class Connection {
  public:
@@ -21,7 +18,8 @@ class Connection {
 
   // Opens the line and runs the connect check. Returns exit_status::kOk, or
   // the status after the message has been shown: the port cannot be opened
-  // (string 400) or the logger does not answer (string 401).
+  // (string 400, with the system's reason) or the logger does not answer
+  // (string 401).
   int Connect();
 
   CDeviceSession& Session() { return session_; }
@@ -31,6 +29,6 @@ class Connection {
   GlobalOptions options_;
   // Declared before the session, so that the port closes before the
   // virtual logger stops.
-  std::unique_ptr<vlogger::VirtualLogger> simulated_;
+  std::unique_ptr<SimulatedLine> simulated_;
   CDeviceSession session_;
 };

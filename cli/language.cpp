@@ -1,8 +1,8 @@
 #include "language.h"
 
 #include <filesystem>
-#include <system_error>
 
+#include "common/program_paths.h"
 #include "common/string_table.h"
 #include "output.h"
 
@@ -10,11 +10,7 @@ namespace {
 constexpr const char* kEnglishCatalogue = "TessaHXResE.txt";
 }
 
-std::string ExecutableDirectory() {
-  std::error_code ec;
-  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return ec ? std::string() : exe.parent_path().string();
-}
+std::string ExecutableDirectory() { return program_paths::ExecutableDirectory(); }
 
 bool SelectLanguage(const std::string& lang) {
   if (lang != "en") {

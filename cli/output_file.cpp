@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/atomic_file.h"
+#include "common/console.h"
 
 std::tm LocalNow() {
   const std::time_t now = std::time(nullptr);
@@ -21,6 +22,7 @@ std::string TimestampedName(const std::string& prefix, const std::tm& time, cons
 
 bool WriteOutput(const std::string& target, const std::string& bytes, std::string* error) {
   if (target != kStandardOutput) return SaveFileAtomically(target, bytes, error);
+  StandardOutputAsBytes();  // the file's CR LF stay as they are
   const size_t written = std::fwrite(bytes.data(), 1, bytes.size(), stdout);
   if (written != bytes.size() || std::fflush(stdout) != 0) {
     if (error) *error = std::string("standard output: ") + std::strerror(errno);

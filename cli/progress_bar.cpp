@@ -1,17 +1,17 @@
 #include "progress_bar.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <string>
+
+#include "common/console.h"
 
 namespace {
 constexpr int kWidth = 40;
 constexpr auto kRedrawEvery = std::chrono::milliseconds(100);
 }  // namespace
 
-ProgressBar::ProgressBar() : enabled_(isatty(STDERR_FILENO) == 1) {}
+ProgressBar::ProgressBar() : enabled_(StandardErrorIsTerminal()) {}
 
 void ProgressBar::SetRange(int total) {
   total_ = total;

@@ -1,6 +1,7 @@
 // quorvane-sim: serves a virtual logger on a pseudo-terminal until SIGINT,
 // SIGTERM or the end of standard input. The first line of standard output is
-// the device path to open.
+// the device path to open. --drop-after-bytes N hangs the line up after N
+// bytes sent, as if the cable were pulled part way.
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -25,7 +26,7 @@ void OnSignal(int) {
 }
 
 void Usage(const char* program) {
-  std::fprintf(stderr, "usage: %s [--records N] [--paced] [--seed S]\n", program);
+  std::fprintf(stderr, "usage: %s [--records N] [--paced] [--seed S] [--drop-after-bytes N]\n", program);
 }
 
 bool ParseNumber(const char* text, unsigned long long* value) {
@@ -39,15 +40,18 @@ bool ParseNumber(const char* text, unsigned long long* value) {
 
 int main(int argc, char** argv) {
   vlogger::Options options;
+  long long drop_after_bytes = -1;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     unsigned long long value = 0;
     if (arg == "--paced") {
       options.paced = true;
-    } else if ((arg == "--records" || arg == "--seed") && i + 1 < argc &&
+    } else if ((arg == "--records" || arg == "--seed" || arg == "--drop-after-bytes") && i + 1 < argc &&
                ParseNumber(argv[i + 1], &value)) {
       if (arg == "--records") {
         options.preset_records = static_cast<size_t>(value);
+      } else if (arg == "--drop-after-bytes") {
+        drop_after_bytes = static_cast<long long>(value);
       } else {
         options.seed = static_cast<uint32_t>(value);
       }
@@ -74,6 +78,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quorvane-sim: %s\n", logger.LastError().c_str());
     return 1;
   }
+  if (drop_after_bytes >= 0) logger.DropAfterBytes(drop_after_bytes);
   std::printf("%s\n", logger.PortPath().c_str());
   std::fflush(stdout);
 

@@ -23,6 +23,7 @@
 #include "app/vtrelix7_comm_view.h"
 #include "controls/com_setting_dlg.h"
 #include "firmware/dlg_firm.h"
+#include "link/port_open_error.h"
 #include "log/dlg_terminal.h"
 #include "settings/setting_work.h"
 #include "settings/wizard_entries.h"
@@ -207,7 +208,10 @@ bool CMainFrame::ConnectToPort(const QString& portPath) {
   ResetConnection();
   QString message;
   if (Session().Open(LocalPath(portPath)) != 0) {
-    message = ShellText(strings::id::kPortCannotOpen);
+    // The system's reason (and a hint) below the message.
+    message = ShellText(strings::id::kPortCannotOpen) + QLatin1Char('\n') +
+              QString::fromStdString(DescribePortOpenError(Session().LastOpenError(), LocalPath(portPath)))
+                  .replace(QLatin1String("\r\n"), QLatin1String("\n"));
   } else {
     pageHost_.DestroyWindow();
     workMode_ = kConnectCheck;

@@ -65,6 +65,11 @@ constexpr uint32_t kUnitColumn = 241;
 
 constexpr uint32_t kPortCannotOpen = 400;
 constexpr uint32_t kNoResponse = 401;
+// Hints below the system's reason when a port cannot be opened.
+constexpr uint32_t kPortHintNoSuchDevice = 410;
+constexpr uint32_t kPortHintNotSerial = 411;
+constexpr uint32_t kPortHintPermission = 412;  // %s, %s: the group that may open it
+constexpr uint32_t kPortHintInUse = 413;
 
 constexpr uint32_t kMeasuring = 610;
 constexpr uint32_t kStopped = 611;

@@ -4,12 +4,12 @@
 #include <vector>
 
 struct SerialPortInfo {
-  std::string name;         // e.g. "ttyUSB0"
+  std::string name;         // e.g. "ttyUSB0", "COM3"
   std::string description;  // what the system says about the device
 };
 
 // Ports reported by the system's serial port enumeration, in its order.
 std::vector<SerialPortInfo> ListSerialPorts();
 
-// The device path for a port name: "/dev/" followed by the name.
+// The device path for a port name: "/dev/ttyUSB0", "\\\\.\\COM3".
 std::string PortPathForName(const std::string& name);

@@ -1,13 +1,12 @@
 #include "link/read_data.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstring>
 
 #include "common/timing.h"
 #include "common/ui_hooks.h"
+#include "common/zeroed_block.h"
 
 namespace {
 // Longest single wait between two runs of the message pump.
@@ -18,22 +17,18 @@ constexpr int64_t kReleaseThreshold = 1 << 20;
 
 CReadData::CReadData() = default;
 
-CReadData::~CReadData() {
-  if (storage_ != nullptr) munmap(storage_, static_cast<size_t>(capacity_));
-}
+CReadData::~CReadData() { zeroed_block::Release(storage_, static_cast<size_t>(capacity_)); }
 
 int CReadData::Init() {
   std::lock_guard<std::mutex> lock(ring_lock_);
   if (storage_ != nullptr) {
-    munmap(storage_, static_cast<size_t>(capacity_));
+    zeroed_block::Release(storage_, static_cast<size_t>(capacity_));
     storage_ = nullptr;
     capacity_ = 0;
   }
-  // Anonymous pages read as zero and cost nothing until they are written,
-  // so the ring behaves as a zero-filled block without being resident.
-  void* p = mmap(nullptr, static_cast<size_t>(kCapacity), PROT_READ | PROT_WRITE,
-                 MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-  if (p != MAP_FAILED) {
+  // The ring behaves as a zero-filled block without being resident.
+  void* p = zeroed_block::Reserve(static_cast<size_t>(kCapacity));
+  if (p != nullptr) {
     storage_ = static_cast<uint8_t*>(p);
     capacity_ = kCapacity;
   }
@@ -277,7 +272,7 @@ void CReadData::ReleaseTouchedPages() {
   // Dropping the pages makes them read as zero again and frees the memory.
   const long page = 4096;
   const size_t len = static_cast<size_t>((touched_ + page - 1) / page * page);
-  madvise(storage_, std::min(len, static_cast<size_t>(capacity_)), MADV_DONTNEED);
+  zeroed_block::Discard(storage_, std::min(len, static_cast<size_t>(capacity_)));
   touched_ = 0;
 }
 

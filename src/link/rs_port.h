@@ -1,7 +1,8 @@
 #pragma once
 // The one serial connection to the logger: opens the device with the line
 // settings, runs a reader thread that feeds the receive line buffer and the
-// traffic capture, and writes with a bounded wait.
+// traffic capture, and writes with a bounded wait. The operating system's
+// part is a SerialDevice.
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -9,7 +10,9 @@
 #include <string>
 #include <thread>
 
+#include "link/port_open_error.h"
 #include "link/read_data.h"
+#include "link/serial_device.h"
 #include "link/serial_settings.h"
 
 class CRSPort {
@@ -21,13 +24,17 @@ class CRSPort {
   static constexpr int kSettingsUnreadable = 0xF3;
 
   CRSPort();
+  explicit CRSPort(std::unique_ptr<SerialDevice> device);
   ~CRSPort();
   CRSPort(const CRSPort&) = delete;
   CRSPort& operator=(const CRSPort&) = delete;
 
   // Opens the device path exclusively with the given settings and starts the
-  // reader thread. Returns one of the codes above.
+  // reader thread. Returns one of the codes above; on failure LastOpenError()
+  // tells why.
   int Open(const std::string& path, const SerialSettings& settings);
+  // Why the last Open() failed (fault kNone after a successful one).
+  const PortOpenError& LastOpenError() const { return open_error_; }
 
   // Stops the reader thread, empties the buffers and closes the device.
   // Returns 1 always.
@@ -38,9 +45,9 @@ class CRSPort {
   // when every byte was written within the write limit, 0 otherwise.
   int Write(const void* bytes, uint32_t length, int purge);
 
-  bool IsOpen() const { return fd_.load() >= 0; }
-  // The device handle; -1 while closed.
-  int Handle() const { return fd_.load(); }
+  bool IsOpen() const { return device_->IsOpen(); }
+  // The device handle as a number; -1 while closed.
+  intptr_t Handle() const { return device_->NativeHandle(); }
   const std::string& Path() const { return path_; }
 
   // The line buffer; exists from the first open on.
@@ -60,16 +67,15 @@ class CRSPort {
  private:
   void ReadThread();
   void Purge();
-  void WakeReader();
 
-  std::atomic<int> fd_{-1};
+  std::unique_ptr<SerialDevice> device_;
+  PortOpenError open_error_;
   std::string path_;
   SerialSettings settings_;
   std::unique_ptr<CReadData> line_buffer_;
   std::thread reader_;
   std::atomic<int32_t> running_{0};
   std::atomic<bool> unsettled_{false};
-  int wake_fd_ = -1;    // eventfd that ends the reader's wait at once
-  std::mutex io_lock_;  // keeps the descriptor alive while a write uses it
+  std::mutex io_lock_;  // keeps the device open while a write uses it
   std::recursive_mutex exchange_lock_;
 };

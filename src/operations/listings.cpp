@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "common/string_table.h"
+#include "link/port_open_error.h"
 #include "operations/operation_strings.h"
 #include "session/device_session.h"
 
@@ -34,7 +35,8 @@ Result Connect(CDeviceSession& session, const std::string& path) {
   Result result;
   result.steps.push_back("open");
   if (session.Open(path) != 0) {
-    result.message = strings::Text(strings::id::kPortCannotOpen) + "\r\n(" + path + ")";
+    result.message =
+        strings::Text(strings::id::kPortCannotOpen) + "\r\n" + DescribePortOpenError(session.LastOpenError(), path);
     return result;
   }
   result.steps.push_back("HELLO");

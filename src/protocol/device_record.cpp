@@ -4,6 +4,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "common/civil_time.h"
+
 namespace {
 
 int ReadPair(const char* p) {
@@ -48,14 +50,12 @@ int64_t CSdlTime::ToTime() const {
   tm.tm_min = minute % 60;
   tm.tm_sec = second % 60;
   if (tm.tm_hour < 0 || tm.tm_min < 0 || tm.tm_sec < 0) return -1;
-  // timegm normalises a day beyond the month into the next month.
-  return static_cast<int64_t>(timegm(&tm)) + StandardOffsetWest();
+  // A day beyond the month carries into the next month.
+  return civil_time::SecondsFromFields(tm) + StandardOffsetWest();
 }
 
 CSdlTime CSdlTime::FromTime(int64_t seconds) {
-  const time_t t = static_cast<time_t>(seconds - StandardOffsetWest());
-  std::tm tm{};
-  gmtime_r(&t, &tm);
+  const std::tm tm = civil_time::FieldsFromSeconds(seconds - StandardOffsetWest());
   CSdlTime r;
   r.year = tm.tm_year + 1900;
   r.month = tm.tm_mon + 1;

@@ -61,6 +61,8 @@ class CDeviceSession {
   void SetLineSettings(const SerialSettings& s) { line_settings_ = s; }
   // Closes and reopens the port at path. 0 or a code of CRSPort::Open.
   int Open(const std::string& path);
+  // Why the last Open() failed: the system's reason and the kind of fault.
+  const PortOpenError& LastOpenError() const { return port_.LastOpenError(); }
   void Close();
   bool IsOpen() const { return port_.IsOpen(); }
   // Wakes the logger and takes its identity. 1 when it answered, else 0.

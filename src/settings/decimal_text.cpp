@@ -1,20 +1,13 @@
 #include "settings/decimal_text.h"
 
 #include <charconv>
-#include <clocale>
-#include <cstdlib>
 #include <limits>
 
-#include <locale.h>
+#include "common/c_number.h"
 
 namespace {
 
 bool IsCSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
-
-locale_t CLocale() {
-  static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-  return c;
-}
 
 }  // namespace
 
@@ -34,11 +27,7 @@ int32_t DecimalToInt(const std::string& text) {
   return static_cast<int32_t>(value);
 }
 
-double DecimalToDouble(const std::string& text) {
-  const locale_t c = CLocale();
-  if (c == static_cast<locale_t>(nullptr)) return std::strtod(text.c_str(), nullptr);
-  return strtod_l(text.c_str(), nullptr, c);
-}
+double DecimalToDouble(const std::string& text) { return StrtodC(text.c_str()); }
 
 std::string FormatFixed(double value, int decimals) {
   // Large enough for the longest double in fixed notation (309 digits).

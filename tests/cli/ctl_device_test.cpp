@@ -227,15 +227,38 @@ TEST_F(CtlDeviceTest, RefusedAccessPointFieldsAreNamedAndNotApplied) {
   EXPECT_TRUE(LinesFromToolStarting({"MAIL INI"}).empty());
 }
 
-TEST_F(CtlDeviceTest, SilentLoggerAndMissingPort) {
+TEST_F(CtlDeviceTest, SilentLoggerGivesNoResponse) {
   logger->SilenceCommands("", -1);
-  ChildResult r = CtlOnLogger({"info"});
+  const ChildResult r = CtlOnLogger({"info"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.err, Text(strings::id::kNoResponse) + "\n");
+}
 
-  r = Ctl({"--port", Path("no-such-tty"), "info"});
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.err, Text(strings::id::kPortCannotOpen) + "\n(" + Path("no-such-tty") + ")\n");
+// Each port that cannot be opened says why, below the usual message.
+TEST_F(CtlDeviceTest, PortThatCannotBeOpenedTellsWhy) {
+  WriteFile(Path("passwd"), "root:x:0:0::/root:/bin/sh\n");
+  CDeviceSession holder;  // another process holds the logger's port
+  ASSERT_EQ(holder.Open(logger->PortPath()), 0);
+  struct Case {
+    std::string path;
+    std::string reason;
+    uint32_t hint;
+  };
+  const Case cases[] = {
+      {Path("no-such-tty"), "No such file or directory", strings::id::kPortHintNoSuchDevice},
+      {Path("passwd"), "Inappropriate ioctl for device", strings::id::kPortHintNotSerial},
+      {logger->PortPath(), "Device or resource busy", strings::id::kPortHintInUse},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    const ChildResult r = Ctl({"--port", c.path, "info"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err,
+              Text(strings::id::kPortCannotOpen) + "\n(" + c.path + ": " + c.reason + ")\n" + Text(c.hint) + "\n");
+  }
+  holder.Close();
+  EXPECT_EQ(CtlOnLogger({"info"}).exitCode, 0);  // free again
 }
 
 TEST_F(CtlDeviceTest, NotASettingsFileIsRefusedBeforeAnythingIsSent) {

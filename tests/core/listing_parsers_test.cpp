@@ -132,13 +132,26 @@ TEST(SdlTime, ParseAndConvert) {
   EXPECT_EQ((CSdlTime{2026, 1, 32, 0, 0, 0}).ToTime(), -1);
 }
 
+// Sets the time zone variable; an empty text removes it.
+void SetTimeZone(const char* tz) {
+#ifdef _WIN32
+  _putenv_s("TZ", tz);
+#else
+  if (*tz != '\0')
+    setenv("TZ", tz, 1);
+  else
+    unsetenv("TZ");
+#endif
+}
+
 TEST(SdlTime, UsesStandardTimeAllYear) {
-  // In a zone with daylight saving, summer and winter convert alike.
-  setenv("TZ", "Europe/Berlin", 1);
+  // In a zone with daylight saving, summer and winter convert alike. The
+  // zone is written out so that both C libraries understand it.
+  SetTimeZone("CET-1CEST");
   const CSdlTime winter{2026, 1, 10, 12, 0, 0}, summer{2026, 7, 10, 12, 0, 0};
   EXPECT_EQ((summer.ToTime() - winter.ToTime()) % 86400, 0);
   EXPECT_EQ(CSdlTime::FromTime(summer.ToTime()), summer);
-  unsetenv("TZ");
+  SetTimeZone("");
 }
 
 TEST(DeviceRecord, FreshDefaultsAndDeepCopies) {

@@ -2,7 +2,10 @@
 #include <sys/resource.h>
 #include <time.h>
 
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "logger_fixture.h"
@@ -158,6 +161,47 @@ TEST_F(ExchangeTest, PortOpenRules) {
   session.Close();
   EXPECT_FALSE(port()->ReaderRunning());
   EXPECT_EQ(port()->LineBuffer()->StoredCount(), 0);
+}
+
+// Each open failure keeps its result code for callers and names the system's
+// reason and the kind of fault; a later successful open forgets it.
+TEST_F(ExchangeTest, OpenFailuresTellTheSystemsReason) {
+  char dirPattern[] = "/tmp/qhx_port_XXXXXX";
+  ASSERT_NE(mkdtemp(dirPattern), nullptr);
+  const std::string dir = dirPattern;
+  const std::string plainFile = dir + "/passwd";
+  { std::ofstream(plainFile) << "root:x:0:0::/root:/bin/sh\n"; }
+
+  struct Case {
+    std::string path;
+    int code;
+    PortOpenError::Fault fault;
+    int systemError;
+  };
+  const Case cases[] = {
+      {"/dev/does-not-exist", CRSPort::kOpenFailed, PortOpenError::kNoSuchDevice, ENOENT},
+      {dir + "/missing/ttyUSB0", CRSPort::kOpenFailed, PortOpenError::kNoSuchDevice, ENOENT},
+      {plainFile, CRSPort::kSettingsUnreadable, PortOpenError::kNotSerial, ENOTTY},
+      {dir, CRSPort::kOpenFailed, PortOpenError::kNotSerial, EISDIR},
+      {logger->PortPath(), CRSPort::kOpenFailed, PortOpenError::kInUse, EBUSY},  // the session holds it
+  };
+  CRSPort other;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(other.Open(c.path, SerialSettings::Logger()), c.code);
+    EXPECT_FALSE(other.IsOpen());
+    EXPECT_EQ(other.LastOpenError().code, c.code);
+    EXPECT_EQ(other.LastOpenError().fault, c.fault);
+    EXPECT_EQ(other.LastOpenError().systemError, c.systemError);
+    EXPECT_EQ(other.LastOpenError().reason, std::strerror(c.systemError));
+  }
+
+  session.Close();
+  EXPECT_EQ(other.Open(logger->PortPath(), SerialSettings::Logger()), 0);
+  EXPECT_EQ(other.LastOpenError().fault, PortOpenError::kNone);
+  EXPECT_EQ(other.LastOpenError().reason, "");
+  other.Close();
+  std::filesystem::remove_all(dir);
 }
 
 TEST_F(ExchangeTest, TrafficIsCapturedInBothDirections) {

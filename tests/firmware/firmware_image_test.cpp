@@ -2,10 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/temp_path.h"
+
 #include <cstdio>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -53,10 +54,7 @@ const std::string kTagData = std::string("v-TREL7\0A\0", 10);
 class TempFile {
  public:
   explicit TempFile(const std::string& content) {
-    char name[] = "/tmp/qhx_fw_XXXXXX";
-    const int fd = mkstemp(name);
-    path_ = name;
-    if (fd >= 0) close(fd);
+    path_ = UniqueTempPath("qhx_fw_").string();
     std::ofstream(path_, std::ios::binary) << content;
   }
   ~TempFile() { std::remove(path_.c_str()); }

@@ -247,7 +247,7 @@ TEST_F(SettingsFileLoadTest, OnlyTheFirst100000BytesAreRead) {
 }
 
 TEST_F(SettingsFileLoadTest, TextEndsAtTheFirstNulByte) {
-  const std::string path = Path("nul.txi");
+  const std::string path = Path("nul-byte.txi");  // "nul.txi" would name the NUL device on Windows
   WriteBytes(path, kHead + "BATTERY_ALART,3000\r\n" + std::string(1, '\0') + "MES_ENABLE,1\r\n");
   DeviceRecord r = LoggerRecord();
   ASSERT_EQ(CVTCSettingWork::LoadSettingsFile(path, r), SettingsFileLoad::kOk);

@@ -2,8 +2,6 @@
 // A fresh directory per test, removed with everything in it afterwards.
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -11,13 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "../support/temp_path.h"
+
 class TempDirTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/qhx_settings_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
+  void SetUp() override { dir_ = MakeTempDirectory("qhx_settings_"); }
   void TearDown() override {
     std::error_code ec;
     std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);

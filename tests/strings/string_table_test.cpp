@@ -2,13 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/temp_path.h"
+
 #include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <set>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -16,10 +17,7 @@ namespace {
 class TempCatalogue {
  public:
   explicit TempCatalogue(const std::string& content) {
-    char name[] = "/tmp/qhx_cat_XXXXXX";
-    const int fd = mkstemp(name);
-    path_ = name;
-    if (fd >= 0) close(fd);
+    path_ = UniqueTempPath("qhx_cat_").string();
     std::ofstream(path_, std::ios::binary) << content;
   }
   ~TempCatalogue() { std::remove(path_.c_str()); }
@@ -157,7 +155,7 @@ TEST_F(StringTable, FailedLoadKeepsThePreviousCatalogue) {
   TempCatalogue cat("2507\tEnglish\n");
   ASSERT_TRUE(strings::LoadCatalogue(cat.path()));
   EXPECT_FALSE(strings::LoadCatalogue("/nonexistent/TessaHXResE.txt"));
-  EXPECT_FALSE(strings::LoadCatalogue("/tmp"));
+  EXPECT_FALSE(strings::LoadCatalogue(std::filesystem::temp_directory_path().string()));
   EXPECT_TRUE(strings::CatalogueLoaded());
   EXPECT_EQ(strings::Text(2507), "English");
 }

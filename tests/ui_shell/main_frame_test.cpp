@@ -24,6 +24,7 @@
 #include "app/main_frame.h"
 #include "app/vtrelix7_comm_app.h"
 #include "app/vtrelix7_comm_view.h"
+#include "common/string_table.h"
 #include "common/timing.h"
 #include "controls/com_setting_dlg.h"
 #include "log/dlg_terminal.h"
@@ -154,7 +155,12 @@ class MainFrameTest : public QObject {
     shelltest::MessageRecorder messages;
     QVERIFY(!frame_->ConnectToPort(QStringLiteral("/dev/no-such-port")));
     QCOMPARE(messages.shown.size(), size_t{1});
-    QCOMPARE(messages.shown[0].text, QStringLiteral("シリアルポートが開けません"));
+    // The message, the system's reason and a hint, each on its own line.
+    const QStringList lines = messages.shown[0].text.split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines[0], QStringLiteral("シリアルポートが開けません"));
+    QCOMPARE(lines[1], QStringLiteral("(/dev/no-such-port: No such file or directory)"));
+    QCOMPARE(lines[2], QString::fromStdString(strings::Text(strings::id::kPortHintNoSuchDevice)));
     QCOMPARE(messages.shown[0].caption, QStringLiteral("Error!"));
     QVERIFY(messages.shown[0].icon == msgbox::Icon::kWarning);
     QVERIFY(!theApp().Session().IsOpen());

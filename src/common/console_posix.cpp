@@ -1,0 +1,7 @@
+#include <unistd.h>
+
+#include "common/console.h"
+
+bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
+void StandardOutputAsBytes() {}
