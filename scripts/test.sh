@@ -5,7 +5,9 @@
 #   2. AddressSanitizer + UndefinedBehaviorSanitizer build of the core, the
 #      virtual logger and the command-line tool, with all their tests;
 #   3. ThreadSanitizer build, with the end-to-end tests (label e2e);
-#   4. every fuzz target for a short time (FUZZ_SECONDS, default 20).
+#   4. every fuzz target for a short time (FUZZ_SECONDS, default 20);
+#   5. the Windows cross build under Wine: the core's unit tests and
+#      quorvane-ctl.exe against the virtual logger (scripts/wine-test.sh).
 # QUICK=1 runs only the first stage.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -30,3 +32,6 @@ QHX_TEST_TIME_SCALE=0.25 TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:s
 
 echo "== fuzz targets"
 FUZZ_BUILD_DIR="$root/build-fuzz" bash "$root/scripts/fuzz.sh" "${FUZZ_SECONDS:-20}"
+
+echo "== Windows build under Wine"
+QHX_NATIVE_BUILD="$root/build" bash "$root/scripts/wine-test.sh"
