@@ -211,6 +211,11 @@ ArchivedReadoutResult ReadNewRecords(CDeviceSession& session, RecordSink& sink, 
     readout = ReadRecords(session, {memory.first, static_cast<int>(archive::HeldCount(memory))}, whole, context);
     forwarded = whole.Forwarded();
     oldestShown = whole.FirstForwarded();
+  } else if (first.Mismatched() && !checkAbort.UserAbort()) {
+    // The check readout was ended by this operation, not by the user, and
+    // never reached its end line: a readout that broke off.
+    readout.aborted = false;
+    readout.outcome = Outcome::kIncomplete;
   }
 
   ArchivedReadoutResult result = FromReadout(readout, forwarded);
