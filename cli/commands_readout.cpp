@@ -4,7 +4,9 @@
 // that breaks off still saves the records that arrived and exits 1.
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "command_line.h"
@@ -21,13 +23,18 @@
 #include "output_file.h"
 #include "pages/readout_range.h"
 #include "progress_bar.h"
+#ifdef QHX_HAVE_ARCHIVE
+#include "archive/export_format.h"
+#include "operations/archived_readout.h"
+#endif
 
 namespace {
 
 // Writes a readout's text where the command says, by default under the
 // viewer's proposed name with the local time of saving.
-int SaveText(const std::string& target, const std::string& prefix, const std::string& text) {
-  const std::string path = target.empty() ? TimestampedName(prefix, LocalNow(), "txt") : target;
+int SaveText(const std::string& target, const std::string& prefix, const std::string& text,
+             const std::string& extension = "txt") {
+  const std::string path = target.empty() ? TimestampedName(prefix, LocalNow(), extension) : target;
   std::string error;
   if (!WriteOutput(path, text, &error)) {
     output::Error(output::SaveFailed(path, error));
@@ -42,6 +49,8 @@ struct ReadDataOptions {
   int count = 0;
   CLI::Option *lastOption = nullptr, *countOption = nullptr;
   std::string target;
+  bool newOnly = false;
+  std::string format = "txt";
 };
 
 // The records as they arrive, kept for the file; the progress bar and
@@ -60,42 +69,87 @@ class ReadoutFront : public ops::RecordSink, public ops::ProgressSink, public op
   ProgressBar bar_;
 };
 
-int RunReadData(Connection& connection, const ReadDataOptions& o) {
-  if (const int status = connection.Connect(); status != exit_status::kOk) return status;
-  CDeviceSession& session = connection.Session();
-  // The range is worked out from the memory range the logger reported.
-  if (const ops::Result needed = ops::RequireListings(session, listing_read::kSystem); !needed.Succeeded())
-    return output::Report(needed);
-  const int first = session.Current().sys.firstId, last = session.Current().sys.lastId;
-  // What the readout range dialog proposes, with the user's entries over it.
-  const int enteredLast = o.lastOption->count() > 0 ? o.last : last;
-  const int enteredCount = o.countOption->count() > 0 ? o.count : ProposedReadoutCount(first, last);
-  if (enteredCount <= 0) {
-    // An empty memory: the dialog offers nothing to read.
-    char summary[160];
-    std::snprintf(summary, sizeof summary, strings::Text(strings::id::kReadoutRangeInfo).c_str(), 0L, 0L, 0L);
-    output::Error(summary);
-    return SaveText(o.target, "TXL_ALL_", std::string());
+#ifdef QHX_HAVE_ARCHIVE
+// The records in the chosen form: txt as they arrived, CSV or JSON Lines
+// through the archive's formatter (lines that are not records left out).
+std::string Formatted(const std::string& text, const std::string& format, const std::string& serial) {
+  const std::optional<archive::ExportFormat> chosen = archive::ParseExportFormat(format);
+  if (!chosen || *chosen == archive::ExportFormat::kTxt) return text;
+  const archive::RecordFormatter formatter(*chosen, serial);
+  std::string out = formatter.Header();
+  for (size_t at = 0; at < text.size();) {
+    size_t end = text.find('\n', at);
+    end = end == std::string::npos ? text.size() : end + 1;
+    formatter.AppendLine(out, std::string_view(text).substr(at, end - at));
+    at = end;
   }
-  const ReadoutRange range = ReadoutRangeForEntry(first, enteredLast, enteredCount);
+  return out;
+}
+#endif
 
-  InterruptScope interrupt;
-  ReadoutFront front;
-  ops::Context context;
-  context.progress = &front;
-  context.abort = &front;
-  const ops::ReadoutResult readout = ops::ReadRecords(session, {range.firstId, range.count}, front, context);
-  front.Finish();
+// Saves what arrived, complete or not, and gives the exit status.
+int Finish(const ops::ReadoutResult& readout, const ReadDataOptions& o, const std::string& text,
+           const std::string& serial) {
   if (readout.received == 0 && !readout.endLineSeen) return output::Report(readout);
   // Whatever arrived is kept, complete or not.
   if (!readout.message.empty()) output::Error(readout.message);
-  const int saved = SaveText(o.target, "TXL_ALL_", front.Text());
+#ifdef QHX_HAVE_ARCHIVE
+  const int saved = SaveText(o.target, "TXL_ALL_", Formatted(text, o.format, serial), o.format);
+#else
+  (void)serial;
+  const int saved = SaveText(o.target, "TXL_ALL_", text);
+#endif
   if (saved != exit_status::kOk) return saved;
   // Only a whole readout of clean records is a success; an abort (Ctrl+C or a
   // signal) says the work is incomplete; a readout that broke off, or data
   // that may be damaged, is a failure.
   if (readout.aborted) return exit_status::kIncomplete;
   return readout.Succeeded() && readout.otherLines == 0 ? exit_status::kOk : exit_status::kFailed;
+}
+
+int RunReadData(Connection& connection, const ReadDataOptions& o) {
+  if (const int status = connection.Connect(); status != exit_status::kOk) return status;
+  CDeviceSession& session = connection.Session();
+  // The range is worked out from the memory range the logger reported.
+  if (const ops::Result needed = ops::RequireListings(session, listing_read::kSystem); !needed.Succeeded())
+    return output::Report(needed);
+  const std::string serial = session.Current().sys.serialNumber;
+  InterruptScope interrupt;
+  ReadoutFront front;
+  ops::Context context;
+  context.progress = &front;
+  context.abort = &front;
+#ifdef QHX_HAVE_ARCHIVE
+  if (o.newOnly) {
+    const ops::ArchivedReadoutResult readout = ops::ReadNewRecords(session, front, connection.Archive(), context);
+    front.Finish();
+    return Finish(readout, o, front.Text(), serial);
+  }
+#endif
+  const int first = session.Current().sys.firstId, last = session.Current().sys.lastId;
+  // What the readout range dialog proposes, with the user's entries over it.
+  const int enteredLast = o.lastOption->count() > 0 ? o.last : last;
+  const int enteredCount = o.countOption->count() > 0 ? o.count : ProposedReadoutCount(first, last);
+  if (enteredCount <= 0) {
+    // An empty memory: the dialog offers nothing to read.
+    front.Finish();
+    char summary[160];
+    std::snprintf(summary, sizeof summary, strings::Text(strings::id::kReadoutRangeInfo).c_str(), 0L, 0L, 0L);
+    output::Error(summary);
+    ops::ReadoutResult empty;
+    empty.outcome = ops::Outcome::kSucceeded;
+    empty.endLineSeen = true;
+    return Finish(empty, o, std::string(), serial);
+  }
+  const ReadoutRange range = ReadoutRangeForEntry(first, enteredLast, enteredCount);
+#ifdef QHX_HAVE_ARCHIVE
+  const ops::ReadoutResult readout =
+      ops::ReadRecordsArchived(session, {range.firstId, range.count}, front, connection.Archive(), context);
+#else
+  const ops::ReadoutResult readout = ops::ReadRecords(session, {range.firstId, range.count}, front, context);
+#endif
+  front.Finish();
+  return Finish(readout, o, front.Text(), serial);
 }
 
 int RunReadErrors(Connection& connection, const std::string& target) {
@@ -131,6 +185,17 @@ void AddReadoutCommands(CLI::App& app, CommandRegistry& registry) {
   rd->countOption = data->add_option("--count", rd->count, "Number of records ending at --last (default: all)")
                         ->check(CLI::PositiveNumber);
   data->add_option("-o,--output", rd->target, "File to write; - for standard output");
+#ifdef QHX_HAVE_ARCHIVE
+  data->add_flag("--new", rd->newOnly,
+                 "Only the records after the newest archived one of this logger (the whole memory when the "
+                 "logger no longer holds it)")
+      ->excludes(rd->lastOption)
+      ->excludes(rd->countOption);
+  data->add_option("--format", rd->format,
+                   "txt (the records as received, the default), csv (header serial,id,time,battery_v,level_m) or "
+                   "jsonl")
+      ->check(CLI::IsMember({"txt", "csv", "jsonl"}));
+#endif
   registry.Add(data, [rd](Connection& c) { return RunReadData(c, *rd); });
 
   auto errorsTarget = std::make_shared<std::string>();

@@ -25,7 +25,15 @@ bool Confirmed(bool yes, uint32_t questionId) {
 
 int RunSyncTime(Connection& connection) {
   if (const int status = connection.Connect(); status != exit_status::kOk) return status;
-  return output::Report(ops::SyncClock(connection.Session()));
+  const ops::Result synced = ops::SyncClock(connection.Session());
+#ifdef QHX_HAVE_ARCHIVE
+  if (synced.Succeeded()) {
+    std::string archiveMessage;
+    connection.Archive().MarkSynchronised(&archiveMessage);
+    if (!archiveMessage.empty()) output::Error(archiveMessage);
+  }
+#endif
+  return output::Report(synced);
 }
 
 int RunStop(Connection& connection) {

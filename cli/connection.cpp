@@ -3,8 +3,26 @@
 #include "common/string_table.h"
 #include "operations/listings.h"
 #include "output.h"
+#ifdef QHX_HAVE_ARCHIVE
+#include "archive/default_path.h"
+#endif
 
+namespace {
+
+#ifdef QHX_HAVE_ARCHIVE
+std::string ArchivePathOf(const GlobalOptions& options) {
+  if (options.noArchive) return {};
+  return options.archive.empty() ? archive::DefaultArchivePath() : options.archive;
+}
+#endif
+
+}  // namespace
+
+#ifdef QHX_HAVE_ARCHIVE
+Connection::Connection(const GlobalOptions& options) : options_(options), archive_(ArchivePathOf(options)) {}
+#else
 Connection::Connection(const GlobalOptions& options) : options_(options) {}
+#endif
 
 Connection::~Connection() {
   session_.Close();
@@ -31,5 +49,10 @@ int Connection::Connect() {
     output::Error(connected.message);
     return exit_status::kFailed;
   }
+#ifdef QHX_HAVE_ARCHIVE
+  std::string archiveMessage;
+  archive_.RecordConnect(session_, &archiveMessage);
+  if (!archiveMessage.empty()) output::Error(archiveMessage);
+#endif
   return exit_status::kOk;
 }

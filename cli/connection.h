@@ -8,6 +8,9 @@
 #include "command_line.h"
 #include "session/device_session.h"
 #include "simulated_line.h"
+#ifdef QHX_HAVE_ARCHIVE
+#include "operations/archive_access.h"
+#endif
 
 class Connection {
  public:
@@ -24,6 +27,11 @@ class Connection {
 
   CDeviceSession& Session() { return session_; }
   const GlobalOptions& Options() const { return options_; }
+#ifdef QHX_HAVE_ARCHIVE
+  // The field-data archive of --archive or the default place; none with
+  // --no-archive. Each connect is recorded in it.
+  ops::ArchiveAccess& Archive() { return archive_; }
+#endif
 
  private:
   GlobalOptions options_;
@@ -31,4 +39,7 @@ class Connection {
   // virtual logger stops.
   std::unique_ptr<SimulatedLine> simulated_;
   CDeviceSession session_;
+#ifdef QHX_HAVE_ARCHIVE
+  ops::ArchiveAccess archive_;
+#endif
 };

@@ -30,6 +30,11 @@ nlohmann::ordered_json InfoObject(const CDeviceSession& session) {
   j["first_id"] = sys.firstId;
   j["last_id"] = sys.lastId;
   j["clock"] = DateTimeOf(sys.clock);
+  int64_t offset = 0;
+  if (session.GetClockOffset(&offset))
+    j["clock_offset_s"] = offset;
+  else
+    j["clock_offset_s"] = nullptr;
   j["measuring"] = sys.measuring != 0;
   j["start"] = DateTimeOf(sys.startTime);
   j["next"] = DateTimeOf(sys.nextTime);

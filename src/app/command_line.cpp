@@ -30,6 +30,11 @@ bool ParseAppCommandLine(const QStringList& arguments, AppCommandLine* options, 
   QCommandLineOption benchTerminal(QStringLiteral("bench-terminal"),
                                    QStringLiteral("Keep the terminal window shown during --bench-readout."));
   benchTerminal.setFlags(QCommandLineOption::HiddenFromHelp);
+  const QCommandLineOption archive(
+      QStringLiteral("archive"),
+      QStringLiteral("The field-data archive (default $XDG_DATA_HOME/quorvane-hx/archive.sqlite)."),
+      QStringLiteral("path"));
+  parser.addOption(archive);
   parser.addOption(simulate);
   parser.addOption(simRecords);
   parser.addOption(simPaced);
@@ -49,6 +54,7 @@ bool ParseAppCommandLine(const QStringList& arguments, AppCommandLine* options, 
   }
 
   options->simulate = parser.isSet(simulate);
+  options->archive = parser.value(archive);
   if ((parser.isSet(simRecords) || parser.isSet(simPaced)) && !options->simulate) {
     *error = QStringLiteral("--sim-records and --sim-paced need --simulate");
     return false;

@@ -5,6 +5,7 @@
 //   --sim-records N        records the virtual logger holds (with --simulate)
 //   --sim-paced            the virtual logger sends at 9600 baud (with --simulate)
 //   --lang ja|en           the user-interface language (overrides TessaHX.ini)
+//   --archive PATH         the field-data archive (default under $XDG_DATA_HOME)
 //   --screenshot-tour DIR  (hidden) walk through the main states and save a
 //                          PNG picture of each into DIR, then exit
 //   --bench-readout        (hidden) read out every record once, open and close
@@ -21,6 +22,7 @@ struct AppCommandLine {
   bool simPaced = false;
   language::Choice language = language::Choice::kFromIni;
   QString screenshotDir;
+  QString archive;  // empty: the default place
   bool benchReadout = false;
   bool benchTerminal = false;
 };

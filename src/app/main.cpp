@@ -1,5 +1,6 @@
 // quorvane-hx: the desktop program.
 #include <QApplication>
+#include <QFile>
 #include <QIcon>
 #include <QTimer>
 
@@ -12,6 +13,9 @@
 #include "app/simulated_logger.h"
 #include "app/vtrelix7_comm_app.h"
 #include "sim/virtual_logger.h"
+#ifdef QHX_HAVE_ARCHIVE
+#include "archive/default_path.h"
+#endif
 
 namespace {
 
@@ -67,6 +71,10 @@ int main(int argc, char** argv) {
   const bool touring = !commandLine.screenshotDir.isEmpty();
   options.connectAtStart = !touring && !commandLine.benchReadout;
 
+#ifdef QHX_HAVE_ARCHIVE
+  theApp().SetArchivePath(commandLine.archive.isEmpty() ? archive::DefaultArchivePath()
+                                                        : QFile::encodeName(commandLine.archive).toStdString());
+#endif
   int exitCode = 1;
   if (theApp().InitInstance(options)) {
     std::unique_ptr<ScreenshotTour> tour;

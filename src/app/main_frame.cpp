@@ -284,6 +284,10 @@ int CMainFrame::DoWork() {
       session.RefreshSystemInfo();
       if (AbortEvent().IsSet()) return 0;
       session.ReadMailSettings();
+#ifdef QHX_HAVE_ARCHIVE
+      // A failure is told by the next readout.
+      theApp().Archive().RecordConnect(session, nullptr);
+#endif
       return 1;
     case kQuickRefresh:
       session.RefreshSystemInfo();

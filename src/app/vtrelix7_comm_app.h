@@ -17,6 +17,9 @@
 #include "app/language_config.h"
 #include "log/traffic_capture.h"
 #include "session/device_session.h"
+#ifdef QHX_HAVE_ARCHIVE
+#include "operations/archive_access.h"
+#endif
 
 class CMainFrame;
 class CDlgTerminal;
@@ -79,6 +82,12 @@ class CVTrelix7CommApp {
   QString SimulatedPort() const { return simulatedPort_; }
   void SetSimulatedPort(const QString& path) { simulatedPort_ = path; }
 
+#ifdef QHX_HAVE_ARCHIVE
+  // The field-data archive of readouts and connects; none until a path is set.
+  ops::ArchiveAccess& Archive() { return *archive_; }
+  void SetArchivePath(const std::string& path) { archive_ = std::make_unique<ops::ArchiveAccess>(path); }
+#endif
+
   // True while some window runs a device operation in the background.
   bool WorkRunning() const { return workDepth_ > 0; }
 
@@ -99,6 +108,9 @@ class CVTrelix7CommApp {
   QPointer<CMainFrame> ownFrame_;
   QString simulatedPort_;
   int workDepth_ = 0;
+#ifdef QHX_HAVE_ARCHIVE
+  std::unique_ptr<ops::ArchiveAccess> archive_ = std::make_unique<ops::ArchiveAccess>();
+#endif
 };
 
 inline CVTrelix7CommApp& theApp() { return CVTrelix7CommApp::Instance(); }

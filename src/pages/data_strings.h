@@ -9,6 +9,7 @@ constexpr uint32_t kReadDataButton = 6000;      // "データ読み込み"
 constexpr uint32_t kReadErrorLogButton = 6001;  // "エラーログ読込"
 constexpr uint32_t kClearDataButton = 6002;     // "データのクリア"
 constexpr uint32_t kClearDataNote = 6003;       // the two notes on clearing
+constexpr uint32_t kReadNewDataButton = 9014;   // "新しいデータ読み込み"
 
 // Readout range dialog
 constexpr uint32_t kReadoutRangeTitle = 6010;   // "回収データ指定"

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QVBoxLayout>
 
+#include <string_view>
+
 #include "app/file_dialogs.h"
 #include "app/message_box.h"
 #include "app/vtrelix7_comm_app.h"
@@ -16,12 +18,16 @@
 #include "pages/data_strings.h"
 #include "pages/text_lines_model.h"
 #include "pages/text_lines_view.h"
+#ifdef QHX_HAVE_ARCHIVE
+#include "archive/export_format.h"
+#endif
 
 namespace {
 
 constexpr int kWidthUnits = 317;
 constexpr int kHeightUnits = 183;
 const QString kExtension = QStringLiteral("txt");
+const QString kCsvExtension = QStringLiteral("csv");
 
 QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
 
@@ -88,13 +94,34 @@ void CDlgAqcuired::OnSave() {
   request.save = true;
   request.proposedName = ProposedFileName(kind_, QDateTime::currentDateTime());
   request.filter = QStringLiteral("Text(*.%1)").arg(kExtension);
+#ifdef QHX_HAVE_ARCHIVE
+  // Records may also go out as CSV; the chosen name's suffix decides.
+  if (kind_ == kRecords) request.filter += QStringLiteral(";;CSV(*.%1)").arg(kCsvExtension);
+#endif
   request.defaultSuffix = kExtension;
   const QString path = filedlg::Ask(request);
   if (path.isEmpty()) return;
 
-  if (!SaveFileAtomically(QFile::encodeName(path).toStdString(), text_, nullptr)) {
+  const bool csv = kind_ == kRecords && path.endsWith(QLatin1Char('.') + kCsvExtension, Qt::CaseInsensitive);
+  if (!SaveFileAtomically(QFile::encodeName(path).toStdString(), csv ? CsvText() : text_, nullptr)) {
     msgbox::Warning(this, msgbox::WithPath(Text(strings::id::kFileCreateFailed), path));
     return;
   }
   accept();
+}
+
+std::string CDlgAqcuired::CsvText() const {
+#ifdef QHX_HAVE_ARCHIVE
+  const archive::RecordFormatter formatter(archive::ExportFormat::kCsv, theApp().Session().Current().sys.serialNumber);
+  std::string out = formatter.Header();
+  for (size_t at = 0; at < text_.size();) {
+    size_t end = text_.find('\n', at);
+    end = end == std::string::npos ? text_.size() : end + 1;
+    formatter.AppendLine(out, std::string_view(text_).substr(at, end - at));
+    at = end;
+  }
+  return out;
+#else
+  return text_;
+#endif
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The data viewer ("取得データ"): shows the text of a record or error-log
 // readout line by line (selectable, Ctrl+C copies the selected lines) and
-// saves it unchanged as a text file. Resizable, never smaller than it opened.
+// saves it unchanged as a text file (record readouts also as CSV). Resizable,
+// never smaller than it opened.
 // It holds no copy of the text: its rows are drawn from the caller's bytes.
 #include <QDialog>
 
@@ -38,6 +39,8 @@ class CDlgAqcuired : public QDialog {
   void OnSave();
 
  private:
+  // The records as CSV (header serial,id,time,battery_v,level_m).
+  std::string CsvText() const;
   const std::string& text_;
   int kind_;
   QPushButton* save_;

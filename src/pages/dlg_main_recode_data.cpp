@@ -14,6 +14,9 @@
 #include "operations/device_commands.h"
 #include "operations/readouts.h"
 #include "operations/record_readout.h"
+#ifdef QHX_HAVE_ARCHIVE
+#include "operations/archived_readout.h"
+#endif
 #include "pages/data_strings.h"
 #include "pages/dlg_aqcuired.h"
 #include "pages/dlg_input_rd_all_id.h"
@@ -42,6 +45,8 @@ CDlgMainRecodeData::CDlgMainRecodeData(QWidget* parent) : CDevicePage(parent) {
 
   readData_ = new QPushButton(UiText(strings::id::kReadDataButton), this);
   readData_->setObjectName("readData");
+  readNewData_ = new QPushButton(UiText(strings::id::kReadNewDataButton), this);
+  readNewData_->setObjectName("readNewData");
   readErrorLog_ = new QPushButton(UiText(strings::id::kReadErrorLogButton), this);
   readErrorLog_->setObjectName("readErrorLog");
   clearData_ = new QPushButton(UiText(strings::id::kClearDataButton), this);
@@ -52,11 +57,15 @@ CDlgMainRecodeData::CDlgMainRecodeData(QWidget* parent) : CDevicePage(parent) {
   note->setWordWrap(true);
 
   connect(readData_, &QPushButton::clicked, this, &CDlgMainRecodeData::OnReadData);
+  connect(readNewData_, &QPushButton::clicked, this, &CDlgMainRecodeData::OnReadNewData);
   connect(readErrorLog_, &QPushButton::clicked, this, &CDlgMainRecodeData::OnReadErrorLog);
   connect(clearData_, &QPushButton::clicked, this, &CDlgMainRecodeData::OnClearData);
 
   auto* buttons = new QVBoxLayout;
-  for (QPushButton* b : {readData_, readErrorLog_, clearData_}) {
+#ifndef QHX_HAVE_ARCHIVE
+  readNewData_->hide();
+#endif
+  for (QPushButton* b : {readData_, readNewData_, readErrorLog_, clearData_}) {
     b->setAutoDefault(false);
     b->setMinimumWidth(b->sizeHint().width() * 3 / 2);
     buttons->addWidget(b, 0, Qt::AlignLeft);
@@ -73,6 +82,7 @@ CDlgMainRecodeData::CDlgMainRecodeData(QWidget* parent) : CDevicePage(parent) {
 void CDlgMainRecodeData::Refresh() {
   const bool open = Session().IsOpen();
   readData_->setEnabled(open);
+  readNewData_->setEnabled(open);
   readErrorLog_->setEnabled(open);
 }
 
@@ -95,15 +105,27 @@ void CDlgMainRecodeData::OnReadData() {
 
   SetMainFrameEnabled(false);
   workKind_ = kReadRecords;
-  const int result = RunWork();
-  // A worker still running (the page was hidden meanwhile) owns the text.
-  if (!IsRunning()) {
-    if (result == 1)
-      ShowViewer(CDlgAqcuired::kRecords, false);
-    else if (textIncomplete_ && !text_.empty())
-      ShowViewer(CDlgAqcuired::kRecords, true);
-  }
+  ShowRecords(RunWork());
   SetMainFrameEnabled(true);
+}
+
+void CDlgMainRecodeData::OnReadNewData() {
+  QuickRefresh();
+  SetMainFrameEnabled(false);
+  workKind_ = kReadNewRecords;
+  const int result = RunWork();
+  // Nothing new: the message said so, there is nothing to show.
+  if (!text_.empty() || result != 1) ShowRecords(result);
+  SetMainFrameEnabled(true);
+}
+
+void CDlgMainRecodeData::ShowRecords(int result) {
+  // A worker still running (the page was hidden meanwhile) owns the text.
+  if (IsRunning()) return;
+  if (result == 1)
+    ShowViewer(CDlgAqcuired::kRecords, false);
+  else if (textIncomplete_ && !text_.empty())
+    ShowViewer(CDlgAqcuired::kRecords, true);
 }
 
 void CDlgMainRecodeData::OnReadErrorLog() {
@@ -130,7 +152,8 @@ void CDlgMainRecodeData::OnClearData() {
 int CDlgMainRecodeData::RunWork() {
   CDeviceSession& session = Session();
   session.ClearMessages();
-  const int result = Run(this, QString(), workKind_ == kReadRecords ? 1 : 0);
+  const bool readout = workKind_ == kReadRecords || workKind_ == kReadNewRecords;
+  const int result = Run(this, QString(), readout ? 1 : 0);
   if (!session.ErrorMessage().empty())
     msgbox::Warning(this, QString::fromStdString(session.ErrorMessage()));
   else if (!session.ResultMessage().empty())
@@ -162,7 +185,8 @@ void CDlgMainRecodeData::ShowViewer(int kind, bool incomplete) {
 
 int CDlgMainRecodeData::DoWork() {
   switch (workKind_) {
-    case kReadRecords: return ReadRecords();
+    case kReadRecords:
+    case kReadNewRecords: return ReadRecords();
     case kReadErrorLog: return ReadErrorLog();
     case kClearMemory: return ClearMemory();
     case kRefreshSystemInfo: return Session().RefreshSystemInfo();
@@ -208,7 +232,17 @@ int CDlgMainRecodeData::ReadRecords() {
   ops::Context context;
   context.progress = &front;
   context.abort = &front;
-  const ops::ReadoutResult r = ops::ReadRecords(session, {firstId_, count_}, front, context);
+#ifdef QHX_HAVE_ARCHIVE
+  if (workKind_ == kReadNewRecords)
+    return TakeReadout(ops::ReadNewRecords(session, front, theApp().Archive(), context));
+  return TakeReadout(ops::ReadRecordsArchived(session, {firstId_, count_}, front, theApp().Archive(), context));
+#else
+  return TakeReadout(ops::ReadRecords(session, {firstId_, count_}, front, context));
+#endif
+}
+
+int CDlgMainRecodeData::TakeReadout(const ops::ReadoutResult& r) {
+  CDeviceSession& session = Session();
   // An abort that the logger ended with its end line keeps a whole text.
   if (r.endLineSeen && r.otherLines == 0) {
     if (!r.message.empty() && r.outcome != ops::Outcome::kAborted) session.SetResultMessage(r.message);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "operations/record_readout.h"
 #include "pages/device_page.h"
 
 class QPushButton;
@@ -18,6 +19,7 @@ class CDlgMainRecodeData : public CDevicePage {
     kReadErrorLog = 1,
     kClearMemory = 2,
     kRefreshSystemInfo = 3,  // the quick refresh when no main frame runs it
+    kReadNewRecords = 4,     // the records after the newest archived one
   };
 
   explicit CDlgMainRecodeData(QWidget* parent = nullptr);
@@ -40,11 +42,15 @@ class CDlgMainRecodeData : public CDevicePage {
 
  public slots:
   void OnReadData();
+  void OnReadNewData();
   void OnReadErrorLog();
   void OnClearData();
 
  private:
   int ReadRecords();
+  // The readout's outcome into the page's state and the session's messages.
+  int TakeReadout(const ops::ReadoutResult& r);
+  void ShowRecords(int result);
   int ReadErrorLog();
   int ClearMemory();
   void QuickRefresh();
@@ -58,6 +64,7 @@ class CDlgMainRecodeData : public CDevicePage {
   bool textIncomplete_ = false;
 
   QPushButton* readData_;
+  QPushButton* readNewData_;
   QPushButton* readErrorLog_;
   QPushButton* clearData_;
 };

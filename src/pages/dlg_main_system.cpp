@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <cstdio>
+
 #include "app/main_frame.h"
 #include "app/message_box.h"
 #include "app/vtrelix7_comm_app.h"
@@ -62,6 +64,10 @@ CDlgMainSystem::CDlgMainSystem(QWidget* parent) : CDevicePage(parent), placer_(t
   clock_ = placer_.Place(new CDeviceClockField, 118, 80, 110, 12, kIdDeviceClock);
   time_sync_ = placer_.Place(new QPushButton(Text(strings::id::kServerTimeSync)), 238, 79, 100, 14, kIdTimeSync);
 
+  clock_offset_ = placer_.Place(new QLabel, 238, 94, 100, 10);
+  clock_offset_->setObjectName(QStringLiteral("clockOffset"));
+  clock_offset_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
   label(strings::id::kMemoryRangeLabel, 106);
   memory_range_ = placer_.Place(ValueLabel(), 118, 106, 110, 12, kIdMemoryRange);
 
@@ -87,7 +93,7 @@ void CDlgMainSystem::changeEvent(QEvent* event) {
 void CDlgMainSystem::Refresh() {
   CDeviceSession& session = theApp().Session();
   if (!session.IsOpen()) {
-    for (QLabel* l : {product_info_, device_name_, version_, memory_range_, cutoff_}) l->clear();
+    for (QLabel* l : {product_info_, device_name_, version_, memory_range_, cutoff_, clock_offset_}) l->clear();
     for (QPushButton* b : {initialise_, set_cutoff_, refresh_}) b->setEnabled(false);
     return;
   }
@@ -99,7 +105,23 @@ void CDlgMainSystem::Refresh() {
     product_info_->setText(QString::fromStdString(info));
   memory_range_->setText(QString::fromStdString(MemoryRangeText(cur.sys.firstId, cur.sys.lastId)));
   cutoff_->setText(QString::fromStdString(CutoffVoltsText(cur.sys.batteryAlert)));
+  ShowClockOffset();
   for (QPushButton* b : {initialise_, set_cutoff_, refresh_}) b->setEnabled(true);
+}
+
+void CDlgMainSystem::ShowClockOffset() {
+  int64_t offset = 0;
+  if (!theApp().Session().GetClockOffset(&offset)) {
+    clock_offset_->clear();
+    return;
+  }
+  char seconds[64];
+  std::snprintf(seconds, sizeof seconds, strings::Text(strings::id::kClockOffsetSeconds).c_str(),
+                static_cast<long>(offset));
+  clock_offset_->setText(Text(strings::id::kClockOffsetCaption) + QLatin1Char(' ') + QString::fromUtf8(seconds));
+  const bool beyond = offset > kClockOffsetLimit || offset < -kClockOffsetLimit;
+  clock_offset_->setProperty("highlighted", beyond);
+  clock_offset_->setStyleSheet(beyond ? QStringLiteral("QLabel { color: #c00000; font-weight: bold; }") : QString());
 }
 
 void CDlgMainSystem::OnInitialise() { RunDeviceOperation(this, kItemInitReset); }
@@ -131,5 +153,9 @@ void CDlgMainSystem::OnTimeSync() {
 int CDlgMainSystem::DoWork() {
   CDeviceSession& session = theApp().Session();
   if (!session.IsOpen()) return 0;
-  return session.SyncNetworkTime() == session_rc::kOk ? 1 : 0;
+  if (session.SyncNetworkTime() != session_rc::kOk) return 0;
+#ifdef QHX_HAVE_ARCHIVE
+  theApp().Archive().MarkSynchronised(nullptr);
+#endif
+  return 1;
 }

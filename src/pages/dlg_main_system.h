@@ -49,6 +49,10 @@ class CDlgMainSystem : public CDevicePage {
   QLabel* VersionLabel() const { return version_; }
   QLabel* MemoryRangeLabel() const { return memory_range_; }
   QLabel* CutoffLabel() const { return cutoff_; }
+  // The logger clock's offset from the PC clock at the last read, e.g.
+  // "+83 s"; highlighted beyond kClockOffsetLimit.
+  QLabel* ClockOffsetLabel() const { return clock_offset_; }
+  static constexpr int64_t kClockOffsetLimit = 60;
   QLineEdit* DeviceClockField() const { return clock_; }
   bool ClockTimerActive() const { return clock_->TimerActive(); }
 
@@ -57,12 +61,15 @@ class CDlgMainSystem : public CDevicePage {
 
  private:
   CDuPlacer placer_;
+  void ShowClockOffset();
+
   CDeviceClockField* clock_;
   QLabel* device_name_;
   QLabel* product_info_;
   QLabel* version_;
   QLabel* memory_range_;
   QLabel* cutoff_;
+  QLabel* clock_offset_;
   QPushButton* time_sync_;
   QPushButton* set_cutoff_;
   QPushButton* initialise_;

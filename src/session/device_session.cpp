@@ -143,6 +143,12 @@ int CDeviceSession::GetDeviceClock(int64_t* seconds) const {
   return 1;
 }
 
+int CDeviceSession::GetClockOffset(int64_t* seconds) const {
+  if (!clock_valid_) return 0;
+  *seconds = logger_clock_ref_ - pc_clock_ref_;
+  return 1;
+}
+
 void CDeviceSession::InvalidateClockReference() {
   clock_valid_ = 0;
   logger_clock_ref_ = 0;

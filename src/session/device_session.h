@@ -82,6 +82,9 @@ class CDeviceSession {
   void SetClockReference(const CSdlTime& loggerClock);
   // The logger's clock now, estimated from the last refresh. 0 without reference.
   int GetDeviceClock(int64_t* seconds) const;
+  // Seconds the logger's clock was ahead of the PC clock (negative: behind)
+  // when it was last read. 0 without reference.
+  int GetClockOffset(int64_t* seconds) const;
   void InvalidateClockReference();
 
   // ---- messages ----

@@ -60,7 +60,14 @@ class ChildProcess {
     for (auto& a : argStore) argv.push_back(a.data());
     argv.push_back(nullptr);
     std::vector<std::string> envStore;
-    for (char** e = environ; *e != nullptr; ++e) envStore.emplace_back(*e);
+    // The extra entries stand in for those of the same name.
+    for (char** e = environ; *e != nullptr; ++e) {
+      const std::string entry = *e;
+      const std::string name = entry.substr(0, entry.find('=') + 1);
+      bool replaced = false;
+      for (const std::string& x : extraEnv) replaced = replaced || x.compare(0, name.size(), name) == 0;
+      if (!replaced) envStore.push_back(entry);
+    }
     envStore.insert(envStore.end(), extraEnv.begin(), extraEnv.end());
     std::vector<char*> envp;
     for (auto& e : envStore) envp.push_back(e.data());

@@ -85,6 +85,7 @@ TEST_F(CtlDeviceTest, InfoAsKeyLinesAndAsJson) {
                                                             {"first_id", kInteger},
                                                             {"last_id", kInteger},
                                                             {"clock", kText},
+                                                            {"clock_offset_s", kInteger},
                                                             {"measuring", kSwitch},
                                                             {"start", kText},
                                                             {"next", kText},

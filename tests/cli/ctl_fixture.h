@@ -56,6 +56,10 @@ class CtlTest : public ::testing::Test {
     char pattern[] = "/tmp/qhx_ctl_XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir_ = pattern;
+    // The tool's default archive place, kept out of the tool's directory.
+    char data[] = "/tmp/qhx_ctl_data_XXXXXX";
+    ASSERT_NE(mkdtemp(data), nullptr);
+    dataDir_ = data;
   }
 
   void TearDown() override {
@@ -63,6 +67,7 @@ class CtlTest : public ::testing::Test {
     timing::SetTimeScale(1.0);
     std::error_code ec;
     std::filesystem::remove_all(dir_, ec);
+    if (!dataDir_.empty()) std::filesystem::remove_all(dataDir_, ec);
   }
 
   void StartLogger(const vlogger::Options& options = vlogger::Options{}) {
@@ -72,8 +77,9 @@ class CtlTest : public ::testing::Test {
 
   // Starts the tool without waiting for it.
   void Launch(ChildProcess& child, const std::vector<std::string>& args, const std::string& stdinPath = "/dev/null") {
-    ASSERT_TRUE(
-        child.Start(QHX_CTL_PATH, args, dir_.string(), {"QHX_TIME_SCALE=" + std::to_string(Scale())}, stdinPath));
+    ASSERT_TRUE(child.Start(QHX_CTL_PATH, args, dir_.string(),
+                            {"QHX_TIME_SCALE=" + std::to_string(Scale()), "XDG_DATA_HOME=" + dataDir_.string()},
+                            stdinPath));
   }
 
   ChildResult Ctl(const std::vector<std::string>& args) {
@@ -144,4 +150,5 @@ class CtlTest : public ::testing::Test {
 
   std::unique_ptr<vlogger::VirtualLogger> logger;
   std::filesystem::path dir_;
+  std::filesystem::path dataDir_;
 };

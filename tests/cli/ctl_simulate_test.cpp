@@ -84,7 +84,7 @@ bool SettingsFileLine(const std::string& line) {
 INSTANTIATE_TEST_SUITE_P(
     EveryCommand, CtlSimulateTest,
     ::testing::Values(
-        SimulatedCase{{"info"}, 27, KeyLine},
+        SimulatedCase{{"info"}, 28, KeyLine},
         SimulatedCase{
             {"info", "--json"},
             1,

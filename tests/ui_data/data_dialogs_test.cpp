@@ -11,6 +11,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstdio>
+
+#include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "pages/data_strings.h"
 #include "pages/dlg_aqcuired.h"
@@ -46,6 +49,8 @@ class DataDialogsTest : public QObject {
   void viewerSavesBytesUnchanged_data();
   void viewerSavesBytesUnchanged();
   void viewerSaveCancelledOrFailedStaysOpen();
+  void viewerSavesRecordsAsCsv_data();
+  void viewerSavesRecordsAsCsv();
 };
 
 void DataDialogsTest::rangeSummaryLine_data() {
@@ -198,18 +203,21 @@ void DataDialogsTest::viewerSavesBytesUnchanged_data() {
   QTest::addColumn<int>("kind");
   QTest::addColumn<QByteArray>("text");
   QTest::addColumn<QString>("prefix");
+  QTest::addColumn<QString>("filter");
+  const QString records = QStringLiteral("Text(*.txt);;CSV(*.csv)");
   QTest::newRow("records") << int(CDlgAqcuired::kRecords)
-                           << QByteArray("00091,24/01/31 23:50:00,3600,1.2345\r\n00092,x\r\n") << "TXL_ALL_";
+                           << QByteArray("00091,24/01/31 23:50:00,3600,1.2345\r\n00092,x\r\n") << "TXL_ALL_" << records;
   // Bytes of the logger's code page are saved as received, not converted.
   QTest::newRow("error log") << int(CDlgAqcuired::kErrorLog) << QByteArray("E01 \x83\x65\x83\x58\x83\x67\r\n")
-                             << "TXL_ERR_";
-  QTest::newRow("empty") << int(CDlgAqcuired::kRecords) << QByteArray() << "TXL_ALL_";
+                             << "TXL_ERR_" << QStringLiteral("Text(*.txt)");
+  QTest::newRow("empty") << int(CDlgAqcuired::kRecords) << QByteArray() << "TXL_ALL_" << records;
 }
 
 void DataDialogsTest::viewerSavesBytesUnchanged() {
   QFETCH(int, kind);
   QFETCH(QByteArray, text);
   QFETCH(QString, prefix);
+  QFETCH(QString, filter);
   QTemporaryDir dir;
   const QString path = dir.filePath("saved.txt");
   // An existing file is replaced as a whole.
@@ -233,7 +241,7 @@ void DataDialogsTest::viewerSavesBytesUnchanged() {
   const filedlg::Request& r = files.requests[0];
   QVERIFY(r.save);
   QCOMPARE(r.defaultSuffix, QStringLiteral("txt"));
-  QCOMPARE(r.filter, QStringLiteral("Text(*.txt)"));
+  QCOMPARE(r.filter, filter);
   QVERIFY2(QRegularExpression("^" + prefix + "\\d{8}_\\d{6}\\.txt$").match(r.proposedName).hasMatch(),
            qPrintable(r.proposedName));
   // The time in the name is the time of the click.
@@ -278,6 +286,44 @@ void DataDialogsTest::viewerSaveCancelledOrFailedStaysOpen() {
   QTest::mouseClick(viewer.findChild<QPushButton*>("close"), Qt::LeftButton);
   QVERIFY(!viewer.isVisible());
   QCOMPARE(ReadAll(files.path), QStringLiteral("<unreadable>"));
+}
+
+void DataDialogsTest::viewerSavesRecordsAsCsv_data() {
+  QTest::addColumn<int>("kind");
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<QByteArray>("expected");
+  const QByteArray text("00091,24/01/31 23:50:00,3600,1.2345\r\n#>noise\r\n00092,24/01/31 23:59:59,3412,-0.0100\r\n");
+  QTest::newRow("csv") << int(CDlgAqcuired::kRecords) << "out.csv"
+                       << QByteArray(
+                              "serial,id,time,battery_v,level_m\r\n"
+                              "HX7-0042,91,2024-01-31T23:50:00,3.6,1.2345\r\n"
+                              "HX7-0042,92,2024-01-31T23:59:59,3.412,-0.01\r\n");
+  QTest::newRow("CSV suffix in capitals") << int(CDlgAqcuired::kRecords) << "OUT.CSV"
+                                          << QByteArray(
+                                                 "serial,id,time,battery_v,level_m\r\n"
+                                                 "HX7-0042,91,2024-01-31T23:50:00,3.6,1.2345\r\n"
+                                                 "HX7-0042,92,2024-01-31T23:59:59,3.412,-0.01\r\n");
+  // Text keeps every line as it came; an error log never becomes CSV.
+  QTest::newRow("txt") << int(CDlgAqcuired::kRecords) << "out.txt" << text;
+  QTest::newRow("error log named .csv") << int(CDlgAqcuired::kErrorLog) << "log.csv" << text;
+}
+
+void DataDialogsTest::viewerSavesRecordsAsCsv() {
+  QFETCH(int, kind);
+  QFETCH(QString, name);
+  QFETCH(QByteArray, expected);
+  const std::string text = "00091,24/01/31 23:50:00,3600,1.2345\r\n#>noise\r\n00092,24/01/31 23:59:59,3412,-0.0100\r\n";
+  std::snprintf(theApp().Session().Current().sys.serialNumber, sizeof theApp().Session().Current().sys.serialNumber,
+                "%s", "HX7-0042");
+  QTemporaryDir dir;
+  MessageBoxSpy boxes;
+  FileDialogSpy files;
+  files.path = dir.filePath(name);
+  CDlgAqcuired viewer(text, kind, nullptr);
+  viewer.show();
+  QTest::mouseClick(viewer.findChild<QPushButton*>("save"), Qt::LeftButton);
+  QVERIFY(boxes.requests.empty());
+  QCOMPARE(ReadBytes(files.path), expected);
 }
 
 QTEST_MAIN(DataDialogsTest)

@@ -86,6 +86,7 @@ class DataPageTest : public QObject {
   void clearAsksAndCancelSendsNothing();
   void clearSendsClearAndReportsSuccess();
   void failedClearReportsFailure();
+  void readNewDataShowsOnlyTheNewRecords();
 
  private:
   CDeviceSession& session() { return theApp().Session(); }
@@ -398,6 +399,53 @@ void DataPageTest::failedClearReportsFailure() {
   QCOMPARE(boxes.requests[1].icon, msgbox::Icon::kWarning);
   QCOMPARE(logger_->State().record_count, size_t(100));
 }
+
+#ifdef QHX_HAVE_ARCHIVE
+void DataPageTest::readNewDataShowsOnlyTheNewRecords() {
+  QTemporaryDir dir;
+  theApp().SetArchivePath(dir.filePath("archive.sqlite").toStdString());
+  auto* readNew = page_->findChild<QPushButton*>("readNewData");
+  QCOMPARE(readNew->text(), QStringLiteral("新しいデータ読み込み"));
+
+  // The first readout (all 100 records) is archived as it arrives.
+  {
+    MessageBoxSpy boxes;
+    ModalDriver driver;
+    ViewerSeen viewer;
+    driver.On("CDlgInputRdALLID", RangeEntry(100, 100));
+    driver.On("CDlgAqcuired", ViewerAction(&viewer, false));
+    QTest::mouseClick(page_->findChild<QPushButton*>("readData"), Qt::LeftButton);
+    QCOMPARE(viewer.text.split('\n', Qt::SkipEmptyParts).size(), 100);
+  }
+
+  logger_->AddRecords(5);
+  logger_->ClearReceived();
+  {
+    MessageBoxSpy boxes;
+    ModalDriver driver;
+    ViewerSeen viewer;
+    driver.On("CDlgAqcuired", ViewerAction(&viewer, false));
+    QTest::mouseClick(readNew, Qt::LeftButton);
+    QCOMPARE(Received("RD "), (QStringList{"RD SYS", "RD ALL 100 6"}));
+    const QStringList lines = viewer.text.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 5);
+    QVERIFY2(lines.first().startsWith("00101,"), qPrintable(lines.first()));
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("新しいデータ 5 件")});
+  }
+
+  // Nothing new: said so, and no viewer.
+  {
+    MessageBoxSpy boxes;
+    ModalDriver driver;
+    QTest::mouseClick(readNew, Qt::LeftButton);
+    QVERIFY(!driver.seen.contains("CDlgAqcuired"));
+    QCOMPARE(boxes.Texts(), QStringList{Ui(strings::id::kNoNewRecords)});
+  }
+  theApp().SetArchivePath(std::string());
+}
+#else
+void DataPageTest::readNewDataShowsOnlyTheNewRecords() { QSKIP("built without the archive"); }
+#endif
 
 QTEST_MAIN(DataPageTest)
 #include "data_page_e2e_test.moc"

@@ -87,6 +87,42 @@ class DevicePagesTest : public QObject {
     QCOMPARE(page.CutoffLabel()->text(), volts);
   }
 
+  // The logger clock's offset from the PC clock beside the sync button,
+  // highlighted beyond a minute either way. The rows keep a second away from
+  // the limit: the two clocks are read a moment apart.
+  void systemPageClockOffset_data() {
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<bool>("highlighted");
+    QTest::newRow("in step") << 0 << false;
+    QTest::newRow("ahead within a minute") << 58 << false;
+    QTest::newRow("ahead beyond a minute") << 83 << true;
+    QTest::newRow("behind within a minute") << -58 << false;
+    QTest::newRow("behind beyond a minute") << -63 << true;
+  }
+  void systemPageClockOffset() {
+    QFETCH(int, offset);
+    QFETCH(bool, highlighted);
+    vlogger::Options options;
+    options.clock_offset_seconds = offset;
+    ConnectedLogger logger(options);
+    QVERIFY(logger.Ready());
+    int64_t read = 0;
+    QVERIFY(theApp().Session().GetClockOffset(&read));
+    QVERIFY2(read >= offset - 1 && read <= offset + 1, qPrintable(QString::number(read)));
+    CDlgMainSystem page;
+    page.Refresh();
+    QLabel* label = page.ClockOffsetLabel();
+    QCOMPARE(label->text(),
+             QStringLiteral("時計のずれ %1%2 秒").arg(read < 0 ? QString() : QStringLiteral("+")).arg(read));
+    QCOMPARE(label->property("highlighted").toBool(), highlighted);
+    QCOMPARE(label->styleSheet().isEmpty(), !highlighted);
+
+    theApp().Session().Close();
+    theApp().Session().InvalidateClockReference();
+    page.Refresh();
+    QVERIFY(label->text().isEmpty());
+  }
+
   void systemPageClosedPort() {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());

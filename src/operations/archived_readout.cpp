@@ -1,0 +1,239 @@
+#include "operations/archived_readout.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "archive/connect_info.h"
+#include "archive/new_records.h"
+#include "archive/readout_writer.h"
+#include "archive/record_line.h"
+#include "common/string_table.h"
+#include "common/timing.h"
+#include "operations/listings.h"
+#include "session/device_session.h"
+
+namespace ops {
+namespace {
+
+std::optional<archive::RecordKey> KeyOf(std::string_view line) {
+  if (const auto v = archive::ParseRecordLine(line)) return archive::RecordKey{v->id, v->time};
+  return std::nullopt;
+}
+
+// Hands every batch to the archive and the front end's sink. With a record to
+// check, the first line is held back: when it is the archived record it is
+// not new and is left out; when it is not, nothing of this readout reaches the
+// front end (the whole memory is read next).
+class ArchivingSink : public RecordSink {
+ public:
+  ArchivingSink(RecordSink& front, archive::ReadoutWriter* writer, ArchiveAccess& access, std::string* archiveMessage)
+      : front_(front), writer_(writer), access_(access), archiveMessage_(archiveMessage) {}
+
+  void CheckFirst(const archive::RecordKey& archived) { check_ = archived; }
+  bool Matched() const { return matched_; }
+  bool Mismatched() const { return checked_ && !matched_; }
+  long Forwarded() const { return forwarded_; }
+  const std::optional<archive::RecordKey>& FirstForwarded() const { return firstForwarded_; }
+
+  void Records(const char* text, size_t bytes, long lines) override {
+    Archive(text, bytes);
+    if (!check_) return Forward(text, bytes, lines);
+    if (checked_) {
+      if (matched_) Forward(text, bytes, lines);
+      return;
+    }
+    checked_ = true;
+    const std::string_view all(text, bytes);
+    const size_t end = all.find('\n');
+    const size_t firstBytes = end == std::string_view::npos ? bytes : end + 1;
+    matched_ = archive::CheckFirstRecord(*check_, KeyOf(all.substr(0, firstBytes)));
+    if (matched_) Forward(text + firstBytes, bytes - firstBytes, lines - 1);
+  }
+
+ private:
+  void Archive(const char* text, size_t bytes) {
+    if (writer_ == nullptr) return;
+    std::vector<std::string> lines;
+    std::string_view rest(text, bytes);
+    while (!rest.empty()) {
+      const size_t end = rest.find('\n');
+      const size_t n = end == std::string_view::npos ? rest.size() : end + 1;
+      lines.emplace_back(rest.substr(0, n));
+      rest.remove_prefix(n);
+    }
+    if (const archive::Status s = writer_->AddRecordLines(lines); !s.ok()) {
+      access_.Report(s, archiveMessage_);
+      writer_ = nullptr;
+    }
+  }
+
+  void Forward(const char* text, size_t bytes, long lines) {
+    if (lines <= 0) return;
+    if (!firstForwarded_) {
+      const std::string_view all(text, bytes);
+      firstForwarded_ = KeyOf(all.substr(0, all.find('\n')));
+    }
+    front_.Records(text, bytes, lines);
+    forwarded_ += lines;
+  }
+
+  RecordSink& front_;
+  archive::ReadoutWriter* writer_;
+  ArchiveAccess& access_;
+  std::string* archiveMessage_;
+  std::optional<archive::RecordKey> check_;
+  bool checked_ = false;
+  bool matched_ = false;
+  long forwarded_ = 0;
+  std::optional<archive::RecordKey> firstForwarded_;
+};
+
+// Ends the check readout as soon as its first record shows that the memory
+// moved on: the rest of it is read again with the whole memory.
+class CheckAbort : public AbortSource {
+ public:
+  CheckAbort(const ArchivingSink& sink, const Context& outer) : sink_(sink), outer_(outer) {}
+  bool AbortRequested() override {
+    userAbort_ = userAbort_ || outer_.AbortRequested();
+    return userAbort_ || sink_.Mismatched();
+  }
+  bool UserAbort() const { return userAbort_; }
+
+ private:
+  const ArchivingSink& sink_;
+  const Context& outer_;
+  bool userAbort_ = false;
+};
+
+std::string Formatted(uint32_t id, long value) {
+  char text[512];
+  std::snprintf(text, sizeof text, strings::Text(id).c_str(), value);
+  return text;
+}
+
+// One readout row of the archive, begun when the archive can take it.
+class ArchivedVisit {
+ public:
+  ArchivedVisit(CDeviceSession& session, ArchiveAccess& access, const archive::ReadRange& asked) : access_(access) {
+    archive::Archive* a = access.Get(&message_);
+    if (a == nullptr) return;
+    identity_ = archive::IdentityFromRecord(session.Current(), session.DeviceName(), session.Version());
+    writer_ = std::make_unique<archive::ReadoutWriter>(*a);
+    if (const archive::Status s = writer_->BeginReadout(identity_, asked, timing::NowSeconds()); !s.ok()) {
+      access.Report(s, &message_);
+      writer_.reset();
+    }
+  }
+  archive::ReadoutWriter* Writer() { return writer_.get(); }
+  std::string* Message() { return &message_; }
+  ArchiveAccess& Access() { return access_; }
+
+  // Records the outcome; returns the archive's message, if any.
+  std::string End(long delivered, bool complete) {
+    if (writer_ != nullptr) {
+      if (const archive::Status s = writer_->EndReadout(delivered, complete, timing::NowSeconds()); !s.ok())
+        access_.Report(s, &message_);
+    }
+    return message_;
+  }
+
+ private:
+  ArchiveAccess& access_;
+  archive::LoggerIdentity identity_;
+  std::unique_ptr<archive::ReadoutWriter> writer_;
+  std::string message_;
+};
+
+ArchivedReadoutResult FromReadout(const ReadoutResult& readout, long forwarded) {
+  ArchivedReadoutResult result;
+  static_cast<ReadoutResult&>(result) = readout;
+  result.received = forwarded;
+  return result;
+}
+
+bool Complete(const ReadoutResult& r) { return r.endLineSeen && !r.aborted && r.outcome != Outcome::kIncomplete; }
+
+}  // namespace
+
+ArchivedReadoutResult ReadRecordsArchived(CDeviceSession& session, const ReadoutRequest& request, RecordSink& sink,
+                                          ArchiveAccess& archive, const Context& context) {
+  ArchivedVisit visit(session, archive, {request.firstId, request.count});
+  ArchivingSink archiving(sink, visit.Writer(), archive, visit.Message());
+  const ReadoutResult readout = ReadRecords(session, request, archiving, context);
+  ArchivedReadoutResult result = FromReadout(readout, archiving.Forwarded());
+  result.wholeMemory = request.firstId < 0;
+  result.message = JoinMessages(result.message, visit.End(archiving.Forwarded(), Complete(readout)));
+  return result;
+}
+
+ArchivedReadoutResult ReadNewRecords(CDeviceSession& session, RecordSink& sink, ArchiveAccess& archive,
+                                     const Context& context) {
+  if (const Result needed = RequireListings(session, listing_read::kSystem); !needed.Succeeded()) {
+    ArchivedReadoutResult result;
+    static_cast<Result&>(result) = needed;
+    return result;
+  }
+  const archive::MemoryIds memory{session.Current().sys.firstId, session.Current().sys.lastId};
+  std::string openMessage;
+  std::optional<archive::RecordKey> newest;
+  if (archive::Archive* a = archive.Get(&openMessage)) {
+    if (const archive::Status s = a->NewestRecord(session.Current().sys.serialNumber, &newest); !s.ok())
+      archive.Report(s, &openMessage);
+  }
+  const archive::ReadPlan plan = archive::PlanNewReadout(newest, memory);
+  if (plan.nothingHeld) {
+    ArchivedReadoutResult result;
+    result.outcome = Outcome::kSucceeded;
+    result.endLineSeen = true;
+    result.message = JoinMessages(openMessage, strings::Text(strings::id::kNoNewRecords));
+    return result;
+  }
+
+  ArchivedVisit visit(session, archive, {plan.firstId, plan.count});
+  const ReadoutRequest asked{plan.firstId, static_cast<int>(plan.count)};
+  ArchivingSink first(sink, visit.Writer(), archive, visit.Message());
+  if (plan.fromArchived) first.CheckFirst(*newest);
+  CheckAbort checkAbort(first, context);
+  Context checkContext = context;
+  checkContext.abort = &checkAbort;
+  ReadoutResult readout = ReadRecords(session, asked, first, checkContext);
+  long forwarded = first.Forwarded();
+  std::optional<archive::RecordKey> oldestShown = first.FirstForwarded();
+  bool wholeMemory = plan.wholeMemory, movedOn = false;
+  const bool checkFailed = first.Mismatched() || (plan.fromArchived && Complete(readout) && !first.Matched());
+  if (plan.fromArchived && checkFailed && !checkAbort.UserAbort() && readout.endLineSeen) {
+    // Cleared or overwritten since the last visit: the whole memory.
+    movedOn = wholeMemory = true;
+    ArchivingSink whole(sink, visit.Writer(), archive, visit.Message());
+    readout = ReadRecords(session, {memory.first, static_cast<int>(archive::HeldCount(memory))}, whole, context);
+    forwarded = whole.Forwarded();
+    oldestShown = whole.FirstForwarded();
+  } else if (first.Mismatched() && !checkAbort.UserAbort()) {
+    // The check readout was ended by this operation, not by the user, and
+    // never reached its end line: a readout that broke off.
+    readout.aborted = false;
+    readout.outcome = Outcome::kIncomplete;
+  }
+
+  ArchivedReadoutResult result = FromReadout(readout, forwarded);
+  result.wholeMemory = wholeMemory;
+  result.memoryMovedOn = movedOn;
+  if (wholeMemory && newest && oldestShown) {
+    if (const auto lost = archive::LostBetweenVisits(*newest, *oldestShown)) result.lost = static_cast<long>(*lost);
+  }
+  std::string message = JoinMessages(openMessage, visit.End(forwarded, Complete(readout)));
+  if (movedOn) message = JoinMessages(message, strings::Text(strings::id::kMemoryClearedReadingAll));
+  if (result.lost && *result.lost > 0)
+    message = JoinMessages(message, Formatted(strings::id::kRecordsLostBetweenVisits, *result.lost));
+  message = JoinMessages(message, readout.message);
+  if (result.outcome == Outcome::kSucceeded)
+    message = JoinMessages(message, forwarded == 0 ? strings::Text(strings::id::kNoNewRecords)
+                                                   : Formatted(strings::id::kNewRecordCount, forwarded));
+  result.message = message;
+  return result;
+}
+
+}  // namespace ops
