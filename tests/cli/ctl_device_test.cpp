@@ -322,7 +322,7 @@ TEST_F(CtlTest, InterruptedReadoutKeepsWhatArrived) {
 // listing with the abort byte and connects.
 TEST_F(CtlTest, ConnectAfterAKilledReadoutStopsTheListing) {
   vlogger::Options options;
-  options.preset_records = 1000;
+  options.preset_records = 20000;  // more than arrives before the kill
   StartLogger(options);
   logger->SetEndlessListing(true);
   ChildProcess child;

@@ -158,10 +158,18 @@ const Scenario kScenarios[] = {
        EXPECT_EQ(t.Now().sampling_seconds, t.before.sampling_seconds);
        EXPECT_TRUE(t.Now().measuring);
      }},
-    {"BatteryAsThePageRoundsIt",
+    // A voltage the page's field cannot hold (more than one decimal) is
+    // refused, nothing sent; a valid one is sent as the page sends it.
+    {"BatteryThePageCouldNotHoldIsRefused",
      false,
      nullptr,
      {"set-battery", "3.355"},
+     exit_status::kUsage,
+     [](CtlMisbehavingLoggerTest& t, const ChildResult&) { EXPECT_TRUE(t.SettingLines().empty()); }},
+    {"BatteryAsThePageSendsIt",
+     false,
+     nullptr,
+     {"set-battery", "3.4"},
      0,
      [](CtlMisbehavingLoggerTest& t, const ChildResult&) { EXPECT_EQ(t.SettingLines(), Lines{"ST BAT 3400"}); }},
     {"LimitsAsThePageKeepsThem",
