@@ -65,9 +65,10 @@ void CMaskedEdit::MoveToDigitPosition() {
 
 void CMaskedEdit::PasteDigits(const QString& text) {
   if (isReadOnly()) return;
+  if (mask_.isEmpty()) return insert(text);  // a plain edit until a mask is set
   for (const QChar c : text) {
     if (!IsAsciiDigit(c)) continue;
-    if (!mask_.isEmpty()) MoveToDigitPosition();
+    MoveToDigitPosition();
     insert(QString(c));
   }
 }
@@ -91,9 +92,13 @@ void CMaskedEdit::keyPressEvent(QKeyEvent* event) {
 
 void CMaskedEdit::contextMenuEvent(QContextMenuEvent* event) {
   std::unique_ptr<QMenu> menu(createStandardContextMenu());
-  if (QAction* paste = menu->findChild<QAction*>(QStringLiteral("edit-paste"))) {
-    paste->disconnect();
-    connect(paste, &QAction::triggered, this, [this] { PasteDigits(QGuiApplication::clipboard()->text()); });
+  // The standard menu's actions carry no names; Paste is known by its text
+  // (before the shortcut), which QLineEdit translates in its own context.
+  const QString pasteText = QLineEdit::tr("&Paste");
+  for (QAction* action : menu->actions()) {
+    if (action->text().section(QLatin1Char('\t'), 0, 0) != pasteText) continue;
+    action->disconnect();
+    connect(action, &QAction::triggered, this, [this] { PasteDigits(QGuiApplication::clipboard()->text()); });
   }
   menu->exec(event->globalPos());
 }

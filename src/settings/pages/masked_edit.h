@@ -22,7 +22,8 @@ class CMaskedEdit : public QLineEdit {
   void SetFullText(const QString& text);
   QString DigitsText() const;
 
-  // Types the ASCII digits of the text at the cursor; what paste does.
+  // Types the ASCII digits of the text at the cursor, as paste does once a
+  // mask is set.
   void PasteDigits(const QString& text);
 
  protected:
