@@ -144,12 +144,23 @@ class WizardRunTest : public QObject {
     QVERIFY(logger.Logger().State().measuring);
   }
 
+  // Cancelled on the measurement page, the run has left measurement stopped:
+  // the user is asked whether to restart it with the previous schedule.
+  void measuringJudgementAloneGetsTheMeasurementPage_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("measuringAfter");
+    QTest::newRow("restart declined") << int(QMessageBox::Cancel) << false;
+    QTest::newRow("restart accepted") << int(QMessageBox::Ok) << true;
+  }
   void measuringJudgementAloneGetsTheMeasurementPage() {
+    QFETCH(int, answer);
+    QFETCH(bool, measuringAfter);
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
     logger.StartMeasuring();
     logger.Logger().ClearReceived();
     MessageBoxes boxes;
+    boxes.answers.push_back(answer);
     PageDriver driver;
     driver.Next([](CInputBaseDlg* page) {
       page->findChild<QAbstractButton*>(CInputBaseDlg::ControlName(1103))->click();
@@ -163,8 +174,9 @@ class WizardRunTest : public QObject {
     QCOMPARE(driver.seen[1].nextText, QStringLiteral("OK"));
     QCOMPARE(logger.Starting("ST STP").size(), size_t(1));
     QVERIFY(logger.IndexOf("ST STP") < logger.IndexOf("ST ALM AN ON OFF"));
-    // Cancelled on the measurement page: measurement stays stopped.
-    QVERIFY(!logger.Logger().State().measuring);
+    QCOMPARE(int(boxes.shown.size()), 1);
+    QCOMPARE(boxes.shown[0].text, QStringLiteral("測定が停止しています。以前のスケジュールで測定を再開しますか?"));
+    QCOMPARE(logger.Logger().State().measuring, measuringAfter);
   }
 
   void notMeasuringAddsNoPage() {
