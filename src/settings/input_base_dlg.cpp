@@ -148,6 +148,12 @@ int CInputBaseDlg::RunWork(const QString& caption) {
   return result;
 }
 
+void CInputBaseDlg::RefuseField(uint32_t labelId) {
+  // Labels are padded with ideographic spaces to line up on the page.
+  const QString label = Text(labelId).remove(QChar(0x3000)).trimmed();
+  msgbox::Warning(this, Text(strings::id::kInvalidFieldValue).replace(QStringLiteral("%s"), label));
+}
+
 void CInputBaseDlg::BeforeWork() { ops::BeforePageWork(theApp().Session(), flags_); }
 
 void CInputBaseDlg::AfterWork() { ops::AfterPageWork(theApp().Session(), flags_); }

@@ -16,6 +16,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <cstdint>
+
 #include "controls/du_layout.h"
 #include "settings/wizerd_list.h"
 #include "work/working_thread.h"
@@ -97,6 +99,10 @@ class CInputBaseDlg : public QDialog, public CWizerdWorkCore, public CVTCWorking
   // A static text; a note (red) when red is set.
   QLabel* AddStatic(const QString& text, int x, int y, int width, int height, int id = 0, bool red = false);
   void SetHeaderText(const QString& text);
+  // Tells the user that the value of the field with this label (a string
+  // id) cannot be sent: "Invalid value: <label>". A page that calls it
+  // stores and sends nothing.
+  void RefuseField(uint32_t labelId);
 
   bool eventFilter(QObject* watched, QEvent* event) override;
   bool event(QEvent* event) override;

@@ -141,6 +141,52 @@ class WizardPagesTest : public QObject {
     QVERIFY(link_->Starting("MAIL INI").empty());
   }
 
+  // A text the fields would not take when typed (pasted, or as the logger
+  // holds it) names its field, and nothing goes to the logger.
+  void otherRefusesTextsTheFieldsWouldNotTake_data() {
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("blank in the name") << 1028 << "apn example"
+                                       << "名称";
+    QTest::newRow("comma in the user id") << 1004 << "user,1"
+                                          << "ユーザID";
+    QTest::newRow("colon in the name") << 1028 << "a:b"
+                                       << "名称";
+    QTest::newRow("tab in the password") << 1005 << "pw\t"
+                                         << "パスワード";
+    QTest::newRow("full-width letters") << 1005 << QStringLiteral("ｐｗ") << "パスワード";
+    QTest::newRow("kanji the code page holds") << 1004 << QStringLiteral("利用者") << "ユーザID";
+    QTest::newRow("letter the code page lacks") << 1028 << QStringLiteral("caf\u00e9") << "名称";
+  }
+  void otherRefusesTextsTheFieldsWouldNotTake() {
+    QFETCH(int, field);
+    QFETCH(QString, text);
+    QFETCH(QString, label);
+    MessageBoxes boxes;
+    bool stayedOpen = false;
+    const int rc = RunAccessPointWizard([&](CDlgInputSimSetting* page) {
+      page->findChild<QLineEdit*>(Ctl(1028))->setText("apn.example");
+      page->findChild<QLineEdit*>(Ctl(1004))->setText("user");
+      page->findChild<QLineEdit*>(Ctl(1005))->setText("pw");
+      page->findChild<QLineEdit*>(Ctl(field))->setText(text);
+      QVERIFY(ClickButton(page, Ctl(600)));
+      stayedOpen = page->isVisible() && page->PageResult() == wizard::kResultClosed;
+      QVERIFY(ClickButton(page, Ctl(2)));
+    });
+    QCOMPARE(rc, -1);
+    QVERIFY(stayedOpen);
+    QCOMPARE(boxes.Texts(), QStringList{QStringLiteral("入力値が正しくありません: ") + label});
+    QVERIFY(MailFieldLines(*link_).empty());
+    QVERIFY(link_->Starting("MAIL INI").empty());
+    // Nothing was stored either.
+    const CVT7MailInfo& before = theApp().Session().Current().mail;
+    const CVT7MailInfo& work = theApp().Session().Working().mail;
+    QCOMPARE(work.apn, before.apn);
+    QCOMPARE(work.apnUser, before.apnUser);
+    QCOMPARE(work.apnPassword, before.apnPassword);
+  }
+
   void refusedPresetAsksToSetAgain() {
     MessageBoxes boxes;
     link_->logger.RefuseCommands("MAIL INI", -1);

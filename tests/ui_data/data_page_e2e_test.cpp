@@ -163,10 +163,12 @@ void DataPageTest::readoutOfChosenRange_data() {
                                           << "RD ALL 1 50" << 1 << 50;
   QTest::newRow("wrapped memory") << 20 << 99990 << "データ数: 20   (ID: 99990 - ID: 9)" << 9 << 20
                                   << "RD ALL 99990 20" << 99990 << 20;
-  // A last ID just below the first in memory leaves a count of 0: the
-  // command carries the first ID only and the logger sends to its last record.
-  QTest::newRow("last ID below the first") << 100 << 1 << "データ数: 100   (ID: 1 - ID: 100)" << 0 << 5
-                                           << "RD ALL 1" << 1 << 100;
+  // A full memory ends one ID below its first: the readout still takes
+  // exactly the records asked for, ending at the entered last ID.
+  QTest::newRow("full memory, last ID below the first")
+      << 100000 << 1 << "データ数: 100000   (ID: 1 - ID: 0)" << 0 << 5 << "RD ALL 99996 5" << 99996 << 5;
+  QTest::newRow("full memory, a range inside it")
+      << 100000 << 1 << "データ数: 100000   (ID: 1 - ID: 0)" << 50000 << 10 << "RD ALL 49991 10" << 49991 << 10;
 }
 
 void DataPageTest::readoutOfChosenRange() {

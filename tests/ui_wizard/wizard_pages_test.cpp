@@ -1,7 +1,10 @@
 // The wizard pages of the initialisation, battery, judgement and measurement
 // items against the virtual logger: what they show, what they send, and the
 // messages of their failures.
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QtTest>
 
 #include "app/vtrelix7_comm_app.h"
@@ -91,12 +94,12 @@ class WizardPagesTest : public QObject {
     QTest::newRow("typed 3.3") << 3000 << "3.0"
                                << "3.3"
                                << "ST BAT 3300";
-    QTest::newRow("empty field") << 3000 << "3.0"
-                                 << ""
-                                 << "ST BAT 0";
-    QTest::newRow("typed 2.45 is kept as typed") << 3000 << "3.0"
-                                                 << "2.45"
-                                                 << "ST BAT 2450";
+    QTest::newRow("lowest") << 3000 << "3.0"
+                            << "2.4"
+                            << "ST BAT 2400";
+    QTest::newRow("highest") << 3000 << "3.0"
+                             << "3.6"
+                             << "ST BAT 3600";
   }
   void batteryVoltConversion() {
     QFETCH(int, loggerMillivolts);
@@ -126,6 +129,41 @@ class WizardPagesTest : public QObject {
     QCOMPARE(seenText, shown);
     QCOMPARE(logger.Starting("ST BAT"), std::vector<std::string>{line.toStdString()});
     QVERIFY(boxes.shown.empty());
+  }
+
+  // A value the page could not send is named, and nothing goes to the
+  // logger: the field's text as a paste or a half-typed entry leaves it.
+  void batteryRefusesInvalidValues_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("empty") << "";
+    QTest::newRow("off the 0.1 V step") << "2.45";
+    QTest::newRow("below the range") << "2.3";
+    QTest::newRow("above the range") << "3.7";
+    QTest::newRow("millivolts") << "3300";
+    QTest::newRow("decimal comma") << "3,3";
+    QTest::newRow("trailing unit") << "3.3V";
+    QTest::newRow("point alone") << ".";
+    QTest::newRow("full-width digits") << QStringLiteral("３．３");
+  }
+  void batteryRefusesInvalidValues() {
+    QFETCH(QString, text);
+    ConnectedLogger logger;
+    QVERIFY(logger.Ready());
+    logger.Logger().ClearReceived();
+    MessageBoxes boxes;
+    PageDriver driver;
+    bool stayed = false;
+    driver.Next([&](CInputBaseDlg* page) { As<CDlgInputBatAlart>(page)->VoltageField()->setText(text); });
+    driver.Cancel([&](CInputBaseDlg* page) { stayed = page->isVisible(); });
+    QCOMPARE(RunSingleItemWizard(nullptr, kItemBatteryAlert, 0), -1);
+    QVERIFY(driver.Done());
+    QVERIFY(stayed);
+    QCOMPARE(boxes.shown.size(), size_t(1));
+    QCOMPARE(boxes.shown[0].text, QStringLiteral("入力値が正しくありません: 送信停止バッテリ電圧"));
+    QCOMPARE(boxes.shown[0].icon, msgbox::Icon::kWarning);
+    QVERIFY(logger.Starting("ST ").empty());
+    // Nothing was stored either.
+    QCOMPARE(theApp().Session().Working().sys.batteryAlert, theApp().Session().Current().sys.batteryAlert);
   }
 
   void batteryRefusedStaysOpenWithTheValue() {
@@ -232,6 +270,68 @@ class WizardPagesTest : public QObject {
     for (const auto& l : logger.Starting("ST ALM")) sent << QString::fromStdString(l);
     QCOMPARE(sent, lines);
     QVERIFY(boxes.shown.empty());
+  }
+
+  // A limit the page could not send names its field; neither limit nor
+  // switch goes to the logger.
+  void judgementRefusesInvalidLimits_data() {
+    QTest::addColumn<QString>("upper");
+    QTest::addColumn<QString>("lower");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("empty upper") << ""
+                                 << "-2.5"
+                                 << "上限値";
+    QTest::newRow("empty lower") << "2.5"
+                                 << ""
+                                 << "下限値";
+    QTest::newRow("upper beyond the range") << "10000"
+                                            << "-2.5"
+                                            << "上限値";
+    QTest::newRow("lower beyond the range") << "2.5"
+                                            << "-9999.9996"
+                                            << "下限値";
+    QTest::newRow("exponent") << "1e3"
+                              << "-2.5"
+                              << "上限値";
+    QTest::newRow("not finite") << "2.5"
+                                << "-inf"
+                                << "下限値";
+    QTest::newRow("not a number") << "nan"
+                                  << "nan"
+                                  << "上限値";
+    QTest::newRow("two points") << "1.2.3"
+                                << "-2.5"
+                                << "上限値";
+    QTest::newRow("decimal comma") << "2.5"
+                                   << "-2,5"
+                                   << "下限値";
+    QTest::newRow("sign alone") << "-"
+                                << "-2.5"
+                                << "上限値";
+  }
+  void judgementRefusesInvalidLimits() {
+    QFETCH(QString, upper);
+    QFETCH(QString, lower);
+    QFETCH(QString, field);
+    ConnectedLogger logger;
+    QVERIFY(logger.Ready());
+    logger.Logger().ClearReceived();
+    MessageBoxes boxes;
+    PageDriver driver;
+    driver.Next([&](CInputBaseDlg* page) {
+      auto* p = As<CDlgInputRange1ch>(page);
+      p->UpperField()->setText(upper);
+      p->LowerField()->setText(lower);
+      p->LowerOff()->click();  // a change that would be sent
+    });
+    driver.Cancel();
+    QCOMPARE(RunSingleItemWizard(nullptr, kItemJudgement, 0), -1);
+    QVERIFY(driver.Done());
+    QCOMPARE(boxes.shown.size(), size_t(1));
+    QCOMPARE(boxes.shown[0].text, QStringLiteral("入力値が正しくありません: ") + field);
+    QVERIFY(logger.Starting("ST ").empty());
+    // Nothing was stored either.
+    QCOMPARE(theApp().Session().Working().sys.lowerEnabled, theApp().Session().Current().sys.lowerEnabled);
   }
 
   void judgementRefusedShowsTheFailure() {
@@ -415,6 +515,62 @@ class WizardPagesTest : public QObject {
     QCOMPARE(boxes.shown.size(), size_t(1));
     QCOMPARE(boxes.shown[0].text, message);
     QVERIFY(logger.Starting("ST ").empty());
+  }
+
+  // A paste goes in as typing would: only its ASCII digits reach the masked
+  // fields, whichever way the paste comes.
+  void schedulePasteTakesOnlyAsciiDigits_data() {
+    QTest::addColumn<QString>("route");
+    QTest::newRow("Ctrl+V") << "key";
+    QTest::newRow("Shift+Insert") << "insert";
+    QTest::newRow("context menu") << "menu";
+  }
+  void schedulePasteTakesOnlyAsciiDigits() {
+    QFETCH(QString, route);
+    auto paste = [&](CMaskedEdit* field, const QString& text) {
+      QGuiApplication::clipboard()->setText(text);
+      field->setFocus();
+      field->setCursorPosition(0);
+      if (route == "key") {
+        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+      } else if (route == "insert") {
+        QTest::keyClick(field, Qt::Key_Insert, Qt::ShiftModifier);
+      } else {
+        // Chooses Paste in the menu once it shows; closes it in any case.
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&poll] {
+          auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+          if (menu == nullptr) return;
+          poll.stop();
+          for (QAction* action : menu->actions())
+            if (action->text().startsWith(QStringLiteral("&Paste"))) action->trigger();
+          menu->close();
+        });
+        poll.start(5);
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(2, 2), field->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(field, &event);
+      }
+    };
+    ConnectedLogger logger;
+    QVERIFY(logger.Ready());
+    logger.Logger().ClearReceived();
+    MessageBoxes boxes;
+    PageDriver driver;
+    QString shownStart, shownInterval;
+    driver.Next([&](CInputBaseDlg* page) {
+      auto* p = As<CDlgInputMeasureSetting>(page);
+      paste(p->StartField(), QStringLiteral("３3０0/０0１1/０0３3 ０0８8:３3０0"));
+      shownStart = p->StartField()->displayText();
+      p->NormalDaysField()->setText("0");
+      paste(p->NormalHoursMinutesField(), QStringLiteral("０0０0:１1０0"));
+      shownInterval = p->NormalHoursMinutesField()->displayText();
+    });
+    QCOMPARE(RunSingleItemWizard(nullptr, kItemMeasurement, 0), 1);
+    QVERIFY(boxes.shown.empty());
+    QCOMPARE(shownStart, QStringLiteral("2030-01-03 08:30"));
+    QCOMPARE(shownInterval, QStringLiteral("00:10"));
+    QCOMPARE(logger.Starting("ST STM "), std::vector<std::string>{"ST STM 30/01/03 08:30"});
+    QCOMPARE(logger.Starting("ST SMP "), std::vector<std::string>{"ST SMP D00H00M10S00"});
   }
 
   void scheduleUneditedDropsTheSeconds() {

@@ -1,11 +1,14 @@
 #include "settings/pages/dlg_input_bat_alart.h"
 
+#include <optional>
+
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "controls/st_num_edits.h"
 #include "operations/settings_run.h"
 #include "settings/pages/wizard_page_ids.h"
 #include "settings/setting_item_list.h"
+#include "settings/value_checks.h"
 #include "settings/wizard_flags.h"
 #include "settings/wizard_strings.h"
 #include "settings/wizard_values.h"
@@ -38,7 +41,9 @@ void CDlgInputBatAlart::InitPage() {
 }
 
 void CDlgInputBatAlart::OnNext() {
-  theApp().Session().Working().sys.batteryAlert = MillivoltsFromVoltsText(voltage_->text().toStdString());
+  const std::optional<int32_t> millivolts = value_checks::BatteryFromVoltsText(voltage_->text().toStdString());
+  if (!millivolts) return RefuseField(strings::id::kBatteryCutoffLabel);
+  theApp().Session().Working().sys.batteryAlert = *millivolts;
   if (RunWork() != 0) EndPage(wizard::kResultNext);
 }
 

@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "common/timing.h"
@@ -138,11 +137,7 @@ void CDlgInputMeasureSetting::OnPcTime() { start_->SetFullText(Q(StartTimePreset
 void CDlgInputMeasureSetting::OnNext() {
   // Every field is checked before anything is stored or sent: an impossible
   // date or time is named to the user and nothing goes to the logger.
-  auto refuse = [this](uint32_t labelId) {
-    QString label = Text(labelId);
-    msgbox::Warning(this, QString::fromStdString(strings::Text(strings::id::kInvalidFieldValue))
-                              .replace(QStringLiteral("%s"), label.remove(QChar(0x3000)).trimmed()));
-  };
+  auto refuse = [this](uint32_t labelId) { RefuseField(labelId); };
   const std::optional<CSdlTime> start = value_checks::StartTimeFromDigits(start_->DigitsText().toStdString());
   if (!start) return refuse(strings::id::kStartDateTimeLabel);
   const std::optional<int32_t> normal =

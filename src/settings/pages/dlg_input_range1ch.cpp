@@ -2,6 +2,8 @@
 
 #include <QButtonGroup>
 
+#include <string>
+
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "controls/org_color_rdio_button.h"
@@ -10,6 +12,7 @@
 #include "settings/pages/well_picture.h"
 #include "settings/pages/wizard_page_ids.h"
 #include "settings/setting_item_list.h"
+#include "settings/value_checks.h"
 #include "settings/wizard_flags.h"
 #include "settings/wizard_strings.h"
 #include "settings/wizard_values.h"
@@ -82,11 +85,16 @@ void CDlgInputRange1ch::InitPage() {
 }
 
 void CDlgInputRange1ch::OnNext() {
+  // Both limits are sent, whether switched on or off.
+  const std::string upper = upper_->text().toStdString();
+  const std::string lower = lower_->text().toStdString();
+  if (!value_checks::LimitFromText(upper)) return RefuseField(strings::id::kUpperLimit);
+  if (!value_checks::LimitFromText(lower)) return RefuseField(strings::id::kLowerLimit);
   CVT7SysInfo& work = theApp().Session().Working().sys;
   work.upperEnabled = upper_on_->isChecked() ? 1 : 0;
   work.lowerEnabled = lower_on_->isChecked() ? 1 : 0;
-  work.upperThreshold = LimitFromFieldText(upper_->text().toStdString());
-  work.lowerThreshold = LimitFromFieldText(lower_->text().toStdString());
+  work.upperThreshold = LimitFromFieldText(upper);
+  work.lowerThreshold = LimitFromFieldText(lower);
   if (RunWork() != 0) EndPage(wizard::kResultNext);
 }
 

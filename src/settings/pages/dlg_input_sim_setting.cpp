@@ -6,12 +6,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <optional>
+#include <string>
+
 #include "app/vtrelix7_comm_app.h"
 #include "controls/edit_harf_width.h"
 #include "operations/settings_run.h"
 #include "pages/comm_strings.h"
 #include "pages/comm_text.h"
 #include "settings/setting_item_list.h"
+#include "settings/value_checks.h"
 #include "settings/wizard_flags.h"
 
 namespace {
@@ -95,10 +99,17 @@ void CDlgInputSimSetting::EnableFields() {
 void CDlgInputSimSetting::OnNext() {
   const int choice = CarrierChoice();
   if (choice == kOther) {
+    // A pasted text can hold what the fields refuse when typed.
+    const std::optional<std::string> name = value_checks::AccessPointTextFromUtf8(name_->text().toStdString());
+    if (!name) return RefuseField(strings::id::kCommName);
+    const std::optional<std::string> user = value_checks::AccessPointTextFromUtf8(user_->text().toStdString());
+    if (!user) return RefuseField(strings::id::kCommUserId);
+    const std::optional<std::string> password = value_checks::AccessPointTextFromUtf8(password_->text().toStdString());
+    if (!password) return RefuseField(strings::id::kCommPassword);
     CVT7MailInfo& mail = theApp().Session().Working().mail;
-    mail.apn = comm_text::ToAnsi(name_->text());
-    mail.apnUser = comm_text::ToAnsi(user_->text());
-    mail.apnPassword = comm_text::ToAnsi(password_->text());
+    mail.apn = *name;
+    mail.apnUser = *user;
+    mail.apnPassword = *password;
     mail.apnAuth = auth_->currentIndex() == kAuthNone ? std::string() : auth_->currentText().toStdString();
   }
   kind_ = choice;
