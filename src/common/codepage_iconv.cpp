@@ -56,4 +56,35 @@ std::string AnsiToUtf8(const std::string& ansi) { return Convert(ansi, "UTF-8", 
 
 std::string Utf8ToAnsi(const std::string& utf8) { return Convert(utf8, "CP932", "UTF-8", "?", Utf8Character); }
 
+bool Utf8ToAnsiExact(const std::string& utf8, std::string* out, size_t* badAt) {
+  out->clear();
+  if (badAt != nullptr) *badAt = 0;
+  if (!IsValidUtf8(utf8)) return false;
+  iconv_t cd = iconv_open("CP932", "UTF-8");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  char* src = const_cast<char*>(utf8.data());
+  size_t src_left = utf8.size();
+  std::vector<char> buf(4096);
+  bool ok = true;
+  while (src_left > 0) {
+    char* dst = buf.data();
+    size_t dst_left = buf.size();
+    const size_t rc = iconv(cd, &src, &src_left, &dst, &dst_left);
+    out->append(buf.data(), buf.size() - dst_left);
+    if (rc == static_cast<size_t>(-1) && errno != E2BIG) {
+      ok = false;
+      break;
+    }
+    // glibc counts characters converted in an implementation-defined way
+    // (rc > 0) instead of failing; such a text is not held exactly.
+    if (rc != static_cast<size_t>(-1) && rc > 0) {
+      ok = false;
+      break;
+    }
+  }
+  iconv_close(cd);
+  if (!ok && badAt != nullptr) *badAt = static_cast<size_t>(src - utf8.data());
+  return ok;
+}
+
 }  // namespace codepage

@@ -59,4 +59,30 @@ std::string Utf8ToAnsi(const std::string& utf8) {
   return Narrow(kJapanese, Widen(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size())), "?");
 }
 
+bool Utf8ToAnsiExact(const std::string& utf8, std::string* out, size_t* badAt) {
+  out->clear();
+  if (badAt != nullptr) *badAt = 0;
+  if (!IsValidUtf8(utf8)) return false;
+  // One character at a time, so that the first one the code page cannot
+  // hold is found; no replacement and no look-alike is ever taken.
+  for (size_t i = 0; i < utf8.size();) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    const size_t n = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+    const std::wstring wide = Widen(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data() + i, static_cast<int>(n));
+    BOOL usedDefault = FALSE;
+    char bytes[8];
+    const int m = wide.empty() ? 0
+                               : WideCharToMultiByte(kJapanese, WC_NO_BEST_FIT_CHARS, wide.data(),
+                                                     static_cast<int>(wide.size()), bytes, sizeof bytes, nullptr,
+                                                     &usedDefault);
+    if (m <= 0 || usedDefault) {
+      if (badAt != nullptr) *badAt = i;
+      return false;
+    }
+    out->append(bytes, static_cast<size_t>(m));
+    i += n;
+  }
+  return true;
+}
+
 }  // namespace codepage
