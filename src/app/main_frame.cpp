@@ -24,6 +24,7 @@
 #include "controls/com_setting_dlg.h"
 #include "firmware/dlg_firm.h"
 #include "log/dlg_terminal.h"
+#include "operations/listings.h"
 #include "settings/setting_work.h"
 #include "settings/wizard_entries.h"
 #include "settings/wizard_item_lists.h"
@@ -272,15 +273,29 @@ void CMainFrame::OnCloseConnection() {
   ResetConnection();
 }
 
+namespace {
+
+// Esc on the progress dialog, as the operations ask for it.
+class EscapeAbort : public ops::AbortSource {
+ public:
+  explicit EscapeAbort(CEscapeEvent& event) : event_(event) {}
+  bool AbortRequested() override { return event_.IsSet(); }
+
+ private:
+  CEscapeEvent& event_;
+};
+
+}  // namespace
+
 int CMainFrame::DoWork() {
   CDeviceSession& session = Session();
   switch (workMode_) {
-    case kConnectCheck:
-      if (session.Identify() != 1 || AbortEvent().IsSet()) return 0;
-      session.RefreshSystemInfo();
-      if (AbortEvent().IsSet()) return 0;
-      session.ReadMailSettings();
-      return 1;
+    case kConnectCheck: {
+      EscapeAbort abort(AbortEvent());
+      ops::Context context;
+      context.abort = &abort;
+      return ops::Refresh(session, context).Succeeded() ? 1 : 0;
+    }
     case kQuickRefresh:
       session.RefreshSystemInfo();
       return 1;
