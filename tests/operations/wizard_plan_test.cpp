@@ -43,7 +43,12 @@ TEST(WizardPlan, PagesStopAndAppendedSchedule) {
   const std::string ant = std::to_string(kItemAntennaCheck);
   const std::string mail = std::to_string(kItemTestMail);
   const std::vector<PlanCase> cases = {
-      {"battery while stopped runs alone", {kItemBatteryAlert}, false, false, {bat + "/only"}},
+      // The stop hook acts only on a logger that measures when the page runs.
+      {"battery while stopped runs alone, still marked for the stop",
+       {kItemBatteryAlert},
+       false,
+       false,
+       {bat + "+stop/only"}},
       {"battery while measuring stops and appends the schedule",
        {kItemBatteryAlert},
        true,
@@ -60,8 +65,11 @@ TEST(WizardPlan, PagesStopAndAppendedSchedule) {
        false,
        {judge + "+stop/first", meas + "/last"}},
       {"the schedule alone stops nothing", {kItemMeasurement}, true, false, {meas + "/only"}},
-      {"check pages are left out of the settings run", {kItemInitReset, kItemAntennaCheck, kItemTestMail}, true,
-       false, {}},
+      {"check pages are left out of the settings run",
+       {kItemInitReset, kItemAntennaCheck, kItemTestMail},
+       true,
+       false,
+       {}},
       {"the window shows the check pages in item order",
        {kItemTestMail, kItemInitReset, kItemAntennaCheck},
        false,
