@@ -58,4 +58,7 @@ inline Spread Repeat(int reps, const std::function<double()>& fn) {
   return s;
 }
 
+// The median of fn over `reps` runs.
+inline double MedianOf(int reps, const std::function<double()>& fn) { return Repeat(reps, fn).Median(); }
+
 }  // namespace bench

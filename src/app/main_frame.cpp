@@ -25,6 +25,7 @@
 #include "firmware/dlg_firm.h"
 #include "link/port_open_error.h"
 #include "log/dlg_terminal.h"
+#include "operations/listings.h"
 #include "settings/setting_work.h"
 #include "settings/wizard_entries.h"
 #include "settings/wizard_item_lists.h"
@@ -276,19 +277,34 @@ void CMainFrame::OnCloseConnection() {
   ResetConnection();
 }
 
+namespace {
+
+// Esc on the progress dialog, as the operations ask for it.
+class EscapeAbort : public ops::AbortSource {
+ public:
+  explicit EscapeAbort(CEscapeEvent& event) : event_(event) {}
+  bool AbortRequested() override { return event_.IsSet(); }
+
+ private:
+  CEscapeEvent& event_;
+};
+
+}  // namespace
+
 int CMainFrame::DoWork() {
   CDeviceSession& session = Session();
   switch (workMode_) {
-    case kConnectCheck:
-      if (session.Identify() != 1 || AbortEvent().IsSet()) return 0;
-      session.RefreshSystemInfo();
-      if (AbortEvent().IsSet()) return 0;
-      session.ReadMailSettings();
+    case kConnectCheck: {
+      EscapeAbort abort(AbortEvent());
+      ops::Context context;
+      context.abort = &abort;
+      if (!ops::Refresh(session, context).Succeeded()) return 0;
 #ifdef QHX_HAVE_ARCHIVE
       // A failure is told by the next readout.
       theApp().Archive().RecordConnect(session, nullptr);
 #endif
       return 1;
+    }
     case kQuickRefresh:
       session.RefreshSystemInfo();
       return 1;

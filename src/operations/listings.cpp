@@ -54,15 +54,24 @@ Result Connect(CDeviceSession& session, const std::string& path) {
   return result;
 }
 
-Result Refresh(CDeviceSession& session) {
+Result Refresh(CDeviceSession& session, const Context& context) {
   Result result;
   result.steps.push_back("HELLO");
-  if (session.Identify() != 1) {
+  const bool answered = session.Identify() == 1;
+  if (context.AbortRequested()) {
+    result.outcome = Outcome::kAborted;
+    return result;
+  }
+  if (!answered) {
     result.message = strings::Text(strings::id::kNoDeviceResponse);
     return result;
   }
   result.steps.push_back("RD SYS");
   session.RefreshSystemInfo();
+  if (context.AbortRequested()) {
+    result.outcome = Outcome::kAborted;
+    return result;
+  }
   result.steps.push_back("MAIL DSP");
   session.ReadMailSettings();
   result.outcome = Outcome::kSucceeded;

@@ -18,8 +18,9 @@ namespace ops {
 Result Connect(CDeviceSession& session, const std::string& path);
 
 // Identification, "RD SYS" and "MAIL DSP", as the pages' full refresh.
-// Succeeds when the logger answered the wake-up.
-Result Refresh(CDeviceSession& session);
+// Succeeds when the logger answered the wake-up; an abort asked for between
+// the steps ends it (kAborted) before the next one.
+Result Refresh(CDeviceSession& session, const Context& context = Context());
 
 // Succeeds when every listing of `listings` (bits of listing_read) was read
 // in this connection; otherwise kNotRead with the message that names the

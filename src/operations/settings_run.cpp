@@ -181,10 +181,13 @@ bool HasSettingPage(int item) {
   return item == kItemBatteryAlert || item == kItemAccessPoint || item == kItemJudgement || item == kItemMeasurement;
 }
 
-std::vector<WizardStep> PlanWizardRun(const std::vector<int>& items, bool loggerMeasuring, int flags) {
+std::vector<WizardStep> PlanWizardRun(const std::vector<int>& items, bool loggerMeasuring, int flags,
+                                      bool withCheckPages) {
   std::vector<int> pages;
-  for (int item = 0; item < kSettingItemCount; ++item)
-    if (HasSettingPage(item) && Contains(items, item)) pages.push_back(item);
+  for (int item = 0; item < kSettingItemCount; ++item) {
+    const bool shown = HasSettingPage(item) || (withCheckPages && SettingItem(item).page != SettingPage::kNone);
+    if (shown && Contains(items, item)) pages.push_back(item);
+  }
 
   int stopAt = -1;  // the first battery or judgement page
   for (size_t p = 0; p < pages.size() && stopAt < 0; ++p)

@@ -30,8 +30,11 @@ struct WizardStep {
 bool HasSettingPage(int item);
 
 // The steps of a run over the chosen items, in item order. Items without a
-// sending page are left out.
-std::vector<WizardStep> PlanWizardRun(const std::vector<int>& items, bool loggerMeasuring, int flags);
+// sending page are left out; the window's wizard also shows the pages that
+// only act or check (reset, antenna check, test transmission) when
+// `withCheckPages` is set.
+std::vector<WizardStep> PlanWizardRun(const std::vector<int>& items, bool loggerMeasuring, int flags,
+                                      bool withCheckPages = false);
 
 // The listings (listing_read bits) whose values a run over the items sends
 // as the logger has them: "RD SYS" for the measuring state and the

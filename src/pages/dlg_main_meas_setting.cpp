@@ -10,6 +10,8 @@
 #include "app/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
+#include "operations/device_commands.h"
+#include "operations/operation_strings.h"
 #include "pages/device_page_texts.h"
 #include "settings/schedule_fields.h"
 #include "settings/setting_item_list.h"
@@ -135,6 +137,17 @@ void CDlgMainMeasSetting::Refresh() {
     set_judgement_->setEnabled(false);
     return;
   }
+  set_->setEnabled(true);
+  set_judgement_->setEnabled(true);
+  if (!session.HasRead(listing_read::kSystem)) {
+    // The record holds defaults, not the logger's schedule and thresholds:
+    // the state and the judgement say so and the schedule stays empty.
+    for (QLineEdit* f : findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly))
+      if (f != clock_) f->clear();
+    Field(kIdState)->setText(Text(strings::id::kValueNotRead));
+    judgement_->setPlainText(Text(strings::id::kValueNotRead));
+    return;
+  }
   const CVT7SysInfo& sys = session.Current().sys;
   auto show = [this](int id, int value) { Field(id)->setText(QString::number(value)); };
 
@@ -160,8 +173,6 @@ void CDlgMainMeasSetting::Refresh() {
                                          strings::Text(strings::id::kLowerLimit), sys.lowerThreshold, sys.lowerEnabled);
   // The edit shows the two lines; its line break is a plain LF.
   judgement_->setPlainText(QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-  set_->setEnabled(true);
-  set_judgement_->setEnabled(true);
 }
 
 void CDlgMainMeasSetting::OnSet() { RunDeviceOperation(this, kItemMeasurement); }
@@ -169,19 +180,10 @@ void CDlgMainMeasSetting::OnSetJudgement() { RunDeviceOperation(this, kItemJudge
 void CDlgMainMeasSetting::OnRefresh() { RunDeviceOperation(this, -1); }
 
 void CDlgMainMeasSetting::OnStop() {
-  CDeviceSession& session = theApp().Session();
-  session.ClearMessages();
   // Only this page is disabled while the stop runs; the menu stays usable.
-  const int result = Run(this, QString(), 1);
-  if (!session.ErrorMessage().empty())
-    msgbox::Warning(this, QString::fromStdString(session.ErrorMessage()));
-  else if (!session.ResultMessage().empty())
-    msgbox::Plain(this, QString::fromStdString(session.ResultMessage()), QStringLiteral("Normal termination"));
   // The box carries no caption of its own; the message box service puts the
   // application's title in place of an empty one, so a blank stands for it.
-  if (result != 0) msgbox::Plain(this, Text(strings::id::kSuccess), msgbox::kEmptyCaption);
+  RunOperation([] { return ops::StopMeasurement(theApp().Session()); }, msgbox::kEmptyCaption, 1);
   Refresh();
   update();
 }
-
-int CDlgMainMeasSetting::DoWork() { return theApp().Session().StopMeasurement() == session_rc::kOk ? 1 : 0; }

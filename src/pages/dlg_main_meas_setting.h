@@ -40,9 +40,6 @@ class CDlgMainMeasSetting : public CDevicePage {
 
   // Fills the controls from the session's current record.
   void Refresh() override;
-  // The stop of measurement on the worker thread.
-  int DoWork() override;
-
   // Button handlers.
   void OnSet();
   void OnSetJudgement();

@@ -12,6 +12,8 @@
 #include "app/vtrelix7_comm_app.h"
 #include "common/codepage.h"
 #include "common/string_table.h"
+#include "operations/device_commands.h"
+#include "operations/operation_strings.h"
 #include "pages/device_page_texts.h"
 #include "settings/schedule_fields.h"
 #include "settings/setting_item_list.h"
@@ -103,8 +105,14 @@ void CDlgMainSystem::Refresh() {
   std::string info;
   if (ProductInfoText(codepage::AnsiToUtf8(cur.mail.imei), codepage::AnsiToUtf8(cur.sys.serialNumber), &info))
     product_info_->setText(QString::fromStdString(info));
-  memory_range_->setText(QString::fromStdString(MemoryRangeText(cur.sys.firstId, cur.sys.lastId)));
-  cutoff_->setText(QString::fromStdString(CutoffVoltsText(cur.sys.batteryAlert)));
+  // Without "RD SYS" of this connection the record holds defaults, not the
+  // logger's values: they are marked instead of shown.
+  if (session.HasRead(listing_read::kSystem)) {
+    memory_range_->setText(QString::fromStdString(MemoryRangeText(cur.sys.firstId, cur.sys.lastId)));
+    cutoff_->setText(QString::fromStdString(CutoffVoltsText(cur.sys.batteryAlert)));
+  } else {
+    for (QLabel* l : {memory_range_, cutoff_}) l->setText(Text(strings::id::kValueNotRead));
+  }
   ShowClockOffset();
   for (QPushButton* b : {initialise_, set_cutoff_, refresh_}) b->setEnabled(true);
 }
@@ -133,29 +141,17 @@ void CDlgMainSystem::OnTimeSync() {
   CMainFrame* frame = theApp().MainFrame;
   if (frame != nullptr) frame->setEnabled(false);
 
-  CDeviceSession& session = theApp().Session();
-  session.ClearMessages();
-  const int result = Run(this, QString(), 0);
-  if (!session.ErrorMessage().empty())
-    msgbox::Warning(this, QString::fromStdString(session.ErrorMessage()));
-  else if (!session.ResultMessage().empty())
-    msgbox::Plain(this, QString::fromStdString(session.ResultMessage()), QStringLiteral("Normal termination"));
-
-  if (result != 0) {
-    if (frame != nullptr) frame->RunDeviceOperation(this, -1, 0);
-    msgbox::Plain(this, Text(strings::id::kSuccess), kTimeSyncCaption);
-  } else {
-    msgbox::Warning(this, Text(strings::id::kErrorFailedShort), kTimeSyncCaption);
-  }
-  if (frame != nullptr) frame->setEnabled(true);
-}
-
-int CDlgMainSystem::DoWork() {
-  CDeviceSession& session = theApp().Session();
-  if (!session.IsOpen()) return 0;
-  if (session.SyncNetworkTime() != session_rc::kOk) return 0;
+  // The operation reads the logger's records again after the clock was set.
+  const ops::Result synced = RunOperation([] { return ops::SyncClock(theApp().Session()); }, kTimeSyncCaption, 0);
 #ifdef QHX_HAVE_ARCHIVE
-  theApp().Archive().MarkSynchronised(nullptr);
+  if (synced.Succeeded()) theApp().Archive().MarkSynchronised(nullptr);
+#else
+  (void)synced;
 #endif
-  return 1;
+  if (frame != nullptr) {
+    frame->RefreshPages();
+    frame->setEnabled(true);
+  } else {
+    Refresh();
+  }
 }

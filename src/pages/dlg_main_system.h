@@ -35,9 +35,6 @@ class CDlgMainSystem : public CDevicePage {
 
   // Fills the controls from the session's current record.
   void Refresh() override;
-  // The time synchronisation ("MAIL TIME") on the worker thread.
-  int DoWork() override;
-
   // Button handlers.
   void OnInitialise();
   void OnSetCutoff();

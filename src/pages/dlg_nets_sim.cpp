@@ -11,6 +11,8 @@
 #include "app/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "controls/dialog_units.h"
+#include "operations/device_commands.h"
+#include "operations/operation_strings.h"
 #include "pages/comm_strings.h"
 #include "pages/comm_text.h"
 #include "settings/pages/dlg_input_check_imei.h"
@@ -79,13 +81,21 @@ CDlgNetsSim::CDlgNetsSim(QWidget* parent) : CDevicePage(parent) {
 void CDlgNetsSim::Refresh() {
   CDeviceSession& session = theApp().Session();
   const bool open = session.IsOpen();
+  apn_settings_->setEnabled(open);
+  if (open && !session.HasRead(listing_read::kMail)) {
+    // Without "MAIL DSP" of this connection the fields would show defaults
+    // as if they were the logger's access point.
+    const QString mark = comm_text::Text(strings::id::kValueNotRead);
+    for (QLineEdit* e : {name_, user_, auth_, imei_}) e->setText(mark);
+    password_->clear();
+    return;
+  }
   const CVT7MailInfo& mail = session.Current().mail;
   name_->setText(open ? comm_text::FromAnsi(mail.apn) : QString());
   user_->setText(open ? comm_text::FromAnsi(mail.apnUser) : QString());
   password_->setText(open ? comm_text::FromAnsi(mail.apnPassword) : QString());
   auth_->setText(open ? comm_text::FromAnsi(mail.apnAuth) : QString());
   imei_->setText(open ? comm_text::FromAnsi(mail.imei) : QString());
-  apn_settings_->setEnabled(open);
 }
 
 void CDlgNetsSim::OnApnSettings() {
@@ -102,18 +112,6 @@ void CDlgNetsSim::OnRestartModule() {
   if (!msgbox::Confirm(this, comm_text::Text(strings::id::kConfirmModuleRestart), kRebootCaption)) return;
   QWidget* frame = theApp().MainFrame;
   if (frame != nullptr) frame->setEnabled(false);
-  CDeviceSession& session = theApp().Session();
-  session.ClearMessages();
-  const int ok = Run(this, QString(), 0);
-  if (!session.ErrorMessage().empty())
-    msgbox::Warning(this, QString::fromStdString(session.ErrorMessage()));
-  else if (!session.ResultMessage().empty())
-    msgbox::Plain(this, QString::fromStdString(session.ResultMessage()), QStringLiteral("Normal termination"));
-  if (ok)
-    msgbox::Plain(this, comm_text::Text(strings::id::kSuccess), kRebootCaption);
-  else
-    msgbox::Warning(this, comm_text::Text(strings::id::kErrorFailedShort), kRebootCaption);
+  RunOperation([] { return ops::RestartModule(theApp().Session()); }, kRebootCaption, 0);
   if (frame != nullptr) frame->setEnabled(true);
 }
-
-int CDlgNetsSim::DoWork() { return theApp().Session().RestartModule() == session_rc::kOk ? 1 : 0; }

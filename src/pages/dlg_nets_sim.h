@@ -23,9 +23,6 @@ class CDlgNetsSim : public CDevicePage {
   explicit CDlgNetsSim(QWidget* parent = nullptr);
   void Refresh() override;
 
-  // Worker thread: the module restart. 1 success, 0 failure.
-  int DoWork() override;
-
  public slots:
   // "APN設定": the single-item wizard of the access point, then a refresh.
   void OnApnSettings();

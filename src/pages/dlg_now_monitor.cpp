@@ -9,11 +9,12 @@
 
 #include <vector>
 
+#include "app/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "controls/dialog_units.h"
 #include "pages/comm_strings.h"
 #include "pages/comm_text.h"
-#include "protocol/listing_parsers.h"
+#include "operations/readouts.h"
 
 namespace {
 
@@ -91,21 +92,21 @@ void CDlgNowMonitor::SizeColumns() {
 
 void CDlgNowMonitor::Read() {
   list_->setRowCount(0);
+  message_.clear();
   Run(this, QString(), 1);
   Rebuild();
+  if (!message_.empty()) msgbox::Warning(this, QString::fromStdString(message_));
 }
 
 void CDlgNowMonitor::Rebuild() {
   list_->setUpdatesEnabled(false);
   list_->setRowCount(0);
-  std::vector<std::string> fields;
-  SplitFields(reply_, &fields);
-  if (fields.size() >= 4) {
+  if (fields_.size() >= 4) {
     list_->setRowCount(4);
     for (int r = 0; r < 4; ++r) {
       list_->setItem(r, 0, Cell(QString::number(r + 1)));
       list_->setItem(r, 1, Cell(QString::fromLatin1(kRows[r].kind)));
-      list_->setItem(r, 2, Cell(comm_text::FromAnsi(fields[r]), Qt::AlignRight));
+      list_->setItem(r, 2, Cell(comm_text::FromAnsi(fields_[r]), Qt::AlignRight));
       list_->setItem(r, 3, Cell(QString::fromLatin1(kRows[r].unit), Qt::AlignHCenter));
     }
   }
@@ -113,13 +114,10 @@ void CDlgNowMonitor::Rebuild() {
 }
 
 int CDlgNowMonitor::DoWork() {
-  CDeviceSession& session = theApp().Session();
-  std::string line;
-  if (session.ReadCurrentValues(&line) != session_rc::kOk) {
-    // The list then shows the previous reply again.
-    session.SetErrorMessage(session_rc::kFailed);
-    return 0;
-  }
-  reply_ = line;
-  return 1;
+  ops::CurrentValuesResult r = ops::ReadCurrentValues(theApp().Session());
+  message_ = r.message;
+  // A failed read leaves the previous values on the list.
+  if (r.outcome == ops::Outcome::kFailed) return 0;
+  fields_ = std::move(r.fields);
+  return r.Succeeded() ? 1 : 0;
 }

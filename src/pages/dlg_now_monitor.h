@@ -1,11 +1,13 @@
 #pragma once
 // The current-value monitor of the test page: "取得" reads the logger's
 // current values ("RD REL") and lists the first four fields of the reply (id,
-// date, battery, water level). A failed read shows the last reply received
-// in this monitor again, without a message.
+// date, battery, water level). A failed read says why and shows the last
+// values read in this monitor again; a reply without them says that no value
+// was read and shows none.
 #include <QDialog>
 
 #include <string>
+#include <vector>
 
 #include "work/working_thread.h"
 
@@ -21,10 +23,11 @@ class CDlgNowMonitor : public QDialog, public CVTCWorkingThread {
 
   explicit CDlgNowMonitor(QWidget* parent = nullptr);
 
-  // Worker thread: reads the current values into the reply.
+  // Worker thread: reads the current values.
   int DoWork() override;
 
-  const std::string& Reply() const { return reply_; }
+  // The fields shown: id, date, battery, level (the logger's code page).
+  const std::vector<std::string>& Fields() const { return fields_; }
   QTableWidget* List() const { return list_; }
 
  public slots:
@@ -38,7 +41,8 @@ class CDlgNowMonitor : public QDialog, public CVTCWorkingThread {
   void Rebuild();
   void SizeColumns();
 
-  std::string reply_;
+  std::vector<std::string> fields_;
+  std::string message_;
   QTableWidget* list_;
   QPushButton* read_;
 };

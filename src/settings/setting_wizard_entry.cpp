@@ -6,6 +6,7 @@
 #include "app/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
+#include "operations/listings.h"
 #include "operations/operation_strings.h"
 #include "operations/settings_run.h"
 #include "settings/dlg_tree_item.h"
@@ -60,35 +61,35 @@ PagePtr CreatePage(SettingPage kind) {
 }  // namespace
 
 int CVTCSettingWork::RunWizard(QWidget* owner, const CSettingItemList& items, int flags) {
+  std::vector<int> chosen;
+  for (int i = 0; i < kSettingItemCount; ++i)
+    if (items.entries[i].selected != 0) chosen.push_back(i);
+  CDeviceSession& session = theApp().Session();
+  const CVT7SysInfo previous = session.Current().sys;
+  const std::vector<ops::WizardStep> plan = ops::PlanWizardRun(chosen, previous.measuring != 0, flags, true);
+  // The pages start from the values the session keeps as the logger has
+  // them; without those listings of this connection nothing is shown or sent.
+  std::vector<int> planned;
+  for (const ops::WizardStep& step : plan) planned.push_back(step.item);
+  if (const ops::Result needed = ops::RequireListings(session, ops::ListingsForItems(planned)); !needed.Succeeded()) {
+    msgbox::Warning(owner, QString::fromStdString(needed.message));
+    return -1;
+  }
+
   std::vector<CreatedPage> pages;
-  int stopPosition = -1;  // the first battery or judgement page
-  bool measurementPage = false;
-  for (int i = 0; i < kSettingItemCount; ++i) {
-    if (items.entries[i].selected == 0) continue;
-    PagePtr page = CreatePage(SettingItem(i).page);
-    if (!page) continue;
-    const bool checkPage = i == kItemAntennaCheck || i == kItemTestMail;
-    pages.push_back({std::move(page), checkPage ? -1 : i});
-    if (stopPosition < 0 && (i == kItemBatteryAlert || i == kItemJudgement))
-      stopPosition = static_cast<int>(pages.size()) - 1;
-    if (i == kItemMeasurement) measurementPage = true;
-  }
-
-  // Measurement stopped for the battery or judgement page is started again
-  // by the measurement page at the end.
-  if (theApp().Session().Current().sys.measuring != 0 && stopPosition >= 0 && !measurementPage) {
-    if (PagePtr page = CreatePage(SettingPage::kMeasureSetting)) pages.push_back({std::move(page), kItemMeasurement});
-  }
-
+  bool stops = false;
   CWizerdList list;
-  for (size_t c = 0; c < pages.size(); ++c) {
-    const int stop = static_cast<int>(c) == stopPosition ? wizard::kStopMeasurement : 0;
-    list.Add(pages[c].page.get(), flags | stop, pages[c].item);
+  for (const ops::WizardStep& step : plan) {
+    PagePtr page = CreatePage(SettingItem(step.item).page);
+    if (!page) continue;
+    const bool checkPage = step.item == kItemAntennaCheck || step.item == kItemTestMail;
+    list.Add(page.get(), step.flags, checkPage ? -1 : step.item);
+    stops = stops || (step.flags & wizard::kStopMeasurement) != 0;
+    pages.push_back({std::move(page), step.item});
   }
   if (list.Count() == 0) return -1;
-  const CVT7SysInfo previous = theApp().Session().Current().sys;
   const int result = list.Run(owner);
-  if (result != 1 && stopPosition >= 0 && previous.measuring != 0 && theApp().Session().Current().sys.measuring == 0)
+  if (result != 1 && stops && previous.measuring != 0 && session.Current().sys.measuring == 0)
     OfferRestart(owner, previous);
   return result;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "command_line.h"
 #include "ctl_fixture.h"
 #include "operations/operation_strings.h"
 

@@ -206,7 +206,9 @@ TEST_F(RecordReadoutTest, NoiseOfAnyKindNeverBecomesRecordsOrEndlessReading) {
     for (const std::string& line : sink.Lines()) {
       ASSERT_EQ(ops::ClassifyListingLine(line.data(), line.size()), ops::ListingLine::kRecord) << line;
     }
-    if (r.outcome != ops::Outcome::kSucceeded) EXPECT_TRUE(EscSent());
+    if (r.outcome != ops::Outcome::kSucceeded) {
+      EXPECT_TRUE(EscSent());
+    }
     if (c.bytes < 0) {
       EXPECT_NE(r.outcome, ops::Outcome::kSucceeded);
       EXPECT_GT(r.otherLines, 0);

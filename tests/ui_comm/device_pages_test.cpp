@@ -14,6 +14,7 @@
 #include "protocol/listing_parsers.h"
 #include "settings/pages/dlg_input_check_imei.h"
 #include "settings/pages/dlg_input_test_mail.h"
+#include "settings/wizard_flags.h"
 
 using namespace comm_test;
 using namespace std::chrono_literals;
@@ -57,7 +58,7 @@ class DevicePagesTest : public QObject {
   }
 
   // Two reads, the second with the logger silent: the list shows the first
-  // reply again and no message appears.
+  // values again and the failure is said.
   void monitorKeepsThePreviousReplyAfterAFailedRead() {
     MessageBoxes boxes;
     CDlgMainTest page;
@@ -65,7 +66,7 @@ class DevicePagesTest : public QObject {
     page.Refresh();
     QStringList first;
     QStringList second;
-    std::string reply;
+    std::vector<std::string> fields;
     ModalDriver driver([&](QWidget* modal) {
       auto* monitor = qobject_cast<CDlgNowMonitor*>(modal);
       if (monitor == nullptr) return;
@@ -73,7 +74,7 @@ class DevicePagesTest : public QObject {
       QCOMPARE(monitor->List()->rowCount(), 0);  // nothing is read before "取得"
       QVERIFY(ClickButton(monitor, Ctl(1264)));
       first = Rows(monitor->List());
-      reply = monitor->Reply();
+      fields = monitor->Fields();
       link_->logger.SilenceCommands("RD REL", -1);
       QVERIFY(ClickButton(monitor, Ctl(1264)));
       second = Rows(monitor->List());
@@ -82,31 +83,36 @@ class DevicePagesTest : public QObject {
     QVERIFY(ClickButton(&page, Ctl(1081)));
     QCOMPARE(driver.seen, QStringList{"CDlgNowMonitor"});
 
-    std::vector<std::string> fields;
-    SplitFields(reply, &fields);
     QCOMPARE(int(fields.size()), 4);
     const QStringList expected = {
         "1 ID=" + QString::fromStdString(fields[0]) + " ", "2 Date=" + QString::fromStdString(fields[1]) + " ",
         "3 Bat.=" + QString::fromStdString(fields[2]) + " [V]", "4 WL=" + QString::fromStdString(fields[3]) + " [m]"};
     QCOMPARE(first, expected);
     QCOMPARE(second, expected);
-    QVERIFY(boxes.shown.empty());
+    QCOMPARE(boxes.Texts(), QStringList{"エラー！ 失敗しました"});
+    QCOMPARE(boxes.shown[0].icon, msgbox::Icon::kWarning);
     QCOMPARE(int(link_->Starting("RD REL").size()), 1 + 3);  // the failed read tries three times
   }
 
   void monitorRowsFollowTheReplyFields_data() {
     QTest::addColumn<QString>("line");
     QTest::addColumn<QStringList>("values");
+    QTest::addColumn<QStringList>("messages");
+    const QStringList none;
+    const QStringList noValue{"ロガーの応答から値を読み取れませんでした。"};
     QTest::newRow("five fields show four") << "7,26/01/02 03:04:05,3.6,0.125,X"
-                                           << QStringList{"7", "26/01/02 03:04:05", "3.6", "0.125"};
-    QTest::newRow("two commas give an empty value") << "7,,3.6,0.125" << QStringList{"7", "", "3.6", "0.125"};
-    QTest::newRow("three fields show nothing") << "7,26/01/02 03:04:05,3.6" << QStringList{};
-    QTest::newRow("no line shows nothing") << "" << QStringList{};
+                                           << QStringList{"7", "26/01/02 03:04:05", "3.6", "0.125"} << none;
+    QTest::newRow("two commas give an empty value") << "7,,3.6,0.125" << QStringList{"7", "", "3.6", "0.125"}
+                                                    << none;
+    QTest::newRow("three fields show nothing") << "7,26/01/02 03:04:05,3.6" << QStringList{} << noValue;
+    QTest::newRow("no line shows nothing") << "" << QStringList{} << noValue;
   }
 
   void monitorRowsFollowTheReplyFields() {
     QFETCH(QString, line);
     QFETCH(QStringList, values);
+    QFETCH(QStringList, messages);
+    MessageBoxes boxes;
     // The logger's answer is written by hand here.
     link_->logger.SilenceCommands("RD REL", 1);
     std::thread answer([&] {
@@ -126,6 +132,7 @@ class DevicePagesTest : public QObject {
       QCOMPARE(monitor.List()->item(r, 2)->text(), values[r]);
       QVERIFY(monitor.List()->item(r, 2)->textAlignment() & Qt::AlignRight);
     }
+    QCOMPARE(boxes.Texts(), messages);
   }
 
   void testMailIsRefusedWhileMeasuringWithoutContactingTheLogger() {
@@ -221,6 +228,44 @@ class DevicePagesTest : public QObject {
     // Neither the stop-measurement nor the refresh hook acts.
     QVERIFY(link_->Starting("RD SYS").empty());
     QVERIFY(link_->Starting("ST STP").empty());
+  }
+
+  // A listing without an IMEI is said, not taken for success.
+  void imeiCheckWithoutAnImeiSaysNoValueWasRead() {
+    MessageBoxes boxes;
+    link_->logger.SetImei("");
+    CDlgInputCheckIMEI page;
+    ModalDriver driver([&](QWidget* modal) {
+      QVERIFY(ClickButton(modal, Ctl(1044)));
+      QVERIFY(ClickButton(modal, Ctl(2)));
+    });
+    page.DoModalPage(nullptr, wizard::kStandalone, CDlgInputCheckIMEI::kTemplateId);
+    QCOMPARE(boxes.Texts(), QStringList{"ロガーの応答から値を読み取れませんでした。"});
+    QCOMPARE(boxes.shown[0].icon, msgbox::Icon::kWarning);
+    QCOMPARE(link_->Starting("MAIL IMEI").size(), size_t(1));
+  }
+
+  // "MAIL DSP" refused at connect: the access point fields say that they
+  // were not read instead of showing an empty access point as the logger's;
+  // a later refresh that reads the listing shows the values.
+  void communicationPageMarksTheAccessPointNotRead() {
+    link_->logger.RefuseCommands("MAIL DSP", -1);
+    CDeviceSession& s = theApp().Session();
+    QCOMPARE(s.Open(link_->logger.PortPath()), 0);
+    QVERIFY(link_->Refresh());
+    QVERIFY(!s.HasRead(listing_read::kMail));
+    CDlgNetsSim page;
+    page.Refresh();
+    auto edit = [&](int id) { return page.findChild<QLineEdit*>(Ctl(id)); };
+    for (int id : {1024, 1025, 1008, 1007}) QCOMPARE(edit(id)->text(), QStringLiteral("(未読込)"));
+    QCOMPARE(edit(1026)->text(), QString());
+
+    link_->logger.RefuseCommands("MAIL DSP", 0);
+    QVERIFY(link_->Refresh());
+    page.Refresh();
+    QCOMPARE(edit(1007)->text(), QString::fromStdString(s.Current().mail.imei));
+    QVERIFY(!edit(1007)->text().isEmpty());
+    QVERIFY(edit(1024)->text() != QStringLiteral("(未読込)"));
   }
 
   void moduleRestartCancelledSendsNothing() {

@@ -50,7 +50,7 @@ class FitTest : public QObject {
 
   void everyTextShowsWhole() {
     QString error;
-    std::unique_ptr<vlogger::VirtualLogger> logger = StartSimulatedLogger(&error);
+    std::unique_ptr<vlogger::VirtualLogger> logger = StartSimulatedLogger(SimulatedLoggerOptions(), &error);
     QVERIFY2(logger != nullptr, qPrintable(error));
     CVTrelix7CommApp::Options options;
     const bool english = qgetenv("QHX_FIT_LANG") == "en";

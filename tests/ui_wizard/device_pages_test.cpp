@@ -304,7 +304,7 @@ class DevicePagesTest : public QObject {
     QCOMPARE(int(boxes.shown.size()), 2);
   }
 
-  void stopRefusedShowsNoSuccess() {
+  void stopRefusedShowsTheFailure() {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
     logger.Logger().RefuseCommands("ST STP", -1);
@@ -313,7 +313,44 @@ class DevicePagesTest : public QObject {
     page.show();
     page.OnStop();
     QCOMPARE(logger.Starting("ST STP").size(), size_t(1));  // a refusal ends the tries
-    QVERIFY(boxes.shown.empty());
+    QCOMPARE(int(boxes.shown.size()), 1);
+    QCOMPARE(boxes.shown[0].text, QStringLiteral("エラー！ 失敗しました"));
+    QCOMPARE(boxes.shown[0].icon, msgbox::Icon::kWarning);
+  }
+
+  // "RD SYS" refused at connect: the values the record holds are defaults,
+  // and the pages mark them instead of showing them as the logger's.
+  void pagesMarkTheSystemListingNotRead() {
+    ConnectedLogger logger;
+    QVERIFY(logger.Ready());
+    logger.Logger().RefuseCommands("RD SYS", -1);
+    CDeviceSession& session = theApp().Session();
+    QVERIFY(session.Open(logger.Logger().PortPath()) == 0 && session.Identify() == 1);
+    session.RefreshSystemInfo();
+    session.ReadMailSettings();
+    QVERIFY(!session.HasRead(listing_read::kSystem));
+    const QString mark = QStringLiteral("(未読込)");
+
+    CDlgMainSystem system;
+    system.Refresh();
+    QCOMPARE(system.CutoffLabel()->text(), mark);
+    QCOMPARE(system.MemoryRangeLabel()->text(), mark);
+    QCOMPARE(system.DeviceNameLabel()->text(), QStringLiteral("Quorvane-HX7"));  // from the wake-up
+
+    CDlgMainMeasSetting meas;
+    meas.Refresh();
+    QCOMPARE(meas.Field(CDlgMainMeasSetting::kIdState)->text(), mark);
+    QCOMPARE(meas.JudgementField()->toPlainText(), mark);
+    for (int i = 0; i < 3; ++i) QVERIFY(meas.Field(CDlgMainMeasSetting::kIdNormalInterval[i])->text().isEmpty());
+    QVERIFY(meas.Field(CDlgMainMeasSetting::kIdStart[0])->text().isEmpty());
+
+    // Read again: the logger's values replace the marks.
+    logger.Logger().RefuseCommands("RD SYS", 0);
+    session.RefreshSystemInfo();
+    system.Refresh();
+    meas.Refresh();
+    QCOMPARE(system.CutoffLabel()->text(), QStringLiteral("3.0"));
+    QCOMPARE(meas.Field(CDlgMainMeasSetting::kIdState)->text(), QStringLiteral("停止中"));
   }
 
   void measurementPageRunsTheJudgementWizard() {

@@ -11,6 +11,7 @@
 #include "settings/input_base_dlg.h"
 #include "settings/setting_work.h"
 #include "settings/wizard_item_lists.h"
+#include "wizard_test_support.h"
 
 namespace {
 
@@ -168,6 +169,8 @@ class TreeItemTest : public QObject {
     QCOMPARE(CVTCSettingWork::ChooseItemsAndRunWizard(nullptr, GroupWizardList(0, 4)), -1);
 
     // OK with only 測定設定 ticked: the measurement page alone, as the only page.
+    wiztest::ConnectedLogger logger;
+    QVERIFY(logger.Ready());
     QString title;
     QString nextText;
     bool backVisible = true;
@@ -192,6 +195,24 @@ class TreeItemTest : public QObject {
     QCOMPARE(title, QStringLiteral("測定設定"));
     QCOMPARE(nextText, QStringLiteral("OK"));
     QVERIFY(!backVisible);
+
+    // "RD SYS" refused at connect: the schedule the page would start from is
+    // not the logger's, so no page shows and the message names the listing.
+    logger.Logger().RefuseCommands("RD SYS", -1);
+    CDeviceSession& session = theApp().Session();
+    QVERIFY(session.Open(logger.Logger().PortPath()) == 0 && session.Identify() == 1);
+    session.RefreshSystemInfo();
+    session.ReadMailSettings();
+    wiztest::MessageBoxes boxes;
+    sawPage = false;
+    poll.start(5);
+    QCOMPARE(CVTCSettingWork::ChooseItemsAndRunWizard(nullptr, GroupWizardList(0, 4)), -1);
+    poll.stop();
+    QVERIFY(!sawPage);
+    QCOMPARE(boxes.shown.size(), size_t(1));
+    QVERIFY(boxes.shown[0].text.contains(QStringLiteral("RD SYS")));
+    QCOMPARE(boxes.shown[0].icon, msgbox::Icon::kWarning);
+    QVERIFY(logger.Starting("ST ").empty());
   }
 };
 

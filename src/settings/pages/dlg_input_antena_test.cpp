@@ -3,10 +3,8 @@
 #include <QLabel>
 #include <QPainter>
 
-#include <climits>
-#include <optional>
-
 #include "app/vtrelix7_comm_app.h"
+#include "operations/readouts.h"
 #include "pages/comm_strings.h"
 #include "pages/comm_text.h"
 #include "settings/antenna_level.h"
@@ -38,17 +36,14 @@ void CDlgInputAntenaTest::OnAction() {
 
 int CDlgInputAntenaTest::DoWork() {
   CDeviceSession& session = theApp().Session();
-  // The session leaves the value alone when the module lists no reading.
-  constexpr int kUnread = INT_MIN;
-  int signal = kUnread;
-  const int rc = session.ReadAntenna(&signal);
-  if (rc < 0) {
-    session.SetErrorMessage(rc);
-    level_.store(kNoAntennaLevel);
+  const ops::AntennaResult r = ops::ReadAntenna(session);
+  if (r.Succeeded()) {
+    level_.store(AntennaLevelFromSignal(r.signalDbm));
   } else {
-    level_.store(AntennaLevelFromSignal(signal == kUnread ? std::nullopt : std::optional<int>(signal)));
+    // A failure, and a listing without a reading, are said in a box.
+    level_.store(kNoAntennaLevel);
+    session.SetErrorText(r.message);
   }
-  // An error is shown from the session's error message.
   return 1;
 }
 

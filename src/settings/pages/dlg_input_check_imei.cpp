@@ -2,6 +2,7 @@
 
 #include "app/message_box.h"
 #include "app/vtrelix7_comm_app.h"
+#include "operations/readouts.h"
 #include "pages/comm_strings.h"
 #include "pages/comm_text.h"
 
@@ -24,12 +25,8 @@ void CDlgInputCheckIMEI::OnAction() {
 
 int CDlgInputCheckIMEI::DoWork() {
   CDeviceSession& session = theApp().Session();
-  if (!session.IsOpen()) {
-    session.SetErrorMessage(session_rc::kNotConnected);
-    return 0;
-  }
-  std::string imei;
-  if (session.ReadImei(&imei) == session_rc::kOk) return 1;
-  session.SetErrorMessage(session_rc::kFailed);
+  const ops::ImeiResult r = ops::ReadImei(session);
+  if (r.Succeeded()) return 1;
+  session.SetErrorText(r.message);
   return 0;
 }

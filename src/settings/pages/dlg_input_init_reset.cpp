@@ -4,6 +4,9 @@
 
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
+#include "operations/settings_run.h"
+#include "settings/setting_item_list.h"
+#include "settings/wizard_flags.h"
 #include "settings/pages/wizard_page_ids.h"
 #include "settings/wizard_strings.h"
 
@@ -31,14 +34,11 @@ void CDlgInputInitReset::OnReset() { RunWork(); }
 
 int CDlgInputInitReset::DoWork() {
   CDeviceSession& session = theApp().Session();
-  // This page reports a closed port with the general failure text.
-  if (!session.IsOpen()) {
-    session.SetErrorMessage(session_rc::kFailed);
-    return 1;
-  }
-  if (session.ResetDevice() == session_rc::kOk)
-    session.SetResultMessage(strings::Text(strings::id::kSuccess));
+  // The page's own hooks run around this work.
+  const ops::Result r = ops::RunPageWork(session, kItemInitReset, wizard::kNoWorkHooks);
+  if (r.Succeeded())
+    session.SetResultMessage(r.message);
   else
-    session.SetErrorMessage(session_rc::kFailed);
+    session.SetErrorText(r.message);
   return 1;
 }

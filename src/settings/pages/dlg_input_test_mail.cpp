@@ -2,6 +2,7 @@
 
 #include "app/message_box.h"
 #include "app/vtrelix7_comm_app.h"
+#include "operations/device_commands.h"
 #include "pages/comm_strings.h"
 #include "pages/comm_text.h"
 
@@ -25,13 +26,8 @@ void CDlgInputTestMail::OnAction() {
 
 int CDlgInputTestMail::DoWork() {
   CDeviceSession& session = theApp().Session();
-  if (!session.IsOpen()) {
-    session.SetErrorMessage(session_rc::kNotConnected);
-    return 0;
-  }
-  // "MAIL START": "OK" within 5 s, then the listing up to "YES END" with at
-  // most 60 s of silence between its lines.
-  if (session.SendTestTransmission() == session_rc::kOk) return 1;
-  session.SetErrorMessage(session_rc::kFailed);
+  const ops::Result r = ops::SendTestTransmission(session);
+  if (r.Succeeded()) return 1;
+  session.SetErrorText(r.message);
   return 0;
 }
