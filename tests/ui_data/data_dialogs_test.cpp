@@ -292,7 +292,7 @@ void DataDialogsTest::viewerSavesRecordsAsCsv_data() {
   QTest::addColumn<int>("kind");
   QTest::addColumn<QString>("name");
   QTest::addColumn<QByteArray>("expected");
-  const QByteArray text("00091,24/01/31 23:50:00,3600,1.2345\r\n#>noise\r\n00092,24/01/31 23:59:59,3412,-0.0100\r\n");
+  const QByteArray text("00091,24/01/31 23:50:00,3.600,1.2345\r\n#>noise\r\n00092,24/01/31 23:59:59,3.412,-0.0100\r\n");
   QTest::newRow("csv") << int(CDlgAqcuired::kRecords) << "out.csv"
                        << QByteArray(
                               "serial,id,time,battery_v,level_m\r\n"
@@ -312,7 +312,7 @@ void DataDialogsTest::viewerSavesRecordsAsCsv() {
   QFETCH(int, kind);
   QFETCH(QString, name);
   QFETCH(QByteArray, expected);
-  const std::string text = "00091,24/01/31 23:50:00,3600,1.2345\r\n#>noise\r\n00092,24/01/31 23:59:59,3412,-0.0100\r\n";
+  const std::string text = "00091,24/01/31 23:50:00,3.600,1.2345\r\n#>noise\r\n00092,24/01/31 23:59:59,3.412,-0.0100\r\n";
   std::snprintf(theApp().Session().Current().sys.serialNumber, sizeof theApp().Session().Current().sys.serialNumber,
                 "%s", "HX7-0042");
   QTemporaryDir dir;
