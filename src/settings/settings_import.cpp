@@ -3,6 +3,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include <io.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -160,14 +163,24 @@ bool Ticked(const std::vector<int>& items, int item) {
 
 }  // namespace
 
+#ifdef _WIN32
+// Bytes as they are: no CR LF translation of the C runtime.
+constexpr int kReadFlags = O_RDONLY | O_BINARY;
+#else
+constexpr int kReadFlags = O_RDONLY | O_CLOEXEC;
+#endif
+
 SettingsFileLoad ReadFileBytes(const std::string& path, std::string* bytes, int* osError) {
   bytes->clear();
   if (osError != nullptr) *osError = 0;
   const bool standardInput = path == "-";
   int fd = 0;
+#ifdef _WIN32
+  if (standardInput) _setmode(0, _O_BINARY);
+#endif
   if (!standardInput) {
     do {
-      fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+      fd = open(path.c_str(), kReadFlags);
     } while (fd < 0 && errno == EINTR);
   }
   if (fd < 0) {
