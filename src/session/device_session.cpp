@@ -9,6 +9,7 @@
 #include "common/string_table.h"
 #include "common/timing.h"
 #include "firmware/firmware_image.h"
+#include "log/traffic_capture.h"
 #include "protocol/listing_parsers.h"
 
 namespace {
@@ -76,6 +77,10 @@ int CDeviceSession::Open(const std::string& path) {
 }
 
 void CDeviceSession::Close() {
+  if (listing_running_.exchange(false) && port_.IsOpen()) {
+    CaptureTraffic(&kAbortByte, 1, 1);
+    port_.Write(&kAbortByte, 1, 0);
+  }
   listings_read_ = 0;
   port_.Close();
   port_path_.clear();

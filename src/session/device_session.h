@@ -8,6 +8,7 @@
 // Sequences return 0 on success or a negative session code; identify returns
 // 1 or 0. The session has no lock of its own: callers run one operation at a
 // time (a window that starts one is disabled until it ends).
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -77,6 +78,9 @@ class CDeviceSession {
   // forgets them; a successful read marks its listing.
   int ListingsRead() const { return listings_read_; }
   bool HasRead(int listings) const { return (listings_read_ & listings) == listings; }
+  // Set while a record listing runs in the logger: closing the line then
+  // sends ESC first, so that the logger stops streaming to nobody.
+  void SetListingRunning(bool running) { listing_running_.store(running); }
 
   // ---- clock reference ----
   void SetClockReference(const CSdlTime& loggerClock);
@@ -161,4 +165,5 @@ class CDeviceSession {
   int clock_valid_ = 0;
   int64_t logger_clock_ref_ = 0;
   int64_t pc_clock_ref_ = 0;
+  std::atomic<bool> listing_running_{false};
 };

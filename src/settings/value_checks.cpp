@@ -203,6 +203,7 @@ std::optional<std::string> CanonicalAuth(const std::string& text) {
 }
 
 bool AccessPointTextOk(const std::string& ansi) {
+  if (ansi.size() > kMaxAccessPointText) return false;
   for (const char ch : ansi) {
     const unsigned char c = static_cast<unsigned char>(ch);
     const bool alnum = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');

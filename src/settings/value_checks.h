@@ -8,6 +8,7 @@
 // leading "-" (and, for reals, one "." and no exponent); blanks around it are
 // allowed, anything else (trailing text, a decimal comma, full-width digits,
 // "inf", "nan") is not.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -68,6 +69,9 @@ std::optional<std::string> CanonicalAuth(const std::string& text);
 // A name, user id or password in the logger's code page: only what the
 // page's address edit lets through (half-width letters and digits and the
 // symbols ! " # $ % & ' * + - . / = ? @ ^ _ { | } ~).
+// The longest access point text a "MAIL APN %s" line (95 characters at most)
+// carries whole.
+constexpr size_t kMaxAccessPointText = 86;
 bool AccessPointTextOk(const std::string& ansi);
 // The same for a UTF-8 text, converted to the code page; nullopt when a
 // character is not accepted or the code page cannot hold it.

@@ -111,6 +111,9 @@ TEST_F(RecordReadoutTest, WholeRangeArrivesInBatchesAndEndsAtTheEndLine) {
 // Lines that are not records are counted and left out; a record-sized line
 // that begins with "ng" does not end the listing.
 TEST_F(RecordReadoutTest, LinesThatAreNotRecordsAreCountedNotSaved) {
+  // Written slowly enough that the noise switched on at the start of the
+  // listing lands in it, however busy the machine is.
+  logger->SetChunking(4096, std::chrono::milliseconds(5));
   const ops::ReadoutResult r =
       ReadWithFault(1, 2000, [&] { logger->SetNoiseLine("ng,this line is as long as a record but is none", 50); });
   EXPECT_EQ(r.outcome, ops::Outcome::kSucceeded) << r.message;
@@ -123,8 +126,9 @@ TEST_F(RecordReadoutTest, LinesThatAreNotRecordsAreCountedNotSaved) {
 // A logger that sends more record lines than were asked for: the readout
 // keeps exactly the count, sends ESC and says so.
 TEST_F(RecordReadoutTest, NeverMoreThanAskedFor) {
-  const ops::ReadoutResult r =
-      ReadWithFault(1, 2000, [&] { logger->SetNoiseLine("7,24/01/31 23:50:00,3.61,1.234", 2); });
+  logger->SetEndlessListing(true);  // the logger goes on past the count
+  const ops::ReadoutResult r = Read(1, 2000);
+  logger->SetEndlessListing(false);
   EXPECT_TRUE(r.overrun);
   EXPECT_EQ(r.received, 2000);
   EXPECT_EQ(sink.lines_, 2000);
@@ -219,6 +223,28 @@ TEST_F(RecordReadoutTest, NoiseOfAnyKindNeverBecomesRecordsOrEndlessReading) {
     session.Port().LineBuffer()->WaitQuiet(300, 5000);
     session.Port().LineBuffer()->Reset();
   }
+}
+
+// The line is closed (disconnect, the window closing) while the listing
+// runs: ESC goes out before the port closes, and what arrived is kept.
+TEST_F(RecordReadoutTest, ClosingTheLineDuringAListingSendsEscFirst) {
+  class ClosingSink : public ops::RecordSink {
+   public:
+    ClosingSink(CDeviceSession& session, CollectingSink& inner) : session_(session), inner_(inner) {}
+    void Records(const char* text, size_t bytes, long lines) override {
+      inner_.Records(text, bytes, lines);
+      session_.Close();
+    }
+
+   private:
+    CDeviceSession& session_;
+    CollectingSink& inner_;
+  } closing(session, sink);
+  const ops::ReadoutResult r = ops::ReadRecords(session, {1, static_cast<int>(kPreset)}, closing, {});
+  EXPECT_EQ(r.outcome, ops::Outcome::kIncomplete);
+  EXPECT_TRUE(EscSent());
+  EXPECT_GT(r.received, 0);
+  ExpectRecordsFrom(1, r.received);
 }
 
 }  // namespace

@@ -143,6 +143,9 @@ TEST(ValueChecks, AccessPointTextsOnlyWhatTheEditAccepts) {
   EXPECT_TRUE(AccessPointTextOk("user@example-1_2!#$%&'*+/=?^{|}~\""));
   EXPECT_TRUE(AccessPointTextOk("\xB1\xB2\xB3"));  // half-width katakana
   EXPECT_TRUE(AccessPointTextOk(""));
+  // As long as a command line carries whole, and no longer.
+  EXPECT_TRUE(AccessPointTextOk(std::string(kMaxAccessPointText, 'a')));
+  EXPECT_FALSE(AccessPointTextOk(std::string(kMaxAccessPointText + 1, 'a')));
   EXPECT_FALSE(AccessPointTextOk("a b"));
   EXPECT_FALSE(AccessPointTextOk("a,b"));
   EXPECT_FALSE(AccessPointTextOk("a:b"));
