@@ -90,7 +90,6 @@ ReadoutResult ReadRecords(CDeviceSession& session, const ReadoutRequest& request
     return result;
   }
 
-  session.SetListingRunning(true);
   Batch batch(sink);
   char line[kLineBuffer];
   auto lastLine = timing::Clock::now();
@@ -156,7 +155,6 @@ ReadoutResult ReadRecords(CDeviceSession& session, const ReadoutRequest& request
     }
   }
 
-  session.SetListingRunning(false);
   result.received += batch.Flush();
   context.Position(result.received);
   // A listing left without its end line may still be running in the logger.

@@ -77,10 +77,6 @@ int CDeviceSession::Open(const std::string& path) {
 }
 
 void CDeviceSession::Close() {
-  if (listing_running_.exchange(false) && port_.IsOpen()) {
-    CaptureTraffic(&kAbortByte, 1, 1);
-    port_.Write(&kAbortByte, 1, 0);
-  }
   listings_read_ = 0;
   port_.Close();
   port_path_.clear();

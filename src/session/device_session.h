@@ -78,9 +78,7 @@ class CDeviceSession {
   // forgets them; a successful read marks its listing.
   int ListingsRead() const { return listings_read_; }
   bool HasRead(int listings) const { return (listings_read_ & listings) == listings; }
-  // Set while a record listing runs in the logger: closing the line then
-  // sends ESC first, so that the logger stops streaming to nobody.
-  void SetListingRunning(bool running) { listing_running_.store(running); }
+
 
   // ---- clock reference ----
   void SetClockReference(const CSdlTime& loggerClock);
@@ -165,5 +163,4 @@ class CDeviceSession {
   int clock_valid_ = 0;
   int64_t logger_clock_ref_ = 0;
   int64_t pc_clock_ref_ = 0;
-  std::atomic<bool> listing_running_{false};
 };

@@ -225,26 +225,4 @@ TEST_F(RecordReadoutTest, NoiseOfAnyKindNeverBecomesRecordsOrEndlessReading) {
   }
 }
 
-// The line is closed (disconnect, the window closing) while the listing
-// runs: ESC goes out before the port closes, and what arrived is kept.
-TEST_F(RecordReadoutTest, ClosingTheLineDuringAListingSendsEscFirst) {
-  class ClosingSink : public ops::RecordSink {
-   public:
-    ClosingSink(CDeviceSession& session, CollectingSink& inner) : session_(session), inner_(inner) {}
-    void Records(const char* text, size_t bytes, long lines) override {
-      inner_.Records(text, bytes, lines);
-      session_.Close();
-    }
-
-   private:
-    CDeviceSession& session_;
-    CollectingSink& inner_;
-  } closing(session, sink);
-  const ops::ReadoutResult r = ops::ReadRecords(session, {1, static_cast<int>(kPreset)}, closing, {});
-  EXPECT_EQ(r.outcome, ops::Outcome::kIncomplete);
-  EXPECT_TRUE(EscSent());
-  EXPECT_GT(r.received, 0);
-  ExpectRecordsFrom(1, r.received);
-}
-
 }  // namespace
