@@ -11,6 +11,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-translations-l10n
   fonts-ipafont-gothic fonts-dejavu-core
   xvfb xauth imagemagick
+  python3
   g++-mingw-w64-x86-64-posix googletest wine wine64 bc
 )
 
