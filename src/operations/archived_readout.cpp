@@ -108,12 +108,6 @@ class CheckAbort : public AbortSource {
   bool userAbort_ = false;
 };
 
-std::string Formatted(uint32_t id, long value) {
-  char text[512];
-  std::snprintf(text, sizeof text, strings::Text(id).c_str(), value);
-  return text;
-}
-
 // One readout row of the archive, begun when the archive can take it.
 class ArchivedVisit {
  public:
@@ -227,11 +221,11 @@ ArchivedReadoutResult ReadNewRecords(CDeviceSession& session, RecordSink& sink, 
   std::string message = JoinMessages(openMessage, visit.End(forwarded, Complete(readout)));
   if (movedOn) message = JoinMessages(message, strings::Text(strings::id::kMemoryClearedReadingAll));
   if (result.lost && *result.lost > 0)
-    message = JoinMessages(message, Formatted(strings::id::kRecordsLostBetweenVisits, *result.lost));
+    message = JoinMessages(message, FormatText(strings::id::kRecordsLostBetweenVisits, *result.lost));
   message = JoinMessages(message, readout.message);
   if (result.outcome == Outcome::kSucceeded)
     message = JoinMessages(message, forwarded == 0 ? strings::Text(strings::id::kNoNewRecords)
-                                                   : Formatted(strings::id::kNewRecordCount, forwarded));
+                                                   : FormatText(strings::id::kNewRecordCount, forwarded));
   result.message = message;
   return result;
 }

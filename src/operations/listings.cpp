@@ -15,6 +15,12 @@ std::string JoinMessages(const std::string& first, const std::string& second) {
   return first + "\r\n" + second;
 }
 
+std::string FormatText(uint32_t id, long a, long b) {
+  char text[512];
+  std::snprintf(text, sizeof text, strings::Text(id).c_str(), a, b);
+  return text;
+}
+
 const char* ListingName(int listing) { return listing == listing_read::kMail ? "MAIL DSP" : "RD SYS"; }
 
 Result RequireListings(const CDeviceSession& session, int listings) {

@@ -60,4 +60,7 @@ struct Result {
 // Joins two messages with a line break, skipping an empty one.
 std::string JoinMessages(const std::string& first, const std::string& second);
 
+// The string table's text `id` with its one or two numbers filled in.
+std::string FormatText(uint32_t id, long a, long b = 0);
+
 }  // namespace ops

@@ -1,14 +1,13 @@
 #include "operations/record_readout.h"
 
-#include <cstdio>
 #include <string>
 
 #include "common/string_table.h"
 #include "common/timing.h"
-#include "log/traffic_capture.h"
 #include "operations/operation_strings.h"
 #include "operations/record_lines.h"
 #include "pages/readout_range.h"
+#include "protocol/com_ctrl_base.h"
 #include "session/device_session.h"
 
 namespace ops {
@@ -30,18 +29,6 @@ constexpr int kLineBuffer = 4096;
 // the records asked for, if more) is line noise, not a listing: the readout
 // stops it instead of reading for as long as the noise lasts.
 constexpr long kOtherLinesAtLeast = 1000;
-
-void SendAbortByte(CDeviceSession& session) {
-  if (!session.IsOpen()) return;
-  CaptureTraffic(&kAbortByte, 1, 1);
-  session.Port().Write(&kAbortByte, 1, 0);
-}
-
-std::string Formatted(uint32_t id, long a, long b = 0) {
-  char text[512];
-  std::snprintf(text, sizeof text, strings::Text(id).c_str(), a, b);
-  return text;
-}
 
 class Batch {
  public:
@@ -98,7 +85,7 @@ ReadoutResult ReadRecords(CDeviceSession& session, const ReadoutRequest& request
   int abortPasses = 0;
   bool escSent = false;
   auto sendEsc = [&] {
-    SendAbortByte(session);
+    CComCtrlBase::SendAbort(session.PortPtr());
     escSent = true;
     result.steps.push_back("ESC");
   };
@@ -169,11 +156,11 @@ ReadoutResult ReadRecords(CDeviceSession& session, const ReadoutRequest& request
   } else {
     result.outcome = Outcome::kIncomplete;
     const long expected = result.expected > 0 ? result.expected : result.received;
-    message = Formatted(strings::id::kReadoutIncomplete, result.received, expected);
+    message = FormatText(strings::id::kReadoutIncomplete, result.received, expected);
   }
   if (result.overrun) message = JoinMessages(message, strings::Text(strings::id::kReadoutOverrun));
   if (result.otherLines > 0)
-    message = JoinMessages(message, Formatted(strings::id::kReadoutDamagedLines, result.otherLines));
+    message = JoinMessages(message, FormatText(strings::id::kReadoutDamagedLines, result.otherLines));
   result.message = message;
   return result;
 }

@@ -45,6 +45,10 @@ class CComCtrlBase {
   void SetIdentity(const std::string& deviceName, const std::string& version);
   void ClearDeviceName() { device_name_.clear(); }
 
+  // Sends the abort byte (no purge, no exchange lock: a listing is being
+  // read), which stops a listing in progress.
+  static void SendAbort(CRSPort* port);
+
  protected:
   // Hands the line to the traffic capture and writes it with purge. After an
   // exchange that failed, the line must first be quiet for a moment (bounded),
@@ -56,8 +60,6 @@ class CComCtrlBase {
   // Returns its length; 0 for no line and for an empty line alike. A line
   // that does not fit the buffer is cut (*cut set when given).
   static int ReadLine(CRSPort* port, char* buffer, int size, uint32_t timeoutMs, bool* cut = nullptr);
-  // Sends the abort byte (no purge), which stops a listing in progress.
-  static void SendAbort(CRSPort* port);
   // Marks the line unsettled when the exchange ended without its reply.
   // Returns result.
   static int Outcome(CRSPort* port, int result);

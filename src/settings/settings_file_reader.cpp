@@ -1,10 +1,8 @@
 // Reading the settings file: the file is searched for the keys that matter,
 // every other line is ignored, and an item counts as present as soon as its
 // leading key is found.
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
+#include <utility>
 
 #include "common/codepage.h"
 #include "settings/decimal_text.h"
@@ -42,33 +40,13 @@ std::vector<std::string> Tokens(const std::string& text, const char* delimiters)
   return out;
 }
 
-// Reads the first `want` bytes; false when fewer arrive.
-bool ReadExactly(std::FILE* f, std::string& out, size_t want) {
-  out.assign(want, '\0');
-  return want == 0 || std::fread(&out[0], 1, want, f) == want;
-}
-
 }  // namespace
 
 SettingsFileLoad CVTCSettingWork::ReadSettingsText(const std::string& path, std::string& text) {
-  text.clear();
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) return SettingsFileLoad::kCannotOpen;
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return SettingsFileLoad::kCannotOpen;
-  // Only a regular file has a size; anything else (a pipe, a device) reads as
-  // empty, which is no settings file.
-  const uintmax_t size = std::filesystem::is_regular_file(path, ec) ? std::filesystem::file_size(path, ec) : 0;
-  const size_t length = ec || size == 0 ? 0 : size > kMaxFileBytes ? kMaxFileBytes : static_cast<size_t>(size);
-  const bool complete = ReadExactly(f, text, length);
-  std::fclose(f);
-  if (!complete) {
-    text.clear();
-    return SettingsFileLoad::kReadError;
-  }
-  const size_t nul = text.find('\0');
-  if (nul != std::string::npos) text.resize(nul);
-  return HasHeader(text) ? SettingsFileLoad::kOk : SettingsFileLoad::kNotSettingsFile;
+  settings_import::SettingsText file;
+  const SettingsFileLoad result = settings_import::ReadSettingsFile(path, &file);
+  text = result == SettingsFileLoad::kOk ? std::move(file.text) : std::string();
+  return result;
 }
 
 bool CVTCSettingWork::HasHeader(const std::string& text) {
