@@ -74,7 +74,32 @@ stop_logger() {
     sim_pid=""
   fi
 }
-ctl_win() { (cd "$work" && QHX_TIME_SCALE="$scale" wine "$win/bin/quorvane-ctl.exe" "$@"); }
+# exec: the job's process is the Windows program itself, so that killing the
+# job ends the program and releases the port.
+ctl_win() { (cd "$work" && QHX_TIME_SCALE="$scale" exec wine "$win/bin/quorvane-ctl.exe" "$@"); }
+# Waits (at most 30 s) until no quorvane-ctl.exe runs any more: a program
+# still holding COM5 would make the next scenario's program see it in use.
+wait_no_win_ctl() {
+  local i
+  for ((i = 0; i < 300; i++)); do
+    win_ctl_pids >/dev/null || return 0
+    sleep 0.1
+  done
+  echo "     a quorvane-ctl.exe is still running"
+  kill -KILL $(win_ctl_pids) 2>/dev/null || true
+}
+# Prints the process ids whose command line names quorvane-ctl.exe; fails when there are none.
+win_ctl_pids() {
+  local f found=1
+  for f in /proc/[0-9]*/cmdline; do
+    if grep -qa 'quorvane-ctl\.exe' "$f" 2>/dev/null; then
+      f="${f#/proc/}"
+      echo "${f%/cmdline}"
+      found=0
+    fi
+  done
+  return $found
+}
 ctl_linux() { (cd "$work" && QHX_TIME_SCALE="$scale" "$native/bin/quorvane-ctl" "$@"); }
 # The messages as a Linux terminal shows them (Wine's console ends lines with CR LF).
 plain() { tr -d '\r' <"$1"; }
@@ -121,6 +146,7 @@ plain "$refused" | sed 's/^/     /'
 kill "$held" 2>/dev/null || true
 wait "$held" 2>/dev/null || true
 stop_logger
+wait_no_win_ctl
 
 # The line hangs up part way through the readout.
 start_logger --records 10000 --drop-after-bytes 150000
