@@ -24,6 +24,10 @@ bool ParseAppCommandLine(const QStringList& arguments, AppCommandLine* options, 
                                       QStringLiteral("N"));
   const QCommandLineOption simPaced(QStringLiteral("sim-paced"),
                                     QStringLiteral("The virtual logger of --simulate sends at 9600 baud."));
+  const QCommandLineOption simClockOffset(
+      QStringLiteral("sim-clock-offset"),
+      QStringLiteral("Seconds the clock of the virtual logger of --simulate is ahead (negative: behind)."),
+      QStringLiteral("S"));
   QCommandLineOption benchReadout(QStringLiteral("bench-readout"),
                                   QStringLiteral("Read out every record, open the data viewer, print figures, exit."));
   benchReadout.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -38,6 +42,7 @@ bool ParseAppCommandLine(const QStringList& arguments, AppCommandLine* options, 
   parser.addOption(simulate);
   parser.addOption(simRecords);
   parser.addOption(simPaced);
+  parser.addOption(simClockOffset);
   parser.addOption(benchReadout);
   parser.addOption(benchTerminal);
   parser.addOption(lang);
@@ -55,8 +60,8 @@ bool ParseAppCommandLine(const QStringList& arguments, AppCommandLine* options, 
 
   options->simulate = parser.isSet(simulate);
   options->archive = parser.value(archive);
-  if ((parser.isSet(simRecords) || parser.isSet(simPaced)) && !options->simulate) {
-    *error = QStringLiteral("--sim-records and --sim-paced need --simulate");
+  if ((parser.isSet(simRecords) || parser.isSet(simPaced) || parser.isSet(simClockOffset)) && !options->simulate) {
+    *error = QStringLiteral("--sim-records, --sim-paced and --sim-clock-offset need --simulate");
     return false;
   }
   if (parser.isSet(simRecords)) {
@@ -69,6 +74,19 @@ bool ParseAppCommandLine(const QStringList& arguments, AppCommandLine* options, 
     options->simRecords = n;
   }
   options->simPaced = parser.isSet(simPaced);
+  if (parser.isSet(simClockOffset)) {
+    // Within a year either way, so that the logger's date stays in 2000-2099.
+    constexpr int kMaxOffset = 366 * 24 * 3600;
+    bool ok = false;
+    const int s = parser.value(simClockOffset).toInt(&ok);
+    if (!ok || s < -kMaxOffset || s > kMaxOffset) {
+      *error = QStringLiteral("--sim-clock-offset takes -%1 to %1 seconds, not %2")
+                   .arg(kMaxOffset)
+                   .arg(parser.value(simClockOffset));
+      return false;
+    }
+    options->simClockOffset = s;
+  }
   options->benchReadout = parser.isSet(benchReadout);
   options->benchTerminal = parser.isSet(benchTerminal);
   if (options->benchReadout && !options->simulate) {

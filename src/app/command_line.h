@@ -4,6 +4,8 @@
 //                          it first in the port selection dialog
 //   --sim-records N        records the virtual logger holds (with --simulate)
 //   --sim-paced            the virtual logger sends at 9600 baud (with --simulate)
+//   --sim-clock-offset S   the virtual logger's clock runs S seconds ahead of
+//                          the PC clock, negative for behind (with --simulate)
 //   --lang ja|en           the user-interface language (overrides TessaHX.ini)
 //   --archive PATH         the field-data archive (default under $XDG_DATA_HOME)
 //   --screenshot-tour DIR  (hidden) walk through the main states and save a
@@ -20,6 +22,7 @@ struct AppCommandLine {
   bool simulate = false;
   int simRecords = -1;  // -1: the simulated logger's usual memory
   bool simPaced = false;
+  int simClockOffset = 0;  // seconds
   language::Choice language = language::Choice::kFromIni;
   QString screenshotDir;
   QString archive;  // empty: the default place

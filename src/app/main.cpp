@@ -61,6 +61,7 @@ int main(int argc, char** argv) {
     SimulatedLoggerOptions simulation;
     if (commandLine.simRecords >= 0) simulation.records = commandLine.simRecords;
     simulation.paced = commandLine.simPaced;
+    simulation.clockOffsetSeconds = commandLine.simClockOffset;
     simulator = StartSimulatedLogger(simulation, &error);
     if (!simulator) {
       std::fprintf(stderr, "quorvane-hx: cannot start the simulated logger: %s\n", qPrintable(error));

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -177,7 +178,27 @@ void ReadoutRangeAndViewer(ScreenshotTour& tour) {
     tour.WhenModalShows(
         [&tour](QWidget* viewer) {
           tour.Grab(viewer, QStringLiteral("data_viewer"));
-          if (auto* close = viewer->findChild<QPushButton*>(QStringLiteral("close"))) close->click();
+          // The viewer's Save dialog with the CSV form chosen.
+          tour.WhenModalShows([&tour, viewer](QWidget* dialog) {
+            QTemporaryDir folder;
+            for (const char* name : {"TXL_ALL_20260101_120500.txt", "TXL_ALL_20260101_120500.csv"}) {
+              QFile file(folder.filePath(QString::fromLatin1(name)));
+              if (file.open(QIODevice::WriteOnly)) file.write("1,26/01/01 12:00:00,3.6,0.512\r\n");
+            }
+            if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
+              files->setDirectory(folder.path());
+              for (const QString& filter : files->nameFilters())
+                if (filter.startsWith(QLatin1String("CSV"))) files->selectNameFilter(filter);
+              files->selectFile(QStringLiteral("TXL_ALL_20260102_030405.csv"));
+              // The folder is listed by a thread of the dialog.
+              if (auto* model = dialog->findChild<QFileSystemModel*>())
+                tour.WaitUntil([model, &folder] { return model->rowCount(model->index(folder.path())) > 0; });
+            }
+            tour.Grab(dialog, QStringLiteral("data_viewer_csv_save"));
+            dialog->close();
+            if (auto* close = viewer->findChild<QPushButton*>(QStringLiteral("close"))) close->click();
+          });
+          if (auto* save = viewer->findChild<QPushButton*>(QStringLiteral("save"))) save->click();
         },
         60000);
     if (auto* count = range->findChild<QLineEdit*>(QStringLiteral("count"))) count->setText(QStringLiteral("50"));

@@ -4,6 +4,7 @@
 // recorded data in its memory so that the data page has something to read.
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 
 namespace vlogger {
@@ -16,6 +17,7 @@ inline constexpr int kSimulatedPresetRecords = 2000;
 struct SimulatedLoggerOptions {
   int records = kSimulatedPresetRecords;
   bool paced = false;  // send at the pace of 9600 baud
+  int64_t clockOffsetSeconds = 0;  // the logger clock ahead of the PC clock by this much
 };
 
 // Starts the logger; none, with a message in `error`, when no
