@@ -9,11 +9,18 @@ namespace archive {
 
 ReadoutWriter::ReadoutWriter(Archive& archive, WriterOptions options) : archive_(archive), options_(options) {}
 
-ReadoutWriter::~ReadoutWriter() = default;
+ReadoutWriter::~ReadoutWriter() { StopThread(); }
 
 Status ReadoutWriter::Fail(Status s) {
+  std::lock_guard<std::mutex> l(lock_);
   if (failure_.ok()) failure_ = s;
-  pending_.clear();
+  incoming_.clear();
+  incomingLines_ = 0;
+  return failure_;
+}
+
+Status ReadoutWriter::FirstFailure() const {
+  std::lock_guard<std::mutex> l(lock_);
   return failure_;
 }
 
@@ -49,26 +56,96 @@ Status ReadoutWriter::BeginReadout(const LoggerIdentity& logger, const ReadRange
       "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
   if (!insert_->Prepared()) return Fail(archive_.FailureOf(insert_->PrepareCode()));
   begun_ = true;
+  thread_ = std::thread([this] { Run(); });
   return {};
 }
 
 Status ReadoutWriter::AddRecordLines(const std::vector<std::string>& lines) {
-  if (!failure_.ok()) return failure_;
   if (!begun_) return Fail(Status{Failure::kUnreadable, "readout not begun"});
-  if (lines.empty()) return {};
-  if (pending_.empty()) oldestPending_ = std::chrono::steady_clock::now();
-  for (const std::string& line : lines) pending_.emplace_back(StripLineEnd(line));
-  if (pending_.size() >= options_.batchLines || std::chrono::steady_clock::now() - oldestPending_ >= options_.batchAge)
-    return Flush();
+  std::lock_guard<std::mutex> l(lock_);
+  if (!failure_.ok()) return failure_;
+  for (const std::string& line : lines) {
+    incoming_ += line;
+    if (line.empty() || line.back() != '\n') incoming_ += '\n';
+  }
+  incomingLines_ += static_cast<int64_t>(lines.size());
+  if (incomingLines_ >= static_cast<int64_t>(options_.batchLines)) wake_.notify_one();
   return {};
 }
 
-Status ReadoutWriter::Flush() {
-  if (pending_.empty()) return {};
+Status ReadoutWriter::AddRecordText(const char* text, size_t bytes, long lines) {
+  if (!begun_) return Fail(Status{Failure::kUnreadable, "readout not begun"});
+  std::lock_guard<std::mutex> l(lock_);
+  if (!failure_.ok()) return failure_;
+  if (bytes == 0) return {};
+  incoming_.append(text, bytes);
+  if (text[bytes - 1] != '\n') incoming_ += '\n';
+  incomingLines_ += lines;
+  if (incomingLines_ >= static_cast<int64_t>(options_.batchLines)) wake_.notify_one();
+  return {};
+}
+
+Status ReadoutWriter::WaitCommitted() {
+  std::unique_lock<std::mutex> l(lock_);
+  if (!thread_.joinable()) return failure_;
+  flushNow_ = true;
+  wake_.notify_one();
+  idle_.wait(l, [this] { return (incoming_.empty() && !busy_) || !failure_.ok(); });
+  return failure_;
+}
+
+void ReadoutWriter::Run() {
+  std::unique_lock<std::mutex> l(lock_);
+  for (;;) {
+    // A whole batch, a waiter or the end; otherwise what arrived within the
+    // batch age.
+    wake_.wait_for(l, options_.batchAge, [this] {
+      return stopping_ || flushNow_ || incomingLines_ >= static_cast<int64_t>(options_.batchLines);
+    });
+    if (incoming_.empty()) {
+      flushNow_ = false;
+      idle_.notify_all();
+      if (stopping_) return;
+      continue;
+    }
+    std::string block;
+    block.swap(incoming_);
+    incomingLines_ = 0;
+    busy_ = true;
+    l.unlock();
+    Flush(block);
+    l.lock();
+    busy_ = false;
+    if (incoming_.empty()) {
+      flushNow_ = false;
+      idle_.notify_all();
+    }
+  }
+}
+
+void ReadoutWriter::StopThread() {
+  {
+    std::lock_guard<std::mutex> l(lock_);
+    if (!thread_.joinable()) return;
+    stopping_ = true;
+  }
+  wake_.notify_one();
+  thread_.join();
+  stopping_ = false;
+}
+
+Status ReadoutWriter::Flush(const std::string& block) {
+  if (Status f = FirstFailure(); !f.ok()) return f;
   if (Status s = archive_.Exec("BEGIN IMMEDIATE"); !s.ok()) return Fail(s);
+  int64_t handed = 0;
   int64_t added = 0;
   Statement& ins = *insert_;
-  for (const std::string& line : pending_) {
+  for (std::string_view rest(block); !rest.empty();) {
+    const size_t end = rest.find('\n');
+    const size_t n = end == std::string_view::npos ? rest.size() : end + 1;
+    const std::string_view line = StripLineEnd(rest.substr(0, n));
+    rest.remove_prefix(n);
+    ++handed;
     ins.Reset();
     ins.Bind(1, loggerRow_);
     ins.Bind(2, readoutRow_);
@@ -94,7 +171,7 @@ Status ReadoutWriter::Flush() {
   ins.Reset();
   Statement up(archive_.Handle(), "UPDATE readouts SET delivered = delivered + ?2, added = added + ?3 WHERE id = ?1");
   up.Bind(1, readoutRow_);
-  up.Bind(2, static_cast<int64_t>(pending_.size()));
+  up.Bind(2, handed);
   up.Bind(3, added);
   if (const int rc = up.Step(); rc != SQLITE_DONE) {
     const Status s = archive_.FailureOf(rc);
@@ -105,16 +182,16 @@ Status ReadoutWriter::Flush() {
     archive_.Exec("ROLLBACK");
     return Fail(s);
   }
-  committed_ += static_cast<int64_t>(pending_.size());
+  committed_ += handed;
   added_ += added;
-  pending_.clear();
   return {};
 }
 
 Status ReadoutWriter::EndReadout(int64_t delivered, bool complete, int64_t pcTime) {
-  if (!failure_.ok()) return failure_;
   if (!begun_) return Fail(Status{Failure::kUnreadable, "readout not begun"});
-  if (Status s = Flush(); !s.ok()) return s;
+  // What is pending is committed by the thread before it ends.
+  StopThread();
+  if (Status f = FirstFailure(); !f.ok()) return f;
   Statement up(archive_.Handle(), "UPDATE readouts SET finished = ?2, delivered = ?3, complete = ?4 WHERE id = ?1");
   up.Bind(1, readoutRow_);
   up.Bind(2, pcTime);

@@ -4,10 +4,14 @@
 // the end. A crash or a cut line keeps every batch committed before it.
 // After the archive fails (locked, full, damaged) the writer keeps the first
 // failure, stops writing and lets the readout go on without it.
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "archive/archive.h"
@@ -27,26 +31,38 @@ struct WriterOptions {
   std::chrono::milliseconds batchAge{1000};  // ... or when the oldest waits this long
 };
 
+// The inserts run on a thread of the writer's own, started by BeginReadout
+// and joined by EndReadout (or the destructor), so that a readout does not
+// wait for the archive. The archive's connection is used by that thread only
+// between the two; nothing else may use it meanwhile.
 class ReadoutWriter {
  public:
   explicit ReadoutWriter(Archive& archive, WriterOptions options = {});
+  // Commits what was handed over and joins the writer's thread.
   ~ReadoutWriter();
   ReadoutWriter(const ReadoutWriter&) = delete;
   ReadoutWriter& operator=(const ReadoutWriter&) = delete;
 
   Status BeginReadout(const LoggerIdentity& logger, const ReadRange& asked, int64_t pcTime);
-  // Whole record lines as received (a trailing CR LF is dropped).
+  // Whole record lines as received (a trailing CR LF is dropped). Hands them
+  // over and returns at once; a failure shows in a later call.
   Status AddRecordLines(const std::vector<std::string>& lines);
+  // The same for `lines` whole lines as one block of text, each ending in LF.
+  Status AddRecordText(const char* text, size_t bytes, long lines);
+  // Waits until every line handed over is committed (or the archive failed).
+  Status WaitCommitted();
   // Commits what is pending and records the outcome of the readout.
   Status EndReadout(int64_t delivered, bool complete, int64_t pcTime);
 
   // Lines handed over / records new to the archive, committed so far.
-  int64_t Committed() const { return committed_; }
-  int64_t Added() const { return added_; }
-  const Status& FirstFailure() const { return failure_; }
+  int64_t Committed() const { return committed_.load(); }
+  int64_t Added() const { return added_.load(); }
+  Status FirstFailure() const;
 
  private:
-  Status Flush();
+  void Run();
+  void StopThread();
+  Status Flush(const std::string& block);
   Status Fail(Status s);
 
   Archive& archive_;
@@ -54,12 +70,21 @@ class ReadoutWriter {
   int64_t loggerRow_ = 0;
   int64_t readoutRow_ = 0;
   bool begun_ = false;
-  std::vector<std::string> pending_;
-  std::chrono::steady_clock::time_point oldestPending_;
   std::unique_ptr<Statement> insert_;
-  int64_t committed_ = 0;
-  int64_t added_ = 0;
+  std::atomic<int64_t> committed_{0};
+  std::atomic<int64_t> added_{0};
+
+  // Shared with the writer's thread, under lock_.
+  mutable std::mutex lock_;
+  std::condition_variable wake_;  // lines, a wait or the end for the thread
+  std::condition_variable idle_;  // the thread took and committed everything
+  std::string incoming_;          // lines handed over, each ending in LF
+  int64_t incomingLines_ = 0;
+  bool busy_ = false;             // the thread commits a block
+  bool flushNow_ = false;         // someone waits for the lines handed over
+  bool stopping_ = false;
   Status failure_;
+  std::thread thread_;
 };
 
 }  // namespace archive

@@ -39,7 +39,7 @@ class ArchivingSink : public RecordSink {
   const std::optional<archive::RecordKey>& FirstForwarded() const { return firstForwarded_; }
 
   void Records(const char* text, size_t bytes, long lines) override {
-    Archive(text, bytes);
+    Archive(text, bytes, lines);
     if (!check_) return Forward(text, bytes, lines);
     if (checked_) {
       if (matched_) Forward(text, bytes, lines);
@@ -54,17 +54,9 @@ class ArchivingSink : public RecordSink {
   }
 
  private:
-  void Archive(const char* text, size_t bytes) {
+  void Archive(const char* text, size_t bytes, long lines) {
     if (writer_ == nullptr) return;
-    std::vector<std::string> lines;
-    std::string_view rest(text, bytes);
-    while (!rest.empty()) {
-      const size_t end = rest.find('\n');
-      const size_t n = end == std::string_view::npos ? rest.size() : end + 1;
-      lines.emplace_back(rest.substr(0, n));
-      rest.remove_prefix(n);
-    }
-    if (const archive::Status s = writer_->AddRecordLines(lines); !s.ok()) {
+    if (const archive::Status s = writer_->AddRecordText(text, bytes, lines); !s.ok()) {
       access_.Report(s, archiveMessage_);
       writer_ = nullptr;
     }

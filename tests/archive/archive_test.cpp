@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <cstring>
+#include <thread>
 
 #include "archive/record_line.h"
 #include "archive_fixture.h"
@@ -78,14 +79,37 @@ TEST_F(ArchiveTest, BatchesAreCommittedWhileTheReadoutRuns) {
   ReadoutWriter w(a, options);
   ASSERT_TRUE(w.BeginReadout({"S100", "HX7", "1.07", ""}, {1, 0}, 1000).ok());
   const auto lines = Lines(1, 7, 0);
-  for (const auto& l : lines) ASSERT_TRUE(w.AddRecordLines({l}).ok());
+  for (int i = 0; i < 6; ++i) ASSERT_TRUE(w.AddRecordLines({lines[i]}).ok());
+  ASSERT_TRUE(w.WaitCommitted().ok());
+  ASSERT_TRUE(w.AddRecordLines({lines[6]}).ok());
   // Another connection sees the two whole batches, not the line still pending.
   EXPECT_EQ(Query("SELECT COUNT(*) FROM records"), 6);
+  EXPECT_EQ(w.Committed(), 6);
   EXPECT_EQ(Query("SELECT complete FROM readouts"), 0);
   ASSERT_TRUE(w.EndReadout(7, false, 1002).ok());
   EXPECT_EQ(Query("SELECT COUNT(*) FROM records"), 7);
   EXPECT_EQ(Query("SELECT delivered FROM readouts"), 7);
   EXPECT_EQ(Query("SELECT finished FROM readouts"), 1002);
+}
+
+// A listing that pauses (a paced readout) still has its lines committed
+// within the batch age, with no further call from the readout.
+TEST_F(ArchiveTest, LinesAreCommittedWithinTheBatchAgeWhileTheListingPauses) {
+  Archive a;
+  ASSERT_TRUE(a.Open(path).ok());
+  archive::WriterOptions options;
+  options.batchLines = 1000;
+  options.batchAge = std::chrono::milliseconds(20);
+  ReadoutWriter w(a, options);
+  ASSERT_TRUE(w.BeginReadout({"S100", "HX7", "1.07", ""}, {1, 0}, 1000).ok());
+  const std::string block = Line(1, 0) + "\r\n" + Line(2, 10) + "\r\n";
+  ASSERT_TRUE(w.AddRecordText(block.data(), block.size(), 2).ok());
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (w.Committed() < 2 && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+  EXPECT_EQ(w.Committed(), 2);
+  EXPECT_EQ(Query("SELECT COUNT(*) FROM records"), 2);
+  ASSERT_TRUE(w.EndReadout(2, true, 1001).ok());
+  EXPECT_EQ(Query("SELECT complete FROM readouts"), 1);
 }
 
 TEST_F(ArchiveTest, ConnectsGiveOffsetDriftAndTheLoggersSummary) {
