@@ -7,9 +7,7 @@
 #include <mutex>
 
 #include "common/timing.h"
-#include "common/ui_hooks.h"
 #include "link/rs_port.h"
-#include "log/traffic_capture.h"
 #include "protocol/listing_parsers.h"
 
 namespace {
@@ -50,13 +48,13 @@ int CComCtrlBase::SendLine(CRSPort* port, const char* line) {
   if (port->TakeUnsettled() && port->LineBuffer() != nullptr)
     port->LineBuffer()->WaitQuiet(kSettleQuietMs, kSettleLimitMs);
   const uint32_t len = static_cast<uint32_t>(std::strlen(line));
-  CaptureTraffic(line, len, 1);
+  port->Capture(line, len, TrafficDirection::kSent);
   return port->Write(line, len, 1) ? rc::kOk : rc::kNoReply;
 }
 
 void CComCtrlBase::SendAbort(CRSPort* port) {
   if (!port->IsOpen()) return;
-  CaptureTraffic(&kAbortByte, 1, 1);
+  port->Capture(&kAbortByte, 1, TrafficDirection::kSent);
   port->Write(&kAbortByte, 1, 0);
 }
 
@@ -80,7 +78,6 @@ int CComCtrlBase::ReadLine(CRSPort* port, char* buffer, int size, uint32_t timeo
   } else if (size > 0) {
     buffer[0] = '\0';
   }
-  ui_hooks::PumpMessages();
   return n;
 }
 

@@ -9,7 +9,6 @@
 
 #include "common/timing.h"
 #include "link/rs_port.h"
-#include "log/traffic_capture.h"
 #include "protocol/listing_parsers.h"
 
 namespace {

@@ -9,7 +9,6 @@
 #include "common/string_table.h"
 #include "common/timing.h"
 #include "firmware/firmware_image.h"
-#include "log/traffic_capture.h"
 #include "protocol/listing_parsers.h"
 
 namespace {

@@ -314,7 +314,7 @@ TEST_F(SessionTest, EscapeAbortEndsTheReadoutWithWhatArrived) {
   int n = 0, r;
   while ((r = proto().ReadRecordLine(port(), &text)) == rc::kDataLine) {
     if (++n == 20) {
-      CaptureTraffic(&kAbortByte, 1, 1);
+      port()->Capture(&kAbortByte, 1, TrafficDirection::kSent);
       ASSERT_EQ(port()->Write(&kAbortByte, 1, 0), 1);
     }
   }
