@@ -163,7 +163,7 @@ TEST_F(SessionTest, ImeiAntennaAndCurrentValues) {
   std::string values;
   ASSERT_EQ(session.ReadCurrentValues(&values), 0);
   std::vector<std::string> fields;
-  EXPECT_EQ(SplitFields(values, &fields), 4);
+  EXPECT_EQ(SplitKeepingEmptyFields(values, &fields), 4);
   logger->RefuseCommands("RD REL", -1);
   EXPECT_EQ(session.ReadCurrentValues(&values), -1);
   EXPECT_EQ(ReceivedStarting("RD REL").size(), 4u);
