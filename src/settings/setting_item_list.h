@@ -11,9 +11,9 @@
 enum class SettingPage {
   kNone,
   kInitReset,       // initialisation
-  kBatteryAlert,        // battery cut-off voltage
+  kBatteryAlert,    // battery cut-off voltage
   kSimSetting,      // access point
-  kAntennaTest,      // antenna check
+  kAntennaTest,     // antenna check
   kTestMail,        // test transmission
   kRange1ch,        // judgement criteria
   kMeasureSetting,  // measurement schedule
