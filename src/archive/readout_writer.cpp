@@ -13,7 +13,8 @@ ReadoutWriter::~ReadoutWriter() = default;
 
 Status ReadoutWriter::Fail(Status s) {
   if (failure_.ok()) failure_ = s;
-  pending_.clear();
+  pendingText_.clear();
+  pendingEnds_.clear();
   return failure_;
 }
 
@@ -48,6 +49,10 @@ Status ReadoutWriter::BeginReadout(const LoggerIdentity& logger, const ReadRange
       "INSERT OR IGNORE INTO records(logger_id, readout_id, raw, parsed, record_id, logger_time, battery_v, level_m) "
       "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
   if (!insert_->Prepared()) return Fail(archive_.FailureOf(insert_->PrepareCode()));
+  countBatch_ = std::make_unique<Statement>(
+      archive_.Handle(), "UPDATE readouts SET delivered = delivered + ?2, added = added + ?3 WHERE id = ?1");
+  if (!countBatch_->Prepared()) return Fail(archive_.FailureOf(countBatch_->PrepareCode()));
+  pendingEnds_.reserve(options_.batchLines);
   begun_ = true;
   return {};
 }
@@ -56,23 +61,31 @@ Status ReadoutWriter::AddRecordLines(const std::vector<std::string>& lines) {
   if (!failure_.ok()) return failure_;
   if (!begun_) return Fail(Status{Failure::kUnreadable, "readout not begun"});
   if (lines.empty()) return {};
-  if (pending_.empty()) oldestPending_ = std::chrono::steady_clock::now();
-  for (const std::string& line : lines) pending_.emplace_back(StripLineEnd(line));
-  if (pending_.size() >= options_.batchLines || std::chrono::steady_clock::now() - oldestPending_ >= options_.batchAge)
+  if (pendingEnds_.empty()) oldestPending_ = std::chrono::steady_clock::now();
+  for (const std::string& line : lines) {
+    pendingText_.append(StripLineEnd(line));
+    pendingEnds_.push_back(pendingText_.size());
+  }
+  if (pendingEnds_.size() >= options_.batchLines ||
+      std::chrono::steady_clock::now() - oldestPending_ >= options_.batchAge)
     return Flush();
   return {};
 }
 
 Status ReadoutWriter::Flush() {
-  if (pending_.empty()) return {};
+  if (pendingEnds_.empty()) return {};
   if (Status s = archive_.Exec("BEGIN IMMEDIATE"); !s.ok()) return Fail(s);
   int64_t added = 0;
   Statement& ins = *insert_;
-  for (const std::string& line : pending_) {
-    ins.Reset();
-    ins.Bind(1, loggerRow_);
-    ins.Bind(2, readoutRow_);
-    ins.Bind(3, line);
+  // Every parameter is bound for each line; the lines stay in pendingText_
+  // until the commit, so SQLite need not copy them.
+  ins.Bind(1, loggerRow_);
+  ins.Bind(2, readoutRow_);
+  size_t begin = 0;
+  for (const size_t end : pendingEnds_) {
+    const std::string_view line(pendingText_.data() + begin, end - begin);
+    begin = end;
+    ins.BindUnchanged(3, line);
     if (const std::optional<RecordValues> v = ParseRecordLine(line)) {
       ins.Bind(4, int64_t{1});
       ins.Bind(5, int64_t{v->id});
@@ -81,8 +94,10 @@ Status ReadoutWriter::Flush() {
       ins.Bind(8, v->levelM);
     } else {
       ins.Bind(4, int64_t{0});
+      for (int i = 5; i <= 8; ++i) ins.BindNull(i);
     }
     const int rc = ins.Step();
+    ins.ResetKeepingBindings();
     if (rc != SQLITE_DONE) {
       const Status s = archive_.FailureOf(rc);
       ins.Reset();
@@ -92,12 +107,14 @@ Status ReadoutWriter::Flush() {
     added += sqlite3_changes(archive_.Handle());
   }
   ins.Reset();
-  Statement up(archive_.Handle(), "UPDATE readouts SET delivered = delivered + ?2, added = added + ?3 WHERE id = ?1");
+  Statement& up = *countBatch_;
   up.Bind(1, readoutRow_);
-  up.Bind(2, static_cast<int64_t>(pending_.size()));
+  up.Bind(2, static_cast<int64_t>(pendingEnds_.size()));
   up.Bind(3, added);
-  if (const int rc = up.Step(); rc != SQLITE_DONE) {
-    const Status s = archive_.FailureOf(rc);
+  const int upRc = up.Step();
+  up.Reset();
+  if (upRc != SQLITE_DONE) {
+    const Status s = archive_.FailureOf(upRc);
     archive_.Exec("ROLLBACK");
     return Fail(s);
   }
@@ -105,9 +122,10 @@ Status ReadoutWriter::Flush() {
     archive_.Exec("ROLLBACK");
     return Fail(s);
   }
-  committed_ += static_cast<int64_t>(pending_.size());
+  committed_ += static_cast<int64_t>(pendingEnds_.size());
   added_ += added;
-  pending_.clear();
+  pendingText_.clear();
+  pendingEnds_.clear();
   return {};
 }
 
@@ -122,6 +140,7 @@ Status ReadoutWriter::EndReadout(int64_t delivered, bool complete, int64_t pcTim
   up.Bind(4, int64_t{complete});
   if (const int rc = up.Step(); rc != SQLITE_DONE) return Fail(archive_.FailureOf(rc));
   insert_.reset();
+  countBatch_.reset();
   begun_ = false;
   return {};
 }

@@ -54,9 +54,13 @@ class ReadoutWriter {
   int64_t loggerRow_ = 0;
   int64_t readoutRow_ = 0;
   bool begun_ = false;
-  std::vector<std::string> pending_;
+  // The lines waiting for the next commit, end to end in one buffer that
+  // keeps its capacity from batch to batch; pendingEnds_ holds where each ends.
+  std::string pendingText_;
+  std::vector<size_t> pendingEnds_;
   std::chrono::steady_clock::time_point oldestPending_;
   std::unique_ptr<Statement> insert_;
+  std::unique_ptr<Statement> countBatch_;
   int64_t committed_ = 0;
   int64_t added_ = 0;
   Status failure_;

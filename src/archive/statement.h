@@ -23,12 +23,18 @@ class Statement {
   void Bind(int i, std::string_view v) {
     sqlite3_bind_text(stmt_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
   }
+  // The text must stay as it is until the statement is stepped and reset.
+  void BindUnchanged(int i, std::string_view v) {
+    sqlite3_bind_text(stmt_, i, v.data(), static_cast<int>(v.size()), SQLITE_STATIC);
+  }
   void BindNull(int i) { sqlite3_bind_null(stmt_, i); }
   int Step() { return sqlite3_step(stmt_); }
   void Reset() {
     sqlite3_reset(stmt_);
     sqlite3_clear_bindings(stmt_);
   }
+  // For a statement whose every parameter is bound again before each step.
+  void ResetKeepingBindings() { sqlite3_reset(stmt_); }
 
   bool IsNull(int col) const { return sqlite3_column_type(stmt_, col) == SQLITE_NULL; }
   int64_t Int(int col) const { return sqlite3_column_int64(stmt_, col); }
