@@ -31,7 +31,12 @@ constexpr int kArchivedRecords = 1000000;
 void Row(const char* name, const char* fmt, double v, const char* goal) {
   char value[64];
   std::snprintf(value, sizeof value, fmt, v);
-  std::printf("  %-54s %14s   %s\n", name, value, goal);
+  std::printf("  %-54s %30s   %s\n", name, value, goal);
+}
+
+// Median and range of the repetitions.
+void Row(const char* name, const char* fmt, const bench::Spread& s, const char* goal) {
+  std::printf("  %-54s %30s   %s\n", name, s.Format(fmt).c_str(), goal);
 }
 
 // One unpaced readout of the whole memory; every line handed to the writer
@@ -90,32 +95,34 @@ int main(int argc, char** argv) {
   vlogger::VirtualLogger logger(options);
   if (!logger.Start()) return 1;
 
-  std::printf("quorvane-archive-bench (median of %d)\n", reps);
-  std::vector<double> plainCpu, archivedCpu;
-  const double plain = bench::MedianOf(reps, [&] {
+  std::printf("quorvane-archive-bench (median [range] of %d)\n", reps);
+  bench::Spread plainCpu, archivedCpu;
+  const bench::Spread plainRuns = bench::Repeat(reps, [&] {
     double cpu = 0;
     const double s = Readout(logger, nullptr, &cpu);
-    plainCpu.push_back(cpu);
+    plainCpu.Add(cpu);
     return s;
   });
   int run = 0;
-  const double archived = bench::MedianOf(reps, [&] {
+  const bench::Spread archivedRuns = bench::Repeat(reps, [&] {
     // A fresh archive each time: every record is new to it.
     archive::Archive store;
     if (!store.Open(base + "/readout" + std::to_string(run++) + ".sqlite").ok()) return 0.0;
     double cpu = 0;
     const double s = Readout(logger, &store, &cpu);
-    archivedCpu.push_back(cpu);
+    archivedCpu.Add(cpu);
     return s;
   });
   logger.Stop();
-  Row("unpaced readout of 100,000 records", "%.3f s", plain, "");
-  Row("same readout, archived as it arrives", "%.3f s", archived, "");
+  const double plain = plainRuns.Median();
+  const double archived = archivedRuns.Median();
+  Row("unpaced readout of 100,000 records", "%.3f s", plainRuns, "");
+  Row("same readout, archived as it arrives", "%.3f s", archivedRuns, "");
   Row("archiving adds", "%.3f s", archived - plain, "goal < 1 s");
   Row("archiving adds (share of the readout)", "%.1f %%", plain > 0 ? (archived - plain) / plain * 100 : 0,
       "goal < 20 %");
-  Row("reading thread's processor time, plain", "%.3f s", bench::Median(plainCpu), "");
-  Row("reading thread's processor time, archived", "%.3f s", bench::Median(archivedCpu), "");
+  Row("reading thread's processor time, plain", "%.3f s", plainCpu, "");
+  Row("reading thread's processor time, archived", "%.3f s", archivedCpu, "");
   Row("9600-baud readout of 100,000 records (37 bytes a line)", "%.0f s", kReadoutRecords * 37.0 * 10 / 9600, "");
 
   // 1,000,000 records of one logger, and a second logger beside it.
@@ -141,7 +148,7 @@ int main(int argc, char** argv) {
   }
   Row("archiving 1,100,000 records in one go", "%.2f s", bench::Seconds(Clock::now() - fillStart), "");
 
-  const double lookup = bench::MedianOf(reps * 4, [&] {
+  const bench::Spread lookup = bench::Repeat(reps * 4, [&] {
     std::optional<archive::RecordKey> newest;
     const Clock::time_point t = Clock::now();
     store.NewestRecord("BENCH", &newest);
@@ -150,22 +157,29 @@ int main(int argc, char** argv) {
   Row("newest record among 1,000,000", "%.3f ms", lookup, "goal < 10 ms");
 
   double bytes = 0;
-  const double exportSeconds = bench::MedianOf(reps, [&] {
+  bench::Spread exportCpu;
+  const bench::Spread exportRuns = bench::Repeat(reps, [&] {
     const std::string out = base + "/export.csv";
     std::FILE* f = std::fopen(out.c_str(), "wb");
     int64_t written = 0;
     const Clock::time_point t = Clock::now();
+    const double cpuStart = bench::ThreadCpuSeconds();
     archive::ExportRecords(store, "BENCH", std::nullopt, std::nullopt, archive::ExportFormat::kCsv, f, &written);
     std::fclose(f);
     const double s = bench::Seconds(Clock::now() - t);
+    exportCpu.Add(bench::ThreadCpuSeconds() - cpuStart);
     FILE* g = std::fopen(out.c_str(), "rb");
     std::fseek(g, 0, SEEK_END);
     bytes = static_cast<double>(std::ftell(g));
     std::fclose(g);
     return s;
   });
-  Row("CSV export of 1,000,000 records", "%.3f s", exportSeconds, "");
-  Row("CSV export rate", "%.1f MB/s", bytes / exportSeconds / 1e6, "goal >= 50 MB/s");
+  bench::Spread rate, cpuRate;
+  for (double s : exportRuns.values) rate.Add(bytes / s / 1e6);
+  for (double s : exportCpu.values) cpuRate.Add(bytes / s / 1e6);
+  Row("CSV export of 1,000,000 records", "%.3f s", exportRuns, "");
+  Row("CSV export rate", "%.1f MB/s", rate, "goal >= 50 MB/s");
+  Row("CSV export rate per processor second", "%.1f MB/s", cpuRate, "");
   store.Close();
   std::system(("rm -rf '" + base + "'").c_str());
   return 0;

@@ -149,7 +149,7 @@ Status ReadoutWriter::Flush(const std::string& block) {
     ins.Reset();
     ins.Bind(1, loggerRow_);
     ins.Bind(2, readoutRow_);
-    ins.Bind(3, line);
+    ins.BindUnchanged(3, line);  // the block outlives the step
     if (const std::optional<RecordValues> v = ParseRecordLine(line)) {
       ins.Bind(4, int64_t{1});
       ins.Bind(5, int64_t{v->id});

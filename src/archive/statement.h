@@ -23,6 +23,10 @@ class Statement {
   void Bind(int i, std::string_view v) {
     sqlite3_bind_text(stmt_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
   }
+  // The text must stay as it is until the statement is stepped and reset.
+  void BindUnchanged(int i, std::string_view v) {
+    sqlite3_bind_text(stmt_, i, v.data(), static_cast<int>(v.size()), SQLITE_STATIC);
+  }
   void BindNull(int i) { sqlite3_bind_null(stmt_, i); }
   int Step() { return sqlite3_step(stmt_); }
   void Reset() {

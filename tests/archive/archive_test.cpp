@@ -52,6 +52,12 @@ TEST_F(ArchiveTest, LinesThatDoNotParseAreKeptMarkedAndNotRepeated) {
   EXPECT_EQ(Readout(a, lines), 0);
   EXPECT_EQ(Query("SELECT COUNT(*) FROM records WHERE parsed = 0"), 2);
   EXPECT_EQ(Query("SELECT COUNT(*) FROM records WHERE raw LIKE '%' || char(13) || '%'"), 0);
+  // A line that does not parse takes no values over from the line before it.
+  EXPECT_EQ(Query("SELECT COUNT(*) FROM records WHERE parsed = 0 AND (record_id IS NOT NULL OR "
+                  "logger_time IS NOT NULL OR battery_v IS NOT NULL OR level_m IS NOT NULL)"),
+            0);
+  EXPECT_EQ(Query("SELECT COUNT(*) FROM records WHERE parsed = 1 AND CAST(substr(raw, 1, 5) AS INTEGER) = record_id"),
+            2);
   std::vector<std::string> raw;
   ASSERT_TRUE(a.ForEachRecord("S100", std::nullopt, std::nullopt, [&](const archive::ArchivedRecord& r) {
                  raw.push_back(r.raw);
