@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libserialport-dev libsqlite3-dev nlohmann-json3-dev libcli11-dev libicu-dev
   qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-translations-l10n
+  qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
   fonts-ipafont-gothic fonts-dejavu-core
   xvfb xauth imagemagick
   python3
