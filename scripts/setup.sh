@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs to build, test and run:
 # compilers and build tools; clang's runtime for the fuzz targets; the core's
-# libraries; Qt and the fonts of the desktop program; xvfb for
+# libraries; Qt (with Qt Charts and Qt SVG for the level chart) and the fonts
+# of the desktop program; xvfb for
 # screenshots.sh; python3 for a test; the MinGW compiler, GoogleTest sources,
 # Wine and bc for wine-test.sh.
 # Safe to run again: apt-get skips what is already there.
@@ -13,6 +14,7 @@ packages=(
   libgtest-dev
   libserialport-dev libsqlite3-dev nlohmann-json3-dev libcli11-dev libicu-dev
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
+  qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
   fonts-ipafont-gothic fonts-dejavu-core
   xvfb xauth
   python3

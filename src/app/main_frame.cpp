@@ -21,6 +21,10 @@
 #include "app/vtrelix7_comm_app.h"
 #include "app/vtrelix7_comm_doc.h"
 #include "app/vtrelix7_comm_view.h"
+#ifdef QHX_HAVE_ARCHIVE
+#include "chart/archive_window.h"
+#include "chart/chart_strings.h"
+#endif
 #include "controls/com_setting_dlg.h"
 #include "firmware/dlg_firm.h"
 #include "link/port_open_error.h"
@@ -103,6 +107,11 @@ void CMainFrame::BuildMenu() {
   communication->addAction(AddCommand(kCmdDisconnect, strings::id::kMenuDisconnect));
   communication->addSeparator();
   communication->addAction(AddCommand(kCmdShowTerminal, strings::id::kMenuShowTerminal));
+#ifdef QHX_HAVE_ARCHIVE
+  // Works without a logger: it only reads the archive file.
+  communication->addAction(AddCommand(kCmdArchiveWindow, strings::id::kArchiveMenuItem));
+  connect(Action(kCmdArchiveWindow), &QAction::triggered, this, &CMainFrame::OnArchiveWindow);
+#endif
   communication->addSeparator();
   QAction* recording = AddCommand(kCmdLogRecording, strings::id::kMenuLogRecording);
   recording->setCheckable(true);
@@ -155,6 +164,7 @@ void CMainFrame::UpdateCommandStates() {
   set(kCmdConnect, !anyState);
   set(kCmdDisconnect, anyState);
   set(kCmdShowTerminal, true);
+  set(kCmdArchiveWindow, true);
   set(kCmdLogRecording, true);
   set(kCmdExit, true);
   set(kCmdExportSettings, connected);
@@ -374,6 +384,12 @@ void CMainFrame::OnFirmwareUpdate() {
 // ---------------------------------------------------------------- other commands
 
 void CMainFrame::OnShowTerminal() { theApp().ShowTerminal(); }
+
+void CMainFrame::OnArchiveWindow() {
+#ifdef QHX_HAVE_ARCHIVE
+  ShowArchiveWindow(theApp().Archive().Path(), this);
+#endif
+}
 
 void CMainFrame::OnLogRecording() {
   CMLog& log = theApp().Log();

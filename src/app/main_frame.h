@@ -33,6 +33,7 @@ class CMainFrame : public QMainWindow, public CVTCWorkingThread {
   static constexpr int kCmdExportSettings = 32791;
   static constexpr int kCmdImportSettings = 32794;
   static constexpr int kCmdVersion = 32823;
+  static constexpr int kCmdArchiveWindow = 32830;
   static constexpr int kCmdWizardAll = 32782;
   static constexpr int kCmdWizardInitial = 32783;
   static constexpr int kCmdWizardWireless = 32781;
@@ -79,6 +80,7 @@ class CMainFrame : public QMainWindow, public CVTCWorkingThread {
 
   // ---- other commands ----
   void OnShowTerminal();
+  void OnArchiveWindow();
   // "ログ記録": starts or stops the traffic recording.
   void OnLogRecording();
   bool IsRecording() const { return recording_ != 0; }

@@ -26,6 +26,7 @@ constexpr BuiltInEntry kBuiltIn[] = {
 #include "common/strings_ja/comm.inc"
 #include "common/strings_ja/operations.inc"
 #include "common/strings_ja/archive.inc"
+#include "common/strings_ja/chart.inc"
 };
 
 using TextMap = std::unordered_map<uint32_t, std::string>;

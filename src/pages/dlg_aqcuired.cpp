@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QSplitter>
 #include <QStringList>
 #include <QVBoxLayout>
 
@@ -12,6 +13,8 @@
 #include "app/file_dialogs.h"
 #include "app/message_box.h"
 #include "app/vtrelix7_comm_app.h"
+#include "chart/level_chart_panel.h"
+#include "chart/level_chart_view.h"
 #include "common/atomic_file.h"
 #include "common/string_table.h"
 #include "controls/dialog_units.h"
@@ -20,6 +23,7 @@
 #include "pages/text_lines_view.h"
 #ifdef QHX_HAVE_ARCHIVE
 #include "archive/export_format.h"
+#include "chart/text_records.h"
 #endif
 
 namespace {
@@ -77,6 +81,27 @@ QString CDlgAqcuired::ShownText() const {
   QString text = lines.join(QLatin1Char('\n'));
   if (lines_->EndsWithLineEnd()) text += QLatin1Char('\n');
   return text;
+}
+
+void CDlgAqcuired::ShowChart(const ChartLimits& limits, int64_t samplingSeconds) {
+#ifdef QHX_HAVE_ARCHIVE
+  if (kind_ != kRecords || chart_ != nullptr) return;
+  chart_ = new CLevelChartPanel(this);
+  chart_->View()->SetLimits(limits);
+  chart_->View()->SetRecords(chart::RecordsOfText(text_, samplingSeconds));
+  // The chart goes beside the text; the window grows to make room for it.
+  auto* splitter = new QSplitter(Qt::Horizontal, this);
+  splitter->setObjectName("textAndChart");
+  layout()->replaceWidget(edit_, splitter);
+  splitter->addWidget(edit_);
+  splitter->addWidget(chart_);
+  splitter->setStretchFactor(0, 1);
+  splitter->setStretchFactor(1, 2);
+  resize(width() * 5 / 2, height() * 3 / 2);
+#else
+  (void)limits;
+  (void)samplingSeconds;
+#endif
 }
 
 void CDlgAqcuired::MarkIncomplete() {

@@ -6,8 +6,11 @@
 // It holds no copy of the text: its rows are drawn from the caller's bytes.
 #include <QDialog>
 
+#include <cstdint>
 #include <string>
 
+struct ChartLimits;
+class CLevelChartPanel;
 class CTextLinesModel;
 class CTextLinesView;
 class QDateTime;
@@ -26,6 +29,12 @@ class CDlgAqcuired : public QDialog {
   // The text as the viewer shows it: the lines converted from the logger's
   // code page, one line break after each line that has one.
   QString ShownText() const;
+
+  // Record readouts: shows the level chart beside the text, with the
+  // judgement limits the logger reported; a time step longer than
+  // `samplingSeconds` breaks the line (0: the most common step).
+  void ShowChart(const ChartLimits& limits, int64_t samplingSeconds);
+  CLevelChartPanel* Chart() const { return chart_; }
 
   // Marks the text as the part of a readout that broke off (in the title).
   void MarkIncomplete();
@@ -47,4 +56,5 @@ class CDlgAqcuired : public QDialog {
   QPushButton* close_;
   CTextLinesModel* lines_;
   CTextLinesView* edit_;
+  CLevelChartPanel* chart_ = nullptr;
 };

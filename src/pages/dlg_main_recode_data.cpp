@@ -10,6 +10,7 @@
 #include "app/main_frame.h"
 #include "app/message_box.h"
 #include "app/vtrelix7_comm_app.h"
+#include "chart/level_chart_view.h"
 #include "common/string_table.h"
 #include "operations/device_commands.h"
 #include "operations/readouts.h"
@@ -178,6 +179,11 @@ void CDlgMainRecodeData::SetMainFrameEnabled(bool enabled) {
 void CDlgMainRecodeData::ShowViewer(int kind, bool incomplete) {
   CDlgAqcuired viewer(text_, kind, this);
   if (incomplete) viewer.MarkIncomplete();
+  if (kind == CDlgAqcuired::kRecords) {
+    const CVT7SysInfo& sys = Session().Current().sys;
+    viewer.ShowChart(ChartLimits{sys.upperThreshold, sys.lowerThreshold, sys.upperEnabled != 0, sys.lowerEnabled != 0},
+                     std::max(sys.sampling, sys.eventSampling));
+  }
   viewer.exec();
 }
 
