@@ -10,6 +10,7 @@
 #include "app/main_frame.h"
 #include "app/message_box.h"
 #include "app/vtrelix7_comm_app.h"
+#include "common/free_heap.h"
 #include "common/string_table.h"
 #include "operations/device_commands.h"
 #include "operations/readouts.h"
@@ -176,9 +177,13 @@ void CDlgMainRecodeData::SetMainFrameEnabled(bool enabled) {
 }
 
 void CDlgMainRecodeData::ShowViewer(int kind, bool incomplete) {
-  CDlgAqcuired viewer(text_, kind, this);
-  if (incomplete) viewer.MarkIncomplete();
-  viewer.exec();
+  {
+    CDlgAqcuired viewer(text_, kind, this);
+    if (incomplete) viewer.MarkIncomplete();
+    viewer.exec();
+  }
+  // The viewer of a long readout leaves megabytes of freed rows behind.
+  free_heap::ReturnToSystem();
 }
 
 // ---------------------------------------------------------------- work (worker thread)
