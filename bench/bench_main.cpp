@@ -9,6 +9,7 @@
 #include <pty.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -18,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -211,9 +213,15 @@ ChildFigures RunMeasured(const Tools& tools, const std::string& program, const s
   std::vector<char*> argv;
   for (auto& a : all) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
-  std::vector<std::string> env{"QT_QPA_PLATFORM=offscreen"};
+  // Each run gets an empty data folder: the tools keep their archive there,
+  // and one left by earlier runs (of anyone on this account) would grow the
+  // figures from run to run.
+  const std::string dataHome = std::string(dir) + "/data";
+  mkdir(dataHome.c_str(), 0700);
+  std::vector<std::string> env{"QT_QPA_PLATFORM=offscreen", "XDG_DATA_HOME=" + dataHome};
   for (char** e = environ; *e != nullptr; ++e)
-    if (std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0) env.emplace_back(*e);
+    if (std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0 && std::strncmp(*e, "XDG_DATA_HOME=", 14) != 0)
+      env.emplace_back(*e);
   std::vector<char*> envp;
   for (auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
   envp.push_back(nullptr);
@@ -241,9 +249,8 @@ ChildFigures RunMeasured(const Tools& tools, const std::string& program, const s
     }
     figures.output = ReadWholeFile(outputPath);
   }
-  unlink(figuresPath.c_str());
-  unlink(outputPath.c_str());
-  rmdir(dir);
+  std::error_code ignored;
+  std::filesystem::remove_all(dir, ignored);
   return figures;
 }
 

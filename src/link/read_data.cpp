@@ -240,6 +240,9 @@ int CReadData::Take(char* destination, int32_t size, uint32_t timeoutMs, bool dr
     ++cut_lines_;
     if (cut != nullptr) *cut = true;
   }
+  // A drained ring that held a large backlog gives those pages back now
+  // rather than at the next purge: the ring starts again at its beginning.
+  if (stored_ == 0) ReleaseTouchedPages();
   if (size > 0) {
     destination[copied] = '\0';
     destination[size - 1] = '\0';
