@@ -9,6 +9,7 @@
 #include <pty.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -18,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -63,7 +65,8 @@ struct Tools {
 
 // ---- the limit of this machine: a raw pseudo-terminal
 
-double RawPtyMegabytesPerSecond() {
+// Moves `total` bytes through a fresh raw pseudo-terminal pair.
+double RawPtyMegabytesPerSecond(size_t total) {
   int master = -1, slave = -1;
   if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return 0;
   termios t{};
@@ -73,19 +76,18 @@ double RawPtyMegabytesPerSecond() {
   tcgetattr(master, &t);
   cfmakeraw(&t);
   tcsetattr(master, TCSANOW, &t);
-  constexpr size_t kTotal = 64u << 20;
-  std::thread writer([master] {
+  std::thread writer([master, total] {
     std::vector<char> block(65536, 'x');
     size_t sent = 0;
-    while (sent < kTotal) {
-      const ssize_t n = write(master, block.data(), std::min(block.size(), kTotal - sent));
+    while (sent < total) {
+      const ssize_t n = write(master, block.data(), std::min(block.size(), total - sent));
       if (n > 0) sent += static_cast<size_t>(n);
     }
   });
   char buf[4096];
   size_t got = 0;
   const auto t0 = Clock::now();
-  while (got < kTotal) {
+  while (got < total) {
     const ssize_t n = read(slave, buf, sizeof buf);
     if (n > 0) got += static_cast<size_t>(n);
   }
@@ -93,7 +95,7 @@ double RawPtyMegabytesPerSecond() {
   writer.join();
   close(master);
   close(slave);
-  return kTotal / s / 1e6;
+  return total / s / 1e6;
 }
 
 // ---- a session on a virtual logger, with the terminal's capture running
@@ -210,9 +212,15 @@ ChildFigures RunMeasured(const Tools& tools, const std::string& program, const s
   std::vector<char*> argv;
   for (auto& a : all) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
-  std::vector<std::string> env{"QT_QPA_PLATFORM=offscreen"};
+  // Each run gets an empty data folder: the tools keep their archive there,
+  // and one left by earlier runs (of anyone on this account) would grow the
+  // figures from run to run.
+  const std::string dataHome = std::string(dir) + "/data";
+  mkdir(dataHome.c_str(), 0700);
+  std::vector<std::string> env{"QT_QPA_PLATFORM=offscreen", "XDG_DATA_HOME=" + dataHome};
   for (char** e = environ; *e != nullptr; ++e)
-    if (std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0) env.emplace_back(*e);
+    if (std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0 && std::strncmp(*e, "XDG_DATA_HOME=", 14) != 0)
+      env.emplace_back(*e);
   std::vector<char*> envp;
   for (auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
   envp.push_back(nullptr);
@@ -240,9 +248,8 @@ ChildFigures RunMeasured(const Tools& tools, const std::string& program, const s
     }
     figures.output = ReadWholeFile(outputPath);
   }
-  unlink(figuresPath.c_str());
-  unlink(outputPath.c_str());
-  rmdir(dir);
+  std::error_code ignored;
+  std::filesystem::remove_all(dir, ignored);
   return figures;
 }
 
@@ -263,7 +270,7 @@ void Usage() {
       "figure is the median of N repetitions (default 5) with their range.\n"
       "\n"
       "groups (all by default):\n"
-      "  readout   raw pseudo-terminal and 100,000-record readout, interleaved per repetition\n"
+      "  readout   100,000-record readout between two raw pseudo-terminal runs of its volume\n"
       "  paced     1,000-record readout at 9600 baud against its line time\n"
       "  exchange  one command exchange\n"
       "  wait      processor time of a 10 s wait for a silent logger\n"
@@ -285,21 +292,25 @@ bool Executable(const std::string& path) { return access(path.c_str(), X_OK) == 
 
 void MeasureReadout(int reps) {
   // The raw figure moves a lot from one moment to the next on a shared
-  // machine, so each repetition takes a raw figure and a readout back to back
-  // and the ratio is that pair's.
+  // machine, so each repetition brackets a readout between two raw figures,
+  // each moving as many bytes as the readout does (so that all three take
+  // about as long), and the ratio is to their mean.
   vlogger::Options o;
   o.preset_records = 100000;
   Rig rig(o);
   Spread raw, rps, bps, ratio;
+  size_t volume = ReadAll(rig, -1, 0).bytes;  // also warms the rig up
+  if (volume == 0) volume = 4u << 20;
   for (int i = 0; i < reps; ++i) {
-    const double rawMbps = RawPtyMegabytesPerSecond();
+    const double before = RawPtyMegabytesPerSecond(volume);
     const Readout r = ReadAll(rig, -1, 0);
+    const double rawMbps = (before + RawPtyMegabytesPerSecond(volume)) / 2;
     raw.Add(rawMbps);
     rps.Add(r.records / r.seconds);
     bps.Add(r.bytes / r.seconds / 1e6);
     ratio.Add(r.bytes / r.seconds / 1e6 / rawMbps);
   }
-  Add("raw pseudo-terminal throughput (4096-byte reads)", raw, "%.1f MB/s");
+  Add("raw pseudo-terminal throughput (4096-byte reads, the readout's volume)", raw, "%.1f MB/s");
   Add("readout of 100,000 records, unpaced: records per second", rps, "%.0f rec/s");
   Add("readout of 100,000 records, unpaced: bytes per second", bps, "%.2f MB/s");
   Add("  ratio to the raw pseudo-terminal, per interleaved pair", ratio, "%.3f", ">= 0.6");

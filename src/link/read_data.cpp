@@ -36,6 +36,13 @@ int CReadData::Init() {
 
 void CReadData::StoreBlock(const uint8_t* bytes, int32_t length) {
   if (length <= 0) return;
+  if (stored_ == 0) {
+    // An empty ring starts again at its beginning: a reader that keeps up
+    // then reuses the same few pages, which stay in the cache, instead of
+    // walking a whole long readout through fresh memory that the system
+    // must supply page by page and that stays resident afterwards.
+    read_pos_ = write_pos_ = 0;
+  }
   if (length >= capacity_) {
     // Only the newest capacity bytes can stay.
     bytes += length - capacity_;
@@ -222,6 +229,9 @@ int CReadData::Take(char* destination, int32_t size, uint32_t timeoutMs, bool dr
     ++cut_lines_;
     if (cut != nullptr) *cut = true;
   }
+  // A drained ring that held a large backlog gives those pages back now
+  // rather than at the next purge: the ring starts again at its beginning.
+  if (stored_ == 0) ReleaseTouchedPages();
   if (size > 0) {
     destination[copied] = '\0';
     destination[size - 1] = '\0';

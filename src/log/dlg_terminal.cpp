@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 #include <atomic>
 #include <string>
@@ -26,6 +27,11 @@ namespace {
 CDlgTerminal* g_instance = nullptr;
 // A notification is queued and not yet handled; later captures add nothing.
 std::atomic<bool> g_notification_queued{false};
+
+// A hidden window takes traffic at most this often: every captured chunk of a
+// readout would otherwise wake the UI thread for a view nobody sees. The
+// capture ring holds far more than the view keeps.
+constexpr int kHiddenTakeIntervalMs = 250;
 
 const QByteArray kHelloLine("\r\nhello\r\n");
 const QByteArray kSleepLine("st d00 slp\r\n");
@@ -76,6 +82,7 @@ CDlgTerminal::~CDlgTerminal() {
   if (g_instance == this) {
     g_instance = nullptr;
     theApp().Log().SetNotifyTarget(nullptr, 0);
+    g_notification_queued.store(false);  // a delayed take dies with this window
   }
 }
 
@@ -110,6 +117,7 @@ void CDlgTerminal::showEvent(QShowEvent* event) {
   hello_->setEnabled(enabled_ == 1);
   saveLog_->setEnabled(enabled_ == 1);
   view_->setFocus();
+  OnTrafficArrived();  // what came while hidden shows at once
 }
 
 void CDlgTerminal::changeEvent(QEvent* event) {
@@ -204,8 +212,17 @@ void CDlgTerminal::PostTrafficNotification(unsigned) {
   QMetaObject::invokeMethod(
       app,
       [] {
+        CDlgTerminal* terminal = Instance();
+        if (terminal != nullptr && !terminal->isVisible()) {
+          // The flag stays set until the take: captures meanwhile queue nothing.
+          QTimer::singleShot(kHiddenTakeIntervalMs, terminal, [terminal] {
+            g_notification_queued.store(false);
+            terminal->OnTrafficArrived();
+          });
+          return;
+        }
         g_notification_queued.store(false);
-        if (CDlgTerminal* terminal = Instance()) terminal->OnTrafficArrived();
+        if (terminal != nullptr) terminal->OnTrafficArrived();
       },
       Qt::QueuedConnection);
 }

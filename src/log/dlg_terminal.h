@@ -7,7 +7,8 @@
 // Traffic reaches it through the capture: the capture calls
 // PostTrafficNotification() on the capturing thread (often the serial reader
 // thread), which only queues a call to the UI thread; there the window takes
-// the pending cells from the capture ring and appends them to the view.
+// the pending cells from the capture ring and appends them to the view. A
+// hidden window takes them at most four times a second, and at once when shown.
 //
 // While a device operation runs in the background the enabled flag is 0: the
 // buttons are disabled, and a line typed then is kept and sent when the

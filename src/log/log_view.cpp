@@ -344,7 +344,14 @@ void CLogView::RepaintRow(int index) {
 // Traffic may notify far more often than a screen shows frames: changes are
 // gathered and painted at most once per frame interval.
 void CLogView::RequestRepaint(const QRect& area) {
-  pendingRepaint_ += area;
+  // The scroll bars repaint themselves when they change. Left in the region,
+  // every frame of traffic would repaint them too, and they cost more to
+  // draw than the text.
+  QRegion text(area);
+  for (const QScrollBar* bar : {horizontalBar_, verticalBar_})
+    if (bar != nullptr && bar->isVisible()) text -= bar->geometry();
+  if (text.isEmpty()) return;
+  pendingRepaint_ += text;
   if (frameTimer_.isActive()) return;
   const qint64 sinceLast = lastRepaint_.isValid() ? lastRepaint_.elapsed() : kFrameIntervalMs;
   if (sinceLast >= kFrameIntervalMs) {

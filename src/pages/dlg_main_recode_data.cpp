@@ -11,6 +11,7 @@
 #include "app/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "chart/level_chart_view.h"
+#include "common/free_heap.h"
 #include "common/string_table.h"
 #include "operations/device_commands.h"
 #include "operations/readouts.h"
@@ -177,14 +178,19 @@ void CDlgMainRecodeData::SetMainFrameEnabled(bool enabled) {
 }
 
 void CDlgMainRecodeData::ShowViewer(int kind, bool incomplete) {
-  CDlgAqcuired viewer(text_, kind, this);
-  if (incomplete) viewer.MarkIncomplete();
-  if (kind == CDlgAqcuired::kRecords) {
-    const CVT7SysInfo& sys = Session().Current().sys;
-    viewer.ShowChart(ChartLimits{sys.upperThreshold, sys.lowerThreshold, sys.upperEnabled != 0, sys.lowerEnabled != 0},
-                     std::max(sys.sampling, sys.eventSampling));
+  {
+    CDlgAqcuired viewer(text_, kind, this);
+    if (incomplete) viewer.MarkIncomplete();
+    if (kind == CDlgAqcuired::kRecords) {
+      const CVT7SysInfo& sys = Session().Current().sys;
+      viewer.ShowChart(
+          ChartLimits{sys.upperThreshold, sys.lowerThreshold, sys.upperEnabled != 0, sys.lowerEnabled != 0},
+          std::max(sys.sampling, sys.eventSampling));
+    }
+    viewer.exec();
   }
-  viewer.exec();
+  // The viewer of a long readout leaves megabytes of freed rows behind.
+  free_heap::ReturnToSystem();
 }
 
 // ---------------------------------------------------------------- work (worker thread)

@@ -150,21 +150,24 @@ TEST_F(ReadDataTest, SizeOfOneCopiesNothing) {
 }
 
 TEST_F(ReadDataTest, LinesStraddlingTheEndOfTheRingComeBackWhole) {
-  // Walk the write position to just before the end of the ring.
+  // Walk the write position to just before the end of the ring. One line
+  // always stays stored: an empty ring would start again at its beginning.
   const int32_t cap = buf.Capacity();
   std::string filler(1 << 20, 'x');
   filler.back() = '\n';
-  int32_t written = 0;
+  std::string sink(filler.size() + 1, '\0');
+  Feed(filler);
+  int32_t written = static_cast<int32_t>(filler.size());
   while (written + static_cast<int32_t>(filler.size()) < cap - 10) {
     Feed(filler);
     written += static_cast<int32_t>(filler.size());
-    std::string sink(filler.size() + 1, '\0');
     ASSERT_EQ(buf.ReadLine(&sink[0], static_cast<int32_t>(sink.size()), 0), static_cast<int>(filler.size() - 1));
   }
   const std::string pad(static_cast<size_t>(cap - written - 5), 'p');
   Feed(pad + "\n");
-  EXPECT_EQ(Take(static_cast<int>(pad.size()) + 2).size(), pad.size());
+  ASSERT_EQ(buf.ReadLine(&sink[0], static_cast<int32_t>(sink.size()), 0), static_cast<int>(filler.size() - 1));
   Feed("STRADDLE\r\nNEXT\r\n");  // wraps after "STRA"
+  EXPECT_EQ(Take(static_cast<int>(pad.size()) + 2).size(), pad.size());
   EXPECT_EQ(Take(), "STRADDLE");
   EXPECT_EQ(Take(), "NEXT");
 }

@@ -1,0 +1,12 @@
+#include "common/free_heap.h"
+
+#include <windows.h>
+
+namespace free_heap {
+
+void ReturnToSystem() {
+  // Coalesces the free blocks of the process heap and decommits what it can.
+  HeapCompact(GetProcessHeap(), 0);
+}
+
+}  // namespace free_heap
