@@ -4,6 +4,7 @@
 // zooming and panning (reduce + paint), and the peak resident size. Each
 // figure is the median of `--runs` (default 5).
 #include <QApplication>
+#include <QDateTime>
 #include <QDateTimeAxis>
 #include <QElapsedTimer>
 #include <QImage>
