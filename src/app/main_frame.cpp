@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QFile>
 #include <QKeySequence>
 #include <QMenuBar>
@@ -260,7 +261,21 @@ void CMainFrame::SetConnected() {
   RefreshPages();
 }
 
+void CMainFrame::WaitForRunningOperation() {
+  if (!Session().OperationRunning()) return;
+  Session().Port().Close();
+  QEventLoop loop;
+  QTimer poll;
+  poll.setInterval(kAbortWatchMs);
+  connect(&poll, &QTimer::timeout, &loop, [this, &loop] {
+    if (!Session().OperationRunning()) loop.quit();
+  });
+  poll.start();
+  if (Session().OperationRunning()) loop.exec();
+}
+
 void CMainFrame::ResetConnection() {
+  WaitForRunningOperation();
   Session().InvalidateClockReference();
   Session().Close();
   pageHost_.DestroyWindow();
@@ -272,6 +287,7 @@ void CMainFrame::ResetConnection() {
 }
 
 void CMainFrame::OnCloseConnection() {
+  WaitForRunningOperation();
   workMode_ = kCloseConnection;
   Run(this, QString(), 0);
   ResetConnection();
@@ -293,6 +309,10 @@ class EscapeAbort : public ops::AbortSource {
 
 int CMainFrame::DoWork() {
   CDeviceSession& session = Session();
+  if (workMode_ != kConnectCheck && workMode_ != kQuickRefresh) return 1;
+  CDeviceSession::OperationGuard guard(session);
+  // Refused as busy: the running operation owns the session's messages.
+  if (!guard.Acquired()) return 0;
   switch (workMode_) {
     case kConnectCheck: {
       EscapeAbort abort(AbortEvent());

@@ -67,6 +67,11 @@ class CMainFrame : public QMainWindow, public CVTCWorkingThread {
   void SetConnected();
   // Closes the port and forgets everything the session knew about the logger.
   void ResetConnection();
+  // When a device operation holds the session, closes the port (every
+  // exchange then ends within its time-out) and handles events until the
+  // operation has let go of the session. Nothing of the session is reset
+  // under a running worker.
+  void WaitForRunningOperation();
   void OnCloseConnection();
   bool IsConnected() const { return (connectionState_ & 1) != 0; }
 

@@ -198,3 +198,5 @@ int CDlgFirm::DoWork() {
   session.SetResultMessage(strings::Text(strings::id::kCompletedNormally));
   return 1;
 }
+
+CDlgFirm::~CDlgFirm() { StopAndJoin(); }

@@ -28,6 +28,8 @@ class CDlgFirm : public QDialog, public CVTCWorkingThread {
   static constexpr int kIdNotes = 1300;
 
   explicit CDlgFirm(QWidget* parent = nullptr);
+  // Joins a running worker before the members its work uses are destroyed.
+  ~CDlgFirm() override;
 
   // "ファイルの選択": 0 when cancelled or read, -1 the file cannot be opened,
   // -2 not an image, -4 reading failed otherwise. The stored path and

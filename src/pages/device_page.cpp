@@ -4,8 +4,10 @@
 
 #include "app/message_box.h"
 
-ops::Result CDevicePage::RunOperation(const std::function<ops::Result()>& operation, const QString& caption,
-                                      int lockedInput) {
+ops::Result CDevicePage::RunOperation(CDeviceSession& session,
+                                      const std::function<ops::Result(CDeviceSession&)>& operation,
+                                      const QString& caption, int lockedInput) {
+  session_ = &session;
   operation_ = operation;
   result_ = ops::Result();
   Run(this, QString(), lockedInput);
@@ -20,7 +22,15 @@ ops::Result CDevicePage::RunOperation(const std::function<ops::Result()>& operat
 }
 
 int CDevicePage::DoWork() {
-  if (operation_) result_ = operation_();
+  if (operation_ && session_ != nullptr) {
+    CDeviceSession::OperationGuard guard(*session_);
+    if (guard.Acquired()) {
+      result_ = operation_(*session_);
+    } else {
+      result_.outcome = ops::Outcome::kFailed;
+      result_.message = CDeviceSession::MessageForCode(session_rc::kBusy);
+    }
+  }
   return result_.Succeeded() ? 1 : 0;
 }
 

@@ -8,26 +8,33 @@
 #include <functional>
 
 #include "operations/operation.h"
+#include "session/device_session.h"
 #include "work/working_thread.h"
 
 class CDevicePage : public QWidget, public CVTCWorkingThread {
   Q_OBJECT
  public:
   explicit CDevicePage(QWidget* parent = nullptr) : QWidget(parent) {}
+  // Joins a running worker before the operation and its result are destroyed.
+  ~CDevicePage() override { StopAndJoin(); }
   // Shows what the session currently holds.
   virtual void Refresh() {}
 
  protected:
   // Runs one device operation on the work runner (`lockedInput` as Run()
   // takes it) and shows its result: the message under `caption`, plainly on
-  // success, as a warning otherwise. Returns the result.
-  ops::Result RunOperation(const std::function<ops::Result()>& operation, const QString& caption, int lockedInput);
+  // success, as a warning otherwise. The operation holds the session for as
+  // long as it runs; while another one holds it, it is refused as busy.
+  // Returns the result.
+  ops::Result RunOperation(CDeviceSession& session, const std::function<ops::Result(CDeviceSession&)>& operation,
+                           const QString& caption, int lockedInput);
   int DoWork() override;
 
   // Escape never closes or changes a page.
   void keyPressEvent(QKeyEvent* e) override;
 
  private:
-  std::function<ops::Result()> operation_;
+  CDeviceSession* session_ = nullptr;
+  std::function<ops::Result(CDeviceSession&)> operation_;
   ops::Result result_;
 };

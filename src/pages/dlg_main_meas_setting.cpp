@@ -183,7 +183,7 @@ void CDlgMainMeasSetting::OnStop() {
   // Only this page is disabled while the stop runs; the menu stays usable.
   // The box carries no caption of its own; the message box service puts the
   // application's title in place of an empty one, so a blank stands for it.
-  RunOperation([] { return ops::StopMeasurement(theApp().Session()); }, msgbox::kEmptyCaption, 1);
+  RunOperation(theApp().Session(), [](CDeviceSession& session) { return ops::StopMeasurement(session); }, msgbox::kEmptyCaption, 1);
   Refresh();
   update();
 }

@@ -274,3 +274,5 @@ int CDlgMainRecodeData::ClearMemory() {
   session.SetErrorMessage(session.IsOpen() ? session_rc::kFailed : session_rc::kNotConnected);
   return 0;
 }
+
+CDlgMainRecodeData::~CDlgMainRecodeData() { StopAndJoin(); }

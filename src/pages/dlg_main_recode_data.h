@@ -23,6 +23,8 @@ class CDlgMainRecodeData : public CDevicePage {
   };
 
   explicit CDlgMainRecodeData(QWidget* parent = nullptr);
+  // Joins a running worker before the members its work uses are destroyed.
+  ~CDlgMainRecodeData() override;
 
   // Enables the two read buttons exactly while the port is open.
   void Refresh() override;

@@ -142,7 +142,7 @@ void CDlgMainSystem::OnTimeSync() {
   if (frame != nullptr) frame->setEnabled(false);
 
   // The operation reads the logger's records again after the clock was set.
-  const ops::Result synced = RunOperation([] { return ops::SyncClock(theApp().Session()); }, kTimeSyncCaption, 0);
+  const ops::Result synced = RunOperation(theApp().Session(), [](CDeviceSession& session) { return ops::SyncClock(session); }, kTimeSyncCaption, 0);
 #ifdef QHX_HAVE_ARCHIVE
   if (synced.Succeeded()) theApp().Archive().MarkSynchronised(nullptr);
 #else

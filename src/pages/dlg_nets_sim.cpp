@@ -112,6 +112,6 @@ void CDlgNetsSim::OnRestartModule() {
   if (!msgbox::Confirm(this, comm_text::Text(strings::id::kConfirmModuleRestart), kRebootCaption)) return;
   QWidget* frame = theApp().MainFrame;
   if (frame != nullptr) frame->setEnabled(false);
-  RunOperation([] { return ops::RestartModule(theApp().Session()); }, kRebootCaption, 0);
+  RunOperation(theApp().Session(), [](CDeviceSession& session) { return ops::RestartModule(session); }, kRebootCaption, 0);
   if (frame != nullptr) frame->setEnabled(true);
 }

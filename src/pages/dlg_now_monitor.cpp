@@ -121,3 +121,5 @@ int CDlgNowMonitor::DoWork() {
   fields_ = std::move(r.fields);
   return r.Succeeded() ? 1 : 0;
 }
+
+CDlgNowMonitor::~CDlgNowMonitor() { StopAndJoin(); }

@@ -22,6 +22,8 @@ class CDlgNowMonitor : public QDialog, public CVTCWorkingThread {
   static constexpr int kIdNote = 1363;
 
   explicit CDlgNowMonitor(QWidget* parent = nullptr);
+  // Joins a running worker before the members its work uses are destroyed.
+  ~CDlgNowMonitor() override;
 
   // Worker thread: reads the current values.
   int DoWork() override;

@@ -50,7 +50,10 @@ CInputBaseDlg::CInputBaseDlg(QWidget* parent, int widthDu, int heightDu) : QDial
   connect(cancel_, &QPushButton::clicked, this, [this] { OnCancel(); });
 }
 
-CInputBaseDlg::~CInputBaseDlg() { qApp->removeEventFilter(this); }
+CInputBaseDlg::~CInputBaseDlg() {
+  qApp->removeEventFilter(this);
+  StopAndJoin();
+}
 
 void CInputBaseDlg::Delete() { delete this; }
 

@@ -30,7 +30,9 @@ void CVTCWorkingThread::SetTerminalEnabler(std::function<void(bool)> enable) { g
 void CVTCWorkingThread::SetShutdownHook(std::function<void()> hook) { g_shutdown_hook = std::move(hook); }
 CDlgWorking* CVTCWorkingThread::CurrentProgressDialog() { return g_current_progress.data(); }
 
-CVTCWorkingThread::~CVTCWorkingThread() {
+CVTCWorkingThread::~CVTCWorkingThread() { StopAndJoin(); }
+
+void CVTCWorkingThread::StopAndJoin() {
   if (worker_.joinable() && running_.load() && g_shutdown_hook) g_shutdown_hook();
   JoinWorker();
 }

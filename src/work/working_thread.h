@@ -49,6 +49,11 @@ class CVTCWorkingThread {
   void PostProgressValue(long value);
 
   bool IsRunning() const { return running_.load(); }
+  // Ends a worker that still runs (the shutdown hook closes the port, so its
+  // exchange ends within its time-out) and joins it. An owner whose DoWork
+  // uses its own members calls this first thing in its destructor, before
+  // those members are destroyed.
+  void StopAndJoin();
 
   // Set once by the application: enables or disables the terminal window's
   // buttons around every run, and ends running exchanges at shutdown.
