@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/file_dialogs.h"
-#include "app/message_box.h"
+#include "controls/file_dialogs.h"
+#include "controls/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "controls/dialog_units.h"
 #include "firmware/firmware_image.h"
@@ -174,13 +174,7 @@ int CDlgFirm::StartUpdate() {
 }
 
 int CDlgFirm::RunUpdate(const QString& progressText) {
-  CDeviceSession& session = theApp().Session();
-  session.ClearMessages();
-  const int ok = Run(this, progressText, 0);
-  if (!session.ErrorMessage().empty())
-    msgbox::Warning(this, QString::fromStdString(session.ErrorMessage()));
-  else if (!session.ResultMessage().empty())
-    msgbox::Plain(this, QString::fromStdString(session.ResultMessage()), QStringLiteral("Normal termination"));
+  const int ok = RunAndReport(theApp().Session(), this, progressText, 0);
   EnableButtons(true);
   if (ok) updated = 1;
   return ok ? 1 : 0;

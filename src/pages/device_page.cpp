@@ -2,7 +2,7 @@
 
 #include <QKeyEvent>
 
-#include "app/message_box.h"
+#include "controls/message_box.h"
 
 ops::Result CDevicePage::RunOperation(CDeviceSession& session,
                                       const std::function<ops::Result(CDeviceSession&)>& operation,

@@ -9,12 +9,13 @@
 
 #include <string_view>
 
-#include "app/file_dialogs.h"
-#include "app/message_box.h"
+#include "controls/file_dialogs.h"
+#include "controls/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/atomic_file.h"
 #include "common/string_table.h"
 #include "controls/dialog_units.h"
+#include "controls/ui_text.h"
 #include "pages/data_strings.h"
 #include "pages/text_lines_model.h"
 #include "pages/text_lines_view.h"
@@ -29,7 +30,7 @@ constexpr int kHeightUnits = 183;
 const QString kExtension = QStringLiteral("txt");
 const QString kCsvExtension = QStringLiteral("csv");
 
-QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+using ui_text::Text;
 
 }  // namespace
 

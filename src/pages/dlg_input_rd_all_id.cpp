@@ -13,12 +13,13 @@
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "controls/dialog_units.h"
+#include "controls/ui_text.h"
 #include "pages/data_strings.h"
 #include "pages/readout_range.h"
 
 namespace {
 
-QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+using ui_text::Text;
 
 // An edit that takes digits only.
 QLineEdit* NumberEdit(QWidget* parent, const char* name) {

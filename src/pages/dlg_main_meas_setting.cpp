@@ -7,9 +7,10 @@
 #include <QPushButton>
 
 #include "app/main_frame.h"
-#include "app/message_box.h"
+#include "controls/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
+#include "controls/ui_text.h"
 #include "operations/device_commands.h"
 #include "operations/operation_strings.h"
 #include "pages/device_page_texts.h"
@@ -20,7 +21,7 @@
 
 namespace {
 
-QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+using ui_text::Text;
 
 void RunDeviceOperation(CDevicePage* page, int item) {
   if (CMainFrame* frame = theApp().MainFrame) {

@@ -8,7 +8,7 @@
 #include <chrono>
 
 #include "app/main_frame.h"
-#include "app/message_box.h"
+#include "controls/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "operations/device_commands.h"
@@ -30,7 +30,6 @@ constexpr size_t kTypicalRecordBytes = 48;
 // The counter is posted at most this often; the dialog cannot show more.
 constexpr auto kCounterInterval = std::chrono::milliseconds(20);
 
-const QString kNormalTermination = QStringLiteral("Normal termination");
 const QString kClearCaption = QStringLiteral("Clear");
 
 QString UiText(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
@@ -150,15 +149,8 @@ void CDlgMainRecodeData::OnClearData() {
 }
 
 int CDlgMainRecodeData::RunWork() {
-  CDeviceSession& session = Session();
-  session.ClearMessages();
   const bool readout = workKind_ == kReadRecords || workKind_ == kReadNewRecords;
-  const int result = Run(this, QString(), readout ? 1 : 0);
-  if (!session.ErrorMessage().empty())
-    msgbox::Warning(this, QString::fromStdString(session.ErrorMessage()));
-  else if (!session.ResultMessage().empty())
-    msgbox::Plain(this, QString::fromStdString(session.ResultMessage()), kNormalTermination);
-  return result;
+  return RunAndReport(Session(), this, QString(), readout ? 1 : 0);
 }
 
 void CDlgMainRecodeData::QuickRefresh() {

@@ -8,10 +8,11 @@
 #include <cstdio>
 
 #include "app/main_frame.h"
-#include "app/message_box.h"
+#include "controls/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/codepage.h"
 #include "common/string_table.h"
+#include "controls/ui_text.h"
 #include "operations/device_commands.h"
 #include "operations/operation_strings.h"
 #include "pages/device_page_texts.h"
@@ -22,7 +23,7 @@
 
 namespace {
 
-QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+using ui_text::Text;
 QString FromAnsi(const std::string& s) { return QString::fromStdString(codepage::AnsiToUtf8(s)); }
 const QString kTimeSyncCaption = QStringLiteral("Time Synchronization");
 

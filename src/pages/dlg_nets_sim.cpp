@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/main_frame.h"
-#include "app/message_box.h"
+#include "controls/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "controls/dialog_units.h"
 #include "operations/device_commands.h"

@@ -9,7 +9,7 @@
 
 #include <vector>
 
-#include "app/message_box.h"
+#include "controls/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "controls/dialog_units.h"
 #include "pages/comm_strings.h"

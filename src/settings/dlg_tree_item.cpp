@@ -8,11 +8,12 @@
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "controls/dialog_units.h"
+#include "controls/ui_text.h"
 #include "settings/wizard_strings.h"
 
 namespace {
 
-QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+using ui_text::Text;
 
 bool IsChecked(const QTreeWidgetItem* item) { return item->checkState(0) == Qt::Checked; }
 

@@ -6,17 +6,18 @@
 #include <QPalette>
 #include <QPushButton>
 
-#include "app/message_box.h"
+#include "controls/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "controls/dialog_units.h"
+#include "controls/ui_text.h"
 #include "operations/settings_run.h"
 #include "settings/wizard_flags.h"
 #include "settings/wizard_strings.h"
 
 namespace {
 
-QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+using ui_text::Text;
 
 QPushButton* MakeButton(QWidget* parent, const QString& text) {
   auto* b = new QPushButton(text, parent);
@@ -140,16 +141,7 @@ void CInputBaseDlg::OnNext() { EndPage(wizard::kResultNext); }
 void CInputBaseDlg::OnBack() { EndPage(wizard::kResultBack); }
 void CInputBaseDlg::OnCancel() { EndPage(wizard::kResultCancel); }
 
-int CInputBaseDlg::RunWork(const QString& caption) {
-  CDeviceSession& session = theApp().Session();
-  session.ClearMessages();
-  const int result = Run(this, caption, 0);
-  if (!session.ErrorMessage().empty())
-    msgbox::Warning(this, QString::fromStdString(session.ErrorMessage()));
-  else if (!session.ResultMessage().empty())
-    msgbox::Plain(this, QString::fromStdString(session.ResultMessage()), QStringLiteral("Normal termination"));
-  return result;
-}
+int CInputBaseDlg::RunWork(const QString& caption) { return RunAndReport(theApp().Session(), this, caption, 0); }
 
 void CInputBaseDlg::RefuseField(uint32_t labelId) {
   // Labels are padded with ideographic spaces to line up on the page.

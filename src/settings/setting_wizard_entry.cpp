@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/message_box.h"
+#include "controls/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "operations/listings.h"

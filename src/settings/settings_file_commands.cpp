@@ -9,10 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "app/file_dialogs.h"
-#include "app/message_box.h"
+#include "controls/file_dialogs.h"
+#include "controls/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
+#include "controls/ui_text.h"
 #include "operations/listings.h"
 #include "operations/settings_run.h"
 #include "settings/dlg_tree_item.h"
@@ -25,7 +26,7 @@ namespace {
 const QString kFilter = QStringLiteral("Tessalo HX setting info(*.txi)");
 const QString kSuffix = QStringLiteral("txi");
 
-QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+using ui_text::Text;
 
 // Shows the item tree over the list; true with the user's choice in `items`
 // when it ended with OK.

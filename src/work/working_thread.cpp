@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QEventLoop>
 
+#include "controls/message_box.h"
+#include "session/device_session.h"
 #include "work/dlg_working.h"
 
 namespace {
@@ -39,6 +41,19 @@ void CVTCWorkingThread::StopAndJoin() {
 
 void CVTCWorkingThread::JoinWorker() {
   if (worker_.joinable()) worker_.join();
+}
+
+int CVTCWorkingThread::RunAndReport(CDeviceSession& session, QWidget* parent, const QString& caption,
+                                    int abortable) {
+  session.ClearMessages();
+  // The boxes have no owner when the window went away during the run.
+  const QPointer<QWidget> owner = parent;
+  const int result = Run(parent, caption, abortable);
+  if (!session.ErrorMessage().empty())
+    msgbox::Warning(owner, QString::fromStdString(session.ErrorMessage()));
+  else if (!session.ResultMessage().empty())
+    msgbox::Plain(owner, QString::fromStdString(session.ResultMessage()), QStringLiteral("Normal termination"));
+  return result;
 }
 
 int CVTCWorkingThread::Run(QWidget* parentWidget, const QString& caption, int abortable) {

@@ -25,6 +25,7 @@
 #include "work/escape_event.h"
 
 class CDlgWorking;
+class CDeviceSession;
 
 class CVTCWorkingThread {
  public:
@@ -36,6 +37,10 @@ class CVTCWorkingThread {
   // On the UI thread. An empty caption shows the dialog's own text.
   int Run(QWidget* parent, const QString& caption, int abortable);
   int RunSimple(QWidget* parent, const QString& caption) { return Run(parent, caption, 0); }
+  // Run() for work that reports through the session's messages: clears them,
+  // runs, then shows the error as a warning or else the result message under
+  // "Normal termination". Returns Run()'s result.
+  int RunAndReport(CDeviceSession& session, QWidget* parent, const QString& caption, int abortable);
 
   // On the worker thread, in this order.
   virtual void BeforeWork() {}

@@ -5,6 +5,7 @@
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "controls/st_num_edits.h"
+#include "controls/ui_text.h"
 #include "operations/settings_run.h"
 #include "settings/pages/wizard_page_ids.h"
 #include "settings/setting_item_list.h"
@@ -14,7 +15,7 @@
 #include "settings/wizard_values.h"
 
 namespace {
-QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+using ui_text::Text;
 }  // namespace
 
 CDlgInputBatAlart::CDlgInputBatAlart(QWidget* parent) : CInputBaseDlg(parent) {

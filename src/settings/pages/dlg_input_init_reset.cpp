@@ -4,6 +4,7 @@
 
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
+#include "controls/ui_text.h"
 #include "operations/settings_run.h"
 #include "settings/setting_item_list.h"
 #include "settings/wizard_flags.h"
@@ -11,7 +12,7 @@
 #include "settings/wizard_strings.h"
 
 namespace {
-QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+using ui_text::Text;
 }  // namespace
 
 CDlgInputInitReset::CDlgInputInitReset(QWidget* parent) : CInputBaseDlg(parent) {

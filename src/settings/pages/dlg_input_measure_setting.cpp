@@ -8,6 +8,7 @@
 #include "common/string_table.h"
 #include "common/timing.h"
 #include "controls/st_num_edits.h"
+#include "controls/ui_text.h"
 #include "operations/settings_run.h"
 #include "settings/decimal_text.h"
 #include "settings/pages/masked_edit.h"
@@ -20,7 +21,7 @@
 
 namespace {
 
-QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+using ui_text::Text;
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 const QString kStartTemplate = QStringLiteral("20__-__-__ __:__");

@@ -8,6 +8,7 @@
 #include "common/string_table.h"
 #include "controls/org_color_rdio_button.h"
 #include "controls/st_num_edits.h"
+#include "controls/ui_text.h"
 #include "operations/settings_run.h"
 #include "settings/pages/well_picture.h"
 #include "settings/pages/wizard_page_ids.h"
@@ -19,7 +20,7 @@
 
 namespace {
 
-QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+using ui_text::Text;
 
 }  // namespace
 

@@ -1,6 +1,6 @@
 #include "settings/pages/dlg_input_test_mail.h"
 
-#include "app/message_box.h"
+#include "controls/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "operations/device_commands.h"
 #include "pages/comm_strings.h"

@@ -7,6 +7,7 @@
 
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
+#include "controls/ui_text.h"
 #include "settings/wizard_strings.h"
 
 namespace {
@@ -25,7 +26,7 @@ constexpr int kShaftLeft = 108;
 constexpr int kShaftRight = 170;
 constexpr int kWall = 10;
 
-QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+using ui_text::Text;
 
 void DrawArrowHead(QPainter& p, QPointF tip, qreal dx) {
   // A filled head pointing left (dx < 0) or right (dx > 0) at the tip.
