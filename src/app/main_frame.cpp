@@ -274,6 +274,15 @@ void CMainFrame::WaitForRunningOperation() {
   if (Session().OperationRunning()) loop.exec();
 }
 
+bool CMainFrame::DeferWhileAPageRuns() {
+  if (CVTCWorkingThread::CurrentProgressDialog() == nullptr) return false;
+  // A page's run is on the stack below this handler (only the page is
+  // disabled while it runs). Closing the port ends its exchange within the
+  // time-out; the pages are destroyed only once that run has returned.
+  Session().Port().Close();
+  return true;
+}
+
 void CMainFrame::ResetConnection() {
   WaitForRunningOperation();
   Session().InvalidateClockReference();
@@ -287,6 +296,10 @@ void CMainFrame::ResetConnection() {
 }
 
 void CMainFrame::OnCloseConnection() {
+  if (DeferWhileAPageRuns()) {
+    QTimer::singleShot(kAbortWatchMs, this, &CMainFrame::OnCloseConnection);
+    return;
+  }
   WaitForRunningOperation();
   workMode_ = kCloseConnection;
   Run(this, QString(), 0);
@@ -443,6 +456,11 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   // While a device operation runs the frame is disabled and cannot be closed.
   if (!isEnabled()) {
     event->ignore();
+    return;
+  }
+  if (DeferWhileAPageRuns()) {
+    event->ignore();
+    QTimer::singleShot(kAbortWatchMs, this, &QWidget::close);
     return;
   }
   Teardown();

@@ -72,6 +72,9 @@ class CMainFrame : public QMainWindow, public CVTCWorkingThread {
   // operation has let go of the session. Nothing of the session is reset
   // under a running worker.
   void WaitForRunningOperation();
+  // True while some window's run is still on the stack: the port is closed so
+  // that its work ends, and the caller tries again later.
+  bool DeferWhileAPageRuns();
   void OnCloseConnection();
   bool IsConnected() const { return (connectionState_ & 1) != 0; }
 
