@@ -13,10 +13,10 @@ namespace filedlg {
 struct Request {
   QWidget* owner = nullptr;
   bool save = false;
-  QString title;         // empty: the platform's default
-  QString proposedName;  // save dialogs: the proposed file name
-  QString filter;        // Qt form, e.g. "Log file(*.log)"
-  QString defaultSuffix; // e.g. "log"
+  QString title;          // empty: the platform's default
+  QString proposedName;   // save dialogs: the proposed file name
+  QString filter;         // Qt form, e.g. "Log file(*.log)"
+  QString defaultSuffix;  // e.g. "log"
 };
 
 // The chosen path, or an empty string when the user cancelled. Save dialogs

@@ -9,10 +9,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "controls/file_dialogs.h"
-#include "controls/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "controls/dialog_units.h"
+#include "controls/file_dialogs.h"
+#include "controls/message_box.h"
 #include "firmware/firmware_image.h"
 #include "pages/comm_strings.h"
 #include "pages/comm_text.h"

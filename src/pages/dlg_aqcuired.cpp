@@ -9,12 +9,12 @@
 
 #include <string_view>
 
-#include "controls/file_dialogs.h"
-#include "controls/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/atomic_file.h"
 #include "common/string_table.h"
 #include "controls/dialog_units.h"
+#include "controls/file_dialogs.h"
+#include "controls/message_box.h"
 #include "controls/ui_text.h"
 #include "pages/data_strings.h"
 #include "pages/text_lines_model.h"

@@ -7,9 +7,9 @@
 #include <QPushButton>
 
 #include "app/main_frame.h"
-#include "controls/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
+#include "controls/message_box.h"
 #include "controls/ui_text.h"
 #include "operations/device_commands.h"
 #include "operations/operation_strings.h"
@@ -184,7 +184,9 @@ void CDlgMainMeasSetting::OnStop() {
   // Only this page is disabled while the stop runs; the menu stays usable.
   // The box carries no caption of its own; the message box service puts the
   // application's title in place of an empty one, so a blank stands for it.
-  RunOperation(theApp().Session(), [](CDeviceSession& session) { return ops::StopMeasurement(session); }, msgbox::kEmptyCaption, 1);
+  RunOperation(
+      theApp().Session(), [](CDeviceSession& session) { return ops::StopMeasurement(session); }, msgbox::kEmptyCaption,
+      1);
   Refresh();
   update();
 }

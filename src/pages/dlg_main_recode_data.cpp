@@ -8,9 +8,9 @@
 #include <chrono>
 
 #include "app/main_frame.h"
-#include "controls/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
+#include "controls/message_box.h"
 #include "operations/device_commands.h"
 #include "operations/readouts.h"
 #include "operations/record_readout.h"

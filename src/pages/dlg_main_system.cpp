@@ -8,10 +8,10 @@
 #include <cstdio>
 
 #include "app/main_frame.h"
-#include "controls/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/codepage.h"
 #include "common/string_table.h"
+#include "controls/message_box.h"
 #include "controls/ui_text.h"
 #include "operations/device_commands.h"
 #include "operations/operation_strings.h"
@@ -143,7 +143,8 @@ void CDlgMainSystem::OnTimeSync() {
   if (frame != nullptr) frame->setEnabled(false);
 
   // The operation reads the logger's records again after the clock was set.
-  const ops::Result synced = RunOperation(theApp().Session(), [](CDeviceSession& session) { return ops::SyncClock(session); }, kTimeSyncCaption, 0);
+  const ops::Result synced = RunOperation(
+      theApp().Session(), [](CDeviceSession& session) { return ops::SyncClock(session); }, kTimeSyncCaption, 0);
 #ifdef QHX_HAVE_ARCHIVE
   if (synced.Succeeded()) theApp().Archive().MarkSynchronised(nullptr);
 #else

@@ -5,9 +5,9 @@
 #include <QPushButton>
 
 #include "app/main_frame.h"
-#include "controls/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "controls/dialog_units.h"
+#include "controls/message_box.h"
 #include "pages/comm_strings.h"
 #include "pages/comm_text.h"
 #include "pages/dlg_now_monitor.h"

@@ -8,9 +8,9 @@
 #include <QVBoxLayout>
 
 #include "app/main_frame.h"
-#include "controls/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "controls/dialog_units.h"
+#include "controls/message_box.h"
 #include "operations/device_commands.h"
 #include "operations/operation_strings.h"
 #include "pages/comm_strings.h"
@@ -112,6 +112,7 @@ void CDlgNetsSim::OnRestartModule() {
   if (!msgbox::Confirm(this, comm_text::Text(strings::id::kConfirmModuleRestart), kRebootCaption)) return;
   QWidget* frame = theApp().MainFrame;
   if (frame != nullptr) frame->setEnabled(false);
-  RunOperation(theApp().Session(), [](CDeviceSession& session) { return ops::RestartModule(session); }, kRebootCaption, 0);
+  RunOperation(
+      theApp().Session(), [](CDeviceSession& session) { return ops::RestartModule(session); }, kRebootCaption, 0);
   if (frame != nullptr) frame->setEnabled(true);
 }

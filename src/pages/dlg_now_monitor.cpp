@@ -9,12 +9,12 @@
 
 #include <vector>
 
-#include "controls/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "controls/dialog_units.h"
+#include "controls/message_box.h"
+#include "operations/readouts.h"
 #include "pages/comm_strings.h"
 #include "pages/comm_text.h"
-#include "operations/readouts.h"
 
 namespace {
 

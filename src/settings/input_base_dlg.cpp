@@ -6,10 +6,10 @@
 #include <QPalette>
 #include <QPushButton>
 
-#include "controls/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "controls/dialog_units.h"
+#include "controls/message_box.h"
 #include "controls/ui_text.h"
 #include "operations/settings_run.h"
 #include "settings/wizard_flags.h"

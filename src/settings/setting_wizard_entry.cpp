@@ -3,9 +3,9 @@
 #include <memory>
 #include <vector>
 
-#include "controls/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
+#include "controls/message_box.h"
 #include "operations/listings.h"
 #include "operations/operation_strings.h"
 #include "operations/settings_run.h"

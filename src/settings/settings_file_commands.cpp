@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "controls/file_dialogs.h"
-#include "controls/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
+#include "controls/file_dialogs.h"
+#include "controls/message_box.h"
 #include "controls/ui_text.h"
 #include "operations/listings.h"
 #include "operations/settings_run.h"

@@ -43,8 +43,7 @@ void CVTCWorkingThread::JoinWorker() {
   if (worker_.joinable()) worker_.join();
 }
 
-int CVTCWorkingThread::RunAndReport(CDeviceSession& session, QWidget* parent, const QString& caption,
-                                    int abortable) {
+int CVTCWorkingThread::RunAndReport(CDeviceSession& session, QWidget* parent, const QString& caption, int abortable) {
   session.ClearMessages();
   // The boxes have no owner when the window went away during the run.
   const QPointer<QWidget> owner = parent;

@@ -307,19 +307,6 @@ class MainFrameTest : public QObject {
     QVERIFY(window->isEnabled());
   }
 
-  // The measurement page's stop waits for a logger that does not answer.
-  CDlgMainMeasSetting* StopPageWaitingForTheLogger() {
-    logger_->SilenceCommands("ST STP", -1);
-    CDlgRefMain& host = frame_->PageHost();
-    host.Tabs()->setCurrentIndex(1);
-    return qobject_cast<CDlgMainMeasSetting*>(host.Pages()[1].page);
-  }
-  bool StopSent() {
-    return logger_->WaitForReceived(
-        [](const std::vector<std::string>& lines) { return std::count(lines.begin(), lines.end(), "ST STP") > 0; },
-        5s);
-  }
-
   void pageDestroyedWhileItsOperationRunsJoinsItsWorker() {
     QVERIFY(ConnectWithDialog());
     shelltest::MessageRecorder messages;
@@ -522,6 +509,18 @@ class MainFrameTest : public QObject {
 
  private:
   // Connect: the port dialog offers the virtual logger first; press OK.
+  // The measurement page's stop waits for a logger that does not answer.
+  CDlgMainMeasSetting* StopPageWaitingForTheLogger() {
+    logger_->SilenceCommands("ST STP", -1);
+    CDlgRefMain& host = frame_->PageHost();
+    host.Tabs()->setCurrentIndex(1);
+    return qobject_cast<CDlgMainMeasSetting*>(host.Pages()[1].page);
+  }
+  bool StopSent() {
+    return logger_->WaitForReceived(
+        [](const std::vector<std::string>& lines) { return std::count(lines.begin(), lines.end(), "ST STP") > 0; }, 5s);
+  }
+
   bool ConnectWithDialog() {
     QString offered;
     auto answered = shelltest::WhenModalShows([&](QWidget* dialog) {

@@ -6,9 +6,9 @@
 #include "common/string_table.h"
 #include "controls/ui_text.h"
 #include "operations/settings_run.h"
+#include "settings/pages/wizard_page_ids.h"
 #include "settings/setting_item_list.h"
 #include "settings/wizard_flags.h"
-#include "settings/pages/wizard_page_ids.h"
 #include "settings/wizard_strings.h"
 
 namespace {

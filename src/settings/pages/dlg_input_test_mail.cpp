@@ -1,7 +1,7 @@
 #include "settings/pages/dlg_input_test_mail.h"
 
-#include "controls/message_box.h"
 #include "app/vtrelix7_comm_app.h"
+#include "controls/message_box.h"
 #include "operations/device_commands.h"
 #include "pages/comm_strings.h"
 #include "pages/comm_text.h"
