@@ -8,9 +8,9 @@
 
 #include <cstdint>
 
+#include "controls/du_layout.h"
 #include "pages/device_clock_field.h"
 #include "pages/device_page.h"
-#include "pages/du_placer.h"
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -58,7 +58,7 @@ class CDlgMainMeasSetting : public CDevicePage {
  private:
   QLineEdit* AddField(int id, int x, int y, int width);
 
-  CDuPlacer placer_;
+  CDuLayout placer_;
   CDeviceClockField* clock_;
   QPlainTextEdit* judgement_;
   QPushButton* set_;

@@ -8,9 +8,9 @@
 
 #include <cstdint>
 
+#include "controls/du_layout.h"
 #include "pages/device_clock_field.h"
 #include "pages/device_page.h"
-#include "pages/du_placer.h"
 
 class QLabel;
 class QLineEdit;
@@ -57,7 +57,7 @@ class CDlgMainSystem : public CDevicePage {
   void changeEvent(QEvent* event) override;
 
  private:
-  CDuPlacer placer_;
+  CDuLayout placer_;
   void ShowClockOffset();
 
   CDeviceClockField* clock_;
