@@ -11,6 +11,13 @@ ops::Result CDevicePage::RunOperation(CDeviceSession& session,
   operation_ = operation;
   result_ = ops::Result();
   Run(this, QString(), lockedInput);
+  if (IsRunning()) {
+    // The page was hidden during the run: the worker still runs the operation
+    // and owns its result; it is joined by the next run or the destructor.
+    ops::Result unfinished;
+    unfinished.outcome = ops::Outcome::kAborted;
+    return unfinished;
+  }
   operation_ = nullptr;
   const QString text = QString::fromStdString(result_.message);
   if (result_.Succeeded()) {
