@@ -102,7 +102,7 @@ class Rig {
  public:
   explicit Rig(vlogger::Options options = {}) : logger_(options) {
     log_.Ring().Allocate();
-    SetCaptureLog(&log_);
+    session_.SetTrafficSink(&log_);
     // The terminal window takes what was captured whenever it is told to.
     log_.SetNotifyTarget([this](unsigned) { Notify(); }, CMLog::kTerminalNotifyId);
     taker_ = std::thread([this] { TakeLoop(); });
@@ -120,7 +120,6 @@ class Rig {
     cv_.notify_all();
     taker_.join();
     log_.SetNotifyTarget(nullptr, 0);
-    SetCaptureLog(nullptr);
   }
   vlogger::VirtualLogger& logger() { return logger_; }
   CDeviceSession& session() { return session_; }
@@ -352,17 +351,16 @@ void MeasureCapture(int reps) {
   for (size_t i = 0; i < chunk.size(); ++i) chunk[i] = static_cast<uint8_t>(32 + i % 90);
   const Spread mbps = Repeat(reps, [&] {
     constexpr int kChunks = 16384;  // 64 MiB
-    SetCaptureLog(&log);
     const auto t0 = Clock::now();
     for (int i = 0; i < kChunks; ++i) {
-      CaptureTraffic(chunk.data(), static_cast<uint32_t>(chunk.size()), static_cast<uint8_t>(i & 1));
+      log.Capture(chunk.data(), static_cast<uint32_t>(chunk.size()),
+                  (i & 1) != 0 ? TrafficDirection::kSent : TrafficDirection::kReceived);
       if (i % 64 == 63) log.Ring().TakePending();
     }
     log.Ring().TakePending();
-    SetCaptureLog(nullptr);
     return kChunks * chunk.size() / Seconds(Clock::now() - t0) / 1e6;
   });
-  Add("traffic capture (CaptureTraffic + TakePending)", mbps, "%.1f MB/s");
+  Add("traffic capture (Capture + TakePending)", mbps, "%.1f MB/s");
 }
 
 void MeasureMemory(const Tools& tools, int reps) {

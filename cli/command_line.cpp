@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "commands.h"
+#include "common/program_version.h"
 #include "connection.h"
 #include "language.h"
 #include "output.h"
@@ -13,6 +14,7 @@ int RunCommandLine(int argc, char** argv) {
   app.name("quorvane-ctl");
   app.require_subcommand(1);
   app.fallthrough();  // the global options may also follow the command
+  app.set_version_flag("--version", std::string("quorvane-ctl ") + program_version::kNumber);
   app.footer(
       "Exit status: 0 success; 1 the logger refused or did not answer, or a file or standard output could not be "
       "written (the message on standard error); 2 usage error; 3 cut short by Ctrl+C, SIGTERM or SIGHUP (what "

@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
-# Installs every Debian package the project needs to build, test and run.
+# Installs every Debian package the project needs to build, test and run:
+# compilers and build tools; clang's runtime for the fuzz targets; the core's
+# libraries; Qt and the fonts of the desktop program; xvfb for
+# screenshots.sh; python3 for a test; the MinGW compiler, GoogleTest sources,
+# Wine and bc for wine-test.sh.
 # Safe to run again: apt-get skips what is already there.
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
   clang libclang-rt-14-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev
   libserialport-dev libsqlite3-dev nlohmann-json3-dev libcli11-dev libicu-dev
-  qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-translations-l10n
+  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
   fonts-ipafont-gothic fonts-dejavu-core
-  xvfb xauth imagemagick
+  xvfb xauth
   python3
   g++-mingw-w64-x86-64-posix googletest wine wine64 bc
 )

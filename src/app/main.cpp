@@ -12,6 +12,7 @@
 #include "app/screenshot_tour.h"
 #include "app/simulated_logger.h"
 #include "app/vtrelix7_comm_app.h"
+#include "common/program_version.h"
 #include "sim/virtual_logger.h"
 #ifdef QHX_HAVE_ARCHIVE
 #include "archive/default_path.h"
@@ -21,7 +22,7 @@ namespace {
 
 void SetIdentity() {
   QCoreApplication::setApplicationName(QStringLiteral("quorvane-hx"));
-  QCoreApplication::setApplicationVersion(QStringLiteral("1.07"));
+  QCoreApplication::setApplicationVersion(QLatin1String(program_version::kNumber));
   QCoreApplication::setOrganizationName(QStringLiteral("ZEB Corporation"));
 }
 

@@ -10,7 +10,6 @@
 #include "app/qt_translations.h"
 #include "app/shell_strings.h"
 #include "common/string_table.h"
-#include "common/ui_hooks.h"
 #include "link/serial_settings.h"
 #include "log/dlg_terminal.h"
 #include "work/dlg_working.h"
@@ -18,13 +17,12 @@
 
 const char* const kAuthTypeNames[3] = {"none", "PAP", "CHAP"};
 
-CVTrelix7CommApp::CVTrelix7CommApp() { SetCaptureLog(&log_); }
+CVTrelix7CommApp::CVTrelix7CommApp() { session_.SetTrafficSink(&log_); }
 
 CVTrelix7CommApp::~CVTrelix7CommApp() {
   // Widgets cannot be destroyed once the Qt application object is gone; at
   // that point the process is ending anyway.
   if (QCoreApplication::instance() == nullptr) (void)terminal_.release();
-  if (CaptureLog() == &log_) SetCaptureLog(nullptr);
 }
 
 CVTrelix7CommApp& CVTrelix7CommApp::Instance() {
@@ -47,9 +45,8 @@ void CVTrelix7CommApp::LoadConfiguration(const QString& moduleDir, language::Cho
 }
 
 bool CVTrelix7CommApp::InitServices() {
-  SetCaptureLog(&log_);
+  session_.SetTrafficSink(&log_);
   InstallFontSubstitutions();
-  ui_hooks::SetMessagePump(&CDlgTerminal::PumpMessages);
   CVTCWorkingThread::SetTerminalEnabler([](bool enable) { theApp().OnWorkRunning(!enable); });
   // A runner that goes away while its worker still runs closes the port, so
   // that the worker's exchange ends at once and the worker can be joined.
@@ -85,7 +82,6 @@ int CVTrelix7CommApp::ExitInstance() {
   delete ownFrame_.data();
   DestroyTerminal();
   session_.Close();
-  ui_hooks::SetMessagePump(nullptr);
   CDlgWorking::SetShowTerminal(nullptr);
   return 0;
 }

@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "app/language_config.h"
+#include "common/program_version.h"
 #include "log/traffic_capture.h"
 #include "session/device_session.h"
 #ifdef QHX_HAVE_ARCHIVE
@@ -92,7 +93,7 @@ class CVTrelix7CommApp {
   bool WorkRunning() const { return workDepth_ > 0; }
 
   QString ModuleDir;
-  QString VersionText = QStringLiteral("Ver. 1.07");
+  QString VersionText = QStringLiteral("Ver. ") + QLatin1String(program_version::kNumber);
   int FontBaseSize = 12;
   int MeasurePageFontReduction = 2;
   int DialogFontReduction = 2;

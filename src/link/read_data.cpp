@@ -5,12 +5,9 @@
 #include <cstring>
 
 #include "common/timing.h"
-#include "common/ui_hooks.h"
 #include "common/zeroed_block.h"
 
 namespace {
-// Longest single wait between two runs of the message pump.
-constexpr auto kPumpSlice = std::chrono::milliseconds(10);
 // Resetting releases the used pages back to the system once this much was used.
 constexpr int64_t kReleaseThreshold = 1 << 20;
 }  // namespace
@@ -156,9 +153,6 @@ int CReadData::Take(char* destination, int32_t size, uint32_t timeoutMs, bool dr
     lock.unlock();
     std::lock_guard<std::recursive_mutex> waiting(wait_lock_);
     const auto deadline = timing::Clock::now() + timing::Scaled(timeoutMs);
-    // On the UI thread the wait wakes every slice to keep the windows
-    // responsive; elsewhere it sleeps until a line arrives or time runs out.
-    const bool pump = ui_hooks::PumpsOnThisThread();
     lock.lock();
     for (;;) {
       if (line_count_ > 0) break;
@@ -167,13 +161,8 @@ int CReadData::Take(char* destination, int32_t size, uint32_t timeoutMs, bool dr
         if (size > 0) destination[0] = '\0';
         return 0;
       }
-      const auto slice = pump ? std::min<timing::Clock::duration>(deadline - now, kPumpSlice) : deadline - now;
-      if (line_event_.wait_for(lock, slice, [this] { return line_count_ > 0 || abandoned_; }) && line_count_ > 0) break;
-      if (pump) {
-        lock.unlock();
-        ui_hooks::PumpMessages();
-        lock.lock();
-      }
+      if (line_event_.wait_until(lock, deadline, [this] { return line_count_ > 0 || abandoned_; }) && line_count_ > 0)
+        break;
     }
   }
 
@@ -249,21 +238,13 @@ bool CReadData::WaitQuiet(uint32_t quietMs, uint32_t limitMs) {
   const auto quiet = timing::Scaled(quietMs);
   const auto start = timing::Clock::now();
   const auto deadline = start + timing::Scaled(limitMs);
-  const bool pump = ui_hooks::PumpsOnThisThread();
   std::unique_lock<std::mutex> lock(ring_lock_);
   for (;;) {
     const auto now = timing::Clock::now();
     const auto quiet_until = std::max(last_arrival_, start) + quiet;
     if (now >= quiet_until || abandoned_) return true;
     if (now >= deadline) return false;
-    auto slice = std::min(quiet_until, deadline) - now;
-    if (pump) slice = std::min<timing::Clock::duration>(slice, kPumpSlice);
-    arrival_event_.wait_for(lock, slice);
-    if (pump) {
-      lock.unlock();
-      ui_hooks::PumpMessages();
-      lock.lock();
-    }
+    arrival_event_.wait_until(lock, std::min(quiet_until, deadline));
   }
 }
 

@@ -3,8 +3,6 @@
 #include <cstring>
 
 #include "common/timing.h"
-#include "common/ui_hooks.h"
-#include "log/traffic_capture.h"
 
 namespace {
 
@@ -95,8 +93,11 @@ int CRSPort::Write(const void* bytes, uint32_t length, int purge) {
       result = device_->Write(data, length, timing::Scaled(kWriteLimitMs)) ? 1 : 0;
     }
   }
-  ui_hooks::PumpMessages();
   return result;
+}
+
+void CRSPort::Capture(const void* bytes, uint32_t length, TrafficDirection direction) {
+  if (TrafficSink* sink = sink_.load()) sink->Capture(bytes, length, direction);
 }
 
 void CRSPort::Purge() {
@@ -114,7 +115,7 @@ void CRSPort::ReadThread() {
     if (n <= 0) continue;  // slice over, or the device is gone: no data this pass
     // The line buffer receives each chunk before the traffic capture.
     line_buffer_->Append(buffer, static_cast<size_t>(n));
-    CaptureTraffic(buffer, static_cast<uint32_t>(n), 0);
+    Capture(buffer, static_cast<uint32_t>(n), TrafficDirection::kReceived);
   }
   if (IsOpen()) Purge();
 }

@@ -14,6 +14,7 @@
 #include "link/read_data.h"
 #include "link/serial_device.h"
 #include "link/serial_settings.h"
+#include "link/traffic_sink.h"
 
 class CRSPort {
  public:
@@ -44,6 +45,13 @@ class CRSPort {
   // not yet sent or received, and empties the line buffer, first. Returns 1
   // when every byte was written within the write limit, 0 otherwise.
   int Write(const void* bytes, uint32_t length, int purge);
+
+  // Where the traffic goes (none: not captured). The sink must outlive the
+  // port or be replaced first; set it while the port is closed.
+  void SetTrafficSink(TrafficSink* sink) { sink_.store(sink); }
+  // Hands bytes sent by the caller to the sink; received bytes are handed on
+  // by the reader thread itself.
+  void Capture(const void* bytes, uint32_t length, TrafficDirection direction);
 
   bool IsOpen() const { return device_->IsOpen(); }
   // The device handle as a number; -1 while closed.
@@ -76,6 +84,7 @@ class CRSPort {
   std::thread reader_;
   std::atomic<int32_t> running_{0};
   std::atomic<bool> unsettled_{false};
+  std::atomic<TrafficSink*> sink_{nullptr};
   std::mutex io_lock_;  // keeps the device open while a write uses it
   std::recursive_mutex exchange_lock_;
 };

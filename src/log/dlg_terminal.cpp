@@ -6,7 +6,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QThread>
 
 #include <atomic>
 #include <string>
@@ -28,16 +27,8 @@ CDlgTerminal* g_instance = nullptr;
 // A notification is queued and not yet handled; later captures add nothing.
 std::atomic<bool> g_notification_queued{false};
 
-// Upper bound of one pump on the UI thread.
-constexpr int kPumpBoundMs = 50;
-
 const QByteArray kHelloLine("\r\nhello\r\n");
 const QByteArray kSleepLine("st d00 slp\r\n");
-
-bool OnUiThread() {
-  const QCoreApplication* app = QCoreApplication::instance();
-  return app != nullptr && QThread::currentThread() == app->thread();
-}
 
 }  // namespace
 
@@ -186,10 +177,13 @@ void CDlgTerminal::ShowPendingLines(uint32_t textId, const QList<QByteArray>& li
   LayoutControls();
 }
 
+// Written on the UI thread without running its events: lines are only sent
+// while no operation runs, so no exchange holds the line buffer's wait, and a
+// typed line fits the driver's queue at once.
 void CDlgTerminal::WriteToPort(const QByteArray& bytes) {
   CRSPort& port = theApp().Session().Port();
   if (!port.IsOpen() || bytes.isEmpty()) return;
-  CaptureTraffic(bytes.constData(), static_cast<uint32_t>(bytes.size()), 2);
+  port.Capture(bytes.constData(), static_cast<uint32_t>(bytes.size()), TrafficDirection::kTyped);
   port.Write(bytes.constData(), static_cast<uint32_t>(bytes.size()), 1);
 }
 
@@ -219,13 +213,6 @@ void CDlgTerminal::PostTrafficNotification(unsigned) {
 void CDlgTerminal::OnTrafficArrived() {
   CTLogBuffer& ring = theApp().Log().Ring();
   if (ring.TakePending() > 0) view_->AppendCells(ring.Snapshot());
-}
-
-void CDlgTerminal::PumpMessages() {
-  if (!OnUiThread()) return;
-  CDlgTerminal* terminal = Instance();
-  if (terminal == nullptr || !terminal->isVisible()) return;
-  QCoreApplication::processEvents(QEventLoop::AllEvents, kPumpBoundMs);
 }
 
 // ---------------------------------------------------------------- saving

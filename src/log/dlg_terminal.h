@@ -61,10 +61,6 @@ class CDlgTerminal : public QDialog {
   // after the running operation. Nothing is sent while the port is closed.
   void SendTypedLine(const QByteArray& bytes);
 
-  // The message pump of the protocol's waits: on the UI thread, while the
-  // terminal window is visible, handles the events waiting then (within a
-  // bound); on any other thread it returns at once.
-  static void PumpMessages();
   // The capture's notification; callable from any thread.
   static void PostTrafficNotification(unsigned commandId);
   // The terminal window that exists, if any (UI thread only).

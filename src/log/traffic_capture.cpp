@@ -3,7 +3,6 @@
 #include <cerrno>
 
 #include <algorithm>
-#include <atomic>
 #include <new>
 
 // ---- CTLogBuffer ----
@@ -122,9 +121,7 @@ std::string CMLogFile::FilePath() const {
 
 // ---- CMLog ----
 
-CMLog::~CMLog() {
-  if (CaptureLog() == this) SetCaptureLog(nullptr);
-}
+CMLog::~CMLog() = default;
 
 void CMLog::Write(const void* bytes, uint32_t length) {
   std::lock_guard<std::mutex> lock(outer_lock_);
@@ -156,17 +153,6 @@ void CMLog::SetNotifyTarget(NotifyTarget target, unsigned commandId) {
   notify_id_ = commandId;
 }
 
-// ---- entry point ----
-
-namespace {
-std::atomic<CMLog*> g_capture_log{nullptr};
-}
-
-void SetCaptureLog(CMLog* log) { g_capture_log.store(log); }
-CMLog* CaptureLog() { return g_capture_log.load(); }
-
-void CaptureTraffic(const void* bytes, uint32_t length, uint8_t direction) {
-  CMLog* log = g_capture_log.load();
-  if (log == nullptr) return;
-  log->AddTraffic(static_cast<const uint8_t*>(bytes), length, direction == 0 ? 0 : 1);
+void CMLog::Capture(const void* bytes, uint32_t length, TrafficDirection direction) {
+  AddTraffic(static_cast<const uint8_t*>(bytes), length, direction == TrafficDirection::kReceived ? 0 : 1);
 }

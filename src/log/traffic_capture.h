@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "link/traffic_sink.h"
+
 // The capture ring.
 class CTLogBuffer {
  public:
@@ -72,8 +74,8 @@ class CMLogFile {
   int open_error_ = 0;
 };
 
-// The application log object.
-class CMLog : public CMLogFile {
+// The application log object; the port hands it the traffic as its sink.
+class CMLog : public CMLogFile, public TrafficSink {
  public:
   // Command id of the notification to the terminal window.
   static constexpr unsigned kTerminalNotifyId = 505;
@@ -86,6 +88,8 @@ class CMLog : public CMLogFile {
 
   // Stores the bytes in the ring and the recording file, then notifies.
   void AddTraffic(const uint8_t* bytes, uint32_t length, uint8_t mark);
+  // Received bytes are stored with mark 0, sent and typed ones with mark 1.
+  void Capture(const void* bytes, uint32_t length, TrafficDirection direction) override;
 
   // The target is called after every capture, on the capturing thread, with
   // no lock held; it must only queue work for its own thread. An empty
@@ -101,11 +105,3 @@ class CMLog : public CMLogFile {
   std::shared_ptr<const NotifyTarget> notify_;
   unsigned notify_id_ = 0;
 };
-
-// The application's log object that CaptureTraffic() feeds; none by default.
-void SetCaptureLog(CMLog* log);
-CMLog* CaptureLog();
-
-// Entry point for every sender and the reader: direction 0 is received, any
-// other value is sent (1 protocol, 2 terminal).
-void CaptureTraffic(const void* bytes, uint32_t length, uint8_t direction);

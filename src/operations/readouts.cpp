@@ -59,7 +59,8 @@ CurrentValuesResult ReadCurrentValues(CDeviceSession& session) {
   const int r = session.ReadCurrentValues(&reply);
   if (r != session_rc::kOk) return FailedWith<CurrentValuesResult>(FailureCode(session, r));
   std::vector<std::string> fields;
-  if (static_cast<size_t>(SplitFields(reply, &fields)) < kCurrentValueFields) return NoValue<CurrentValuesResult>();
+  if (static_cast<size_t>(SplitKeepingEmptyFields(reply, &fields)) < kCurrentValueFields)
+    return NoValue<CurrentValuesResult>();
   CurrentValuesResult result;
   result.outcome = Outcome::kSucceeded;
   result.steps.push_back("RD REL");

@@ -7,9 +7,8 @@
 #include <mutex>
 
 #include "common/timing.h"
-#include "common/ui_hooks.h"
 #include "link/rs_port.h"
-#include "log/traffic_capture.h"
+#include "protocol/exchange_times.h"
 #include "protocol/listing_parsers.h"
 
 namespace {
@@ -17,9 +16,7 @@ namespace {
 constexpr uint32_t kHelloReplyMs = 2000;
 constexpr uint32_t kIdentityMs = 500;
 constexpr uint32_t kDrainMs = 100;
-constexpr uint32_t kSetReplyMs = 5000;
 constexpr uint32_t kMeasureReplyMs = 45000;
-constexpr uint32_t kListingLineMs = 2000;
 constexpr int kAbortableTurns = 100;
 
 // A logger in the middle of a long listing ignores "HELLO" and keeps sending:
@@ -50,13 +47,13 @@ int CComCtrlBase::SendLine(CRSPort* port, const char* line) {
   if (port->TakeUnsettled() && port->LineBuffer() != nullptr)
     port->LineBuffer()->WaitQuiet(kSettleQuietMs, kSettleLimitMs);
   const uint32_t len = static_cast<uint32_t>(std::strlen(line));
-  CaptureTraffic(line, len, 1);
+  port->Capture(line, len, TrafficDirection::kSent);
   return port->Write(line, len, 1) ? rc::kOk : rc::kNoReply;
 }
 
 void CComCtrlBase::SendAbort(CRSPort* port) {
   if (!port->IsOpen()) return;
-  CaptureTraffic(&kAbortByte, 1, 1);
+  port->Capture(&kAbortByte, 1, TrafficDirection::kSent);
   port->Write(&kAbortByte, 1, 0);
 }
 
@@ -80,7 +77,6 @@ int CComCtrlBase::ReadLine(CRSPort* port, char* buffer, int size, uint32_t timeo
   } else if (size > 0) {
     buffer[0] = '\0';
   }
-  ui_hooks::PumpMessages();
   return n;
 }
 
@@ -165,7 +161,7 @@ int CComCtrlBase::SendCommandAbortableExpect(CRSPort* port, const char* line, co
   char reply[256];
   for (int turn = 0; turn < kAbortableTurns; ++turn) {
     if (timing::Clock::now() > deadline) return Outcome(port, rc::kTimeout);
-    if (port->IsOpen() && ReadLine(port, reply, sizeof reply, kListingLineMs) != 0)
+    if (port->IsOpen() && ReadLine(port, reply, sizeof reply, exchange_times::kNextLineMs) != 0)
       return Matches(reply, want.c_str()) ? rc::kOk : Outcome(port, rc::kUnexpected);
     if (abort != nullptr && abort->IsSet()) return Outcome(port, rc::kAborted);
   }
@@ -179,7 +175,7 @@ int CComCtrlBase::SendCommandAbortable(CRSPort* port, const char* line, const Ab
 int CComCtrlBase::ReadNextLine(CRSPort* port, char* buffer, int size) {
   if (port == nullptr) return rc::kNoReply;
   std::lock_guard<std::recursive_mutex> lock(port->ExchangeLock());
-  if (ReadLine(port, buffer, size, kListingLineMs) == 0) return Outcome(port, rc::kNoReply);
+  if (ReadLine(port, buffer, size, exchange_times::kNextLineMs) == 0) return Outcome(port, rc::kNoReply);
   if (std::strstr(buffer, "END") != nullptr) return std::strstr(buffer, "NOT END") ? rc::kRefused : rc::kEndOfList;
   return rc::kOk;
 }
@@ -190,22 +186,24 @@ int CComCtrlBase::ReadAllBegin(CRSPort* port, int firstId, int count, char* buff
   char line[64];
   std::snprintf(line, sizeof line, "RD ALL %d %d\r\n", firstId, count);
   if (SendLine(port, line) != rc::kOk) return rc::kNoReply;
-  if (ReadLine(port, buffer, size, kListingLineMs) == 0) return Outcome(port, rc::kNoReply);
+  if (ReadLine(port, buffer, size, exchange_times::kNextLineMs) == 0) return Outcome(port, rc::kNoReply);
   return std::strstr(buffer, "END") != nullptr ? rc::kNoReply : rc::kOk;
 }
 
-int CComCtrlBase::ResetDevice(CRSPort* port) { return SendCommandExpect(port, "ST RES\r\n", nullptr, kSetReplyMs); }
+int CComCtrlBase::ResetDevice(CRSPort* port) {
+  return SendCommandExpect(port, "ST RES\r\n", nullptr, exchange_times::kSetReplyMs);
+}
 
 int CComCtrlBase::SetRss(CRSPort* port, int value) {
   char line[48];
   std::snprintf(line, sizeof line, "ST RSS %d\r\n", value);
-  return SendCommandExpect(port, line, nullptr, kSetReplyMs);
+  return SendCommandExpect(port, line, nullptr, exchange_times::kSetReplyMs);
 }
 
 int CComCtrlBase::SetIdle(CRSPort* port, int value) {
   char line[48];
   std::snprintf(line, sizeof line, "ST IDL %02d\r\n", value % 61);
-  return SendCommandExpect(port, line, nullptr, kSetReplyMs);
+  return SendCommandExpect(port, line, nullptr, exchange_times::kSetReplyMs);
 }
 
 int CComCtrlBase::SetSampling(CRSPort* port, const int& seconds) {

@@ -9,15 +9,13 @@
 
 #include "common/timing.h"
 #include "link/rs_port.h"
-#include "log/traffic_capture.h"
+#include "protocol/exchange_times.h"
 #include "protocol/listing_parsers.h"
 
 namespace {
 
-constexpr uint32_t kSetReplyMs = 5000;
 constexpr uint32_t kOkReplyMs = 5000;
 constexpr uint32_t kSysListingMs = 3000;
-constexpr uint32_t kListingLineMs = 1000;
 constexpr uint32_t kMailListingMs = 60000;
 constexpr uint32_t kErrorLogMs = 20000;
 constexpr uint32_t kRecordLineMs = 3000;
@@ -29,7 +27,7 @@ constexpr uint32_t kWrittenMs = 60000;
 int SendFormatted(CComCtrlVTrelix7* ctrl, CRSPort* port, const char* fmt, int value) {
   char line[64];
   std::snprintf(line, sizeof line, fmt, value);
-  return ctrl->SendCommandExpect(port, line, nullptr, kSetReplyMs);
+  return ctrl->SendCommandExpect(port, line, nullptr, exchange_times::kSetReplyMs);
 }
 
 }  // namespace
@@ -50,12 +48,12 @@ int CComCtrlVTrelix7::SetAveraging(CRSPort* port, int value) {
 
 int CComCtrlVTrelix7::SetCalibration(CRSPort* port, const char* text) {
   const std::string line = std::string("ST CAL AV ") + (text ? text : "") + "\r\n";
-  return SendCommandExpect(port, line.c_str(), nullptr, kSetReplyMs);
+  return SendCommandExpect(port, line.c_str(), nullptr, exchange_times::kSetReplyMs);
 }
 
 int CComCtrlVTrelix7::SendSetting(CRSPort* port, const char* text) {
   const std::string line = std::string("ST ") + (text ? text : "") + "\r\n";
-  return SendCommandExpect(port, line.c_str(), nullptr, kSetReplyMs);
+  return SendCommandExpect(port, line.c_str(), nullptr, exchange_times::kSetReplyMs);
 }
 
 int CComCtrlVTrelix7::ReadReplyLines(CRSPort* port, const char* line, std::vector<std::string>* list,
@@ -76,7 +74,7 @@ int CComCtrlVTrelix7::ReadReplyLines(CRSPort* port, const char* line, std::vecto
     if (!port->IsOpen() || port->LineBuffer() == nullptr || port->LineBuffer()->Abandoned())
       return Outcome(port, rc::kNoReply);
     bool cut = false;
-    if (ReadLine(port, reply, sizeof reply, kListingLineMs, &cut) == 0) continue;
+    if (ReadLine(port, reply, sizeof reply, exchange_times::kListingPollMs, &cut) == 0) continue;
     if (cut) return Outcome(port, rc::kUnexpected);
     if (Matches(reply, "YES END")) return rc::kOk;
     if (Matches(reply, "NG") || Matches(reply, "NOT END")) return rc::kRefused;

@@ -168,7 +168,7 @@ void ParseIdentityLine(const char* line, int length, std::string* deviceName, st
   *version = v;
 }
 
-int SplitFields(const std::string& text, std::vector<std::string>* fields) {
+int SplitKeepingEmptyFields(const std::string& text, std::vector<std::string>* fields) {
   fields->clear();
   if (text.empty()) return 0;
   std::string current;

@@ -28,4 +28,4 @@ void ParseIdentityLine(const char* line, int length, std::string* deviceName, st
 
 // Splits at every "," and removes CR and LF from each field. A trailing comma
 // adds no empty last field; an empty text gives no field.
-int SplitFields(const std::string& text, std::vector<std::string>* fields);
+int SplitKeepingEmptyFields(const std::string& text, std::vector<std::string>* fields);

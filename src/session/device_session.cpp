@@ -9,13 +9,12 @@
 #include "common/string_table.h"
 #include "common/timing.h"
 #include "firmware/firmware_image.h"
-#include "log/traffic_capture.h"
+#include "protocol/exchange_times.h"
 #include "protocol/listing_parsers.h"
 
 namespace {
 
 constexpr int kTries = 3;
-constexpr uint32_t kSetReplyMs = 5000;
 constexpr uint32_t kMeasureReplyMs = 45000;
 constexpr uint32_t kOkReplyMs = 5000;
 constexpr uint32_t kSlowOkReplyMs = 10000;
@@ -228,14 +227,14 @@ int CDeviceSession::ApplyMeasurementSettings(uint16_t* flags) {
   if (r != rc::kOk) f |= apply_flags::kSampling;
 
   if (work.interval != cur.interval &&
-      Retry(kTries, Format("ST ITV %d\r\n", work.interval).c_str(), nullptr, kSetReplyMs) != rc::kOk)
+      Retry(kTries, Format("ST ITV %d\r\n", work.interval).c_str(), nullptr, exchange_times::kSetReplyMs) != rc::kOk)
     f |= apply_flags::kInterval;
 
   const std::string smp2 = "ST SMP2 " + FormatDuration(work.eventSampling) + "\r\n";
   if (Retry(kTries, smp2.c_str(), nullptr, kMeasureReplyMs) != rc::kOk) f |= apply_flags::kEventSampling;
 
-  if (work.eventInterval != cur.eventInterval &&
-      Retry(kTries, Format("ST ITV2 %d\r\n", work.eventInterval).c_str(), nullptr, kSetReplyMs) != rc::kOk)
+  if (work.eventInterval != cur.eventInterval && Retry(kTries, Format("ST ITV2 %d\r\n", work.eventInterval).c_str(),
+                                                       nullptr, exchange_times::kSetReplyMs) != rc::kOk)
     f |= apply_flags::kEventInterval;
 
   if (work.measuring == 0 && cur.measuring != 0 && protocol_.StopMeasurement(&port_, 1) != rc::kOk)
@@ -348,7 +347,7 @@ int CDeviceSession::SetAccessPoint(uint16_t* flags, int kind) {
     std::string line = std::string("MAIL ") + field.key;
     if (!value.empty()) line += " " + (value == " " ? std::string() : value);
     line += "\r\n";
-    if (Retry(kTries, line.c_str(), nullptr, kSetReplyMs) != rc::kOk) f |= field.bit;
+    if (Retry(kTries, line.c_str(), nullptr, exchange_times::kSetReplyMs) != rc::kOk) f |= field.bit;
   }
   if (f != 0) {
     if (flags) *flags = f;
@@ -409,16 +408,18 @@ int CDeviceSession::ReadCurrentValues(std::string* text) {
 int CDeviceSession::RestartModule() {
   if (!IsOpen()) return session_rc::kNotConnected;
   if (Identify() != 1) return session_rc::kNoResponse;
-  if (Retry(kTries, "INSPECT ON\r\n", nullptr, kSetReplyMs) != rc::kOk) return session_rc::kModuleStepRefused;
+  if (Retry(kTries, "INSPECT ON\r\n", nullptr, exchange_times::kSetReplyMs) != rc::kOk)
+    return session_rc::kModuleStepRefused;
   ModuleNoticeWindow notices(port_.LineBuffer());
   return RestartModulePasses();
 }
 
 int CDeviceSession::RestartModulePasses() {
   for (int pass = 0; pass < 2; ++pass) {
-    if (Retry(kTries, "dbg mtcoff\r\n", nullptr, kSetReplyMs) != rc::kOk) return session_rc::kModuleStepRefused;
+    if (Retry(kTries, "dbg mtcoff\r\n", nullptr, exchange_times::kSetReplyMs) != rc::kOk)
+      return session_rc::kModuleStepRefused;
     timing::SleepMs(1000);
-    if (Retry(kTries, "dbg mtcon\r\n", nullptr, kSetReplyMs, true) != rc::kOk)
+    if (Retry(kTries, "dbg mtcon\r\n", nullptr, exchange_times::kSetReplyMs, true) != rc::kOk)
       return session_rc::kModuleStepRefused;
     const int slept = protocol_.WaitForSleep(&port_, 3);
     RetryModule(kTries, "mon\r\n", "#>RX:$WAKEUP", 2);
@@ -437,9 +438,10 @@ int CDeviceSession::UpdateFirmware(const std::string& imageText, int measuring, 
   if (!IsOpen()) return session_rc::kNotConnected;
   if (Identify() != 1) return session_rc::kNoResponse;
   if (measuring && protocol_.StopMeasurement(&port_, 1) != rc::kOk) return session_rc::kModuleStepRefused;
-  if (Retry(kTries, "INSPECT ON\r\n", nullptr, kSetReplyMs) != rc::kOk) return session_rc::kModuleStepRefused;
-  if (Retry(kTries, "SRAMCLR\r\n", "OK", kSetReplyMs) != rc::kOk) return session_rc::kModuleStepRefused;
-  if (Retry(kTries, "MONITOR\r\n", "OK", kSetReplyMs) != rc::kOk) return session_rc::kModuleStepRefused;
+  if (Retry(kTries, "INSPECT ON\r\n", nullptr, exchange_times::kSetReplyMs) != rc::kOk)
+    return session_rc::kModuleStepRefused;
+  if (Retry(kTries, "SRAMCLR\r\n", "OK", exchange_times::kSetReplyMs) != rc::kOk) return session_rc::kModuleStepRefused;
+  if (Retry(kTries, "MONITOR\r\n", "OK", exchange_times::kSetReplyMs) != rc::kOk) return session_rc::kModuleStepRefused;
   for (const std::string& line : firmware_image::SplitLines(imageText)) {
     if (Retry(kImageLineTries, (line + "\r\n").c_str(), "OK", kImageLineMs) != rc::kOk)
       return session_rc::kModuleStepRefused;
@@ -449,8 +451,9 @@ int CDeviceSession::UpdateFirmware(const std::string& imageText, int measuring, 
   if (written) timing::SleepMs(kRebootWaitMs);
   Identify();
   if (forced) {
-    if (Retry(kTries, "INSPECT ON\r\n", nullptr, kSetReplyMs) != rc::kOk) return session_rc::kModuleStepRefused;
-    Retry(kTries, "SYSINIT\r\n", "OK", kSetReplyMs);
+    if (Retry(kTries, "INSPECT ON\r\n", nullptr, exchange_times::kSetReplyMs) != rc::kOk)
+      return session_rc::kModuleStepRefused;
+    Retry(kTries, "SYSINIT\r\n", "OK", exchange_times::kSetReplyMs);
   }
   Identify();
   ResetDevice();

@@ -81,6 +81,8 @@ class CDeviceSession {
 
   // ---- connection ----
   void SetLineSettings(const SerialSettings& s) { line_settings_ = s; }
+  // Where the port's traffic goes; see CRSPort::SetTrafficSink.
+  void SetTrafficSink(TrafficSink* sink) { port_.SetTrafficSink(sink); }
   // Closes and reopens the port at path. 0 or a code of CRSPort::Open.
   int Open(const std::string& path);
   // Why the last Open() failed: the system's reason and the kind of fault.

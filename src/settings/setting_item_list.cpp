@@ -12,7 +12,7 @@ const SettingItemInfo kItems[kSettingItemCount] = {
     {1, 3003, 0,          1, kBoth,        SettingPage::kNone},            // 入力設定
     {1, 3004, 0,          1, kBoth,        SettingPage::kNone},            // メモ情報設定
     {1, 3005, 0,          1, kBoth,        SettingPage::kNone},            // 外部接点出力
-    {1, 3006, kAllModels, 1, kBoth,        SettingPage::kBatAlart},        // バッテリ警告
+    {1, 3006, kAllModels, 1, kBoth,        SettingPage::kBatteryAlert},        // バッテリ警告
     {1, 3007, 0,          1, kBoth,        SettingPage::kNone},            // アイドリング時間
     {2, 3008, 0,          1, kBoth,        SettingPage::kNone},            // 無線設定
     {2, 3009, 0,          1, kUsageWizard, SettingPage::kNone},            // 無線状態確認
@@ -25,7 +25,7 @@ const SettingItemInfo kItems[kSettingItemCount] = {
     {3, 3016, 0,          0, kBoth,        SettingPage::kNone},            // 送信種別設定
     {3, 3017, 0,          1, kBoth,        SettingPage::kNone},            // 送信設定
     {3, 3018, 0,          1, kBoth,        SettingPage::kNone},            // リトライ回数設定
-    {3, 3019, kAllModels, 1, kUsageWizard, SettingPage::kAntenaTest},      // アンテナ状態確認
+    {3, 3019, kAllModels, 1, kUsageWizard, SettingPage::kAntennaTest},      // アンテナ状態確認
     {3, 3020, kAllModels, 1, kUsageWizard, SettingPage::kTestMail},        // テスト送信
     {4, 3021, kAllModels, 1, kBoth,        SettingPage::kRange1ch},        // 判定基準
     {4, 3022, kAllModels, 1, kBoth,        SettingPage::kMeasureSetting},  // 測定設定

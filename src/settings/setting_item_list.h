@@ -11,9 +11,9 @@
 enum class SettingPage {
   kNone,
   kInitReset,       // initialisation
-  kBatAlart,        // battery cut-off voltage
+  kBatteryAlert,    // battery cut-off voltage
   kSimSetting,      // access point
-  kAntenaTest,      // antenna check
+  kAntennaTest,     // antenna check
   kTestMail,        // test transmission
   kRange1ch,        // judgement criteria
   kMeasureSetting,  // measurement schedule

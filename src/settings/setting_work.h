@@ -92,7 +92,7 @@ class CVTCSettingWork {
   static void ParseDateTime(const std::string& value, CSdlTime& time);
 
   // The non-empty runs between commas, in order. Returns their number.
-  static int SplitFields(const std::string& text, std::vector<std::string>& fields);
+  static int SplitNonEmptyFields(const std::string& text, std::vector<std::string>& fields);
 
   // ---- user interface (defined in the Qt library) ----
 

@@ -115,7 +115,7 @@ int CVTCSettingWork::ParseThresholds(DeviceRecord& record, const std::string& te
   // Only channel 0 exists on this logger.
   if (FindValue(text, "ALM_AD,0", value) <= 0) return -1;
   std::vector<std::string> fields;
-  if (SplitFields(value, fields) < 4) return -1;
+  if (SplitNonEmptyFields(value, fields) < 4) return -1;
   record.sys.upperThreshold = DecimalToDouble(fields[0]);
   record.sys.lowerThreshold = DecimalToDouble(fields[1]);
   record.sys.upperEnabled = DecimalToInt(fields[2]);
@@ -141,7 +141,7 @@ void CVTCSettingWork::ParseDateTime(const std::string& value, CSdlTime& time) {
   time.second = part(clock, 2);
 }
 
-int CVTCSettingWork::SplitFields(const std::string& text, std::vector<std::string>& fields) {
+int CVTCSettingWork::SplitNonEmptyFields(const std::string& text, std::vector<std::string>& fields) {
   fields = Tokens(text, ",");
   return static_cast<int>(fields.size());
 }

@@ -12,7 +12,7 @@ CInputBaseDlg* CreateWizardPage(SettingPage kind) {
   switch (kind) {
     case SettingPage::kInitReset:
       return new CDlgInputInitReset();
-    case SettingPage::kBatAlart:
+    case SettingPage::kBatteryAlert:
       return new CDlgInputBatAlart();
     case SettingPage::kRange1ch:
       return new CDlgInputRange1ch();
@@ -20,7 +20,7 @@ CInputBaseDlg* CreateWizardPage(SettingPage kind) {
       return new CDlgInputMeasureSetting();
     case SettingPage::kSimSetting:
       return new CDlgInputSimSetting();
-    case SettingPage::kAntenaTest:
+    case SettingPage::kAntennaTest:
       return new CDlgInputAntenaTest();
     case SettingPage::kTestMail:
       return new CDlgInputTestMail();

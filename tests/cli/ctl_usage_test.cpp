@@ -1,5 +1,6 @@
 // Usage errors end with status 2 before anything is sent to the logger; so
 // does a text that would put a line break into a command line.
+#include "common/program_version.h"
 #include "ctl_fixture.h"
 
 namespace {
@@ -62,6 +63,12 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"set-apn", "--name", "caf\xC3\xA9\xF0\x9F\x98\x80"}, "code page"},
         UsageCase{{"set-apn", "--name", "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88"}, "half-width"},
         UsageCase{{"set-apn", "--user", "my user"}, "half-width"}));
+
+TEST_F(CtlTest, VersionIsTheProjectsAndNeedsNoLine) {
+  const ChildResult r = Ctl({"--version"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, std::string("quorvane-ctl ") + program_version::kNumber + "\n");
+}
 
 TEST_F(CtlTest, ALineIsNeeded) {
   for (const auto& args : {std::vector<std::string>{"info"}, {"--port", "/dev/null", "--simulate", "info"}}) {

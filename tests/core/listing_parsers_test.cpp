@@ -105,14 +105,14 @@ TEST(IdentityLine, NameAndVersion) {
   }
 }
 
-TEST(SplitFields, Cases) {
+TEST(SplitKeepingEmptyFields, Cases) {
   std::vector<std::string> f;
-  EXPECT_EQ(SplitFields("a,,b", &f), 3);
+  EXPECT_EQ(SplitKeepingEmptyFields("a,,b", &f), 3);
   EXPECT_EQ(f, (std::vector<std::string>{"a", "", "b"}));
-  EXPECT_EQ(SplitFields("a,", &f), 1);
-  EXPECT_EQ(SplitFields("x\r\n", &f), 1);
+  EXPECT_EQ(SplitKeepingEmptyFields("a,", &f), 1);
+  EXPECT_EQ(SplitKeepingEmptyFields("x\r\n", &f), 1);
   EXPECT_EQ(f[0], "x");
-  EXPECT_EQ(SplitFields("", &f), 0);
+  EXPECT_EQ(SplitKeepingEmptyFields("", &f), 0);
 }
 
 TEST(SdlTime, ParseAndConvert) {

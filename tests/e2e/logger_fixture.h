@@ -26,7 +26,7 @@ class LoggerTest : public ::testing::Test {
   void SetUp() override {
     timing::SetTimeScale(Scale());
     ASSERT_EQ(log.Ring().Allocate(), 1);
-    SetCaptureLog(&log);
+    session.SetTrafficSink(&log);
     logger = std::make_unique<vlogger::VirtualLogger>(options);
     ASSERT_TRUE(logger->Start()) << logger->LastError();
     ASSERT_EQ(session.Open(logger->PortPath()), 0);
@@ -35,7 +35,6 @@ class LoggerTest : public ::testing::Test {
   void TearDown() override {
     session.Close();
     logger->Stop();
-    SetCaptureLog(nullptr);
     timing::SetTimeScale(1.0);
   }
 

@@ -164,7 +164,7 @@ TEST_F(SessionTest, ImeiAntennaAndCurrentValues) {
   std::string values;
   ASSERT_EQ(session.ReadCurrentValues(&values), 0);
   std::vector<std::string> fields;
-  EXPECT_EQ(SplitFields(values, &fields), 4);
+  EXPECT_EQ(SplitKeepingEmptyFields(values, &fields), 4);
   logger->RefuseCommands("RD REL", -1);
   EXPECT_EQ(session.ReadCurrentValues(&values), -1);
   EXPECT_EQ(ReceivedStarting("RD REL").size(), 4u);
@@ -315,7 +315,7 @@ TEST_F(SessionTest, EscapeAbortEndsTheReadoutWithWhatArrived) {
   int n = 0, r;
   while ((r = proto().ReadRecordLine(port(), &text)) == rc::kDataLine) {
     if (++n == 20) {
-      CaptureTraffic(&kAbortByte, 1, 1);
+      port()->Capture(&kAbortByte, 1, TrafficDirection::kSent);
       ASSERT_EQ(port()->Write(&kAbortByte, 1, 0), 1);
     }
   }

@@ -52,9 +52,9 @@ TEST(SettingItemTable, GroupsNamesAndPages) {
   }
   EXPECT_EQ(SettingItem(0).page, SettingPage::kInitReset);
   EXPECT_EQ(SettingItem(1).page, SettingPage::kNone);
-  EXPECT_EQ(SettingItem(6).page, SettingPage::kBatAlart);
+  EXPECT_EQ(SettingItem(6).page, SettingPage::kBatteryAlert);
   EXPECT_EQ(SettingItem(11).page, SettingPage::kSimSetting);
-  EXPECT_EQ(SettingItem(19).page, SettingPage::kAntenaTest);
+  EXPECT_EQ(SettingItem(19).page, SettingPage::kAntennaTest);
   EXPECT_EQ(SettingItem(20).page, SettingPage::kTestMail);
   EXPECT_EQ(SettingItem(21).page, SettingPage::kRange1ch);
   EXPECT_EQ(SettingItem(22).page, SettingPage::kMeasureSetting);

@@ -71,11 +71,11 @@ TEST(SettingsFileFindValue, NeverMatchesOnTheSecondByteOfADoubleByteCharacter) {
   EXPECT_EQ(v, "1");
 }
 
-TEST(SettingsFileSplitFields, DropsEmptyRuns) {
+TEST(SettingsFileSplitNonEmptyFields, DropsEmptyRuns) {
   std::vector<std::string> f{"stale"};
-  EXPECT_EQ(CVTCSettingWork::SplitFields(",,5.0,,1.0,1,0,", f), 4);
+  EXPECT_EQ(CVTCSettingWork::SplitNonEmptyFields(",,5.0,,1.0,1,0,", f), 4);
   EXPECT_EQ(f, (std::vector<std::string>{"5.0", "1.0", "1", "0"}));
-  EXPECT_EQ(CVTCSettingWork::SplitFields("", f), 0);
+  EXPECT_EQ(CVTCSettingWork::SplitNonEmptyFields("", f), 0);
   EXPECT_TRUE(f.empty());
 }
 

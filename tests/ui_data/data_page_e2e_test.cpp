@@ -105,7 +105,7 @@ class DataPageTest : public QObject {
 void DataPageTest::initTestCase() {
   QVERIFY(theApp().MainFrame == nullptr);
   QCOMPARE(theApp().Log().Ring().Allocate(), 1);
-  SetCaptureLog(&theApp().Log());
+  theApp().Session().SetTrafficSink(&theApp().Log());
 }
 
 void DataPageTest::init() {

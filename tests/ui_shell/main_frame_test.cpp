@@ -441,7 +441,7 @@ class MainFrameTest : public QObject {
     QVERIFY(!frame_->IsRecording());
     QVERIFY(!frame_->Action(CMainFrame::kCmdLogRecording)->isChecked());
     // Traffic after the recording ended is not in the file.
-    CaptureTraffic("late\r\n", 6, 0);
+    theApp().Log().Capture("late\r\n", 6, TrafficDirection::kReceived);
 
     QByteArray captured;
     CTLogBuffer& ring = theApp().Log().Ring();

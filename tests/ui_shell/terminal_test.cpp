@@ -1,6 +1,7 @@
 // The terminal window against the virtual logger: typed lines and their line
 // ends, the HELLO button, the traffic notification from other threads, the
-// message pump, saving the displayed log, and hiding without losing content.
+// sending without running events inside, saving the displayed log, and
+// hiding without losing content.
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -10,6 +11,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "app/shell_strings.h"
@@ -17,7 +19,6 @@
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "common/timing.h"
-#include "common/ui_hooks.h"
 #include "log/dlg_terminal.h"
 #include "log/log_view.h"
 #include "log/traffic_capture.h"
@@ -154,7 +155,7 @@ class TerminalTest : public QObject {
       threads.emplace_back([t] {
         for (int i = 0; i < 200; ++i) {
           const std::string line = "T" + std::to_string(t) + "-" + std::to_string(i) + "\r\n";
-          CaptureTraffic(line.data(), static_cast<uint32_t>(line.size()), 0);
+          theApp().Log().Capture(line.data(), static_cast<uint32_t>(line.size()), TrafficDirection::kReceived);
         }
       });
     for (std::thread& thread : threads) thread.join();
@@ -167,7 +168,7 @@ class TerminalTest : public QObject {
     std::atomic<int> captures{0};
     std::thread capturer([&] {
       while (!stop.load()) {
-        CaptureTraffic("x\r\n", 3, 0);
+        theApp().Log().Capture("x\r\n", 3, TrafficDirection::kReceived);
         ++captures;
         std::this_thread::yield();
       }
@@ -186,24 +187,53 @@ class TerminalTest : public QObject {
     terminal_ = theApp().Terminal();
   }
 
-  void pumpRunsEventsOnlyOnTheUiThreadWhileVisible() {
-    bool ran = false;
-    QTimer::singleShot(0, this, [&] { ran = true; });
-    std::thread worker([] { ui_hooks::PumpMessages(); });
-    worker.join();
-    QVERIFY(!ran);
-    terminal_->hide();
-    ui_hooks::PumpMessages();
-    QVERIFY(!ran);
-    terminal_->show();
-    ui_hooks::PumpMessages();
-    QVERIFY(ran);
+  void sendingATypedLineRunsNoEventsInside() {
+    // An event already waiting must not be handled while the line is sent:
+    // handling it there would mean the send re-entered the event loop.
+    struct Case {
+      const char* name;
+      std::function<void()> send;
+      std::string expected;
+    };
+    const Case cases[] = {
+        {"typed line", [this] { terminal_->SendTypedLine("RD SYS\r\n"); }, "RD SYS\r\n"},
+        {"hello", [this] { terminal_->OnHello(); }, "\r\nhello\r\n"},
+        {"lines kept during a work",
+         [this] {
+           terminal_->SetEnabled(0);
+           terminal_->SendTypedLine("a\r\n");
+           terminal_->SendTypedLine("b\x1b");
+           terminal_->SetEnabled(1);
+         },
+         "a\r\nb\x1b"},
+    };
+    for (const Case& c : cases) {
+      logger_->ClearReceived();
+      bool sending = false;
+      int handled = 0;
+      int handledWhileSending = 0;
+      QMetaObject::invokeMethod(
+          this,
+          [&] {
+            ++handled;
+            if (sending) ++handledWhileSending;
+          },
+          Qt::QueuedConnection);
+      sending = true;
+      c.send();
+      sending = false;
+      QVERIFY2(logger_->WaitForReceivedBytes([&](const std::string& b) { return b.size() >= c.expected.size(); }, 5s),
+               c.name);
+      QCOMPARE(logger_->ReceivedBytes(), c.expected);
+      QTRY_COMPARE(handled, 1);
+      QVERIFY2(handledWhileSending == 0, c.name);
+    }
   }
 
   void saveDisplayedLogWritesTheStoredLines() {
-    CaptureTraffic("OK\r\n", 4, 0);
-    CaptureTraffic("RD SYS\r\n", 8, 1);
-    CaptureTraffic("partial", 7, 0);
+    theApp().Log().Capture("OK\r\n", 4, TrafficDirection::kReceived);
+    theApp().Log().Capture("RD SYS\r\n", 8, TrafficDirection::kSent);
+    theApp().Log().Capture("partial", 7, TrafficDirection::kReceived);
     QTRY_COMPARE(terminal_->View()->DisplayLines().Count(), 2);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("saved.log"));

@@ -32,7 +32,7 @@ CDlgInputBatAlart::CDlgInputBatAlart(QWidget* parent) : CInputBaseDlg(parent) {
 }
 
 int CDlgInputBatAlart::RunPage(QWidget* owner, int flags) {
-  DoModalPage(owner, flags, wizard_page::kBatAlartTemplate);
+  DoModalPage(owner, flags, wizard_page::kBatteryAlertTemplate);
   return PageResult();
 }
 
