@@ -59,8 +59,6 @@ class CDuLayout {
   std::unique_ptr<Watcher> watcher_;
   QSize reach_;
 };
-  std::vector<Placed> placed_;
-};
 
 // The room a control's text needs at `size`: the width and height it must at
 // least have so that its whole text shows. A control without a text of its
