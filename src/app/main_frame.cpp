@@ -240,15 +240,15 @@ int CMainFrame::RunAbortableCheck() {
   QTimer watch;
   watch.setInterval(kAbortWatchMs);
   connect(&watch, &QTimer::timeout, this, [this, &watch] {
-    if (!AbortEvent().IsSet()) return;
+    if (!runner_.AbortEvent().IsSet()) return;
     watch.stop();
     if (CReadData* lines = Session().Port().LineBuffer()) lines->Abandon();
   });
   watch.start();
-  const int result = Run(this, QString(), 1);
+  const int result = runner_.Run(this, QString(), 1);
   watch.stop();
-  const bool aborted = AbortEvent().IsSet();
-  AbortEvent().Reset();
+  const bool aborted = runner_.AbortEvent().IsSet();
+  runner_.AbortEvent().Reset();
   if (!aborted) return result;
   if (CReadData* lines = Session().Port().LineBuffer(); lines != nullptr && Session().IsOpen()) lines->Resume();
   return -1;
@@ -302,7 +302,7 @@ void CMainFrame::OnCloseConnection() {
   }
   WaitForRunningOperation();
   workMode_ = kCloseConnection;
-  Run(this, QString(), 0);
+  runner_.Run(this, QString(), 0);
   ResetConnection();
 }
 
@@ -328,7 +328,7 @@ int CMainFrame::DoWork() {
   if (!guard.Acquired()) return 0;
   switch (workMode_) {
     case kConnectCheck: {
-      EscapeAbort abort(AbortEvent());
+      EscapeAbort abort(runner_.AbortEvent());
       ops::Context context;
       context.abort = &abort;
       if (!ops::Refresh(session, context).Succeeded()) return 0;
@@ -398,7 +398,7 @@ void CMainFrame::OnFirmwareUpdate() {
   // The logger restarted with the new program: check the connection again.
   const QPointer<QWidget> focused = QApplication::focusWidget();
   workMode_ = kConnectCheck;
-  Run(this, QString(), 0);
+  runner_.Run(this, QString(), 0);
   setFocus();
   if (focused) focused->setFocus();
   RefreshPages();

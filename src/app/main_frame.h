@@ -6,8 +6,8 @@
 // refresh the session's picture of the logger or run the setting wizard.
 //
 // Device work of the frame itself runs through its own work runner
-// (CVTCWorkingThread): DoWork() runs on the worker thread and only calls the
-// session.
+// (CVTCWorkingThread, a member): DoWork() runs on the worker thread and only
+// calls the session.
 #include <QMainWindow>
 #include <QString>
 
@@ -21,7 +21,7 @@ class QStackedWidget;
 class CVTrelix7CommDoc;
 class CVTrelix7CommView;
 
-class CMainFrame : public QMainWindow, public CVTCWorkingThread {
+class CMainFrame : public QMainWindow {
   Q_OBJECT
  public:
   // Command ids.
@@ -98,7 +98,7 @@ class CMainFrame : public QMainWindow, public CVTCWorkingThread {
   void OnVersion();
 
   // Worker thread: the work of the current work mode. 1 success, 0 failure.
-  int DoWork() override;
+  int DoWork();
   void SetWorkMode(int mode) { workMode_ = mode; }
 
   // The action of a command id (menu items and shortcut-only commands), or none.
@@ -133,4 +133,6 @@ class CMainFrame : public QMainWindow, public CVTCWorkingThread {
   uint8_t connectionState_ = 0;
   int recording_ = 0;
   bool tornDown_ = false;
+  // Last: its worker is joined before the members above go.
+  CVTCWorkingThread runner_{[this] { return DoWork(); }};
 };

@@ -62,16 +62,15 @@ void PageHostConnected(ScreenshotTour& tour) {
 }
 
 // A work that shows a counter and waits until the tour has its picture.
-class HeldWork : public CVTCWorkingThread {
- public:
+struct HeldWork {
   std::atomic<bool> release{false};
-  int DoWork() override {
-    PostProgressTotal(2000);
-    PostProgressValue(1234);
+  CVTCWorkingThread runner{[this] {
+    runner.PostProgressTotal(2000);
+    runner.PostProgressValue(1234);
     QDeadlineTimer deadline(20000);
     while (!release.load() && !deadline.hasExpired()) QThread::msleep(10);
     return 1;
-  }
+  }};
 };
 
 void ProgressDialog(ScreenshotTour& tour) {
@@ -85,7 +84,7 @@ void ProgressDialog(ScreenshotTour& tour) {
     work.release.store(true);
   });
   poll.start(20);
-  work.Run(tour.Frame(), QString(), 1);
+  work.runner.Run(tour.Frame(), QString(), 1);
 }
 
 void TerminalWindow(ScreenshotTour& tour) {

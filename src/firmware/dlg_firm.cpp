@@ -174,7 +174,7 @@ int CDlgFirm::StartUpdate() {
 }
 
 int CDlgFirm::RunUpdate(const QString& progressText) {
-  const int ok = RunAndReport(theApp().Session(), this, progressText, 0);
+  const int ok = runner_.RunAndReport(theApp().Session(), this, progressText, 0);
   EnableButtons(true);
   if (ok) updated = 1;
   return ok ? 1 : 0;
@@ -193,4 +193,4 @@ int CDlgFirm::DoWork() {
   return 1;
 }
 
-CDlgFirm::~CDlgFirm() { StopAndJoin(); }
+CDlgFirm::~CDlgFirm() { runner_.StopAndJoin(); }

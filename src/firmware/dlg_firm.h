@@ -16,7 +16,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
-class CDlgFirm : public QDialog, public CVTCWorkingThread {
+class CDlgFirm : public QDialog {
   Q_OBJECT
  public:
   // Control ids of the dialog, used as object names.
@@ -46,7 +46,7 @@ class CDlgFirm : public QDialog, public CVTCWorkingThread {
   // 1 success, 0 failure.
   virtual int RunUpdate(const QString& progressText);
   // Worker thread: the device-side procedure.
-  int DoWork() override;
+  int DoWork();
 
   // Reads the keyboard's modifier state for the start gate; tests replace it
   // to simulate the chord (an empty function restores the real state).
@@ -77,4 +77,6 @@ class CDlgFirm : public QDialog, public CVTCWorkingThread {
   QPushButton* choose_;
   QPushButton* update_;
   QPushButton* close_;
+  // Last: its worker is joined before the members above go.
+  CVTCWorkingThread runner_{[this] { return DoWork(); }};
 };

@@ -10,8 +10,8 @@ ops::Result CDevicePage::RunOperation(CDeviceSession& session,
   session_ = &session;
   operation_ = operation;
   result_ = ops::Result();
-  Run(this, QString(), lockedInput);
-  if (IsRunning()) {
+  runner_.Run(this, QString(), lockedInput);
+  if (runner_.IsRunning()) {
     // The page was hidden during the run: the worker still runs the operation
     // and owns its result; it is joined by the next run or the destructor.
     ops::Result unfinished;

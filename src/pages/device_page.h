@@ -11,12 +11,12 @@
 #include "session/device_session.h"
 #include "work/working_thread.h"
 
-class CDevicePage : public QWidget, public CVTCWorkingThread {
+class CDevicePage : public QWidget {
   Q_OBJECT
  public:
   explicit CDevicePage(QWidget* parent = nullptr) : QWidget(parent) {}
   // Joins a running worker before the operation and its result are destroyed.
-  ~CDevicePage() override { StopAndJoin(); }
+  ~CDevicePage() override { runner_.StopAndJoin(); }
   // Shows what the session currently holds.
   virtual void Refresh() {}
 
@@ -28,7 +28,8 @@ class CDevicePage : public QWidget, public CVTCWorkingThread {
   // Returns the result.
   ops::Result RunOperation(CDeviceSession& session, const std::function<ops::Result(CDeviceSession&)>& operation,
                            const QString& caption, int lockedInput);
-  int DoWork() override;
+  // The runner's work, on the worker thread.
+  virtual int DoWork();
 
   // Escape never closes or changes a page.
   void keyPressEvent(QKeyEvent* e) override;
@@ -37,4 +38,8 @@ class CDevicePage : public QWidget, public CVTCWorkingThread {
   CDeviceSession* session_ = nullptr;
   std::function<ops::Result(CDeviceSession&)> operation_;
   ops::Result result_;
+
+ protected:
+  // Last, so that its worker is joined before the members above go.
+  CVTCWorkingThread runner_{[this] { return DoWork(); }};
 };

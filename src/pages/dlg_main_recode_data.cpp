@@ -120,7 +120,7 @@ void CDlgMainRecodeData::OnReadNewData() {
 
 void CDlgMainRecodeData::ShowRecords(int result) {
   // A worker still running (the page was hidden meanwhile) owns the text.
-  if (IsRunning()) return;
+  if (runner_.IsRunning()) return;
   if (result == 1)
     ShowViewer(CDlgAqcuired::kRecords, false);
   else if (textIncomplete_ && !text_.empty())
@@ -130,7 +130,7 @@ void CDlgMainRecodeData::ShowRecords(int result) {
 void CDlgMainRecodeData::OnReadErrorLog() {
   SetMainFrameEnabled(false);
   workKind_ = kReadErrorLog;
-  if (RunWork() == 1 && !IsRunning()) ShowViewer(CDlgAqcuired::kErrorLog, false);
+  if (RunWork() == 1 && !runner_.IsRunning()) ShowViewer(CDlgAqcuired::kErrorLog, false);
   SetMainFrameEnabled(true);
 }
 
@@ -150,7 +150,7 @@ void CDlgMainRecodeData::OnClearData() {
 
 int CDlgMainRecodeData::RunWork() {
   const bool readout = workKind_ == kReadRecords || workKind_ == kReadNewRecords;
-  return RunAndReport(Session(), this, QString(), readout ? 1 : 0);
+  return runner_.RunAndReport(Session(), this, QString(), readout ? 1 : 0);
 }
 
 void CDlgMainRecodeData::QuickRefresh() {
@@ -160,7 +160,7 @@ void CDlgMainRecodeData::QuickRefresh() {
   }
   // Without a main frame the page refreshes the memory range itself.
   workKind_ = kRefreshSystemInfo;
-  Run(this, QString(), 0);
+  runner_.Run(this, QString(), 0);
 }
 
 void CDlgMainRecodeData::SetMainFrameEnabled(bool enabled) {
@@ -220,7 +220,7 @@ int CDlgMainRecodeData::ReadRecords() {
   text_.clear();
   textIncomplete_ = false;
   if (count_ > 0) text_.reserve(static_cast<size_t>(std::min(count_, kRecordIdSpan)) * kTypicalRecordBytes);
-  PageReadout front(*this, text_);
+  PageReadout front(runner_, text_);
   ops::Context context;
   context.progress = &front;
   context.abort = &front;
@@ -267,4 +267,4 @@ int CDlgMainRecodeData::ClearMemory() {
   return 0;
 }
 
-CDlgMainRecodeData::~CDlgMainRecodeData() { StopAndJoin(); }
+CDlgMainRecodeData::~CDlgMainRecodeData() { runner_.StopAndJoin(); }

@@ -93,7 +93,7 @@ void CDlgNowMonitor::SizeColumns() {
 void CDlgNowMonitor::Read() {
   list_->setRowCount(0);
   message_.clear();
-  Run(this, QString(), 1);
+  runner_.Run(this, QString(), 1);
   Rebuild();
   if (!message_.empty()) msgbox::Warning(this, QString::fromStdString(message_));
 }
@@ -122,4 +122,4 @@ int CDlgNowMonitor::DoWork() {
   return r.Succeeded() ? 1 : 0;
 }
 
-CDlgNowMonitor::~CDlgNowMonitor() { StopAndJoin(); }
+CDlgNowMonitor::~CDlgNowMonitor() { runner_.StopAndJoin(); }

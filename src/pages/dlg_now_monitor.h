@@ -14,7 +14,7 @@
 class QPushButton;
 class QTableWidget;
 
-class CDlgNowMonitor : public QDialog, public CVTCWorkingThread {
+class CDlgNowMonitor : public QDialog {
   Q_OBJECT
  public:
   static constexpr int kIdList = 1039;
@@ -26,7 +26,7 @@ class CDlgNowMonitor : public QDialog, public CVTCWorkingThread {
   ~CDlgNowMonitor() override;
 
   // Worker thread: reads the current values.
-  int DoWork() override;
+  int DoWork();
 
   // The fields shown: id, date, battery, level (the logger's code page).
   const std::vector<std::string>& Fields() const { return fields_; }
@@ -47,4 +47,6 @@ class CDlgNowMonitor : public QDialog, public CVTCWorkingThread {
   std::string message_;
   QTableWidget* list_;
   QPushButton* read_;
+  // Last: its worker is joined before the members above go.
+  CVTCWorkingThread runner_{[this] { return DoWork(); }};
 };

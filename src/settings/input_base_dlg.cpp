@@ -53,7 +53,7 @@ CInputBaseDlg::CInputBaseDlg(QWidget* parent, int widthDu, int heightDu) : QDial
 
 CInputBaseDlg::~CInputBaseDlg() {
   qApp->removeEventFilter(this);
-  StopAndJoin();
+  runner_.StopAndJoin();
 }
 
 void CInputBaseDlg::Delete() { delete this; }
@@ -141,7 +141,7 @@ void CInputBaseDlg::OnNext() { EndPage(wizard::kResultNext); }
 void CInputBaseDlg::OnBack() { EndPage(wizard::kResultBack); }
 void CInputBaseDlg::OnCancel() { EndPage(wizard::kResultCancel); }
 
-int CInputBaseDlg::RunWork(const QString& caption) { return RunAndReport(theApp().Session(), this, caption, 0); }
+int CInputBaseDlg::RunWork(const QString& caption) { return runner_.RunAndReport(theApp().Session(), this, caption, 0); }
 
 void CInputBaseDlg::RefuseField(uint32_t labelId) {
   // Labels are padded with ideographic spaces to line up on the page.

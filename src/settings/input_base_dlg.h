@@ -25,7 +25,7 @@
 class QLabel;
 class QPushButton;
 
-class CInputBaseDlg : public QDialog, public CWizerdWorkCore, public CVTCWorkingThread {
+class CInputBaseDlg : public QDialog, public CWizerdWorkCore {
   Q_OBJECT
 
  public:
@@ -79,8 +79,11 @@ class CInputBaseDlg : public QDialog, public CWizerdWorkCore, public CVTCWorking
   void EndPage(int pageResult);
   void SetWizardFlags(int flags) { flags_ = flags; }
 
-  void BeforeWork() override;
-  void AfterWork() override;
+  // The runner's steps, on the worker thread: BeforeWork, the page's DoWork,
+  // AfterWork.
+  void BeforeWork();
+  virtual int DoWork() { return 0; }
+  void AfterWork();
 
   // Layout in dialog units of the page's font.
   QRect DuRect(int x, int y, int width, int height) const;
@@ -119,4 +122,6 @@ class CInputBaseDlg : public QDialog, public CWizerdWorkCore, public CVTCWorking
   int flags_ = 0;
   int page_result_ = -1;
   int template_id_ = 0;
+  // Last: its worker is joined before the members above go.
+  CVTCWorkingThread runner_{[this] { return DoWork(); }, [this] { BeforeWork(); }, [this] { AfterWork(); }};
 };

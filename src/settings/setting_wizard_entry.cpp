@@ -30,22 +30,13 @@ struct CreatedPage {
   int item;
 };
 
-// Starts measurement again with the schedule the logger had before the run.
-class RestartMeasurementWork : public CVTCWorkingThread {
- public:
-  explicit RestartMeasurementWork(const CVT7SysInfo& previous) : previous_(previous) {}
-  int DoWork() override { return ops::RestartMeasurement(theApp().Session(), previous_).Succeeded() ? 1 : 0; }
-
- private:
-  CVT7SysInfo previous_;
-};
-
 // A run that stopped measurement and did not end with Next leaves the
 // logger stopped: the user is told and offered the previous schedule.
 void OfferRestart(QWidget* owner, const CVT7SysInfo& previous) {
   const QString text = QString::fromStdString(strings::Text(strings::id::kOfferRestartMeasurement));
   if (!msgbox::Confirm(owner, text, QString())) return;
-  RestartMeasurementWork work(previous);
+  // Starts measurement again with the schedule the logger had before the run.
+  CVTCWorkingThread work([&] { return ops::RestartMeasurement(theApp().Session(), previous).Succeeded() ? 1 : 0; });
   if (work.RunSimple(owner, QString()) != 1)
     msgbox::Warning(owner, QString::fromStdString(strings::Text(strings::id::kMeasurementLeftStopped)));
 }

@@ -26,7 +26,12 @@ class HideWatcher : public QObject {
 };
 }  // namespace
 
-CVTCWorkingThread::CVTCWorkingThread() : relay_(std::make_unique<QObject>()) {}
+CVTCWorkingThread::CVTCWorkingThread(std::function<int()> work, std::function<void()> before,
+                                     std::function<void()> after)
+    : work_(std::move(work)),
+      before_(std::move(before)),
+      after_(std::move(after)),
+      relay_(std::make_unique<QObject>()) {}
 
 void CVTCWorkingThread::SetTerminalEnabler(std::function<void(bool)> enable) { g_terminal_enabler = std::move(enable); }
 void CVTCWorkingThread::SetShutdownHook(std::function<void()> hook) { g_shutdown_hook = std::move(hook); }
@@ -80,9 +85,9 @@ int CVTCWorkingThread::Run(QWidget* parentWidget, const QString& caption, int ab
   result_.store(0);
   running_.store(true);
   worker_ = std::thread([this, run] {
-    BeforeWork();
-    result_.store(DoWork());
-    AfterWork();
+    if (before_) before_();
+    result_.store(work_ ? work_() : 0);
+    if (after_) after_();
     running_.store(false);
     // The end reaches the UI thread as a queued call; one that comes after
     // its run has already returned (its window went away) is ignored.

@@ -287,11 +287,12 @@ class MainFrameTest : public QObject {
     logger_->SilenceCommands("HELLO", -1);
     QCOMPARE(theApp().Session().Open(logger_->PortPath()), 0);
     struct IdentifyWork : CVTCWorkingThread {
+      IdentifyWork()
+          : CVTCWorkingThread([this] {
+              identified = theApp().Session().Identify();
+              return 1;
+            }) {}
       std::atomic<int> identified{-1};
-      int DoWork() override {
-        identified = theApp().Session().Identify();
-        return 1;
-      }
     };
     auto window = std::make_unique<QWidget>();
     window->show();
