@@ -360,7 +360,7 @@ void CMainFrame::RunDeviceOperation(QWidget* page, int item, int flags) {
     if (focused) focused->setFocus();
   } else {
     // The single-item wizard: the working record starts as the current one.
-    RunSingleItemWizard(page, item, flags);
+    RunSingleItemWizard(theApp(), page, item, flags);
   }
   RefreshPages();
 }
@@ -369,19 +369,19 @@ void CMainFrame::OnGroupWizard(int group) {
   if (!EnsureConnected()) return;
   const CSettingItemList list = GroupWizardList(Session().Current().sys.deviceType, group);
   Session().Working() = Session().Current();
-  CVTCSettingWork::ChooseItemsAndRunWizard(this, list);
+  CVTCSettingWork::ChooseItemsAndRunWizard(theApp(), this, list);
   setFocus();
   RefreshPages();
 }
 
 void CMainFrame::OnExportSettings() {
-  CVTCSettingWork::RunExportCommand(this);
+  CVTCSettingWork::RunExportCommand(theApp(), this);
   setFocus();
   RefreshPages();
 }
 
 void CMainFrame::OnImportSettings() {
-  CVTCSettingWork::RunImportCommand(this);
+  CVTCSettingWork::RunImportCommand(theApp(), this);
   setFocus();
   RefreshPages();
 }
@@ -389,7 +389,7 @@ void CMainFrame::OnImportSettings() {
 void CMainFrame::OnFirmwareUpdate() {
   int updated = 0;
   {
-    CDlgFirm dialog(this);
+    CDlgFirm dialog(theApp(), this);
     dialog.setFont(theApp().DialogFont());
     dialog.exec();
     updated = dialog.updated;

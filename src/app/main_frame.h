@@ -13,6 +13,7 @@
 
 #include <map>
 
+#include "app/vtrelix7_comm_app.h"
 #include "pages/dlg_ref_main.h"
 #include "work/working_thread.h"
 
@@ -127,7 +128,7 @@ class CMainFrame : public QMainWindow {
   CVTrelix7CommDoc* document_ = nullptr;
   QStackedWidget* client_ = nullptr;
   CVTrelix7CommView* view_ = nullptr;
-  CDlgRefMain pageHost_;
+  CDlgRefMain pageHost_{theApp()};
   std::map<int, QAction*> actions_;
   int workMode_ = kConnectCheck;
   uint8_t connectionState_ = 0;

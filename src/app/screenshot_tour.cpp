@@ -150,7 +150,8 @@ void ItemTree(ScreenshotTour& tour) {
   });
   CDeviceSession& session = theApp().Session();
   session.Working() = session.Current();
-  CVTCSettingWork::ChooseItemsAndRunWizard(tour.Frame(), GroupWizardList(session.Current().sys.deviceType, 0));
+  CVTCSettingWork::ChooseItemsAndRunWizard(theApp(), tour.Frame(),
+                                           GroupWizardList(session.Current().sys.deviceType, 0));
 }
 
 // ---- communication page, test page and their dialogs, settings file, firmware
@@ -228,7 +229,7 @@ void AntennaCheck(ScreenshotTour& tour) {
 
 // The test mail page as the test page shows it (while measurement is stopped).
 void TestMail(ScreenshotTour& tour) {
-  CDlgInputTestMail page;
+  CDlgInputTestMail page(theApp());
   tour.WhenModalShows([&tour](QWidget* dialog) {
     tour.Grab(dialog, QStringLiteral("test_mail"));
     CancelDialog(dialog);
@@ -241,11 +242,11 @@ void ExportItemTree(ScreenshotTour& tour) {
     tour.Grab(dialog, QStringLiteral("export_item_tree"));
     CancelDialog(dialog);
   });
-  CVTCSettingWork::RunExportCommand(tour.Frame());
+  CVTCSettingWork::RunExportCommand(theApp(), tour.Frame());
 }
 
 void FirmwareDialog(ScreenshotTour& tour) {
-  CDlgFirm dialog(tour.Frame());
+  CDlgFirm dialog(theApp(), tour.Frame());
   tour.WhenModalShows([&tour](QWidget* d) {
     tour.Grab(d, QStringLiteral("firmware_update"));
     d->close();

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "work/device_host.h"
 #include "work/working_thread.h"
 
 class QLineEdit;
@@ -27,7 +28,7 @@ class CDlgFirm : public QDialog {
   static constexpr int kIdChecklist = 1323;
   static constexpr int kIdNotes = 1300;
 
-  explicit CDlgFirm(QWidget* parent = nullptr);
+  explicit CDlgFirm(CDeviceHost& host, QWidget* parent = nullptr);
   // Joins a running worker before the members its work uses are destroyed.
   ~CDlgFirm() override;
 
@@ -66,6 +67,7 @@ class CDlgFirm : public QDialog {
  private:
   void EnableButtons(bool on);
 
+  CDeviceHost& host_;
   QString path_;
   std::vector<std::string> strings_;
   std::string image_text_;

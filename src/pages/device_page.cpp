@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 
 #include "controls/message_box.h"
+#include "settings/wizard_entries.h"
 
 ops::Result CDevicePage::RunOperation(CDeviceSession& session,
                                       const std::function<ops::Result(CDeviceSession&)>& operation,
@@ -39,6 +40,15 @@ int CDevicePage::DoWork() {
     }
   }
   return result_.Succeeded() ? 1 : 0;
+}
+
+void CDevicePage::RunDeviceOperation(int item) {
+  if (host_.Frame() != nullptr) {
+    host_.RunDeviceOperation(this, item, 0);
+  } else if (item >= 0) {
+    RunSingleItemWizard(host_, this, item, 0);
+    Refresh();
+  }
 }
 
 void CDevicePage::keyPressEvent(QKeyEvent* e) {

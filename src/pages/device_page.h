@@ -9,12 +9,13 @@
 
 #include "operations/operation.h"
 #include "session/device_session.h"
+#include "work/device_host.h"
 #include "work/working_thread.h"
 
 class CDevicePage : public QWidget {
   Q_OBJECT
  public:
-  explicit CDevicePage(QWidget* parent = nullptr) : QWidget(parent) {}
+  explicit CDevicePage(CDeviceHost& host, QWidget* parent = nullptr) : QWidget(parent), host_(host) {}
   // Joins a running worker before the operation and its result are destroyed.
   ~CDevicePage() override { runner_.StopAndJoin(); }
   // Shows what the session currently holds.
@@ -31,10 +32,17 @@ class CDevicePage : public QWidget {
   // The runner's work, on the worker thread.
   virtual int DoWork();
 
+  // What the application gives the page.
+  CDeviceHost& Host() const { return host_; }
+  // Through the frame when there is one (item as CDeviceHost::RunDeviceOperation);
+  // without a frame the item's wizard runs directly and the page refreshes.
+  void RunDeviceOperation(int item);
+
   // Escape never closes or changes a page.
   void keyPressEvent(QKeyEvent* e) override;
 
  private:
+  CDeviceHost& host_;
   CDeviceSession* session_ = nullptr;
   std::function<ops::Result(CDeviceSession&)> operation_;
   ops::Result result_;

@@ -9,7 +9,6 @@
 
 #include <string_view>
 
-#include "app/vtrelix7_comm_app.h"
 #include "common/atomic_file.h"
 #include "common/string_table.h"
 #include "controls/dialog_units.h"
@@ -19,6 +18,7 @@
 #include "pages/data_strings.h"
 #include "pages/text_lines_model.h"
 #include "pages/text_lines_view.h"
+#include "work/device_host.h"
 #ifdef QHX_HAVE_ARCHIVE
 #include "archive/export_format.h"
 #endif
@@ -34,11 +34,11 @@ using ui_text::Text;
 
 }  // namespace
 
-CDlgAqcuired::CDlgAqcuired(const std::string& text, int kind, QWidget* owner)
-    : QDialog(owner), text_(text), kind_(kind) {
+CDlgAqcuired::CDlgAqcuired(CDeviceHost& host, const std::string& text, int kind, QWidget* owner)
+    : QDialog(owner), host_(host), text_(text), kind_(kind) {
   setObjectName("CDlgAqcuired");
   setWindowTitle(Text(strings::id::kViewerTitle));
-  setFont(theApp().DialogFont());
+  setFont(host_.DialogFont());
   setSizeGripEnabled(true);
 
   save_ = new QPushButton(Text(strings::id::kViewerSave), this);
@@ -113,7 +113,7 @@ void CDlgAqcuired::OnSave() {
 
 std::string CDlgAqcuired::CsvText() const {
 #ifdef QHX_HAVE_ARCHIVE
-  const archive::RecordFormatter formatter(archive::ExportFormat::kCsv, theApp().Session().Current().sys.serialNumber);
+  const archive::RecordFormatter formatter(archive::ExportFormat::kCsv, host_.Session().Current().sys.serialNumber);
   std::string out = formatter.Header();
   for (size_t at = 0; at < text_.size();) {
     size_t end = text_.find('\n', at);

@@ -13,6 +13,8 @@ class CTextLinesView;
 class QDateTime;
 class QPushButton;
 
+class CDeviceHost;
+
 class CDlgAqcuired : public QDialog {
   Q_OBJECT
  public:
@@ -21,7 +23,7 @@ class CDlgAqcuired : public QDialog {
   static constexpr int kErrorLog = 1;
 
   // The text stays owned by the caller and must outlive the viewer.
-  CDlgAqcuired(const std::string& text, int kind, QWidget* owner);
+  CDlgAqcuired(CDeviceHost& host, const std::string& text, int kind, QWidget* owner);
 
   // The text as the viewer shows it: the lines converted from the logger's
   // code page, one line break after each line that has one.
@@ -41,6 +43,7 @@ class CDlgAqcuired : public QDialog {
  private:
   // The records as CSV (header serial,id,time,battery_v,level_m).
   std::string CsvText() const;
+  CDeviceHost& host_;
   const std::string& text_;
   int kind_;
   QPushButton* save_;

@@ -10,12 +10,12 @@
 
 #include <climits>
 
-#include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "controls/dialog_units.h"
 #include "controls/ui_text.h"
 #include "pages/data_strings.h"
 #include "pages/readout_range.h"
+#include "work/device_host.h"
 
 namespace {
 
@@ -31,10 +31,10 @@ QLineEdit* NumberEdit(QWidget* parent, const char* name) {
 
 }  // namespace
 
-CDlgInputRdALLID::CDlgInputRdALLID(QWidget* owner) : QDialog(owner) {
+CDlgInputRdALLID::CDlgInputRdALLID(CDeviceHost& host, QWidget* owner) : QDialog(owner) {
   setObjectName("CDlgInputRdALLID");
   setWindowTitle(Text(strings::id::kReadoutRangeTitle));
-  setFont(theApp().DialogFont());
+  setFont(host.DialogFont());
 
   summary_ = new QLabel(this);
   summary_->setObjectName("summary");

@@ -36,7 +36,7 @@ class CDlgMainMeasSetting : public CDevicePage {
   static constexpr int kIdNormalInterval[3] = {1288, 1289, 1290};
   static constexpr int kIdEventInterval[3] = {1291, 1292, 1293};
 
-  explicit CDlgMainMeasSetting(QWidget* parent = nullptr);
+  explicit CDlgMainMeasSetting(CDeviceHost& host, QWidget* parent = nullptr);
 
   // Fills the controls from the session's current record.
   void Refresh() override;

@@ -31,7 +31,7 @@ class CDlgMainSystem : public CDevicePage {
   static constexpr int kIdInitialise = 1006;
   static constexpr int kIdRefresh = 1007;
 
-  explicit CDlgMainSystem(QWidget* parent = nullptr);
+  explicit CDlgMainSystem(CDeviceHost& host, QWidget* parent = nullptr);
 
   // Fills the controls from the session's current record.
   void Refresh() override;

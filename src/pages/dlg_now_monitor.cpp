@@ -9,7 +9,6 @@
 
 #include <vector>
 
-#include "app/vtrelix7_comm_app.h"
 #include "controls/dialog_units.h"
 #include "controls/message_box.h"
 #include "operations/readouts.h"
@@ -37,9 +36,9 @@ QTableWidgetItem* Cell(const QString& text, Qt::Alignment alignment = Qt::AlignL
 
 }  // namespace
 
-CDlgNowMonitor::CDlgNowMonitor(QWidget* parent) : QDialog(parent) {
+CDlgNowMonitor::CDlgNowMonitor(CDeviceHost& host, QWidget* parent) : QDialog(parent), host_(host) {
   setObjectName("CDlgNowMonitor");
-  setFont(theApp().DialogFont());
+  setFont(host_.DialogFont());
   setWindowTitle(comm_text::Text(strings::id::kMonitorTitle));
 
   list_ = new QTableWidget(0, kColumns, this);
@@ -114,7 +113,7 @@ void CDlgNowMonitor::Rebuild() {
 }
 
 int CDlgNowMonitor::DoWork() {
-  ops::CurrentValuesResult r = ops::ReadCurrentValues(theApp().Session());
+  ops::CurrentValuesResult r = ops::ReadCurrentValues(host_.Session());
   message_ = r.message;
   // A failed read leaves the previous values on the list.
   if (r.outcome == ops::Outcome::kFailed) return 0;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "work/device_host.h"
 #include "work/working_thread.h"
 
 class QPushButton;
@@ -21,7 +22,7 @@ class CDlgNowMonitor : public QDialog {
   static constexpr int kIdRead = 1264;
   static constexpr int kIdNote = 1363;
 
-  explicit CDlgNowMonitor(QWidget* parent = nullptr);
+  explicit CDlgNowMonitor(CDeviceHost& host, QWidget* parent = nullptr);
   // Joins a running worker before the members its work uses are destroyed.
   ~CDlgNowMonitor() override;
 
@@ -43,6 +44,7 @@ class CDlgNowMonitor : public QDialog {
   void Rebuild();
   void SizeColumns();
 
+  CDeviceHost& host_;
   std::vector<std::string> fields_;
   std::string message_;
   QTableWidget* list_;

@@ -6,7 +6,6 @@
 #include <QPalette>
 #include <QPushButton>
 
-#include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "controls/dialog_units.h"
 #include "controls/message_box.h"
@@ -31,9 +30,10 @@ QPushButton* MakeButton(QWidget* parent, const QString& text) {
 
 QString CInputBaseDlg::ControlName(int id) { return QStringLiteral("ctl%1").arg(id); }
 
-CInputBaseDlg::CInputBaseDlg(QWidget* parent, int widthDu, int heightDu) : QDialog(parent) {
+CInputBaseDlg::CInputBaseDlg(CDeviceHost& host, QWidget* parent, int widthDu, int heightDu)
+    : QDialog(parent), host_(host) {
   templateUnits_ = QSize(widthDu, heightDu);
-  setFont(theApp().DialogFont());
+  setFont(host_.DialogFont());
   setFixedSize(DuSize(widthDu, heightDu));
 
   header_ = AddStatic(QString(), 0, 0, widthDu, 25, kIdHeaderBand);
@@ -141,7 +141,7 @@ void CInputBaseDlg::OnNext() { EndPage(wizard::kResultNext); }
 void CInputBaseDlg::OnBack() { EndPage(wizard::kResultBack); }
 void CInputBaseDlg::OnCancel() { EndPage(wizard::kResultCancel); }
 
-int CInputBaseDlg::RunWork(const QString& caption) { return runner_.RunAndReport(theApp().Session(), this, caption, 0); }
+int CInputBaseDlg::RunWork(const QString& caption) { return runner_.RunAndReport(host_.Session(), this, caption, 0); }
 
 void CInputBaseDlg::RefuseField(uint32_t labelId) {
   // Labels are padded with ideographic spaces to line up on the page.
@@ -149,9 +149,9 @@ void CInputBaseDlg::RefuseField(uint32_t labelId) {
   msgbox::Warning(this, Text(strings::id::kInvalidFieldValue).replace(QStringLiteral("%s"), label));
 }
 
-void CInputBaseDlg::BeforeWork() { ops::BeforePageWork(theApp().Session(), flags_); }
+void CInputBaseDlg::BeforeWork() { ops::BeforePageWork(host_.Session(), flags_); }
 
-void CInputBaseDlg::AfterWork() { ops::AfterPageWork(theApp().Session(), flags_); }
+void CInputBaseDlg::AfterWork() { ops::AfterPageWork(host_.Session(), flags_); }
 
 bool CInputBaseDlg::eventFilter(QObject* watched, QEvent* event) {
   // Neither Enter nor Esc closes or advances a page. Message boxes over the

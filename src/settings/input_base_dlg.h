@@ -20,6 +20,7 @@
 
 #include "controls/du_layout.h"
 #include "settings/wizerd_list.h"
+#include "work/device_host.h"
 #include "work/working_thread.h"
 
 class QLabel;
@@ -39,7 +40,8 @@ class CInputBaseDlg : public QDialog, public CWizerdWorkCore {
   static constexpr int kIdCancel = 2;
   static constexpr int kIdNote = 1300;
 
-  explicit CInputBaseDlg(QWidget* parent = nullptr, int widthDu = kPageWidthDu, int heightDu = kPageHeightDu);
+  explicit CInputBaseDlg(CDeviceHost& host, QWidget* parent = nullptr, int widthDu = kPageWidthDu,
+                         int heightDu = kPageHeightDu);
   ~CInputBaseDlg() override;
 
   // Destroys and frees the page.
@@ -78,6 +80,8 @@ class CInputBaseDlg : public QDialog, public CWizerdWorkCore {
   // Leaves the showing with the page result.
   void EndPage(int pageResult);
   void SetWizardFlags(int flags) { flags_ = flags; }
+  // What the application gives the page.
+  CDeviceHost& Host() const { return host_; }
 
   // The runner's steps, on the worker thread: BeforeWork, the page's DoWork,
   // AfterWork.
@@ -113,6 +117,7 @@ class CInputBaseDlg : public QDialog, public CWizerdWorkCore {
   void ApplyLayout();
 
  private:
+  CDeviceHost& host_;
   CDuLayout layout_;
   QSize templateUnits_;
   QLabel* header_;

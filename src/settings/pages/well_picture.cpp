@@ -5,7 +5,6 @@
 #include <QPainterPath>
 #include <QPolygonF>
 
-#include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "controls/ui_text.h"
 #include "settings/wizard_strings.h"
@@ -66,13 +65,13 @@ void DrawZone(QPainter& p, int top, int bottom, const QColor& tint, const QStrin
 
 }  // namespace
 
-QImage DrawWellPicture() {
+QImage DrawWellPicture(const QString& fontFamily) {
   QImage image(kWidth, kHeight, QImage::Format_RGB32);
   image.fill(Qt::white);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing, true);
 
-  QFont font(theApp().DialogFont().family());
+  QFont font(fontFamily);
   font.setPixelSize(11);
   QFont bold = font;
   bold.setBold(true);
@@ -156,7 +155,8 @@ QImage DrawWellPicture() {
   return image;
 }
 
-CWellPictureView::CWellPictureView(QWidget* parent) : QWidget(parent), picture_(DrawWellPicture()) {}
+CWellPictureView::CWellPictureView(const QString& fontFamily, QWidget* parent)
+    : QWidget(parent), picture_(DrawWellPicture(fontFamily)) {}
 
 void CWellPictureView::paintEvent(QPaintEvent*) {
   QPainter p(this);
