@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QFile>
 #include <QKeySequence>
 #include <QMenuBar>
@@ -249,15 +250,15 @@ int CMainFrame::RunAbortableCheck() {
   QTimer watch;
   watch.setInterval(kAbortWatchMs);
   connect(&watch, &QTimer::timeout, this, [this, &watch] {
-    if (!AbortEvent().IsSet()) return;
+    if (!runner_.AbortEvent().IsSet()) return;
     watch.stop();
     if (CReadData* lines = Session().Port().LineBuffer()) lines->Abandon();
   });
   watch.start();
-  const int result = Run(this, QString(), 1);
+  const int result = runner_.Run(this, QString(), 1);
   watch.stop();
-  const bool aborted = AbortEvent().IsSet();
-  AbortEvent().Reset();
+  const bool aborted = runner_.AbortEvent().IsSet();
+  runner_.AbortEvent().Reset();
   if (!aborted) return result;
   if (CReadData* lines = Session().Port().LineBuffer(); lines != nullptr && Session().IsOpen()) lines->Resume();
   return -1;
@@ -270,7 +271,30 @@ void CMainFrame::SetConnected() {
   RefreshPages();
 }
 
+void CMainFrame::WaitForRunningOperation() {
+  if (!Session().OperationRunning()) return;
+  Session().Port().Close();
+  QEventLoop loop;
+  QTimer poll;
+  poll.setInterval(kAbortWatchMs);
+  connect(&poll, &QTimer::timeout, &loop, [this, &loop] {
+    if (!Session().OperationRunning()) loop.quit();
+  });
+  poll.start();
+  if (Session().OperationRunning()) loop.exec();
+}
+
+bool CMainFrame::DeferWhileAPageRuns() {
+  if (CVTCWorkingThread::CurrentProgressDialog() == nullptr) return false;
+  // A page's run is on the stack below this handler (only the page is
+  // disabled while it runs). Closing the port ends its exchange within the
+  // time-out; the pages are destroyed only once that run has returned.
+  Session().Port().Close();
+  return true;
+}
+
 void CMainFrame::ResetConnection() {
+  WaitForRunningOperation();
   Session().InvalidateClockReference();
   Session().Close();
   pageHost_.DestroyWindow();
@@ -282,8 +306,13 @@ void CMainFrame::ResetConnection() {
 }
 
 void CMainFrame::OnCloseConnection() {
+  if (DeferWhileAPageRuns()) {
+    QTimer::singleShot(kAbortWatchMs, this, &CMainFrame::OnCloseConnection);
+    return;
+  }
+  WaitForRunningOperation();
   workMode_ = kCloseConnection;
-  Run(this, QString(), 0);
+  runner_.Run(this, QString(), 0);
   ResetConnection();
 }
 
@@ -303,9 +332,13 @@ class EscapeAbort : public ops::AbortSource {
 
 int CMainFrame::DoWork() {
   CDeviceSession& session = Session();
+  if (workMode_ != kConnectCheck && workMode_ != kQuickRefresh) return 1;
+  CDeviceSession::OperationGuard guard(session);
+  // Refused as busy: the running operation owns the session's messages.
+  if (!guard.Acquired()) return 0;
   switch (workMode_) {
     case kConnectCheck: {
-      EscapeAbort abort(AbortEvent());
+      EscapeAbort abort(runner_.AbortEvent());
       ops::Context context;
       context.abort = &abort;
       if (!ops::Refresh(session, context).Succeeded()) return 0;
@@ -337,7 +370,7 @@ void CMainFrame::RunDeviceOperation(QWidget* page, int item, int flags) {
     if (focused) focused->setFocus();
   } else {
     // The single-item wizard: the working record starts as the current one.
-    RunSingleItemWizard(page, item, flags);
+    RunSingleItemWizard(theApp(), page, item, flags);
   }
   RefreshPages();
 }
@@ -346,19 +379,19 @@ void CMainFrame::OnGroupWizard(int group) {
   if (!EnsureConnected()) return;
   const CSettingItemList list = GroupWizardList(Session().Current().sys.deviceType, group);
   Session().Working() = Session().Current();
-  CVTCSettingWork::ChooseItemsAndRunWizard(this, list);
+  CVTCSettingWork::ChooseItemsAndRunWizard(theApp(), this, list);
   setFocus();
   RefreshPages();
 }
 
 void CMainFrame::OnExportSettings() {
-  CVTCSettingWork::RunExportCommand(this);
+  CVTCSettingWork::RunExportCommand(theApp(), this);
   setFocus();
   RefreshPages();
 }
 
 void CMainFrame::OnImportSettings() {
-  CVTCSettingWork::RunImportCommand(this);
+  CVTCSettingWork::RunImportCommand(theApp(), this);
   setFocus();
   RefreshPages();
 }
@@ -366,7 +399,7 @@ void CMainFrame::OnImportSettings() {
 void CMainFrame::OnFirmwareUpdate() {
   int updated = 0;
   {
-    CDlgFirm dialog(this);
+    CDlgFirm dialog(theApp(), this);
     dialog.setFont(theApp().DialogFont());
     dialog.exec();
     updated = dialog.updated;
@@ -375,7 +408,7 @@ void CMainFrame::OnFirmwareUpdate() {
   // The logger restarted with the new program: check the connection again.
   const QPointer<QWidget> focused = QApplication::focusWidget();
   workMode_ = kConnectCheck;
-  Run(this, QString(), 0);
+  runner_.Run(this, QString(), 0);
   setFocus();
   if (focused) focused->setFocus();
   RefreshPages();
@@ -439,6 +472,11 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   // While a device operation runs the frame is disabled and cannot be closed.
   if (!isEnabled()) {
     event->ignore();
+    return;
+  }
+  if (DeferWhileAPageRuns()) {
+    event->ignore();
+    QTimer::singleShot(kAbortWatchMs, this, &QWidget::close);
     return;
   }
   Teardown();

@@ -6,13 +6,14 @@
 // refresh the session's picture of the logger or run the setting wizard.
 //
 // Device work of the frame itself runs through its own work runner
-// (CVTCWorkingThread): DoWork() runs on the worker thread and only calls the
-// session.
+// (CVTCWorkingThread, a member): DoWork() runs on the worker thread and only
+// calls the session.
 #include <QMainWindow>
 #include <QString>
 
 #include <map>
 
+#include "app/vtrelix7_comm_app.h"
 #include "pages/dlg_ref_main.h"
 #include "work/working_thread.h"
 
@@ -21,7 +22,7 @@ class QStackedWidget;
 class CVTrelix7CommDoc;
 class CVTrelix7CommView;
 
-class CMainFrame : public QMainWindow, public CVTCWorkingThread {
+class CMainFrame : public QMainWindow {
   Q_OBJECT
  public:
   // Command ids.
@@ -68,6 +69,14 @@ class CMainFrame : public QMainWindow, public CVTCWorkingThread {
   void SetConnected();
   // Closes the port and forgets everything the session knew about the logger.
   void ResetConnection();
+  // When a device operation holds the session, closes the port (every
+  // exchange then ends within its time-out) and handles events until the
+  // operation has let go of the session. Nothing of the session is reset
+  // under a running worker.
+  void WaitForRunningOperation();
+  // True while some window's run is still on the stack: the port is closed so
+  // that its work ends, and the caller tries again later.
+  bool DeferWhileAPageRuns();
   void OnCloseConnection();
   bool IsConnected() const { return (connectionState_ & 1) != 0; }
 
@@ -92,7 +101,7 @@ class CMainFrame : public QMainWindow, public CVTCWorkingThread {
   void OnVersion();
 
   // Worker thread: the work of the current work mode. 1 success, 0 failure.
-  int DoWork() override;
+  int DoWork();
   void SetWorkMode(int mode) { workMode_ = mode; }
 
   // The action of a command id (menu items and shortcut-only commands), or none.
@@ -121,10 +130,12 @@ class CMainFrame : public QMainWindow, public CVTCWorkingThread {
   CVTrelix7CommDoc* document_ = nullptr;
   QStackedWidget* client_ = nullptr;
   CVTrelix7CommView* view_ = nullptr;
-  CDlgRefMain pageHost_;
+  CDlgRefMain pageHost_{theApp()};
   std::map<int, QAction*> actions_;
   int workMode_ = kConnectCheck;
   uint8_t connectionState_ = 0;
   int recording_ = 0;
   bool tornDown_ = false;
+  // Last: its worker is joined before the members above go.
+  CVTCWorkingThread runner_{[this] { return DoWork(); }};
 };

@@ -63,16 +63,15 @@ void PageHostConnected(ScreenshotTour& tour) {
 }
 
 // A work that shows a counter and waits until the tour has its picture.
-class HeldWork : public CVTCWorkingThread {
- public:
+struct HeldWork {
   std::atomic<bool> release{false};
-  int DoWork() override {
-    PostProgressTotal(2000);
-    PostProgressValue(1234);
+  CVTCWorkingThread runner{[this] {
+    runner.PostProgressTotal(2000);
+    runner.PostProgressValue(1234);
     QDeadlineTimer deadline(20000);
     while (!release.load() && !deadline.hasExpired()) QThread::msleep(10);
     return 1;
-  }
+  }};
 };
 
 void ProgressDialog(ScreenshotTour& tour) {
@@ -86,7 +85,7 @@ void ProgressDialog(ScreenshotTour& tour) {
     work.release.store(true);
   });
   poll.start(20);
-  work.Run(tour.Frame(), QString(), 1);
+  work.runner.Run(tour.Frame(), QString(), 1);
 }
 
 void TerminalWindow(ScreenshotTour& tour) {
@@ -152,7 +151,8 @@ void ItemTree(ScreenshotTour& tour) {
   });
   CDeviceSession& session = theApp().Session();
   session.Working() = session.Current();
-  CVTCSettingWork::ChooseItemsAndRunWizard(tour.Frame(), GroupWizardList(session.Current().sys.deviceType, 0));
+  CVTCSettingWork::ChooseItemsAndRunWizard(theApp(), tour.Frame(),
+                                           GroupWizardList(session.Current().sys.deviceType, 0));
 }
 
 // ---- communication page, test page and their dialogs, settings file, firmware
@@ -250,7 +250,7 @@ void AntennaCheck(ScreenshotTour& tour) {
 
 // The test mail page as the test page shows it (while measurement is stopped).
 void TestMail(ScreenshotTour& tour) {
-  CDlgInputTestMail page;
+  CDlgInputTestMail page(theApp());
   tour.WhenModalShows([&tour](QWidget* dialog) {
     tour.Grab(dialog, QStringLiteral("test_mail"));
     CancelDialog(dialog);
@@ -263,11 +263,11 @@ void ExportItemTree(ScreenshotTour& tour) {
     tour.Grab(dialog, QStringLiteral("export_item_tree"));
     CancelDialog(dialog);
   });
-  CVTCSettingWork::RunExportCommand(tour.Frame());
+  CVTCSettingWork::RunExportCommand(theApp(), tour.Frame());
 }
 
 void FirmwareDialog(ScreenshotTour& tour) {
-  CDlgFirm dialog(tour.Frame());
+  CDlgFirm dialog(theApp(), tour.Frame());
   tour.WhenModalShows([&tour](QWidget* d) {
     tour.Grab(d, QStringLiteral("firmware_update"));
     d->close();

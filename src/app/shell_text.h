@@ -4,6 +4,6 @@
 
 #include <cstdint>
 
-#include "common/string_table.h"
+#include "controls/ui_text.h"
 
-inline QString ShellText(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+inline QString ShellText(uint32_t id) { return ui_text::Text(id); }

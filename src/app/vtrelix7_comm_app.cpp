@@ -15,8 +15,6 @@
 #include "work/dlg_working.h"
 #include "work/working_thread.h"
 
-const char* const kAuthTypeNames[3] = {"none", "PAP", "CHAP"};
-
 CVTrelix7CommApp::CVTrelix7CommApp() { session_.SetTrafficSink(&log_); }
 
 CVTrelix7CommApp::~CVTrelix7CommApp() {
@@ -134,4 +132,14 @@ QFont CVTrelix7CommApp::MeasurePageFont() const {
   QFont f(QString::fromStdString(strings::Text(strings::id::kDialogFontFace)));
   f.setPointSize(FontBaseSize - MeasurePageFontReduction);
   return f;
+}
+
+QWidget* CVTrelix7CommApp::Frame() { return MainFrame; }
+
+void CVTrelix7CommApp::RunDeviceOperation(QWidget* page, int item, int flags) {
+  if (MainFrame != nullptr) MainFrame->RunDeviceOperation(page, item, flags);
+}
+
+void CVTrelix7CommApp::RefreshPages() {
+  if (MainFrame != nullptr) MainFrame->RefreshPages();
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The application object: lives for the whole run and owns what every window
 // shares -- the terminal window, the application log object with its capture
-// ring, and the device session. Windows reach it through theApp().
+// ring, and the device session. It is the device host (CDeviceHost) the main
+// frame passes to the page host, which passes it on to pages, wizard pages and
+// dialogs; only the application's own files reach it through theApp().
 //
 // Start-up (InitInstance): language and font sizes from the configuration,
 // the services every window relies on (InitServices), the main frame with its
@@ -18,6 +20,7 @@
 #include "common/program_version.h"
 #include "log/traffic_capture.h"
 #include "session/device_session.h"
+#include "work/device_host.h"
 #ifdef QHX_HAVE_ARCHIVE
 #include "operations/archive_access.h"
 #endif
@@ -25,7 +28,7 @@
 class CMainFrame;
 class CDlgTerminal;
 
-class CVTrelix7CommApp {
+class CVTrelix7CommApp : public CDeviceHost {
  public:
   struct Options {
     language::Choice language = language::Choice::kFromIni;
@@ -59,7 +62,7 @@ class CVTrelix7CommApp {
   int ExitInstance();
 
   CMLog& Log() { return log_; }
-  CDeviceSession& Session() { return session_; }
+  CDeviceSession& Session() override { return session_; }
 
   // The terminal window, created on first use (hidden) and made the target of
   // the traffic notification.
@@ -73,8 +76,13 @@ class CVTrelix7CommApp {
 
   // Dialog fonts: the dialog font face at FontBaseSize - DialogFontReduction,
   // and the measurement page's at FontBaseSize - MeasurePageFontReduction.
-  QFont DialogFont() const;
-  QFont MeasurePageFont() const;
+  QFont DialogFont() const override;
+  QFont MeasurePageFont() const override;
+
+  // The main frame's entries for the windows it hosts.
+  QWidget* Frame() override;
+  void RunDeviceOperation(QWidget* page, int item, int flags) override;
+  void RefreshPages() override;
 
   // "Quorvane-HX Lite Control Software [<VersionText>]" and its line end.
   QString MainCaption() const;
@@ -85,7 +93,7 @@ class CVTrelix7CommApp {
 
 #ifdef QHX_HAVE_ARCHIVE
   // The field-data archive of readouts and connects; none until a path is set.
-  ops::ArchiveAccess& Archive() { return *archive_; }
+  ops::ArchiveAccess& Archive() override { return *archive_; }
   void SetArchivePath(const std::string& path) { archive_ = std::make_unique<ops::ArchiveAccess>(path); }
 #endif
 
@@ -115,6 +123,3 @@ class CVTrelix7CommApp {
 };
 
 inline CVTrelix7CommApp& theApp() { return CVTrelix7CommApp::Instance(); }
-
-// The three authentication type names, index 0 to 2.
-extern const char* const kAuthTypeNames[3];

@@ -16,8 +16,8 @@
 
 #include <cstdio>
 
-#include "app/file_dialogs.h"
-#include "app/message_box.h"
+#include "controls/file_dialogs.h"
+#include "controls/message_box.h"
 #include "archive/archive_messages.h"
 #include "archive/clock_drift.h"
 #include "archive/export_format.h"

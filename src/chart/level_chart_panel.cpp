@@ -4,8 +4,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/file_dialogs.h"
-#include "app/message_box.h"
+#include "controls/file_dialogs.h"
+#include "controls/message_box.h"
 #include "chart/chart_strings.h"
 #include "chart/level_chart_view.h"
 #include "common/string_table.h"

@@ -12,10 +12,11 @@
 #include "common/string_table.h"
 #include "controls/controls_strings.h"
 #include "controls/dialog_units.h"
+#include "controls/ui_text.h"
 
 namespace {
 
-QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+using ui_text::Text;
 
 const QString kDevicePrefix = QStringLiteral("/dev/");
 

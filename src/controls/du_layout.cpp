@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QEvent>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
@@ -121,6 +122,38 @@ QSize TextRoomNeeded(const QWidget* widget, const QSize& size) {
   if (auto* button = qobject_cast<const QAbstractButton*>(widget)) return ButtonRoom(button, size);
   if (auto* box = qobject_cast<const QGroupBox*>(widget)) return GroupBoxRoom(box, size);
   return size;
+}
+
+// Places an attached page's controls again when its font or a control's text
+// changes.
+class CDuLayout::Watcher : public QObject {
+ public:
+  explicit Watcher(CDuLayout* layout) : layout_(layout) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::LayoutRequest || event->type() == QEvent::FontChange) layout_->Relayout();
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  CDuLayout* layout_;
+};
+
+namespace {
+// Room kept beyond the right-most and lowest control of an attached page, in
+// dialog units.
+constexpr int kPageMarginUnits = 7;
+}  // namespace
+
+CDuLayout::CDuLayout() = default;
+
+CDuLayout::CDuLayout(QWidget* page) : page_(page), watcher_(std::make_unique<Watcher>(this)) {
+  page_->installEventFilter(watcher_.get());
+}
+
+CDuLayout::~CDuLayout() = default;
+
+void CDuLayout::Relayout() {
+  if (page_ != nullptr) page_->setMinimumSize(Apply(page_, reach_ + QSize(kPageMarginUnits, kPageMarginUnits)));
 }
 
 void CDuLayout::Add(QWidget* widget, const QRect& units) { placed_.push_back({widget, units}); }

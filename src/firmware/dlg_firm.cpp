@@ -9,10 +9,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/file_dialogs.h"
-#include "app/message_box.h"
-#include "app/vtrelix7_comm_app.h"
 #include "controls/dialog_units.h"
+#include "controls/file_dialogs.h"
+#include "controls/message_box.h"
 #include "firmware/firmware_image.h"
 #include "pages/comm_strings.h"
 #include "pages/comm_text.h"
@@ -41,9 +40,9 @@ QLabel* Note(QWidget* parent, uint32_t textId) {
 
 void CDlgFirm::SetModifierReader(ModifierReader reader) { g_modifier_reader = std::move(reader); }
 
-CDlgFirm::CDlgFirm(QWidget* parent) : QDialog(parent) {
+CDlgFirm::CDlgFirm(CDeviceHost& host, QWidget* parent) : QDialog(parent), host_(host) {
   setObjectName("CDlgFirm");
-  setFont(theApp().DialogFont());
+  setFont(host_.DialogFont());
   setWindowTitle(comm_text::Text(strings::id::kFirmTitle));
 
   auto* top = new QVBoxLayout(this);
@@ -146,7 +145,7 @@ void CDlgFirm::OnUpdate() {
 }
 
 int CDlgFirm::StartUpdate() {
-  measuring_ = theApp().Session().Current().sys.measuring != 0 ? 1 : 0;
+  measuring_ = host_.Session().Current().sys.measuring != 0 ? 1 : 0;
   forced_ = 0;
   if (!firmware_image::HasModuleTag(strings_)) return -3;
 
@@ -174,20 +173,14 @@ int CDlgFirm::StartUpdate() {
 }
 
 int CDlgFirm::RunUpdate(const QString& progressText) {
-  CDeviceSession& session = theApp().Session();
-  session.ClearMessages();
-  const int ok = Run(this, progressText, 0);
-  if (!session.ErrorMessage().empty())
-    msgbox::Warning(this, QString::fromStdString(session.ErrorMessage()));
-  else if (!session.ResultMessage().empty())
-    msgbox::Plain(this, QString::fromStdString(session.ResultMessage()), QStringLiteral("Normal termination"));
+  const int ok = runner_.RunAndReport(host_.Session(), this, progressText, 0);
   EnableButtons(true);
   if (ok) updated = 1;
   return ok ? 1 : 0;
 }
 
 int CDlgFirm::DoWork() {
-  CDeviceSession& session = theApp().Session();
+  CDeviceSession& session = host_.Session();
   const std::string image = image_text_;
   const int rc = session.UpdateFirmware(image, measuring_, forced_);
   if (rc < 0) {
@@ -198,3 +191,5 @@ int CDlgFirm::DoWork() {
   session.SetResultMessage(strings::Text(strings::id::kCompletedNormally));
   return 1;
 }
+
+CDlgFirm::~CDlgFirm() { runner_.StopAndJoin(); }

@@ -10,13 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "work/device_host.h"
 #include "work/working_thread.h"
 
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
-class CDlgFirm : public QDialog, public CVTCWorkingThread {
+class CDlgFirm : public QDialog {
   Q_OBJECT
  public:
   // Control ids of the dialog, used as object names.
@@ -27,7 +28,9 @@ class CDlgFirm : public QDialog, public CVTCWorkingThread {
   static constexpr int kIdChecklist = 1323;
   static constexpr int kIdNotes = 1300;
 
-  explicit CDlgFirm(QWidget* parent = nullptr);
+  explicit CDlgFirm(CDeviceHost& host, QWidget* parent = nullptr);
+  // Joins a running worker before the members its work uses are destroyed.
+  ~CDlgFirm() override;
 
   // "ファイルの選択": 0 when cancelled or read, -1 the file cannot be opened,
   // -2 not an image, -4 reading failed otherwise. The stored path and
@@ -44,7 +47,7 @@ class CDlgFirm : public QDialog, public CVTCWorkingThread {
   // 1 success, 0 failure.
   virtual int RunUpdate(const QString& progressText);
   // Worker thread: the device-side procedure.
-  int DoWork() override;
+  int DoWork();
 
   // Reads the keyboard's modifier state for the start gate; tests replace it
   // to simulate the chord (an empty function restores the real state).
@@ -64,6 +67,7 @@ class CDlgFirm : public QDialog, public CVTCWorkingThread {
  private:
   void EnableButtons(bool on);
 
+  CDeviceHost& host_;
   QString path_;
   std::vector<std::string> strings_;
   std::string image_text_;
@@ -75,4 +79,6 @@ class CDlgFirm : public QDialog, public CVTCWorkingThread {
   QPushButton* choose_;
   QPushButton* update_;
   QPushButton* close_;
+  // Last: its worker is joined before the members above go.
+  CVTCWorkingThread runner_{[this] { return DoWork(); }};
 };

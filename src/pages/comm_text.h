@@ -7,12 +7,11 @@
 #include <string>
 
 #include "common/codepage.h"
-#include "common/string_table.h"
+#include "controls/ui_text.h"
 
 namespace comm_text {
 
-inline QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
-inline QString Text(uint32_t id, const char* fallback) { return QString::fromStdString(strings::Text(id, fallback)); }
+using ui_text::Text;
 
 // A logger string (code page 932) for display.
 inline QString FromAnsi(const std::string& ansi) { return QString::fromStdString(codepage::AnsiToUtf8(ansi)); }

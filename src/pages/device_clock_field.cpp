@@ -1,10 +1,10 @@
 #include "pages/device_clock_field.h"
 
-#include "app/vtrelix7_comm_app.h"
+#include "session/device_session.h"
 #include "settings/schedule_fields.h"
 #include "work/working_thread.h"
 
-CDeviceClockField::CDeviceClockField(QWidget* parent) : QLineEdit(parent) {
+CDeviceClockField::CDeviceClockField(CDeviceSession& session, QWidget* parent) : QLineEdit(parent), session_(session) {
   setReadOnly(true);
   timer_.setParent(this);  // so that tests can watch it tick
   timer_.setInterval(kPeriodMs);
@@ -32,7 +32,7 @@ void CDeviceClockField::Tick() {
   // on a worker thread (it may be refreshing it); the display waits.
   if (CVTCWorkingThread::CurrentProgressDialog() != nullptr) return;
   int64_t now = 0;
-  theApp().Session().GetDeviceClock(&now);
+  session_.GetDeviceClock(&now);
   if (shown_ && *shown_ == now) return;
   shown_ = now;
   setText(QString::fromStdString(DeviceClockText(now)));

@@ -8,12 +8,14 @@
 #include <cstdint>
 #include <optional>
 
+class CDeviceSession;
+
 class CDeviceClockField : public QLineEdit {
   Q_OBJECT
  public:
   static constexpr int kPeriodMs = 100;
 
-  explicit CDeviceClockField(QWidget* parent = nullptr);
+  explicit CDeviceClockField(CDeviceSession& session, QWidget* parent = nullptr);
 
   bool TimerActive() const { return timer_.isActive(); }
   // Empties the field; it shows the clock again at the next tick.
@@ -26,6 +28,7 @@ class CDeviceClockField : public QLineEdit {
  private:
   void Tick();
 
+  CDeviceSession& session_;
   QTimer timer_;
   std::optional<int64_t> shown_;
 };

@@ -8,26 +8,46 @@
 #include <functional>
 
 #include "operations/operation.h"
+#include "session/device_session.h"
+#include "work/device_host.h"
 #include "work/working_thread.h"
 
-class CDevicePage : public QWidget, public CVTCWorkingThread {
+class CDevicePage : public QWidget {
   Q_OBJECT
  public:
-  explicit CDevicePage(QWidget* parent = nullptr) : QWidget(parent) {}
+  explicit CDevicePage(CDeviceHost& host, QWidget* parent = nullptr) : QWidget(parent), host_(host) {}
+  // Joins a running worker before the operation and its result are destroyed.
+  ~CDevicePage() override { runner_.StopAndJoin(); }
   // Shows what the session currently holds.
   virtual void Refresh() {}
 
  protected:
   // Runs one device operation on the work runner (`lockedInput` as Run()
   // takes it) and shows its result: the message under `caption`, plainly on
-  // success, as a warning otherwise. Returns the result.
-  ops::Result RunOperation(const std::function<ops::Result()>& operation, const QString& caption, int lockedInput);
-  int DoWork() override;
+  // success, as a warning otherwise. The operation holds the session for as
+  // long as it runs; while another one holds it, it is refused as busy.
+  // Returns the result.
+  ops::Result RunOperation(CDeviceSession& session, const std::function<ops::Result(CDeviceSession&)>& operation,
+                           const QString& caption, int lockedInput);
+  // The runner's work, on the worker thread.
+  virtual int DoWork();
+
+  // What the application gives the page.
+  CDeviceHost& Host() const { return host_; }
+  // Through the frame when there is one (item as CDeviceHost::RunDeviceOperation);
+  // without a frame the item's wizard runs directly and the page refreshes.
+  void RunDeviceOperation(int item);
 
   // Escape never closes or changes a page.
   void keyPressEvent(QKeyEvent* e) override;
 
  private:
-  std::function<ops::Result()> operation_;
+  CDeviceHost& host_;
+  CDeviceSession* session_ = nullptr;
+  std::function<ops::Result(CDeviceSession&)> operation_;
   ops::Result result_;
+
+ protected:
+  // Last, so that its worker is joined before the members above go.
+  CVTCWorkingThread runner_{[this] { return DoWork(); }};
 };

@@ -10,17 +10,18 @@
 
 #include <string_view>
 
-#include "app/file_dialogs.h"
-#include "app/message_box.h"
-#include "app/vtrelix7_comm_app.h"
 #include "chart/level_chart_panel.h"
 #include "chart/level_chart_view.h"
 #include "common/atomic_file.h"
 #include "common/string_table.h"
 #include "controls/dialog_units.h"
+#include "controls/file_dialogs.h"
+#include "controls/message_box.h"
+#include "controls/ui_text.h"
 #include "pages/data_strings.h"
 #include "pages/text_lines_model.h"
 #include "pages/text_lines_view.h"
+#include "work/device_host.h"
 #ifdef QHX_HAVE_ARCHIVE
 #include "archive/export_format.h"
 #include "chart/text_records.h"
@@ -33,15 +34,15 @@ constexpr int kHeightUnits = 183;
 const QString kExtension = QStringLiteral("txt");
 const QString kCsvExtension = QStringLiteral("csv");
 
-QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+using ui_text::Text;
 
 }  // namespace
 
-CDlgAqcuired::CDlgAqcuired(const std::string& text, int kind, QWidget* owner)
-    : QDialog(owner), text_(text), kind_(kind) {
+CDlgAqcuired::CDlgAqcuired(CDeviceHost& host, const std::string& text, int kind, QWidget* owner)
+    : QDialog(owner), host_(host), text_(text), kind_(kind) {
   setObjectName("CDlgAqcuired");
   setWindowTitle(Text(strings::id::kViewerTitle));
-  setFont(theApp().DialogFont());
+  setFont(host_.DialogFont());
   setSizeGripEnabled(true);
 
   save_ = new QPushButton(Text(strings::id::kViewerSave), this);
@@ -137,7 +138,7 @@ void CDlgAqcuired::OnSave() {
 
 std::string CDlgAqcuired::CsvText() const {
 #ifdef QHX_HAVE_ARCHIVE
-  const archive::RecordFormatter formatter(archive::ExportFormat::kCsv, theApp().Session().Current().sys.serialNumber);
+  const archive::RecordFormatter formatter(archive::ExportFormat::kCsv, host_.Session().Current().sys.serialNumber);
   std::string out = formatter.Header();
   for (size_t at = 0; at < text_.size();) {
     size_t end = text_.find('\n', at);

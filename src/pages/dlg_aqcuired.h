@@ -16,6 +16,8 @@ class CTextLinesView;
 class QDateTime;
 class QPushButton;
 
+class CDeviceHost;
+
 class CDlgAqcuired : public QDialog {
   Q_OBJECT
  public:
@@ -24,7 +26,7 @@ class CDlgAqcuired : public QDialog {
   static constexpr int kErrorLog = 1;
 
   // The text stays owned by the caller and must outlive the viewer.
-  CDlgAqcuired(const std::string& text, int kind, QWidget* owner);
+  CDlgAqcuired(CDeviceHost& host, const std::string& text, int kind, QWidget* owner);
 
   // The text as the viewer shows it: the lines converted from the logger's
   // code page, one line break after each line that has one.
@@ -50,6 +52,7 @@ class CDlgAqcuired : public QDialog {
  private:
   // The records as CSV (header serial,id,time,battery_v,level_m).
   std::string CsvText() const;
+  CDeviceHost& host_;
   const std::string& text_;
   int kind_;
   QPushButton* save_;

@@ -10,15 +10,16 @@
 
 #include <climits>
 
-#include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "controls/dialog_units.h"
+#include "controls/ui_text.h"
 #include "pages/data_strings.h"
 #include "pages/readout_range.h"
+#include "work/device_host.h"
 
 namespace {
 
-QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+using ui_text::Text;
 
 // An edit that takes digits only.
 QLineEdit* NumberEdit(QWidget* parent, const char* name) {
@@ -30,10 +31,10 @@ QLineEdit* NumberEdit(QWidget* parent, const char* name) {
 
 }  // namespace
 
-CDlgInputRdALLID::CDlgInputRdALLID(QWidget* owner) : QDialog(owner) {
+CDlgInputRdALLID::CDlgInputRdALLID(CDeviceHost& host, QWidget* owner) : QDialog(owner) {
   setObjectName("CDlgInputRdALLID");
   setWindowTitle(Text(strings::id::kReadoutRangeTitle));
-  setFont(theApp().DialogFont());
+  setFont(host.DialogFont());
 
   summary_ = new QLabel(this);
   summary_->setObjectName("summary");

@@ -8,10 +8,12 @@
 class QLabel;
 class QLineEdit;
 
+class CDeviceHost;
+
 class CDlgInputRdALLID : public QDialog {
   Q_OBJECT
  public:
-  explicit CDlgInputRdALLID(QWidget* owner = nullptr);
+  explicit CDlgInputRdALLID(CDeviceHost& host, QWidget* owner = nullptr);
 
   // The proposed range; fills the summary line and both edits.
   void SetRange(int lastId, int count);

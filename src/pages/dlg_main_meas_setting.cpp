@@ -6,10 +6,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "app/main_frame.h"
-#include "app/message_box.h"
-#include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
+#include "controls/message_box.h"
+#include "controls/ui_text.h"
 #include "operations/device_commands.h"
 #include "operations/operation_strings.h"
 #include "pages/device_page_texts.h"
@@ -20,16 +19,7 @@
 
 namespace {
 
-QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
-
-void RunDeviceOperation(CDevicePage* page, int item) {
-  if (CMainFrame* frame = theApp().MainFrame) {
-    frame->RunDeviceOperation(page, item, 0);
-  } else if (item >= 0) {
-    RunSingleItemWizard(page, item, 0);
-    page->Refresh();
-  }
-}
+using ui_text::Text;
 
 constexpr int kLabelX = 8;
 constexpr int kLabelWidth = 100;
@@ -37,9 +27,10 @@ constexpr int kFieldX = 110;
 
 }  // namespace
 
-CDlgMainMeasSetting::CDlgMainMeasSetting(QWidget* parent) : CDevicePage(parent), placer_(this) {
+CDlgMainMeasSetting::CDlgMainMeasSetting(CDeviceHost& host, QWidget* parent)
+    : CDevicePage(host, parent), placer_(this) {
   setObjectName(QStringLiteral("CDlgMainMeasSetting"));
-  setFont(theApp().MeasurePageFont());
+  setFont(Host().MeasurePageFont());
 
   auto label = [this](uint32_t id, int y) {
     placer_.Place(new QLabel(Text(id)), kLabelX, y, kLabelWidth, 12)->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -77,7 +68,7 @@ CDlgMainMeasSetting::CDlgMainMeasSetting(QWidget* parent) : CDevicePage(parent),
   label(strings::id::kStartDateTimeLabel, 34);
   dateRow(kIdStart, 34);
   label(strings::id::kDeviceClockLabel, 52);
-  clock_ = placer_.Place(new CDeviceClockField, kFieldX, 52, 110, 12, kIdDeviceClock);
+  clock_ = placer_.Place(new CDeviceClockField(Host().Session()), kFieldX, 52, 110, 12, kIdDeviceClock);
   label(strings::id::kNextDateTimeLabel, 70);
   dateRow(kIdNext, 70);
 
@@ -127,7 +118,7 @@ void CDlgMainMeasSetting::changeEvent(QEvent* event) {
 }
 
 void CDlgMainMeasSetting::Refresh() {
-  CDeviceSession& session = theApp().Session();
+  CDeviceSession& session = Host().Session();
   const int* dateIds[2] = {kIdStart, kIdNext};
   if (!session.IsOpen()) {
     for (QLineEdit* f : findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly))
@@ -175,15 +166,17 @@ void CDlgMainMeasSetting::Refresh() {
   judgement_->setPlainText(QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
-void CDlgMainMeasSetting::OnSet() { RunDeviceOperation(this, kItemMeasurement); }
-void CDlgMainMeasSetting::OnSetJudgement() { RunDeviceOperation(this, kItemJudgement); }
-void CDlgMainMeasSetting::OnRefresh() { RunDeviceOperation(this, -1); }
+void CDlgMainMeasSetting::OnSet() { RunDeviceOperation(kItemMeasurement); }
+void CDlgMainMeasSetting::OnSetJudgement() { RunDeviceOperation(kItemJudgement); }
+void CDlgMainMeasSetting::OnRefresh() { RunDeviceOperation(-1); }
 
 void CDlgMainMeasSetting::OnStop() {
   // Only this page is disabled while the stop runs; the menu stays usable.
   // The box carries no caption of its own; the message box service puts the
   // application's title in place of an empty one, so a blank stands for it.
-  RunOperation([] { return ops::StopMeasurement(theApp().Session()); }, msgbox::kEmptyCaption, 1);
+  RunOperation(
+      Host().Session(), [](CDeviceSession& session) { return ops::StopMeasurement(session); }, msgbox::kEmptyCaption,
+      1);
   Refresh();
   update();
 }

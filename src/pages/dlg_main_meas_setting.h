@@ -8,9 +8,9 @@
 
 #include <cstdint>
 
+#include "controls/du_layout.h"
 #include "pages/device_clock_field.h"
 #include "pages/device_page.h"
-#include "pages/du_placer.h"
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -36,7 +36,7 @@ class CDlgMainMeasSetting : public CDevicePage {
   static constexpr int kIdNormalInterval[3] = {1288, 1289, 1290};
   static constexpr int kIdEventInterval[3] = {1291, 1292, 1293};
 
-  explicit CDlgMainMeasSetting(QWidget* parent = nullptr);
+  explicit CDlgMainMeasSetting(CDeviceHost& host, QWidget* parent = nullptr);
 
   // Fills the controls from the session's current record.
   void Refresh() override;
@@ -58,7 +58,7 @@ class CDlgMainMeasSetting : public CDevicePage {
  private:
   QLineEdit* AddField(int id, int x, int y, int width);
 
-  CDuPlacer placer_;
+  CDuLayout placer_;
   CDeviceClockField* clock_;
   QPlainTextEdit* judgement_;
   QPushButton* set_;

@@ -7,12 +7,11 @@
 #include <algorithm>
 #include <chrono>
 
-#include "app/main_frame.h"
-#include "app/message_box.h"
-#include "app/vtrelix7_comm_app.h"
 #include "chart/level_chart_view.h"
 #include "common/free_heap.h"
 #include "common/string_table.h"
+#include "controls/message_box.h"
+#include "controls/ui_text.h"
 #include "operations/device_commands.h"
 #include "operations/readouts.h"
 #include "operations/record_readout.h"
@@ -32,29 +31,24 @@ constexpr size_t kTypicalRecordBytes = 48;
 // The counter is posted at most this often; the dialog cannot show more.
 constexpr auto kCounterInterval = std::chrono::milliseconds(20);
 
-const QString kNormalTermination = QStringLiteral("Normal termination");
 const QString kClearCaption = QStringLiteral("Clear");
-
-QString UiText(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
-
-CDeviceSession& Session() { return theApp().Session(); }
 
 }  // namespace
 
-CDlgMainRecodeData::CDlgMainRecodeData(QWidget* parent) : CDevicePage(parent) {
+CDlgMainRecodeData::CDlgMainRecodeData(CDeviceHost& host, QWidget* parent) : CDevicePage(host, parent) {
   setObjectName("CDlgMainRecodeData");
-  setFont(theApp().DialogFont());
+  setFont(Host().DialogFont());
 
-  readData_ = new QPushButton(UiText(strings::id::kReadDataButton), this);
+  readData_ = new QPushButton(ui_text::Text(strings::id::kReadDataButton), this);
   readData_->setObjectName("readData");
-  readNewData_ = new QPushButton(UiText(strings::id::kReadNewDataButton), this);
+  readNewData_ = new QPushButton(ui_text::Text(strings::id::kReadNewDataButton), this);
   readNewData_->setObjectName("readNewData");
-  readErrorLog_ = new QPushButton(UiText(strings::id::kReadErrorLogButton), this);
+  readErrorLog_ = new QPushButton(ui_text::Text(strings::id::kReadErrorLogButton), this);
   readErrorLog_->setObjectName("readErrorLog");
-  clearData_ = new QPushButton(UiText(strings::id::kClearDataButton), this);
+  clearData_ = new QPushButton(ui_text::Text(strings::id::kClearDataButton), this);
   clearData_->setObjectName("clearData");
-  auto* note = new QLabel(UiText(strings::id::kClearDataNote).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
-                          this);
+  auto* note =
+      new QLabel(ui_text::Text(strings::id::kClearDataNote).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), this);
   note->setObjectName("note");
   note->setWordWrap(true);
 
@@ -82,7 +76,7 @@ CDlgMainRecodeData::CDlgMainRecodeData(QWidget* parent) : CDevicePage(parent) {
 }
 
 void CDlgMainRecodeData::Refresh() {
-  const bool open = Session().IsOpen();
+  const bool open = Host().Session().IsOpen();
   readData_->setEnabled(open);
   readNewData_->setEnabled(open);
   readErrorLog_->setEnabled(open);
@@ -93,12 +87,12 @@ void CDlgMainRecodeData::Refresh() {
 void CDlgMainRecodeData::OnReadData() {
   QuickRefresh();
 
-  const CVT7SysInfo& sys = Session().Current().sys;
+  const CVT7SysInfo& sys = Host().Session().Current().sys;
   const int memoryFirst = sys.firstId;
   firstId_ = -1;
   count_ = -1;
 
-  CDlgInputRdALLID range(this);
+  CDlgInputRdALLID range(Host(), this);
   range.SetRange(sys.lastId, ProposedReadoutCount(memoryFirst, sys.lastId));
   if (range.exec() != QDialog::Accepted) return;
   const ReadoutRange r = ReadoutRangeForEntry(memoryFirst, range.LastId(), range.Count());
@@ -123,7 +117,7 @@ void CDlgMainRecodeData::OnReadNewData() {
 
 void CDlgMainRecodeData::ShowRecords(int result) {
   // A worker still running (the page was hidden meanwhile) owns the text.
-  if (IsRunning()) return;
+  if (runner_.IsRunning()) return;
   if (result == 1)
     ShowViewer(CDlgAqcuired::kRecords, false);
   else if (textIncomplete_ && !text_.empty())
@@ -133,18 +127,18 @@ void CDlgMainRecodeData::ShowRecords(int result) {
 void CDlgMainRecodeData::OnReadErrorLog() {
   SetMainFrameEnabled(false);
   workKind_ = kReadErrorLog;
-  if (RunWork() == 1 && !IsRunning()) ShowViewer(CDlgAqcuired::kErrorLog, false);
+  if (RunWork() == 1 && !runner_.IsRunning()) ShowViewer(CDlgAqcuired::kErrorLog, false);
   SetMainFrameEnabled(true);
 }
 
 void CDlgMainRecodeData::OnClearData() {
-  if (!msgbox::Confirm(this, UiText(strings::id::kConfirmClearData), kClearCaption)) return;
+  if (!msgbox::Confirm(this, ui_text::Text(strings::id::kConfirmClearData), kClearCaption)) return;
 
   SetMainFrameEnabled(false);
   workKind_ = kClearMemory;
-  if (RunWork() == 1) msgbox::Plain(this, UiText(strings::id::kSuccess), msgbox::kEmptyCaption);
-  if (CMainFrame* frame = theApp().MainFrame)
-    frame->RefreshPages();
+  if (RunWork() == 1) msgbox::Plain(this, ui_text::Text(strings::id::kSuccess), msgbox::kEmptyCaption);
+  if (Host().Frame() != nullptr)
+    Host().RefreshPages();
   else
     Refresh();
   SetMainFrameEnabled(true);
@@ -152,37 +146,30 @@ void CDlgMainRecodeData::OnClearData() {
 }
 
 int CDlgMainRecodeData::RunWork() {
-  CDeviceSession& session = Session();
-  session.ClearMessages();
   const bool readout = workKind_ == kReadRecords || workKind_ == kReadNewRecords;
-  const int result = Run(this, QString(), readout ? 1 : 0);
-  if (!session.ErrorMessage().empty())
-    msgbox::Warning(this, QString::fromStdString(session.ErrorMessage()));
-  else if (!session.ResultMessage().empty())
-    msgbox::Plain(this, QString::fromStdString(session.ResultMessage()), kNormalTermination);
-  return result;
+  return runner_.RunAndReport(Host().Session(), this, QString(), readout ? 1 : 0);
 }
 
 void CDlgMainRecodeData::QuickRefresh() {
-  if (CMainFrame* frame = theApp().MainFrame) {
-    frame->RunDeviceOperation(this, -2, 0);
+  if (Host().Frame() != nullptr) {
+    Host().RunDeviceOperation(this, -2, 0);
     return;
   }
   // Without a main frame the page refreshes the memory range itself.
   workKind_ = kRefreshSystemInfo;
-  Run(this, QString(), 0);
+  runner_.Run(this, QString(), 0);
 }
 
 void CDlgMainRecodeData::SetMainFrameEnabled(bool enabled) {
-  if (CMainFrame* frame = theApp().MainFrame) frame->setEnabled(enabled);
+  if (QWidget* frame = Host().Frame()) frame->setEnabled(enabled);
 }
 
 void CDlgMainRecodeData::ShowViewer(int kind, bool incomplete) {
   {
-    CDlgAqcuired viewer(text_, kind, this);
+    CDlgAqcuired viewer(Host(), text_, kind, this);
     if (incomplete) viewer.MarkIncomplete();
     if (kind == CDlgAqcuired::kRecords) {
-      const CVT7SysInfo& sys = Session().Current().sys;
+      const CVT7SysInfo& sys = Host().Session().Current().sys;
       viewer.ShowChart(
           ChartLimits{sys.upperThreshold, sys.lowerThreshold, sys.upperEnabled != 0, sys.lowerEnabled != 0},
           std::max(sys.sampling, sys.eventSampling));
@@ -201,7 +188,7 @@ int CDlgMainRecodeData::DoWork() {
     case kReadNewRecords: return ReadRecords();
     case kReadErrorLog: return ReadErrorLog();
     case kClearMemory: return ClearMemory();
-    case kRefreshSystemInfo: return Session().RefreshSystemInfo();
+    case kRefreshSystemInfo: return Host().Session().RefreshSystemInfo();
     default: return 0;
   }
 }
@@ -236,25 +223,24 @@ class PageReadout : public ops::RecordSink, public ops::ProgressSink, public ops
 }  // namespace
 
 int CDlgMainRecodeData::ReadRecords() {
-  CDeviceSession& session = Session();
+  CDeviceSession& session = Host().Session();
   text_.clear();
   textIncomplete_ = false;
   if (count_ > 0) text_.reserve(static_cast<size_t>(std::min(count_, kRecordIdSpan)) * kTypicalRecordBytes);
-  PageReadout front(*this, text_);
+  PageReadout front(runner_, text_);
   ops::Context context;
   context.progress = &front;
   context.abort = &front;
 #ifdef QHX_HAVE_ARCHIVE
-  if (workKind_ == kReadNewRecords)
-    return TakeReadout(ops::ReadNewRecords(session, front, theApp().Archive(), context));
-  return TakeReadout(ops::ReadRecordsArchived(session, {firstId_, count_}, front, theApp().Archive(), context));
+  if (workKind_ == kReadNewRecords) return TakeReadout(ops::ReadNewRecords(session, front, Host().Archive(), context));
+  return TakeReadout(ops::ReadRecordsArchived(session, {firstId_, count_}, front, Host().Archive(), context));
 #else
   return TakeReadout(ops::ReadRecords(session, {firstId_, count_}, front, context));
 #endif
 }
 
 int CDlgMainRecodeData::TakeReadout(const ops::ReadoutResult& r) {
-  CDeviceSession& session = Session();
+  CDeviceSession& session = Host().Session();
   // An abort that the logger ended with its end line keeps a whole text.
   if (r.endLineSeen && r.otherLines == 0) {
     if (!r.message.empty() && r.outcome != ops::Outcome::kAborted) session.SetResultMessage(r.message);
@@ -266,7 +252,7 @@ int CDlgMainRecodeData::TakeReadout(const ops::ReadoutResult& r) {
 }
 
 int CDlgMainRecodeData::ReadErrorLog() {
-  CDeviceSession& session = Session();
+  CDeviceSession& session = Host().Session();
   text_.clear();
   textIncomplete_ = false;
   ops::TextResult log = ops::ReadErrorLog(session);
@@ -279,10 +265,12 @@ int CDlgMainRecodeData::ReadErrorLog() {
 }
 
 int CDlgMainRecodeData::ClearMemory() {
-  CDeviceSession& session = Session();
+  CDeviceSession& session = Host().Session();
   // Identify, "ST CLR" with its tries, and a refresh of the memory range.
   const ops::Result r = ops::ClearMemory(session);
   if (r.Succeeded()) return 1;
   session.SetErrorMessage(session.IsOpen() ? session_rc::kFailed : session_rc::kNotConnected);
   return 0;
 }
+
+CDlgMainRecodeData::~CDlgMainRecodeData() { runner_.StopAndJoin(); }

@@ -22,7 +22,9 @@ class CDlgMainRecodeData : public CDevicePage {
     kReadNewRecords = 4,     // the records after the newest archived one
   };
 
-  explicit CDlgMainRecodeData(QWidget* parent = nullptr);
+  explicit CDlgMainRecodeData(CDeviceHost& host, QWidget* parent = nullptr);
+  // Joins a running worker before the members its work uses are destroyed.
+  ~CDlgMainRecodeData() override;
 
   // Enables the two read buttons exactly while the port is open.
   void Refresh() override;

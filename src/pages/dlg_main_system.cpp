@@ -7,11 +7,10 @@
 
 #include <cstdio>
 
-#include "app/main_frame.h"
-#include "app/message_box.h"
-#include "app/vtrelix7_comm_app.h"
 #include "common/codepage.h"
 #include "common/string_table.h"
+#include "controls/message_box.h"
+#include "controls/ui_text.h"
 #include "operations/device_commands.h"
 #include "operations/operation_strings.h"
 #include "pages/device_page_texts.h"
@@ -22,21 +21,9 @@
 
 namespace {
 
-QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+using ui_text::Text;
 QString FromAnsi(const std::string& s) { return QString::fromStdString(codepage::AnsiToUtf8(s)); }
 const QString kTimeSyncCaption = QStringLiteral("Time Synchronization");
-
-// A device operation of the page through the main frame: item -1 is the full
-// refresh, an item >= 0 the single-item wizard; either ends with a refresh of
-// every page. Without a main frame the wizard runs directly.
-void RunDeviceOperation(CDevicePage* page, int item) {
-  if (CMainFrame* frame = theApp().MainFrame) {
-    frame->RunDeviceOperation(page, item, 0);
-  } else if (item >= 0) {
-    RunSingleItemWizard(page, item, 0);
-    page->Refresh();
-  }
-}
 
 QLabel* ValueLabel(Qt::Alignment alignment = Qt::AlignLeft) {
   auto* label = new QLabel;
@@ -47,9 +34,9 @@ QLabel* ValueLabel(Qt::Alignment alignment = Qt::AlignLeft) {
 
 }  // namespace
 
-CDlgMainSystem::CDlgMainSystem(QWidget* parent) : CDevicePage(parent), placer_(this) {
+CDlgMainSystem::CDlgMainSystem(CDeviceHost& host, QWidget* parent) : CDevicePage(host, parent), placer_(this) {
   setObjectName(QStringLiteral("CDlgMainSystem"));
-  setFont(theApp().DialogFont());
+  setFont(Host().DialogFont());
 
   auto label = [this](uint32_t id, int y) {
     auto* l = placer_.Place(new QLabel(Text(id)), 14, y, 100, 12);
@@ -63,7 +50,7 @@ CDlgMainSystem::CDlgMainSystem(QWidget* parent) : CDevicePage(parent), placer_(t
   version_ = placer_.Place(ValueLabel(), 118, 54, 220, 12, kIdVersion);
 
   label(strings::id::kDeviceClockLabel, 80);
-  clock_ = placer_.Place(new CDeviceClockField, 118, 80, 110, 12, kIdDeviceClock);
+  clock_ = placer_.Place(new CDeviceClockField(Host().Session()), 118, 80, 110, 12, kIdDeviceClock);
   time_sync_ = placer_.Place(new QPushButton(Text(strings::id::kServerTimeSync)), 238, 79, 100, 14, kIdTimeSync);
 
   clock_offset_ = placer_.Place(new QLabel, 238, 94, 100, 10);
@@ -93,7 +80,7 @@ void CDlgMainSystem::changeEvent(QEvent* event) {
 }
 
 void CDlgMainSystem::Refresh() {
-  CDeviceSession& session = theApp().Session();
+  CDeviceSession& session = Host().Session();
   if (!session.IsOpen()) {
     for (QLabel* l : {product_info_, device_name_, version_, memory_range_, cutoff_, clock_offset_}) l->clear();
     for (QPushButton* b : {initialise_, set_cutoff_, refresh_}) b->setEnabled(false);
@@ -119,7 +106,7 @@ void CDlgMainSystem::Refresh() {
 
 void CDlgMainSystem::ShowClockOffset() {
   int64_t offset = 0;
-  if (!theApp().Session().GetClockOffset(&offset)) {
+  if (!Host().Session().GetClockOffset(&offset)) {
     clock_offset_->clear();
     return;
   }
@@ -132,24 +119,25 @@ void CDlgMainSystem::ShowClockOffset() {
   clock_offset_->setStyleSheet(beyond ? QStringLiteral("QLabel { color: #c00000; font-weight: bold; }") : QString());
 }
 
-void CDlgMainSystem::OnInitialise() { RunDeviceOperation(this, kItemInitReset); }
-void CDlgMainSystem::OnSetCutoff() { RunDeviceOperation(this, kItemBatteryAlert); }
-void CDlgMainSystem::OnRefresh() { RunDeviceOperation(this, -1); }
+void CDlgMainSystem::OnInitialise() { RunDeviceOperation(kItemInitReset); }
+void CDlgMainSystem::OnSetCutoff() { RunDeviceOperation(kItemBatteryAlert); }
+void CDlgMainSystem::OnRefresh() { RunDeviceOperation(-1); }
 
 void CDlgMainSystem::OnTimeSync() {
   if (!msgbox::Confirm(this, Text(strings::id::kConfirmTimeSync), kTimeSyncCaption)) return;
-  CMainFrame* frame = theApp().MainFrame;
+  QWidget* frame = Host().Frame();
   if (frame != nullptr) frame->setEnabled(false);
 
   // The operation reads the logger's records again after the clock was set.
-  const ops::Result synced = RunOperation([] { return ops::SyncClock(theApp().Session()); }, kTimeSyncCaption, 0);
+  const ops::Result synced = RunOperation(
+      Host().Session(), [](CDeviceSession& session) { return ops::SyncClock(session); }, kTimeSyncCaption, 0);
 #ifdef QHX_HAVE_ARCHIVE
-  if (synced.Succeeded()) theApp().Archive().MarkSynchronised(nullptr);
+  if (synced.Succeeded()) Host().Archive().MarkSynchronised(nullptr);
 #else
   (void)synced;
 #endif
   if (frame != nullptr) {
-    frame->RefreshPages();
+    Host().RefreshPages();
     frame->setEnabled(true);
   } else {
     Refresh();

@@ -8,9 +8,9 @@
 
 #include <cstdint>
 
+#include "controls/du_layout.h"
 #include "pages/device_clock_field.h"
 #include "pages/device_page.h"
-#include "pages/du_placer.h"
 
 class QLabel;
 class QLineEdit;
@@ -31,7 +31,7 @@ class CDlgMainSystem : public CDevicePage {
   static constexpr int kIdInitialise = 1006;
   static constexpr int kIdRefresh = 1007;
 
-  explicit CDlgMainSystem(QWidget* parent = nullptr);
+  explicit CDlgMainSystem(CDeviceHost& host, QWidget* parent = nullptr);
 
   // Fills the controls from the session's current record.
   void Refresh() override;
@@ -57,7 +57,7 @@ class CDlgMainSystem : public CDevicePage {
   void changeEvent(QEvent* event) override;
 
  private:
-  CDuPlacer placer_;
+  CDuLayout placer_;
   void ShowClockOffset();
 
   CDeviceClockField* clock_;

@@ -4,10 +4,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/main_frame.h"
-#include "app/message_box.h"
-#include "app/vtrelix7_comm_app.h"
 #include "controls/dialog_units.h"
+#include "controls/message_box.h"
 #include "pages/comm_strings.h"
 #include "pages/comm_text.h"
 #include "pages/dlg_now_monitor.h"
@@ -30,9 +28,9 @@ QPushButton* Button(QWidget* parent, int id, uint32_t textId) {
 }
 }  // namespace
 
-CDlgMainTest::CDlgMainTest(QWidget* parent) : CDevicePage(parent) {
+CDlgMainTest::CDlgMainTest(CDeviceHost& host, QWidget* parent) : CDevicePage(host, parent) {
   setObjectName("CDlgMainTest");
-  setFont(theApp().DialogFont());
+  setFont(Host().DialogFont());
 
   read_current_ = Button(this, kIdReadCurrent, strings::id::kTestReadCurrent);
   antenna_ = Button(this, kIdAntenna, strings::id::kTestAntenna);
@@ -57,26 +55,26 @@ CDlgMainTest::CDlgMainTest(QWidget* parent) : CDevicePage(parent) {
 }
 
 void CDlgMainTest::Refresh() {
-  const bool open = theApp().Session().IsOpen();
+  const bool open = Host().Session().IsOpen();
   read_current_->setEnabled(open);
   antenna_->setEnabled(open);
   test_mail_->setEnabled(open);
 }
 
 void CDlgMainTest::OnReadCurrent() {
-  CDlgNowMonitor monitor(this);
+  CDlgNowMonitor monitor(Host(), this);
   monitor.exec();
 }
 
 void CDlgMainTest::OnAntenna() {
-  if (CMainFrame* frame = theApp().MainFrame) frame->RunDeviceOperation(this, kItemAntennaCheck, kAntennaWizardFlags);
+  if (Host().Frame() != nullptr) Host().RunDeviceOperation(this, kItemAntennaCheck, kAntennaWizardFlags);
 }
 
 void CDlgMainTest::OnTestMail() {
-  if (theApp().Session().Current().sys.measuring != 0) {
+  if (Host().Session().Current().sys.measuring != 0) {
     msgbox::Warning(this, comm_text::Text(strings::id::kStopMeasurementFirst), QStringLiteral("Warning"));
     return;
   }
-  CDlgInputTestMail page;
+  CDlgInputTestMail page(Host());
   page.DoModalPage(this, kTestMailPageFlags, CDlgInputTestMail::kTemplateId);
 }

@@ -13,7 +13,7 @@ class CDlgMainTest : public CDevicePage {
   static constexpr int kIdAntenna = 1082;
   static constexpr int kIdTestMail = 1083;
 
-  explicit CDlgMainTest(QWidget* parent = nullptr);
+  explicit CDlgMainTest(CDeviceHost& host, QWidget* parent = nullptr);
   void Refresh() override;
 
  public slots:

@@ -7,10 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/main_frame.h"
-#include "app/message_box.h"
-#include "app/vtrelix7_comm_app.h"
 #include "controls/dialog_units.h"
+#include "controls/message_box.h"
 #include "operations/device_commands.h"
 #include "operations/operation_strings.h"
 #include "pages/comm_strings.h"
@@ -38,9 +36,9 @@ QPushButton* Button(QWidget* parent, int id, uint32_t textId) {
 
 }  // namespace
 
-CDlgNetsSim::CDlgNetsSim(QWidget* parent) : CDevicePage(parent) {
+CDlgNetsSim::CDlgNetsSim(CDeviceHost& host, QWidget* parent) : CDevicePage(host, parent) {
   setObjectName("CDlgNetsSim");
-  setFont(theApp().DialogFont());
+  setFont(Host().DialogFont());
 
   auto* group = new QGroupBox(comm_text::Text(strings::id::kCommAccessPoint), this);
   name_ = ReadOnlyEdit(group, kIdName);
@@ -79,7 +77,7 @@ CDlgNetsSim::CDlgNetsSim(QWidget* parent) : CDevicePage(parent) {
 }
 
 void CDlgNetsSim::Refresh() {
-  CDeviceSession& session = theApp().Session();
+  CDeviceSession& session = Host().Session();
   const bool open = session.IsOpen();
   apn_settings_->setEnabled(open);
   if (open && !session.HasRead(listing_read::kMail)) {
@@ -99,19 +97,20 @@ void CDlgNetsSim::Refresh() {
 }
 
 void CDlgNetsSim::OnApnSettings() {
-  if (CMainFrame* frame = theApp().MainFrame) frame->RunDeviceOperation(this, kItemAccessPoint, 0);
+  if (Host().Frame() != nullptr) Host().RunDeviceOperation(this, kItemAccessPoint, 0);
   Refresh();
 }
 
 void CDlgNetsSim::OnCheckImei() {
-  CDlgInputCheckIMEI page;
+  CDlgInputCheckIMEI page(Host());
   page.DoModalPage(this, wizard::kStandalone, CDlgInputCheckIMEI::kTemplateId);
 }
 
 void CDlgNetsSim::OnRestartModule() {
   if (!msgbox::Confirm(this, comm_text::Text(strings::id::kConfirmModuleRestart), kRebootCaption)) return;
-  QWidget* frame = theApp().MainFrame;
+  QWidget* frame = Host().Frame();
   if (frame != nullptr) frame->setEnabled(false);
-  RunOperation([] { return ops::RestartModule(theApp().Session()); }, kRebootCaption, 0);
+  RunOperation(
+      Host().Session(), [](CDeviceSession& session) { return ops::RestartModule(session); }, kRebootCaption, 0);
   if (frame != nullptr) frame->setEnabled(true);
 }

@@ -20,7 +20,7 @@ class CDlgNetsSim : public CDevicePage {
   static constexpr int kIdCheckImei = 1043;
   static constexpr int kIdRestartModule = 1044;
 
-  explicit CDlgNetsSim(QWidget* parent = nullptr);
+  explicit CDlgNetsSim(CDeviceHost& host, QWidget* parent = nullptr);
   void Refresh() override;
 
  public slots:

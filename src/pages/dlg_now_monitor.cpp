@@ -9,12 +9,11 @@
 
 #include <vector>
 
-#include "app/message_box.h"
-#include "app/vtrelix7_comm_app.h"
 #include "controls/dialog_units.h"
+#include "controls/message_box.h"
+#include "operations/readouts.h"
 #include "pages/comm_strings.h"
 #include "pages/comm_text.h"
-#include "operations/readouts.h"
 
 namespace {
 
@@ -37,9 +36,9 @@ QTableWidgetItem* Cell(const QString& text, Qt::Alignment alignment = Qt::AlignL
 
 }  // namespace
 
-CDlgNowMonitor::CDlgNowMonitor(QWidget* parent) : QDialog(parent) {
+CDlgNowMonitor::CDlgNowMonitor(CDeviceHost& host, QWidget* parent) : QDialog(parent), host_(host) {
   setObjectName("CDlgNowMonitor");
-  setFont(theApp().DialogFont());
+  setFont(host_.DialogFont());
   setWindowTitle(comm_text::Text(strings::id::kMonitorTitle));
 
   list_ = new QTableWidget(0, kColumns, this);
@@ -93,7 +92,7 @@ void CDlgNowMonitor::SizeColumns() {
 void CDlgNowMonitor::Read() {
   list_->setRowCount(0);
   message_.clear();
-  Run(this, QString(), 1);
+  runner_.Run(this, QString(), 1);
   Rebuild();
   if (!message_.empty()) msgbox::Warning(this, QString::fromStdString(message_));
 }
@@ -114,10 +113,12 @@ void CDlgNowMonitor::Rebuild() {
 }
 
 int CDlgNowMonitor::DoWork() {
-  ops::CurrentValuesResult r = ops::ReadCurrentValues(theApp().Session());
+  ops::CurrentValuesResult r = ops::ReadCurrentValues(host_.Session());
   message_ = r.message;
   // A failed read leaves the previous values on the list.
   if (r.outcome == ops::Outcome::kFailed) return 0;
   fields_ = std::move(r.fields);
   return r.Succeeded() ? 1 : 0;
 }
+
+CDlgNowMonitor::~CDlgNowMonitor() { runner_.StopAndJoin(); }

@@ -9,22 +9,25 @@
 #include <string>
 #include <vector>
 
+#include "work/device_host.h"
 #include "work/working_thread.h"
 
 class QPushButton;
 class QTableWidget;
 
-class CDlgNowMonitor : public QDialog, public CVTCWorkingThread {
+class CDlgNowMonitor : public QDialog {
   Q_OBJECT
  public:
   static constexpr int kIdList = 1039;
   static constexpr int kIdRead = 1264;
   static constexpr int kIdNote = 1363;
 
-  explicit CDlgNowMonitor(QWidget* parent = nullptr);
+  explicit CDlgNowMonitor(CDeviceHost& host, QWidget* parent = nullptr);
+  // Joins a running worker before the members its work uses are destroyed.
+  ~CDlgNowMonitor() override;
 
   // Worker thread: reads the current values.
-  int DoWork() override;
+  int DoWork();
 
   // The fields shown: id, date, battery, level (the logger's code page).
   const std::vector<std::string>& Fields() const { return fields_; }
@@ -41,8 +44,11 @@ class CDlgNowMonitor : public QDialog, public CVTCWorkingThread {
   void Rebuild();
   void SizeColumns();
 
+  CDeviceHost& host_;
   std::vector<std::string> fields_;
   std::string message_;
   QTableWidget* list_;
   QPushButton* read_;
+  // Last: its worker is joined before the members above go.
+  CVTCWorkingThread runner_{[this] { return DoWork(); }};
 };

@@ -6,7 +6,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 
-#include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "controls/dialog_units.h"
 #include "pages/dlg_main_meas_setting.h"
@@ -32,9 +31,9 @@ constexpr TabSpec kTabs[] = {
 
 }  // namespace
 
-CDlgRefMain::CDlgRefMain(QWidget* parent) : QWidget(parent) {
+CDlgRefMain::CDlgRefMain(CDeviceHost& host, QWidget* parent) : QWidget(parent), host_(host) {
   setObjectName(QStringLiteral("CDlgRefMain"));
-  setFont(theApp().DialogFont());
+  setFont(host_.DialogFont());
   hide();
 }
 
@@ -72,7 +71,7 @@ bool CDlgRefMain::ShowForDevice(QWidget* owner, int deviceType) {
     deviceType_ = deviceType;
   }
   if (!HasWindow()) {
-    setFont(theApp().DialogFont());
+    setFont(host_.DialogFont());
     setFixedSize(HostSize());
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("1004"));
@@ -94,11 +93,11 @@ bool CDlgRefMain::ShowForDevice(QWidget* owner, int deviceType) {
 
 CDevicePage* CDlgRefMain::CreatePage(int dialogId) {
   switch (dialogId) {
-    case kSystemPageId: return new CDlgMainSystem(tabs_);
-    case kMeasurementPageId: return new CDlgMainMeasSetting(tabs_);
-    case kCommunicationPageId: return new CDlgNetsSim(tabs_);
-    case kTestPageId: return new CDlgMainTest(tabs_);
-    case kRecordedDataPageId: return new CDlgMainRecodeData(tabs_);
+    case kSystemPageId: return new CDlgMainSystem(host_, tabs_);
+    case kMeasurementPageId: return new CDlgMainMeasSetting(host_, tabs_);
+    case kCommunicationPageId: return new CDlgNetsSim(host_, tabs_);
+    case kTestPageId: return new CDlgMainTest(host_, tabs_);
+    case kRecordedDataPageId: return new CDlgMainRecodeData(host_, tabs_);
     default: return nullptr;
   }
 }
@@ -117,7 +116,7 @@ bool CDlgRefMain::AddPage(uint32_t nameStringId, int dialogId) {
   }
   CDevicePage* page = CreatePage(dialogId);
   if (page == nullptr) return false;
-  page->setFont(dialogId == kMeasurementPageId ? theApp().MeasurePageFont() : theApp().DialogFont());
+  page->setFont(dialogId == kMeasurementPageId ? host_.MeasurePageFont() : host_.DialogFont());
   if (tabs_->addTab(page, QString::fromStdString(strings::Text(nameStringId))) < 0) {
     delete page;
     return false;

@@ -17,6 +17,8 @@
 class CDevicePage;
 class QTabWidget;
 
+#include "work/device_host.h"
+
 class CDlgRefMain : public QWidget {
   Q_OBJECT
  public:
@@ -39,7 +41,7 @@ class CDlgRefMain : public QWidget {
     QPointer<CDevicePage> page;
   };
 
-  explicit CDlgRefMain(QWidget* parent = nullptr);
+  explicit CDlgRefMain(CDeviceHost& host, QWidget* parent = nullptr);
   ~CDlgRefMain() override;
 
   // Builds the window for the device type (rebuilding it for another type)
@@ -79,6 +81,7 @@ class CDlgRefMain : public QWidget {
   QSize TabsSize() const;
   void FitOwner(QWidget* owner) const;
 
+  CDeviceHost& host_;
   int deviceType_ = -1;
   QTabWidget* tabs_ = nullptr;
   std::vector<PageEntry> pages_;

@@ -157,6 +157,15 @@ void CDeviceSession::InvalidateClockReference() {
 
 // ---------------------------------------------------------------- messages
 
+CDeviceSession::OperationGuard::OperationGuard(CDeviceSession& session) : session_(session) {
+  bool expected = false;
+  acquired_ = session_.operation_running_.compare_exchange_strong(expected, true);
+}
+
+CDeviceSession::OperationGuard::~OperationGuard() {
+  if (acquired_) session_.operation_running_.store(false);
+}
+
 std::string CDeviceSession::MessageForCode(int code) {
   switch (code) {
     case session_rc::kNoResponse: return strings::Text(strings::id::kNoDeviceResponse);
@@ -165,6 +174,7 @@ std::string CDeviceSession::MessageForCode(int code) {
     case session_rc::kAborted: return strings::Text(strings::id::kAborted);
     case session_rc::kModuleStepRefused: return strings::Text(strings::id::kImeiUnavailable);
     case session_rc::kModuleSettingFailed: return strings::Text(strings::id::kModuleSettingFailed);
+    case session_rc::kBusy: return "Another operation is still running. Try again when it has ended.";
     default: return strings::Text(strings::id::kFailed);
   }
 }

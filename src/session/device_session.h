@@ -6,8 +6,9 @@
 // logger's clock and turns failures into message texts.
 //
 // Sequences return 0 on success or a negative session code; identify returns
-// 1 or 0. The session has no lock of its own: callers run one operation at a
-// time (a window that starts one is disabled until it ends).
+// 1 or 0. The session has no lock around its state: one operation at a time
+// holds its OperationGuard, and a second one asking while it runs is refused
+// with kBusy instead of sharing the port with it.
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -33,6 +34,7 @@ constexpr int kMemory = -4;
 constexpr int kAborted = -5;
 constexpr int kModuleStepRefused = -6;
 constexpr int kModuleSettingFailed = -7;
+constexpr int kBusy = -8;
 }  // namespace session_rc
 
 // Failure bits of the apply sequences.
@@ -57,6 +59,25 @@ class CDeviceSession {
   ~CDeviceSession();
   CDeviceSession(const CDeviceSession&) = delete;
   CDeviceSession& operator=(const CDeviceSession&) = delete;
+
+  // Held by the thread that runs an operation for as long as it runs. When
+  // another operation holds the session, the guard is not acquired; the
+  // caller then reports kBusy without touching the session (its messages
+  // belong to the running operation).
+  class OperationGuard {
+   public:
+    explicit OperationGuard(CDeviceSession& session);
+    ~OperationGuard();
+    OperationGuard(const OperationGuard&) = delete;
+    OperationGuard& operator=(const OperationGuard&) = delete;
+    bool Acquired() const { return acquired_; }
+
+   private:
+    CDeviceSession& session_;
+    bool acquired_;
+  };
+  // True while an operation holds the session.
+  bool OperationRunning() const { return operation_running_.load(); }
 
   // ---- connection ----
   void SetLineSettings(const SerialSettings& s) { line_settings_ = s; }
@@ -162,6 +183,7 @@ class CDeviceSession {
   std::string error_message_;
   std::string result_message_;
   int listings_read_ = 0;
+  std::atomic<bool> operation_running_{false};
   int clock_valid_ = 0;
   int64_t logger_clock_ref_ = 0;
   int64_t pc_clock_ref_ = 0;

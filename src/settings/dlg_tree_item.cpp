@@ -5,14 +5,15 @@
 #include <QShowEvent>
 #include <QTreeWidget>
 
-#include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "controls/dialog_units.h"
+#include "controls/ui_text.h"
 #include "settings/wizard_strings.h"
+#include "work/device_host.h"
 
 namespace {
 
-QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+using ui_text::Text;
 
 bool IsChecked(const QTreeWidgetItem* item) { return item->checkState(0) == Qt::Checked; }
 
@@ -22,8 +23,8 @@ constexpr int kLastCheckRole = Qt::UserRole + 1;
 
 }  // namespace
 
-CDlgTreeItem::CDlgTreeItem(QWidget* owner) : QDialog(owner) {
-  setFont(theApp().DialogFont());
+CDlgTreeItem::CDlgTreeItem(CDeviceHost& host, QWidget* owner) : QDialog(owner) {
+  setFont(host.DialogFont());
   const QFont f = font();
   auto du = [&f](int x, int y, int w, int h) {
     const QSize o = DialogUnitsToPixels(f, x, y);

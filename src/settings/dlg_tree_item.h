@@ -14,11 +14,13 @@ class QShowEvent;
 class QTreeWidget;
 class QTreeWidgetItem;
 
+class CDeviceHost;
+
 class CDlgTreeItem : public QDialog {
   Q_OBJECT
 
  public:
-  explicit CDlgTreeItem(QWidget* owner = nullptr);
+  explicit CDlgTreeItem(CDeviceHost& host, QWidget* owner = nullptr);
 
   // Window title instead of "設定" when not empty.
   void SetCaption(const QString& caption) { caption_ = caption; }

@@ -6,17 +6,17 @@
 #include <QPalette>
 #include <QPushButton>
 
-#include "app/message_box.h"
-#include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "controls/dialog_units.h"
+#include "controls/message_box.h"
+#include "controls/ui_text.h"
 #include "operations/settings_run.h"
 #include "settings/wizard_flags.h"
 #include "settings/wizard_strings.h"
 
 namespace {
 
-QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+using ui_text::Text;
 
 QPushButton* MakeButton(QWidget* parent, const QString& text) {
   auto* b = new QPushButton(text, parent);
@@ -30,9 +30,10 @@ QPushButton* MakeButton(QWidget* parent, const QString& text) {
 
 QString CInputBaseDlg::ControlName(int id) { return QStringLiteral("ctl%1").arg(id); }
 
-CInputBaseDlg::CInputBaseDlg(QWidget* parent, int widthDu, int heightDu) : QDialog(parent) {
+CInputBaseDlg::CInputBaseDlg(CDeviceHost& host, QWidget* parent, int widthDu, int heightDu)
+    : QDialog(parent), host_(host) {
   templateUnits_ = QSize(widthDu, heightDu);
-  setFont(theApp().DialogFont());
+  setFont(host_.DialogFont());
   setFixedSize(DuSize(widthDu, heightDu));
 
   header_ = AddStatic(QString(), 0, 0, widthDu, 25, kIdHeaderBand);
@@ -50,7 +51,10 @@ CInputBaseDlg::CInputBaseDlg(QWidget* parent, int widthDu, int heightDu) : QDial
   connect(cancel_, &QPushButton::clicked, this, [this] { OnCancel(); });
 }
 
-CInputBaseDlg::~CInputBaseDlg() { qApp->removeEventFilter(this); }
+CInputBaseDlg::~CInputBaseDlg() {
+  qApp->removeEventFilter(this);
+  runner_.StopAndJoin();
+}
 
 void CInputBaseDlg::Delete() { delete this; }
 
@@ -137,16 +141,7 @@ void CInputBaseDlg::OnNext() { EndPage(wizard::kResultNext); }
 void CInputBaseDlg::OnBack() { EndPage(wizard::kResultBack); }
 void CInputBaseDlg::OnCancel() { EndPage(wizard::kResultCancel); }
 
-int CInputBaseDlg::RunWork(const QString& caption) {
-  CDeviceSession& session = theApp().Session();
-  session.ClearMessages();
-  const int result = Run(this, caption, 0);
-  if (!session.ErrorMessage().empty())
-    msgbox::Warning(this, QString::fromStdString(session.ErrorMessage()));
-  else if (!session.ResultMessage().empty())
-    msgbox::Plain(this, QString::fromStdString(session.ResultMessage()), QStringLiteral("Normal termination"));
-  return result;
-}
+int CInputBaseDlg::RunWork(const QString& caption) { return runner_.RunAndReport(host_.Session(), this, caption, 0); }
 
 void CInputBaseDlg::RefuseField(uint32_t labelId) {
   // Labels are padded with ideographic spaces to line up on the page.
@@ -154,9 +149,9 @@ void CInputBaseDlg::RefuseField(uint32_t labelId) {
   msgbox::Warning(this, Text(strings::id::kInvalidFieldValue).replace(QStringLiteral("%s"), label));
 }
 
-void CInputBaseDlg::BeforeWork() { ops::BeforePageWork(theApp().Session(), flags_); }
+void CInputBaseDlg::BeforeWork() { ops::BeforePageWork(host_.Session(), flags_); }
 
-void CInputBaseDlg::AfterWork() { ops::AfterPageWork(theApp().Session(), flags_); }
+void CInputBaseDlg::AfterWork() { ops::AfterPageWork(host_.Session(), flags_); }
 
 bool CInputBaseDlg::eventFilter(QObject* watched, QEvent* event) {
   // Neither Enter nor Esc closes or advances a page. Message boxes over the

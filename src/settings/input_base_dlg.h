@@ -20,12 +20,13 @@
 
 #include "controls/du_layout.h"
 #include "settings/wizerd_list.h"
+#include "work/device_host.h"
 #include "work/working_thread.h"
 
 class QLabel;
 class QPushButton;
 
-class CInputBaseDlg : public QDialog, public CWizerdWorkCore, public CVTCWorkingThread {
+class CInputBaseDlg : public QDialog, public CWizerdWorkCore {
   Q_OBJECT
 
  public:
@@ -39,7 +40,8 @@ class CInputBaseDlg : public QDialog, public CWizerdWorkCore, public CVTCWorking
   static constexpr int kIdCancel = 2;
   static constexpr int kIdNote = 1300;
 
-  explicit CInputBaseDlg(QWidget* parent = nullptr, int widthDu = kPageWidthDu, int heightDu = kPageHeightDu);
+  explicit CInputBaseDlg(CDeviceHost& host, QWidget* parent = nullptr, int widthDu = kPageWidthDu,
+                         int heightDu = kPageHeightDu);
   ~CInputBaseDlg() override;
 
   // Destroys and frees the page.
@@ -78,9 +80,14 @@ class CInputBaseDlg : public QDialog, public CWizerdWorkCore, public CVTCWorking
   // Leaves the showing with the page result.
   void EndPage(int pageResult);
   void SetWizardFlags(int flags) { flags_ = flags; }
+  // What the application gives the page.
+  CDeviceHost& Host() const { return host_; }
 
-  void BeforeWork() override;
-  void AfterWork() override;
+  // The runner's steps, on the worker thread: BeforeWork, the page's DoWork,
+  // AfterWork.
+  void BeforeWork();
+  virtual int DoWork() { return 0; }
+  void AfterWork();
 
   // Layout in dialog units of the page's font.
   QRect DuRect(int x, int y, int width, int height) const;
@@ -110,6 +117,7 @@ class CInputBaseDlg : public QDialog, public CWizerdWorkCore, public CVTCWorking
   void ApplyLayout();
 
  private:
+  CDeviceHost& host_;
   CDuLayout layout_;
   QSize templateUnits_;
   QLabel* header_;
@@ -119,4 +127,6 @@ class CInputBaseDlg : public QDialog, public CWizerdWorkCore, public CVTCWorking
   int flags_ = 0;
   int page_result_ = -1;
   int template_id_ = 0;
+  // Last: its worker is joined before the members above go.
+  CVTCWorkingThread runner_{[this] { return DoWork(); }, [this] { BeforeWork(); }, [this] { AfterWork(); }};
 };

@@ -3,9 +3,8 @@
 #include <memory>
 #include <vector>
 
-#include "app/message_box.h"
-#include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
+#include "controls/message_box.h"
 #include "operations/listings.h"
 #include "operations/operation_strings.h"
 #include "operations/settings_run.h"
@@ -16,6 +15,7 @@
 #include "settings/wizard_flags.h"
 #include "settings/wizard_item_lists.h"
 #include "settings/wizard_page_factory.h"
+#include "work/device_host.h"
 #include "work/working_thread.h"
 
 namespace {
@@ -30,29 +30,20 @@ struct CreatedPage {
   int item;
 };
 
-// Starts measurement again with the schedule the logger had before the run.
-class RestartMeasurementWork : public CVTCWorkingThread {
- public:
-  explicit RestartMeasurementWork(const CVT7SysInfo& previous) : previous_(previous) {}
-  int DoWork() override { return ops::RestartMeasurement(theApp().Session(), previous_).Succeeded() ? 1 : 0; }
-
- private:
-  CVT7SysInfo previous_;
-};
-
 // A run that stopped measurement and did not end with Next leaves the
 // logger stopped: the user is told and offered the previous schedule.
-void OfferRestart(QWidget* owner, const CVT7SysInfo& previous) {
+void OfferRestart(CDeviceSession& session, QWidget* owner, const CVT7SysInfo& previous) {
   const QString text = QString::fromStdString(strings::Text(strings::id::kOfferRestartMeasurement));
   if (!msgbox::Confirm(owner, text, QString())) return;
-  RestartMeasurementWork work(previous);
+  // Starts measurement again with the schedule the logger had before the run.
+  CVTCWorkingThread work([&] { return ops::RestartMeasurement(session, previous).Succeeded() ? 1 : 0; });
   if (work.RunSimple(owner, QString()) != 1)
     msgbox::Warning(owner, QString::fromStdString(strings::Text(strings::id::kMeasurementLeftStopped)));
 }
 
-PagePtr CreatePage(SettingPage kind) {
+PagePtr CreatePage(SettingPage kind, CDeviceHost& host) {
   try {
-    return PagePtr(CreateWizardPage(kind));
+    return PagePtr(CreateWizardPage(kind, host));
   } catch (...) {
     return nullptr;
   }
@@ -60,11 +51,11 @@ PagePtr CreatePage(SettingPage kind) {
 
 }  // namespace
 
-int CVTCSettingWork::RunWizard(QWidget* owner, const CSettingItemList& items, int flags) {
+int CVTCSettingWork::RunWizard(CDeviceHost& host, QWidget* owner, const CSettingItemList& items, int flags) {
   std::vector<int> chosen;
   for (int i = 0; i < kSettingItemCount; ++i)
     if (items.entries[i].selected != 0) chosen.push_back(i);
-  CDeviceSession& session = theApp().Session();
+  CDeviceSession& session = host.Session();
   const CVT7SysInfo previous = session.Current().sys;
   const std::vector<ops::WizardStep> plan = ops::PlanWizardRun(chosen, previous.measuring != 0, flags, true);
   // The pages start from the values the session keeps as the logger has
@@ -80,7 +71,7 @@ int CVTCSettingWork::RunWizard(QWidget* owner, const CSettingItemList& items, in
   bool stops = false;
   CWizerdList list;
   for (const ops::WizardStep& step : plan) {
-    PagePtr page = CreatePage(SettingItem(step.item).page);
+    PagePtr page = CreatePage(SettingItem(step.item).page, host);
     if (!page) continue;
     const bool checkPage = step.item == kItemAntennaCheck || step.item == kItemTestMail;
     list.Add(page.get(), step.flags, checkPage ? -1 : step.item);
@@ -90,24 +81,24 @@ int CVTCSettingWork::RunWizard(QWidget* owner, const CSettingItemList& items, in
   if (list.Count() == 0) return -1;
   const int result = list.Run(owner);
   if (result != 1 && stops && previous.measuring != 0 && session.Current().sys.measuring == 0)
-    OfferRestart(owner, previous);
+    OfferRestart(session, owner, previous);
   return result;
 }
 
-int CVTCSettingWork::ChooseItemsAndRunWizard(QWidget* owner, const CSettingItemList& items) {
+int CVTCSettingWork::ChooseItemsAndRunWizard(CDeviceHost& host, QWidget* owner, const CSettingItemList& items) {
   CSettingItemList chosen = items;
   {
-    CDlgTreeItem tree(owner);
+    CDlgTreeItem tree(host, owner);
     tree.SetItemList(items);
     if (tree.exec() != QDialog::Accepted) return -1;
     chosen = tree.ItemList();
   }
-  return RunWizard(owner, chosen, 0);
+  return RunWizard(host, owner, chosen, 0);
 }
 
-int RunSingleItemWizard(QWidget* owner, int item, int flags) {
-  CDeviceSession& session = theApp().Session();
+int RunSingleItemWizard(CDeviceHost& host, QWidget* owner, int item, int flags) {
+  CDeviceSession& session = host.Session();
   session.Working() = session.Current();
   const CSettingItemList list = SingleItemWizardList(session.Current().sys.deviceType, item);
-  return CVTCSettingWork::RunWizard(owner, list, flags);
+  return CVTCSettingWork::RunWizard(host, owner, list, flags);
 }

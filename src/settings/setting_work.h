@@ -30,6 +30,8 @@ enum class SettingsFileLoad : int {
   kNotSettingsFile = -3,  // not a settings file: no header, empty, binary or UTF-16 (string 2504)
 };
 
+class CDeviceHost;
+
 class CVTCSettingWork {
  public:
   static constexpr const char* kHeader = "[ZEB_TXLI]";
@@ -99,13 +101,13 @@ class CVTCSettingWork {
   // Runs the setting wizard over the selected items of the list. 1 when the
   // last page was left with Next, 0 when Back left the first page, -1 when
   // cancelled, stopped or when no selected item has a page.
-  static int RunWizard(QWidget* owner, const CSettingItemList& items, int flags);
+  static int RunWizard(CDeviceHost& host, QWidget* owner, const CSettingItemList& items, int flags);
   // Lets the user tick items in the settings item tree first; -1 on Cancel.
-  static int ChooseItemsAndRunWizard(QWidget* owner, const CSettingItemList& items);
+  static int ChooseItemsAndRunWizard(CDeviceHost& host, QWidget* owner, const CSettingItemList& items);
 
   // The main frame's "export settings" command: item tree, save dialog, file.
-  static int RunExportCommand(QWidget* owner);
+  static int RunExportCommand(CDeviceHost& host, QWidget* owner);
   // The main frame's "configure from a settings file" command: item tree,
   // open dialog, then the wizard over the chosen items with the file's values.
-  static int RunImportCommand(QWidget* owner);
+  static int RunImportCommand(CDeviceHost& host, QWidget* owner);
 };

@@ -9,15 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "app/file_dialogs.h"
-#include "app/message_box.h"
-#include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
+#include "controls/file_dialogs.h"
+#include "controls/message_box.h"
+#include "controls/ui_text.h"
 #include "operations/listings.h"
 #include "operations/settings_run.h"
 #include "settings/dlg_tree_item.h"
 #include "settings/setting_work.h"
 #include "settings/settings_import.h"
+#include "work/device_host.h"
 
 namespace settings_file_commands {
 namespace {
@@ -25,12 +26,12 @@ namespace {
 const QString kFilter = QStringLiteral("Tessalo HX setting info(*.txi)");
 const QString kSuffix = QStringLiteral("txi");
 
-QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+using ui_text::Text;
 
 // Shows the item tree over the list; true with the user's choice in `items`
 // when it ended with OK.
-bool ChooseItems(QWidget* owner, uint32_t captionId, CSettingItemList& items) {
-  CDlgTreeItem tree(owner);
+bool ChooseItems(CDeviceHost& host, QWidget* owner, uint32_t captionId, CSettingItemList& items) {
+  CDlgTreeItem tree(host, owner);
   tree.SetCaption(Text(captionId));
   tree.SetItemList(items);
   if (tree.exec() != QDialog::Accepted) return false;
@@ -104,8 +105,8 @@ int ReadSettingsFile(QWidget* owner, DeviceRecord& record) {
   return ChooseAndReadFile(owner, file, record);
 }
 
-int ImportSettings(QWidget* owner, const CSettingItemList& items) {
-  CDeviceSession& session = theApp().Session();
+int ImportSettings(CDeviceHost& host, QWidget* owner, const CSettingItemList& items) {
+  CDeviceSession& session = host.Session();
   // Until a file is read whose ticked items all hold values their pages
   // could send: a refused file leaves the user on the import to choose
   // another one.
@@ -122,7 +123,7 @@ int ImportSettings(QWidget* owner, const CSettingItemList& items) {
         chosen.entries[i].selected = 0;
       }
     }
-    if (!ChooseItems(owner, strings::id::kChooseImportItems, chosen)) return -1;
+    if (!ChooseItems(host, owner, strings::id::kChooseImportItems, chosen)) return -1;
 
     std::vector<int> ticked;
     for (int i = 0; i < kSettingItemCount; ++i)
@@ -142,19 +143,19 @@ int ImportSettings(QWidget* owner, const CSettingItemList& items) {
     // for the ticked items, the logger's for every other (so an appended
     // schedule page shows the logger's schedule).
     session.Working() = ops::MergeChosenItems(session.Current(), record, ticked);
-    CVTCSettingWork::RunWizard(owner, chosen, 0);
+    CVTCSettingWork::RunWizard(host, owner, chosen, 0);
     return 0;
   }
 }
 
 }  // namespace settings_file_commands
 
-int CVTCSettingWork::RunExportCommand(QWidget* owner) {
-  CDeviceSession& session = theApp().Session();
+int CVTCSettingWork::RunExportCommand(CDeviceHost& host, QWidget* owner) {
+  CDeviceSession& session = host.Session();
   CSettingItemList items;
   items.Init(session.Current().sys.deviceType, true);
   session.Working() = session.Current();
-  if (!settings_file_commands::ChooseItems(owner, strings::id::kChooseExportItems, items)) return -1;
+  if (!settings_file_commands::ChooseItems(host, owner, strings::id::kChooseExportItems, items)) return -1;
   // Only what the logger reported in this connection is written.
   const ops::Result needed = ops::RequireListings(session, listing_read::kSystem | listing_read::kMail);
   if (!needed.Succeeded()) {
@@ -165,10 +166,10 @@ int CVTCSettingWork::RunExportCommand(QWidget* owner) {
   return settings_file_commands::ExportSettings(owner, record, items);
 }
 
-int CVTCSettingWork::RunImportCommand(QWidget* owner) {
-  CDeviceSession& session = theApp().Session();
+int CVTCSettingWork::RunImportCommand(CDeviceHost& host, QWidget* owner) {
+  CDeviceSession& session = host.Session();
   CSettingItemList items;
   items.Init(session.Current().sys.deviceType, true);
   if (session.IsOpen()) session.Working() = session.Current();
-  return settings_file_commands::ImportSettings(owner, items);
+  return settings_file_commands::ImportSettings(host, owner, items);
 }

@@ -8,6 +8,7 @@
 #include "settings/setting_item_list.h"
 
 class QWidget;
+class CDeviceHost;
 
 namespace settings_file_commands {
 
@@ -25,6 +26,6 @@ int ReadSettingsFile(QWidget* owner, DeviceRecord& record);
 // Reads a settings file, lets the user tick the items found in it and runs
 // the wizard over them with the file's values in the session's working
 // record: 0 when the wizard ran, -1 otherwise.
-int ImportSettings(QWidget* owner, const CSettingItemList& items);
+int ImportSettings(CDeviceHost& host, QWidget* owner, const CSettingItemList& items);
 
 }  // namespace settings_file_commands

@@ -3,6 +3,7 @@
 // pages' setting buttons): copy the current record into the working record,
 // select exactly that item and run the wizard over it.
 class QWidget;
+class CDeviceHost;
 
 // CVTCSettingWork::RunWizard's result (1, 0 or -1).
-int RunSingleItemWizard(QWidget* owner, int item, int flags);
+int RunSingleItemWizard(CDeviceHost& host, QWidget* owner, int item, int flags);

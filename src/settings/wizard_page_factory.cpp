@@ -8,22 +8,15 @@
 #include "settings/pages/dlg_input_sim_setting.h"
 #include "settings/pages/dlg_input_test_mail.h"
 
-CInputBaseDlg* CreateWizardPage(SettingPage kind) {
+CInputBaseDlg* CreateWizardPage(SettingPage kind, CDeviceHost& host) {
   switch (kind) {
-    case SettingPage::kInitReset:
-      return new CDlgInputInitReset();
-    case SettingPage::kBatteryAlert:
-      return new CDlgInputBatAlart();
-    case SettingPage::kRange1ch:
-      return new CDlgInputRange1ch();
-    case SettingPage::kMeasureSetting:
-      return new CDlgInputMeasureSetting();
-    case SettingPage::kSimSetting:
-      return new CDlgInputSimSetting();
-    case SettingPage::kAntennaTest:
-      return new CDlgInputAntenaTest();
-    case SettingPage::kTestMail:
-      return new CDlgInputTestMail();
+    case SettingPage::kInitReset: return new CDlgInputInitReset(host);
+    case SettingPage::kBatteryAlert: return new CDlgInputBatAlart(host);
+    case SettingPage::kRange1ch: return new CDlgInputRange1ch(host);
+    case SettingPage::kMeasureSetting: return new CDlgInputMeasureSetting(host);
+    case SettingPage::kSimSetting: return new CDlgInputSimSetting(host);
+    case SettingPage::kAntennaTest: return new CDlgInputAntenaTest(host);
+    case SettingPage::kTestMail: return new CDlgInputTestMail(host);
     case SettingPage::kNone:
       break;
   }

@@ -7,4 +7,6 @@
 class CInputBaseDlg;
 
 // A new page of that kind, or nullptr for a kind without a page.
-CInputBaseDlg* CreateWizardPage(SettingPage kind);
+class CDeviceHost;
+
+CInputBaseDlg* CreateWizardPage(SettingPage kind, CDeviceHost& host);

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QEventLoop>
 
+#include "controls/message_box.h"
+#include "session/device_session.h"
 #include "work/dlg_working.h"
 
 namespace {
@@ -24,19 +26,38 @@ class HideWatcher : public QObject {
 };
 }  // namespace
 
-CVTCWorkingThread::CVTCWorkingThread() : relay_(std::make_unique<QObject>()) {}
+CVTCWorkingThread::CVTCWorkingThread(std::function<int()> work, std::function<void()> before,
+                                     std::function<void()> after)
+    : work_(std::move(work)),
+      before_(std::move(before)),
+      after_(std::move(after)),
+      relay_(std::make_unique<QObject>()) {}
 
 void CVTCWorkingThread::SetTerminalEnabler(std::function<void(bool)> enable) { g_terminal_enabler = std::move(enable); }
 void CVTCWorkingThread::SetShutdownHook(std::function<void()> hook) { g_shutdown_hook = std::move(hook); }
 CDlgWorking* CVTCWorkingThread::CurrentProgressDialog() { return g_current_progress.data(); }
 
-CVTCWorkingThread::~CVTCWorkingThread() {
+CVTCWorkingThread::~CVTCWorkingThread() { StopAndJoin(); }
+
+void CVTCWorkingThread::StopAndJoin() {
   if (worker_.joinable() && running_.load() && g_shutdown_hook) g_shutdown_hook();
   JoinWorker();
 }
 
 void CVTCWorkingThread::JoinWorker() {
   if (worker_.joinable()) worker_.join();
+}
+
+int CVTCWorkingThread::RunAndReport(CDeviceSession& session, QWidget* parent, const QString& caption, int abortable) {
+  session.ClearMessages();
+  // The boxes have no owner when the window went away during the run.
+  const QPointer<QWidget> owner = parent;
+  const int result = Run(parent, caption, abortable);
+  if (!session.ErrorMessage().empty())
+    msgbox::Warning(owner, QString::fromStdString(session.ErrorMessage()));
+  else if (!session.ResultMessage().empty())
+    msgbox::Plain(owner, QString::fromStdString(session.ResultMessage()), QStringLiteral("Normal termination"));
+  return result;
 }
 
 int CVTCWorkingThread::Run(QWidget* parentWidget, const QString& caption, int abortable) {
@@ -64,9 +85,9 @@ int CVTCWorkingThread::Run(QWidget* parentWidget, const QString& caption, int ab
   result_.store(0);
   running_.store(true);
   worker_ = std::thread([this, run] {
-    BeforeWork();
-    result_.store(DoWork());
-    AfterWork();
+    if (before_) before_();
+    result_.store(work_ ? work_() : 0);
+    if (after_) after_();
     running_.store(false);
     // The end reaches the UI thread as a queued call; one that comes after
     // its run has already returned (its window went away) is ignored.

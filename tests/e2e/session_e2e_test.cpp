@@ -1,6 +1,7 @@
 // The device session's command sequences against the virtual logger.
 #include <algorithm>
 #include <cstdio>
+#include <thread>
 
 #include "common/string_table.h"
 #include "firmware/firmware_image.h"
@@ -321,6 +322,29 @@ TEST_F(SessionTest, EscapeAbortEndsTheReadoutWithWhatArrived) {
   EXPECT_EQ(r, rc::kEndLine);
   EXPECT_GE(n, 20);
   EXPECT_LT(n, 5000);
+}
+
+// While one thread's operation holds the session, a second one is refused
+// and the first keeps the session; once it ends the session is free again.
+TEST_F(SessionTest, SecondOperationIsRefusedWhileOneRuns) {
+  logger->SilenceCommands("ST STP", 1);  // keeps the first stop waiting for its reply
+  std::thread worker([this] {
+    CDeviceSession::OperationGuard guard(session);
+    ASSERT_TRUE(guard.Acquired());
+    session.StopMeasurement();
+  });
+  ASSERT_TRUE(logger->WaitForReceived(
+      [](const std::vector<std::string>& lines) { return std::count(lines.begin(), lines.end(), "ST STP") >= 1; },
+      std::chrono::seconds(10)));
+  {
+    CDeviceSession::OperationGuard second(session);
+    EXPECT_FALSE(second.Acquired());
+    EXPECT_TRUE(session.OperationRunning());
+  }
+  worker.join();
+  EXPECT_FALSE(session.OperationRunning());
+  CDeviceSession::OperationGuard after(session);
+  EXPECT_TRUE(after.Acquired());
 }
 
 }  // namespace

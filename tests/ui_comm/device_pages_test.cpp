@@ -49,7 +49,7 @@ class DevicePagesTest : public QObject {
   void cleanup() { link_.reset(); }
 
   void testPageButtonsFollowThePort() {
-    CDlgMainTest page;
+    CDlgMainTest page(theApp());
     page.Refresh();
     for (int id : {1081, 1082, 1083}) QVERIFY(page.findChild<QPushButton*>(Ctl(id))->isEnabled());
     theApp().Session().Close();
@@ -61,7 +61,7 @@ class DevicePagesTest : public QObject {
   // values again and the failure is said.
   void monitorKeepsThePreviousReplyAfterAFailedRead() {
     MessageBoxes boxes;
-    CDlgMainTest page;
+    CDlgMainTest page(theApp());
     page.show();
     page.Refresh();
     QStringList first;
@@ -123,7 +123,7 @@ class DevicePagesTest : public QObject {
       if (!line.isEmpty()) bytes += line.toStdString() + "\r\n";
       link_->logger.Inject(bytes + "YES END\r\n");
     });
-    CDlgNowMonitor monitor;
+    CDlgNowMonitor monitor(theApp());
     monitor.show();
     monitor.Read();
     answer.join();
@@ -137,7 +137,7 @@ class DevicePagesTest : public QObject {
 
   void testMailIsRefusedWhileMeasuringWithoutContactingTheLogger() {
     MessageBoxes boxes;
-    CDlgMainTest page;
+    CDlgMainTest page(theApp());
     page.show();
     page.Refresh();
     theApp().Session().Current().sys.measuring = 1;
@@ -154,7 +154,7 @@ class DevicePagesTest : public QObject {
   // Shown on its own the test mail page offers only "送信" and "閉じる".
   void testMailPageAloneSendsAndReportsSuccess() {
     MessageBoxes boxes;
-    CDlgMainTest page;
+    CDlgMainTest page(theApp());
     page.show();
     page.Refresh();
     theApp().Session().Current().sys.measuring = 0;
@@ -184,7 +184,7 @@ class DevicePagesTest : public QObject {
     s.Current().mail.apnPassword = "secret";
     s.Current().mail.apnAuth = "";
     s.Current().mail.imei = "351234567890123";
-    CDlgNetsSim page;
+    CDlgNetsSim page(theApp());
     page.Refresh();
     auto edit = [&](int id) { return page.findChild<QLineEdit*>(Ctl(id)); };
     QCOMPARE(edit(1024)->text(), QStringLiteral("apn.example"));
@@ -205,7 +205,7 @@ class DevicePagesTest : public QObject {
 
   void imeiCheckAloneOffersOnlyCheckAndClose() {
     MessageBoxes boxes;
-    CDlgNetsSim page;
+    CDlgNetsSim page(theApp());
     page.show();
     ModalDriver driver([&](QWidget* modal) {
       auto* imei = qobject_cast<CDlgInputCheckIMEI*>(modal);
@@ -234,7 +234,7 @@ class DevicePagesTest : public QObject {
   void imeiCheckWithoutAnImeiSaysNoValueWasRead() {
     MessageBoxes boxes;
     link_->logger.SetImei("");
-    CDlgInputCheckIMEI page;
+    CDlgInputCheckIMEI page(theApp());
     ModalDriver driver([&](QWidget* modal) {
       QVERIFY(ClickButton(modal, Ctl(1044)));
       QVERIFY(ClickButton(modal, Ctl(2)));
@@ -254,7 +254,7 @@ class DevicePagesTest : public QObject {
     QCOMPARE(s.Open(link_->logger.PortPath()), 0);
     QVERIFY(link_->Refresh());
     QVERIFY(!s.HasRead(listing_read::kMail));
-    CDlgNetsSim page;
+    CDlgNetsSim page(theApp());
     page.Refresh();
     auto edit = [&](int id) { return page.findChild<QLineEdit*>(Ctl(id)); };
     for (int id : {1024, 1025, 1008, 1007}) QCOMPARE(edit(id)->text(), QStringLiteral("(未読込)"));
@@ -271,7 +271,7 @@ class DevicePagesTest : public QObject {
   void moduleRestartCancelledSendsNothing() {
     MessageBoxes boxes;
     boxes.answers = {QMessageBox::Cancel};
-    CDlgNetsSim page;
+    CDlgNetsSim page(theApp());
     page.show();
     QVERIFY(ClickButton(&page, Ctl(1044)));
     QCOMPARE(boxes.shown.size(), size_t(1));
@@ -282,7 +282,7 @@ class DevicePagesTest : public QObject {
 
   void moduleRestartReportsSuccessAndKeepsTheFields() {
     MessageBoxes boxes;
-    CDlgNetsSim page;
+    CDlgNetsSim page(theApp());
     page.show();
     page.Refresh();
     const QString before = page.findChild<QLineEdit*>(Ctl(1024))->text();
@@ -297,7 +297,7 @@ class DevicePagesTest : public QObject {
   void moduleRestartFailureShowsTheFailure() {
     MessageBoxes boxes;
     link_->logger.RefuseCommands("INSPECT ON", -1);
-    CDlgNetsSim page;
+    CDlgNetsSim page(theApp());
     page.show();
     QVERIFY(ClickButton(&page, Ctl(1044)));
     QCOMPARE(boxes.shown.size(), size_t(2));

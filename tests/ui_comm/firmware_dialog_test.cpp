@@ -89,7 +89,7 @@ class FirmwareDialogTest : public QObject {
     MessageBoxes boxes;
     FileDialogs files;
     files.answers = {path};
-    CDlgFirm dialog;
+    CDlgFirm dialog(theApp());
     dialog.show();
     QVERIFY(ClickButton(&dialog, Ctl(1267)));
     QCOMPARE(files.asked.size(), size_t(1));
@@ -118,7 +118,7 @@ class FirmwareDialogTest : public QObject {
     MessageBoxes boxes;
     FileDialogs files;
     files.answers = {WriteImage(dir_, ImageLines("v-TREL7", 24))};
-    CDlgFirm dialog;
+    CDlgFirm dialog(theApp());
     dialog.show();
     QVERIFY(ClickButton(&dialog, Ctl(1267)));
     HoldChord(false);
@@ -132,7 +132,7 @@ class FirmwareDialogTest : public QObject {
     MessageBoxes boxes;
     FileDialogs files;
     files.answers = {WriteImage(dir_, ImageLines("v-TREL8", 24))};
-    CDlgFirm dialog;
+    CDlgFirm dialog(theApp());
     dialog.show();
     QVERIFY(ClickButton(&dialog, Ctl(1267)));
     HoldChord(true);
@@ -146,7 +146,7 @@ class FirmwareDialogTest : public QObject {
     boxes.answers = {QMessageBox::Ok, QMessageBox::Cancel};
     FileDialogs files;
     files.answers = {WriteImage(dir_, ImageLines("v-TREL7", 24))};
-    CDlgFirm dialog;
+    CDlgFirm dialog(theApp());
     dialog.show();
     QVERIFY(ClickButton(&dialog, Ctl(1267)));
     HoldChord(true);
@@ -160,7 +160,7 @@ class FirmwareDialogTest : public QObject {
     link_->logger.RefuseCommands("INSPECT ON", -1);
     FileDialogs files;
     files.answers = {WriteImage(dir_, ImageLines("v-TREL7", 24))};
-    CDlgFirm dialog;
+    CDlgFirm dialog(theApp());
     dialog.show();
     QVERIFY(ClickButton(&dialog, Ctl(1267)));
     HoldChord(true);
@@ -173,7 +173,7 @@ class FirmwareDialogTest : public QObject {
 
   void updateWithoutAFileDoesNothing() {
     MessageBoxes boxes;
-    CDlgFirm dialog;
+    CDlgFirm dialog(theApp());
     dialog.show();
     HoldChord(true);
     QVERIFY(ClickButton(&dialog, Ctl(1266)));
@@ -203,7 +203,7 @@ class FirmwareDialogTest : public QObject {
       f.write(content);
     }
     files.answers = {good, bad};
-    CDlgFirm dialog;
+    CDlgFirm dialog(theApp());
     dialog.show();
     QVERIFY(ClickButton(&dialog, Ctl(1267)));
     QVERIFY(ClickButton(&dialog, Ctl(1267)));

@@ -48,7 +48,7 @@ class WizardPagesTest : public QObject {
     ModalDriver driver([&](QWidget* modal) {
       if (auto* page = qobject_cast<CDlgInputSimSetting*>(modal)) act(page);
     });
-    return RunSingleItemWizard(owner_.get(), kItemAccessPoint, 0);
+    return RunSingleItemWizard(theApp(), owner_.get(), kItemAccessPoint, 0);
   }
 
  private slots:
@@ -244,7 +244,7 @@ class WizardPagesTest : public QObject {
       picture = page->Picture().toImage();
       QVERIFY(ClickButton(page, Ctl(2)));
     });
-    RunSingleItemWizard(owner_.get(), kItemAntennaCheck, wizard::kNoRefresh);
+    RunSingleItemWizard(theApp(), owner_.get(), kItemAntennaCheck, wizard::kNoRefresh);
     QCOMPARE(driver.seen, QStringList{"CDlgInputAntenaTest"});
     QVERIFY(onlyClose);
     QCOMPARE(shown, level);
@@ -272,7 +272,7 @@ class WizardPagesTest : public QObject {
   void antennaCheckWithThePortClosedShowsNoPicture() {
     MessageBoxes boxes;
     theApp().Session().Close();
-    CDlgInputAntenaTest page;
+    CDlgInputAntenaTest page(theApp());
     int level = -2;
     ModalDriver driver([&](QWidget* modal) {
       QVERIFY(ClickButton(modal, Ctl(1044)));
@@ -307,7 +307,7 @@ class WizardPagesTest : public QObject {
       link_->logger.Inject("OK\r\nCONNECT apn.example\r\n");
       link_->logger.Inject("DISCONNECT\r\nYES END\r\n");
     });
-    CDlgInputTestMail page;
+    CDlgInputTestMail page(theApp());
     ModalDriver driver([&](QWidget* modal) {
       QVERIFY(ClickButton(modal, Ctl(1044)));
       QVERIFY(ClickButton(modal, Ctl(2)));
@@ -320,7 +320,7 @@ class WizardPagesTest : public QObject {
   void testMailWithoutOkFails() {
     MessageBoxes boxes;
     link_->logger.SilenceCommands("MAIL START", -1);
-    CDlgInputTestMail page;
+    CDlgInputTestMail page(theApp());
     ModalDriver driver([&](QWidget* modal) {
       QVERIFY(ClickButton(modal, Ctl(1044)));
       QVERIFY(ClickButton(modal, Ctl(2)));

@@ -68,7 +68,7 @@ void DataDialogsTest::rangeSummaryLine() {
   QFETCH(int, lastId);
   QFETCH(int, count);
   QFETCH(QString, summary);
-  CDlgInputRdALLID dialog;
+  CDlgInputRdALLID dialog(theApp());
   dialog.SetRange(lastId, count);
   QCOMPARE(dialog.findChild<QLabel*>("summary")->text(), summary);
   QCOMPARE(dialog.findChild<QLineEdit*>("lastId")->text(), QString::number(lastId));
@@ -77,7 +77,7 @@ void DataDialogsTest::rangeSummaryLine() {
 }
 
 void DataDialogsTest::rangeOkNeedsPositiveCount() {
-  CDlgInputRdALLID dialog;
+  CDlgInputRdALLID dialog(theApp());
   dialog.SetRange(0, 0);
   dialog.show();
   auto* lastId = dialog.findChild<QLineEdit*>("lastId");
@@ -125,7 +125,7 @@ void DataDialogsTest::leadingNumber() {
 
 void DataDialogsTest::viewerShowsTextAndKeepsMinimumSize() {
   const std::string text = "00001,a\r\n00002,b\r\n";
-  CDlgAqcuired viewer(text, CDlgAqcuired::kRecords, nullptr);
+  CDlgAqcuired viewer(theApp(), text, CDlgAqcuired::kRecords, nullptr);
   viewer.show();
   QVERIFY(QTest::qWaitForWindowExposed(&viewer));
   QCOMPARE(viewer.windowTitle(), QStringLiteral("取得データ"));
@@ -176,7 +176,7 @@ void DataDialogsTest::viewerSelectsAndCopiesLines() {
   QFETCH(QString, how);
   QFETCH(QString, copied);
   const std::string bytes = text.toStdString();
-  CDlgAqcuired viewer(bytes, CDlgAqcuired::kRecords, nullptr);
+  CDlgAqcuired viewer(theApp(), bytes, CDlgAqcuired::kRecords, nullptr);
   viewer.show();
   QVERIFY(QTest::qWaitForWindowExposed(&viewer));
   auto* view = viewer.findChild<QAbstractItemView*>("text");
@@ -231,7 +231,7 @@ void DataDialogsTest::viewerSavesBytesUnchanged() {
   files.path = path;
 
   const std::string bytes(text.constData(), static_cast<size_t>(text.size()));
-  CDlgAqcuired viewer(bytes, kind, nullptr);
+  CDlgAqcuired viewer(theApp(), bytes, kind, nullptr);
   viewer.show();
   const QDateTime before = QDateTime::currentDateTime();
   QTest::mouseClick(viewer.findChild<QPushButton*>("save"), Qt::LeftButton);
@@ -266,7 +266,7 @@ void DataDialogsTest::viewerSaveCancelledOrFailedStaysOpen() {
   const std::string text = "line\r\n";
   MessageBoxSpy boxes;
   FileDialogSpy files;
-  CDlgAqcuired viewer(text, CDlgAqcuired::kRecords, nullptr);
+  CDlgAqcuired viewer(theApp(), text, CDlgAqcuired::kRecords, nullptr);
   viewer.show();
 
   files.path.clear();  // cancelled
@@ -319,7 +319,7 @@ void DataDialogsTest::viewerSavesRecordsAsCsv() {
   MessageBoxSpy boxes;
   FileDialogSpy files;
   files.path = dir.filePath(name);
-  CDlgAqcuired viewer(text, kind, nullptr);
+  CDlgAqcuired viewer(theApp(), text, kind, nullptr);
   viewer.show();
   QTest::mouseClick(viewer.findChild<QPushButton*>("save"), Qt::LeftButton);
   QVERIFY(boxes.requests.empty());

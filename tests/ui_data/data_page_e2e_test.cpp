@@ -117,7 +117,7 @@ void DataPageTest::init() {
   QCOMPARE(session().Identify(), 1);
   session().RefreshSystemInfo();
   logger_->ClearReceived();
-  page_ = std::make_unique<CDlgMainRecodeData>();
+  page_ = std::make_unique<CDlgMainRecodeData>(theApp());
   page_->show();
 }
 

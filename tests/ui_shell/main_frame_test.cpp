@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStackedWidget>
@@ -15,6 +16,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <map>
@@ -29,6 +31,7 @@
 #include "controls/com_setting_dlg.h"
 #include "log/dlg_terminal.h"
 #include "pages/device_page.h"
+#include "pages/dlg_main_meas_setting.h"
 #include "settings/dlg_tree_item.h"
 #include "settings/input_base_dlg.h"
 #include "settings/setting_item_list.h"
@@ -289,11 +292,12 @@ class MainFrameTest : public QObject {
     logger_->SilenceCommands("HELLO", -1);
     QCOMPARE(theApp().Session().Open(logger_->PortPath()), 0);
     struct IdentifyWork : CVTCWorkingThread {
+      IdentifyWork()
+          : CVTCWorkingThread([this] {
+              identified = theApp().Session().Identify();
+              return 1;
+            }) {}
       std::atomic<int> identified{-1};
-      int DoWork() override {
-        identified = theApp().Session().Identify();
-        return 1;
-      }
     };
     auto window = std::make_unique<QWidget>();
     window->show();
@@ -307,6 +311,51 @@ class MainFrameTest : public QObject {
     work.reset();  // closes the port, then joins the worker
     QVERIFY(!theApp().Session().IsOpen());
     QVERIFY(window->isEnabled());
+  }
+
+  void pageDestroyedWhileItsOperationRunsJoinsItsWorker() {
+    QVERIFY(ConnectWithDialog());
+    shelltest::MessageRecorder messages;
+    CDlgMainMeasSetting* page = StopPageWaitingForTheLogger();
+    QVERIFY(page != nullptr);
+    const QPointer<QWidget> alive = page;
+    QTimer::singleShot(0, page, [&] {
+      QVERIFY(StopSent());
+      page->hide();  // the run returns while its worker still waits for the reply
+    });
+    page->OnStop();
+    frame_->PageHost().DestroyWindow();
+    QTRY_VERIFY(alive.isNull());
+    // The page's destruction ended the exchange and joined the worker.
+    QVERIFY(!theApp().Session().OperationRunning());
+    QVERIFY(!theApp().Session().IsOpen());
+  }
+
+  void disconnectWhileStopRunsWaitsForIt() {
+    QVERIFY(ConnectWithDialog());
+    shelltest::MessageRecorder messages;
+    CDlgMainMeasSetting* page = StopPageWaitingForTheLogger();
+    QVERIFY(page != nullptr);
+    const QPointer<QWidget> alive = page;
+    bool runningAtDisconnect = false;
+    bool resetUnderTheWorker = true;
+    QTimer::singleShot(0, frame_, [&] {
+      QVERIFY(StopSent());
+      runningAtDisconnect = theApp().Session().OperationRunning();
+      QVERIFY(frame_->Action(CMainFrame::kCmdDisconnect)->isEnabled());
+      frame_->Action(CMainFrame::kCmdDisconnect)->trigger();
+      resetUnderTheWorker = alive.isNull() || !frame_->IsConnected() || theApp().Session().connectionState != 1;
+    });
+    page->OnStop();  // returns once its worker has ended
+    QVERIFY(runningAtDisconnect);
+    QVERIFY(!resetUnderTheWorker);
+    QVERIFY(!theApp().Session().OperationRunning());
+    QCOMPARE(int(messages.shown.size()), 1);  // the stop's failure, nothing from the disconnect
+    QCOMPARE(messages.shown[0].icon, msgbox::Icon::kWarning);
+    QTRY_VERIFY(!frame_->IsConnected());
+    QTRY_VERIFY(alive.isNull());
+    QVERIFY(!theApp().Session().IsOpen());
+    QCOMPARE(theApp().Session().connectionState, 0);
   }
 
   void groupWizardOffersOnlyTheItemsOfItsGroup_data() {
@@ -466,6 +515,18 @@ class MainFrameTest : public QObject {
 
  private:
   // Connect: the port dialog offers the virtual logger first; press OK.
+  // The measurement page's stop waits for a logger that does not answer.
+  CDlgMainMeasSetting* StopPageWaitingForTheLogger() {
+    logger_->SilenceCommands("ST STP", -1);
+    CDlgRefMain& host = frame_->PageHost();
+    host.Tabs()->setCurrentIndex(1);
+    return qobject_cast<CDlgMainMeasSetting*>(host.Pages()[1].page);
+  }
+  bool StopSent() {
+    return logger_->WaitForReceived(
+        [](const std::vector<std::string>& lines) { return std::count(lines.begin(), lines.end(), "ST STP") > 0; }, 5s);
+  }
+
   bool ConnectWithDialog() {
     QString offered;
     auto answered = shelltest::WhenModalShows([&](QWidget* dialog) {

@@ -24,6 +24,7 @@ namespace {
 // A work whose body the test gives; it can wait for the test's go.
 class ScriptedWork : public CVTCWorkingThread {
  public:
+  ScriptedWork() : CVTCWorkingThread([this] { return body(*this); }) {}
   std::function<int(ScriptedWork&)> body = [](ScriptedWork&) { return 0; };
   std::atomic<bool> release{false};
 
@@ -36,7 +37,6 @@ class ScriptedWork : public CVTCWorkingThread {
     }
     return true;
   }
-  int DoWork() override { return body(*this); }
 };
 
 // Runs the work and calls `look` on the UI thread with the progress dialog

@@ -39,7 +39,7 @@ class DevicePagesTest : public QObject {
   void systemPageShowsTheLogger() {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
-    CDlgMainSystem page;
+    CDlgMainSystem page(theApp());
     page.Refresh();
     QCOMPARE(page.DeviceNameLabel()->text(), QStringLiteral("Quorvane-HX7"));
     QCOMPARE(page.VersionLabel()->text(), QStringLiteral("1.07"));
@@ -80,7 +80,7 @@ class DevicePagesTest : public QObject {
     cur.sys.firstId = first;
     cur.sys.lastId = last;
     cur.sys.batteryAlert = millivolts;
-    CDlgMainSystem page;
+    CDlgMainSystem page(theApp());
     page.Refresh();
     QCOMPARE(page.ProductInfoLabel()->text(), product);
     QCOMPARE(page.MemoryRangeLabel()->text(), range);
@@ -109,7 +109,7 @@ class DevicePagesTest : public QObject {
     int64_t read = 0;
     QVERIFY(theApp().Session().GetClockOffset(&read));
     QVERIFY2(read >= offset - 1 && read <= offset + 1, qPrintable(QString::number(read)));
-    CDlgMainSystem page;
+    CDlgMainSystem page(theApp());
     page.Refresh();
     QLabel* label = page.ClockOffsetLabel();
     QCOMPARE(label->text(),
@@ -126,7 +126,7 @@ class DevicePagesTest : public QObject {
   void systemPageClosedPort() {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
-    CDlgMainSystem page;
+    CDlgMainSystem page(theApp());
     page.Refresh();
     theApp().Session().Close();
     page.Refresh();
@@ -140,7 +140,7 @@ class DevicePagesTest : public QObject {
   void systemPageClockRunsWhileShown() {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
-    CDlgMainSystem page;
+    CDlgMainSystem page(theApp());
     QVERIFY(!page.ClockTimerActive());
     page.show();
     QVERIFY(page.ClockTimerActive());
@@ -158,7 +158,7 @@ class DevicePagesTest : public QObject {
     logger.Logger().ClearReceived();
     MessageBoxes boxes;
     boxes.answers.push_back(QMessageBox::Cancel);
-    CDlgMainSystem page;
+    CDlgMainSystem page(theApp());
     page.show();
     Button(&page, CDlgMainSystem::kIdTimeSync)->click();
     QCOMPARE(int(boxes.shown.size()), 1);
@@ -181,7 +181,7 @@ class DevicePagesTest : public QObject {
     QVERIFY(logger.Ready());
     logger.Logger().RefuseCommands("MAIL TIME", -1);
     MessageBoxes boxes;
-    CDlgMainSystem page;
+    CDlgMainSystem page(theApp());
     page.show();
     page.OnTimeSync();
     QCOMPARE(int(boxes.shown.size()), 2);
@@ -194,7 +194,7 @@ class DevicePagesTest : public QObject {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
     MessageBoxes boxes;
-    CDlgMainSystem page;
+    CDlgMainSystem page(theApp());
     page.show();
     PageDriver driver;
     QString title;
@@ -228,7 +228,7 @@ class DevicePagesTest : public QObject {
     sys.eventSampling = seconds;
     sys.interval = 6;
     sys.eventInterval = 0;
-    CDlgMainMeasSetting page;
+    CDlgMainMeasSetting page(theApp());
     page.Refresh();
     for (int i = 0; i < 3; ++i) {
       QCOMPARE(page.Field(CDlgMainMeasSetting::kIdNormalInterval[i])->text(), fields[i]);
@@ -249,7 +249,7 @@ class DevicePagesTest : public QObject {
     sys.upperEnabled = 1;
     sys.lowerThreshold = 0.25;
     sys.lowerEnabled = 0;
-    CDlgMainMeasSetting page;
+    CDlgMainMeasSetting page(theApp());
     page.Refresh();
     QCOMPARE(page.Field(CDlgMainMeasSetting::kIdState)->text(), QStringLiteral("測定中"));
     const QStringList start{"2026", "1", "3", "8", "5"};
@@ -276,8 +276,8 @@ class DevicePagesTest : public QObject {
   }
 
   void measurementPageUsesItsOwnFont() {
-    CDlgMainMeasSetting meas;
-    CDlgMainSystem system;
+    CDlgMainMeasSetting meas(theApp());
+    CDlgMainSystem system(theApp());
     QCOMPARE(meas.font().pointSize(), theApp().FontBaseSize - theApp().MeasurePageFontReduction);
     QCOMPARE(system.font().pointSize(), theApp().FontBaseSize - theApp().DialogFontReduction);
   }
@@ -288,7 +288,7 @@ class DevicePagesTest : public QObject {
     logger.StartMeasuring();
     logger.Logger().ClearReceived();
     MessageBoxes boxes;
-    CDlgMainMeasSetting page;
+    CDlgMainMeasSetting page(theApp());
     page.show();
     page.Refresh();
     QCOMPARE(page.Field(CDlgMainMeasSetting::kIdState)->text(), QStringLiteral("測定中"));
@@ -309,7 +309,7 @@ class DevicePagesTest : public QObject {
     QVERIFY(logger.Ready());
     logger.Logger().RefuseCommands("ST STP", -1);
     MessageBoxes boxes;
-    CDlgMainMeasSetting page;
+    CDlgMainMeasSetting page(theApp());
     page.show();
     page.OnStop();
     QCOMPARE(logger.Starting("ST STP").size(), size_t(1));  // a refusal ends the tries
@@ -331,13 +331,13 @@ class DevicePagesTest : public QObject {
     QVERIFY(!session.HasRead(listing_read::kSystem));
     const QString mark = QStringLiteral("(未読込)");
 
-    CDlgMainSystem system;
+    CDlgMainSystem system(theApp());
     system.Refresh();
     QCOMPARE(system.CutoffLabel()->text(), mark);
     QCOMPARE(system.MemoryRangeLabel()->text(), mark);
     QCOMPARE(system.DeviceNameLabel()->text(), QStringLiteral("Quorvane-HX7"));  // from the wake-up
 
-    CDlgMainMeasSetting meas;
+    CDlgMainMeasSetting meas(theApp());
     meas.Refresh();
     QCOMPARE(meas.Field(CDlgMainMeasSetting::kIdState)->text(), mark);
     QCOMPARE(meas.JudgementField()->toPlainText(), mark);
@@ -357,7 +357,7 @@ class DevicePagesTest : public QObject {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
     MessageBoxes boxes;
-    CDlgMainMeasSetting page;
+    CDlgMainMeasSetting page(theApp());
     page.show();
     PageDriver driver;
     driver.Next([](CInputBaseDlg* p) {

@@ -32,7 +32,7 @@ CSettingItemList Items(std::initializer_list<int> selected) {
 int RunOver(std::initializer_list<int> selected) {
   CDeviceSession& s = theApp().Session();
   s.Working() = s.Current();
-  return CVTCSettingWork::RunWizard(nullptr, Items(selected), 0);
+  return CVTCSettingWork::RunWizard(theApp(), nullptr, Items(selected), 0);
 }
 
 const QString kBatteryTitle = QStringLiteral("初期設定-バッテリ警告");
@@ -61,7 +61,7 @@ class WizardRunTest : public QObject {
     MessageBoxes boxes;
     PageDriver driver;
     driver.Cancel();
-    QCOMPARE(RunSingleItemWizard(nullptr, item, 0), -1);
+    QCOMPARE(RunSingleItemWizard(theApp(), nullptr, item, 0), -1);
     QVERIFY(driver.Done());
     QCOMPARE(int(driver.seen.size()), 1);
     QCOMPARE(driver.seen[0].title, title);
@@ -76,7 +76,7 @@ class WizardRunTest : public QObject {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
     PageDriver driver;
-    QCOMPARE(RunSingleItemWizard(nullptr, kItemDateTime, 0), -1);
+    QCOMPARE(RunSingleItemWizard(theApp(), nullptr, kItemDateTime, 0), -1);
     QVERIFY(driver.seen.empty());
     QCOMPARE(RunOver({}), -1);
   }
@@ -231,7 +231,7 @@ class WizardRunTest : public QObject {
       return true;
     });
     driver.Cancel();
-    QCOMPARE(RunSingleItemWizard(nullptr, 6, 0), -1);
+    QCOMPARE(RunSingleItemWizard(theApp(), nullptr, 6, 0), -1);
     QVERIFY(driver.Done());
     QVERIFY(stillOpen);
     QVERIFY(logger.Starting("ST BAT").empty());

@@ -3,15 +3,14 @@
 #include <QLabel>
 #include <QPainter>
 
-#include "app/vtrelix7_comm_app.h"
 #include "operations/readouts.h"
 #include "pages/comm_strings.h"
 #include "pages/comm_text.h"
 #include "settings/antenna_level.h"
 #include "settings/pages/antenna_pictures.h"
 
-CDlgInputAntenaTest::CDlgInputAntenaTest(QWidget* parent)
-    : CInputCheckBaseDlg(parent), level_(kNoAntennaLevel) {
+CDlgInputAntenaTest::CDlgInputAntenaTest(CDeviceHost& host, QWidget* parent)
+    : CInputCheckBaseDlg(host, parent), level_(kNoAntennaLevel) {
   setObjectName("CDlgInputAntenaTest");
   setWindowTitle(comm_text::Text(strings::id::kAntennaCaption));
   SetHeaderText(comm_text::Text(strings::id::kAntennaHeading));
@@ -35,7 +34,7 @@ void CDlgInputAntenaTest::OnAction() {
 }
 
 int CDlgInputAntenaTest::DoWork() {
-  CDeviceSession& session = theApp().Session();
+  CDeviceSession& session = Host().Session();
   const ops::AntennaResult r = ops::ReadAntenna(session);
   if (r.Succeeded()) {
     level_.store(AntennaLevelFromSignal(r.signalDbm));

@@ -18,7 +18,7 @@ class CDlgInputAntenaTest : public CInputCheckBaseDlg {
   // Invisible anchor: the picture's top-left corner.
   static constexpr int kIdPictureAnchor = 1168;
 
-  explicit CDlgInputAntenaTest(QWidget* parent = nullptr);
+  explicit CDlgInputAntenaTest(CDeviceHost& host, QWidget* parent = nullptr);
 
   int RunPage(QWidget* owner, int flags) override;
   int DoWork() override;

@@ -2,9 +2,9 @@
 
 #include <optional>
 
-#include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "controls/st_num_edits.h"
+#include "controls/ui_text.h"
 #include "operations/settings_run.h"
 #include "settings/pages/wizard_page_ids.h"
 #include "settings/setting_item_list.h"
@@ -14,10 +14,10 @@
 #include "settings/wizard_values.h"
 
 namespace {
-QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+using ui_text::Text;
 }  // namespace
 
-CDlgInputBatAlart::CDlgInputBatAlart(QWidget* parent) : CInputBaseDlg(parent) {
+CDlgInputBatAlart::CDlgInputBatAlart(CDeviceHost& host, QWidget* parent) : CInputBaseDlg(host, parent) {
   setWindowTitle(Text(strings::id::kBatteryCaption));
   SetHeaderText(Text(strings::id::kBatteryHeader));
   AddStatic(Text(strings::id::kBatteryExplanation), 24, 48, 340, 20);
@@ -37,18 +37,18 @@ int CDlgInputBatAlart::RunPage(QWidget* owner, int flags) {
 
 void CDlgInputBatAlart::InitPage() {
   CInputBaseDlg::InitPage();
-  voltage_->setText(QString::fromStdString(VoltsFieldText(theApp().Session().Working().sys.batteryAlert)));
+  voltage_->setText(QString::fromStdString(VoltsFieldText(Host().Session().Working().sys.batteryAlert)));
 }
 
 void CDlgInputBatAlart::OnNext() {
   const std::optional<int32_t> millivolts = value_checks::BatteryFromVoltsText(voltage_->text().toStdString());
   if (!millivolts) return RefuseField(strings::id::kBatteryCutoffLabel);
-  theApp().Session().Working().sys.batteryAlert = *millivolts;
+  Host().Session().Working().sys.batteryAlert = *millivolts;
   if (RunWork() != 0) EndPage(wizard::kResultNext);
 }
 
 int CDlgInputBatAlart::DoWork() {
-  CDeviceSession& session = theApp().Session();
+  CDeviceSession& session = Host().Session();
   const ops::Result r = ops::RunPageWork(session, kItemBatteryAlert, wizard::kNoWorkHooks);
   if (r.Succeeded()) return 1;
   session.SetErrorText(r.message);

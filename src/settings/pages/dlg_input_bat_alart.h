@@ -12,7 +12,7 @@ class CDlgInputBatAlart : public CInputBaseDlg {
  public:
   static constexpr int kIdVoltage = 1026;
 
-  explicit CDlgInputBatAlart(QWidget* parent = nullptr);
+  explicit CDlgInputBatAlart(CDeviceHost& host, QWidget* parent = nullptr);
 
   int RunPage(QWidget* owner, int flags) override;
   int DoWork() override;

@@ -5,7 +5,7 @@
 #include "common/string_table.h"
 #include "settings/wizard_flags.h"
 
-CInputCheckBaseDlg::CInputCheckBaseDlg(QWidget* parent) : CInputBaseDlg(parent) {}
+CInputCheckBaseDlg::CInputCheckBaseDlg(CDeviceHost& host, QWidget* parent) : CInputBaseDlg(host, parent) {}
 
 void CInputCheckBaseDlg::AddActionButton(const QString& text) {
   action_ = Place(new QPushButton(text), 22, 71, 50, 14, kIdActionButton);

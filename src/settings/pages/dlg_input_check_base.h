@@ -14,7 +14,7 @@ class CInputCheckBaseDlg : public CInputBaseDlg {
   // The action button of the three pages ("確認" or "送信").
   static constexpr int kIdActionButton = 1044;
 
-  explicit CInputCheckBaseDlg(QWidget* parent = nullptr);
+  explicit CInputCheckBaseDlg(CDeviceHost& host, QWidget* parent = nullptr);
 
   QPushButton* ActionButton() const { return action_; }
 

@@ -1,12 +1,11 @@
 #include "settings/pages/dlg_input_check_imei.h"
 
-#include "app/message_box.h"
-#include "app/vtrelix7_comm_app.h"
+#include "controls/message_box.h"
 #include "operations/readouts.h"
 #include "pages/comm_strings.h"
 #include "pages/comm_text.h"
 
-CDlgInputCheckIMEI::CDlgInputCheckIMEI(QWidget* parent) : CInputCheckBaseDlg(parent) {
+CDlgInputCheckIMEI::CDlgInputCheckIMEI(CDeviceHost& host, QWidget* parent) : CInputCheckBaseDlg(host, parent) {
   setObjectName("CDlgInputCheckIMEI");
   setWindowTitle(comm_text::Text(strings::id::kImeiCaption));
   SetHeaderText(comm_text::Text(strings::id::kImeiHeading));
@@ -24,7 +23,7 @@ void CDlgInputCheckIMEI::OnAction() {
 }
 
 int CDlgInputCheckIMEI::DoWork() {
-  CDeviceSession& session = theApp().Session();
+  CDeviceSession& session = Host().Session();
   const ops::ImeiResult r = ops::ReadImei(session);
   if (r.Succeeded()) return 1;
   session.SetErrorText(r.message);

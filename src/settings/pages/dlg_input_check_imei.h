@@ -10,7 +10,7 @@ class CDlgInputCheckIMEI : public CInputCheckBaseDlg {
  public:
   static constexpr int kTemplateId = 401;
 
-  explicit CDlgInputCheckIMEI(QWidget* parent = nullptr);
+  explicit CDlgInputCheckIMEI(CDeviceHost& host, QWidget* parent = nullptr);
 
   int RunPage(QWidget* owner, int flags) override;
   int DoWork() override;

@@ -2,19 +2,19 @@
 
 #include <QPushButton>
 
-#include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
+#include "controls/ui_text.h"
 #include "operations/settings_run.h"
+#include "settings/pages/wizard_page_ids.h"
 #include "settings/setting_item_list.h"
 #include "settings/wizard_flags.h"
-#include "settings/pages/wizard_page_ids.h"
 #include "settings/wizard_strings.h"
 
 namespace {
-QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+using ui_text::Text;
 }  // namespace
 
-CDlgInputInitReset::CDlgInputInitReset(QWidget* parent) : CInputBaseDlg(parent) {
+CDlgInputInitReset::CDlgInputInitReset(CDeviceHost& host, QWidget* parent) : CInputBaseDlg(host, parent) {
   setWindowTitle(Text(strings::id::kInitCaption));
   SetHeaderText(Text(strings::id::kInitHeader));
   AddStatic(Text(strings::id::kInitExplanation), 24, 48, 340, 24);
@@ -33,7 +33,7 @@ int CDlgInputInitReset::RunPage(QWidget* owner, int flags) {
 void CDlgInputInitReset::OnReset() { RunWork(); }
 
 int CDlgInputInitReset::DoWork() {
-  CDeviceSession& session = theApp().Session();
+  CDeviceSession& session = Host().Session();
   // The page's own hooks run around this work.
   const ops::Result r = ops::RunPageWork(session, kItemInitReset, wizard::kNoWorkHooks);
   if (r.Succeeded())

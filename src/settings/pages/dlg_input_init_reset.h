@@ -11,7 +11,7 @@ class CDlgInputInitReset : public CInputBaseDlg {
  public:
   static constexpr int kIdResetButton = 1021;
 
-  explicit CDlgInputInitReset(QWidget* parent = nullptr);
+  explicit CDlgInputInitReset(CDeviceHost& host, QWidget* parent = nullptr);
 
   int RunPage(QWidget* owner, int flags) override;
   int DoWork() override;

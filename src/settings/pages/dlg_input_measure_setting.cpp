@@ -4,10 +4,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "common/timing.h"
 #include "controls/st_num_edits.h"
+#include "controls/ui_text.h"
 #include "operations/settings_run.h"
 #include "settings/decimal_text.h"
 #include "settings/pages/masked_edit.h"
@@ -20,7 +20,7 @@
 
 namespace {
 
-QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+using ui_text::Text;
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 const QString kStartTemplate = QStringLiteral("20__-__-__ __:__");
@@ -33,7 +33,7 @@ constexpr int kMaxDays = 10;
 
 }  // namespace
 
-CDlgInputMeasureSetting::CDlgInputMeasureSetting(QWidget* parent) : CInputBaseDlg(parent) {
+CDlgInputMeasureSetting::CDlgInputMeasureSetting(CDeviceHost& host, QWidget* parent) : CInputBaseDlg(host, parent) {
   setWindowTitle(Text(strings::id::kScheduleCaption));
   SetHeaderText(Text(strings::id::kScheduleHeader));
   AddStatic(Text(strings::id::kScheduleExplanation), 12, 30, 360, 18);
@@ -91,7 +91,7 @@ CDlgInputMeasureSetting::CDlgInputMeasureSetting(QWidget* parent) : CInputBaseDl
 
   // The logger's clock.
   AddStatic(Text(strings::id::kDeviceClockLabel), 12, 206, 104, 10);
-  clock_ = Place(new CDeviceClockField(), 120, 204, 110, 12, kIdDeviceClock);
+  clock_ = Place(new CDeviceClockField(Host().Session()), 120, 204, 110, 12, kIdDeviceClock);
 
   AddStatic(Text(strings::id::kNoteMark), 12, 222, 34, 10, 1301, true);
   AddStatic(Text(strings::id::kRelocationNote), 46, 222, 330, 34, 1302, true);
@@ -104,7 +104,7 @@ int CDlgInputMeasureSetting::RunPage(QWidget* owner, int flags) {
 
 void CDlgInputMeasureSetting::InitPage() {
   CInputBaseDlg::InitPage();
-  const CVT7SysInfo& work = theApp().Session().Working().sys;
+  const CVT7SysInfo& work = Host().Session().Working().sys;
 
   normal_tx_->setText(QString::number(work.interval));
   event_tx_->setText(QString::number(work.eventInterval));
@@ -151,7 +151,7 @@ void CDlgInputMeasureSetting::OnNext() {
   const std::optional<int32_t> eventTx = value_checks::TransmissionFromText(event_tx_->text().toStdString());
   if (!eventTx) return refuse(strings::id::kEventTransmissionLabel);
 
-  CVT7SysInfo& work = theApp().Session().Working().sys;
+  CVT7SysInfo& work = Host().Session().Working().sys;
   work.measuring = 1;
   work.startTime = *start;
   work.sampling = *normal;
@@ -164,7 +164,7 @@ void CDlgInputMeasureSetting::OnNext() {
 std::string CDlgInputMeasureSetting::FailureDetail(uint16_t flags) { return ops::MeasurementFailureDetail(flags); }
 
 int CDlgInputMeasureSetting::DoWork() {
-  CDeviceSession& session = theApp().Session();
+  CDeviceSession& session = Host().Session();
   const ops::Result r = ops::RunPageWork(session, kItemMeasurement, wizard::kNoWorkHooks);
   if (r.Succeeded()) return 1;
   session.SetErrorText(r.message);

@@ -30,7 +30,7 @@ class CDlgInputMeasureSetting : public CInputBaseDlg {
   static constexpr int kIdEventTransmission = 1028;
   static constexpr int kIdDeviceClock = 1269;
 
-  explicit CDlgInputMeasureSetting(QWidget* parent = nullptr);
+  explicit CDlgInputMeasureSetting(CDeviceHost& host, QWidget* parent = nullptr);
 
   int RunPage(QWidget* owner, int flags) override;
   int DoWork() override;

@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "controls/org_color_rdio_button.h"
 #include "controls/st_num_edits.h"
+#include "controls/ui_text.h"
 #include "operations/settings_run.h"
 #include "settings/pages/well_picture.h"
 #include "settings/pages/wizard_page_ids.h"
@@ -19,11 +19,11 @@
 
 namespace {
 
-QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+using ui_text::Text;
 
 }  // namespace
 
-CDlgInputRange1ch::CDlgInputRange1ch(QWidget* parent) : CInputBaseDlg(parent, 384, 277) {
+CDlgInputRange1ch::CDlgInputRange1ch(CDeviceHost& host, QWidget* parent) : CInputBaseDlg(host, parent, 384, 277) {
   setWindowTitle(Text(strings::id::kJudgementCaption));
   SetHeaderText(Text(strings::id::kJudgementHeader));
   AddStatic(Text(strings::id::kJudgementExplanation), 12, 30, 200, 16);
@@ -63,7 +63,7 @@ CDlgInputRange1ch::CDlgInputRange1ch(QWidget* parent) : CInputBaseDlg(parent, 38
   lower_on_ = buttons[1][0];
   lower_off_ = buttons[1][1];
 
-  picture_ = Place(new CWellPictureView(), 218, 43, 152, 180, kIdPicture);
+  picture_ = Place(new CWellPictureView(host.DialogFont().family()), 218, 43, 152, 180, kIdPicture);
 }
 
 int CDlgInputRange1ch::RunPage(QWidget* owner, int flags) {
@@ -77,7 +77,7 @@ void CDlgInputRange1ch::InitPage() {
     field->SetDecimals(kLimitDecimals);
     field->SetRange(-kLimitMax, kLimitMax);
   }
-  const CVT7SysInfo& work = theApp().Session().Working().sys;
+  const CVT7SysInfo& work = Host().Session().Working().sys;
   upper_->setText(QString::fromStdString(LimitFieldText(work.upperThreshold)));
   lower_->setText(QString::fromStdString(LimitFieldText(work.lowerThreshold)));
   (work.upperEnabled == 1 ? upper_on_ : upper_off_)->setChecked(true);
@@ -90,7 +90,7 @@ void CDlgInputRange1ch::OnNext() {
   const std::string lower = lower_->text().toStdString();
   if (!value_checks::LimitFromText(upper)) return RefuseField(strings::id::kUpperLimit);
   if (!value_checks::LimitFromText(lower)) return RefuseField(strings::id::kLowerLimit);
-  CVT7SysInfo& work = theApp().Session().Working().sys;
+  CVT7SysInfo& work = Host().Session().Working().sys;
   work.upperEnabled = upper_on_->isChecked() ? 1 : 0;
   work.lowerEnabled = lower_on_->isChecked() ? 1 : 0;
   work.upperThreshold = LimitFromFieldText(upper);
@@ -99,7 +99,7 @@ void CDlgInputRange1ch::OnNext() {
 }
 
 int CDlgInputRange1ch::DoWork() {
-  CDeviceSession& session = theApp().Session();
+  CDeviceSession& session = Host().Session();
   const ops::Result r = ops::RunPageWork(session, kItemJudgement, wizard::kNoWorkHooks);
   if (r.Succeeded()) return 1;
   session.SetErrorText(r.message);

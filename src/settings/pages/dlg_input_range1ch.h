@@ -21,7 +21,7 @@ class CDlgInputRange1ch : public CInputBaseDlg {
   static constexpr int kIdLowerOff = 1103;
   static constexpr int kIdPicture = 1436;
 
-  explicit CDlgInputRange1ch(QWidget* parent = nullptr);
+  explicit CDlgInputRange1ch(CDeviceHost& host, QWidget* parent = nullptr);
 
   int RunPage(QWidget* owner, int flags) override;
   int DoWork() override;

@@ -9,7 +9,6 @@
 #include <optional>
 #include <string>
 
-#include "app/vtrelix7_comm_app.h"
 #include "controls/edit_harf_width.h"
 #include "operations/settings_run.h"
 #include "pages/comm_strings.h"
@@ -19,11 +18,14 @@
 #include "settings/wizard_flags.h"
 
 namespace {
+
+// The three authentication type names, index 0 to 2.
+const char* const kAuthTypeNames[3] = {"none", "PAP", "CHAP"};
 // Index of "none" in the authentication list; it stands for an empty type.
 constexpr int kAuthNone = 0;
 }  // namespace
 
-CDlgInputSimSetting::CDlgInputSimSetting(QWidget* parent) : CInputBaseDlg(parent) {
+CDlgInputSimSetting::CDlgInputSimSetting(CDeviceHost& host, QWidget* parent) : CInputBaseDlg(host, parent) {
   setObjectName("CDlgInputSimSetting");
   setWindowTitle(comm_text::Text(strings::id::kSimCaption));
   SetHeaderText(comm_text::Text(strings::id::kSimHeading));
@@ -64,7 +66,7 @@ int CDlgInputSimSetting::RunPage(QWidget* owner, int flags) {
 
 void CDlgInputSimSetting::InitPage() {
   CInputBaseDlg::InitPage();
-  const CVT7MailInfo& mail = theApp().Session().Working().mail;
+  const CVT7MailInfo& mail = Host().Session().Working().mail;
   name_->setText(comm_text::FromAnsi(mail.apn));
   user_->setText(comm_text::FromAnsi(mail.apnUser));
   password_->setText(comm_text::FromAnsi(mail.apnPassword));
@@ -106,7 +108,7 @@ void CDlgInputSimSetting::OnNext() {
     if (!user) return RefuseField(strings::id::kCommUserId);
     const std::optional<std::string> password = value_checks::AccessPointTextFromUtf8(password_->text().toStdString());
     if (!password) return RefuseField(strings::id::kCommPassword);
-    CVT7MailInfo& mail = theApp().Session().Working().mail;
+    CVT7MailInfo& mail = Host().Session().Working().mail;
     mail.apn = *name;
     mail.apnUser = *user;
     mail.apnPassword = *password;
@@ -121,7 +123,7 @@ std::string CDlgInputSimSetting::FailureDetail(uint16_t failedFields) {
 }
 
 int CDlgInputSimSetting::DoWork() {
-  CDeviceSession& session = theApp().Session();
+  CDeviceSession& session = Host().Session();
   const ops::Result r = ops::RunPageWork(session, kItemAccessPoint, wizard::kNoWorkHooks, kind_);
   if (r.Succeeded()) return 1;
   session.SetErrorText(r.message);

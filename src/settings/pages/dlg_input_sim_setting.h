@@ -29,7 +29,7 @@ class CDlgInputSimSetting : public CInputBaseDlg {
   // Carrier choices (the kind handed to the session).
   enum Carrier { kIij = 0, kSoracom = 1, kOther = 2 };
 
-  explicit CDlgInputSimSetting(QWidget* parent = nullptr);
+  explicit CDlgInputSimSetting(CDeviceHost& host, QWidget* parent = nullptr);
 
   int RunPage(QWidget* owner, int flags) override;
   int DoWork() override;

@@ -1,12 +1,11 @@
 #include "settings/pages/dlg_input_test_mail.h"
 
-#include "app/message_box.h"
-#include "app/vtrelix7_comm_app.h"
+#include "controls/message_box.h"
 #include "operations/device_commands.h"
 #include "pages/comm_strings.h"
 #include "pages/comm_text.h"
 
-CDlgInputTestMail::CDlgInputTestMail(QWidget* parent) : CInputCheckBaseDlg(parent) {
+CDlgInputTestMail::CDlgInputTestMail(CDeviceHost& host, QWidget* parent) : CInputCheckBaseDlg(host, parent) {
   setObjectName("CDlgInputTestMail");
   setWindowTitle(comm_text::Text(strings::id::kMailCaption));
   SetHeaderText(comm_text::Text(strings::id::kMailHeading));
@@ -25,7 +24,7 @@ void CDlgInputTestMail::OnAction() {
 }
 
 int CDlgInputTestMail::DoWork() {
-  CDeviceSession& session = theApp().Session();
+  CDeviceSession& session = Host().Session();
   const ops::Result r = ops::SendTestTransmission(session);
   if (r.Succeeded()) return 1;
   session.SetErrorText(r.message);

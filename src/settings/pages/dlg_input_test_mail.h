@@ -9,7 +9,7 @@ class CDlgInputTestMail : public CInputCheckBaseDlg {
  public:
   static constexpr int kTemplateId = 387;
 
-  explicit CDlgInputTestMail(QWidget* parent = nullptr);
+  explicit CDlgInputTestMail(CDeviceHost& host, QWidget* parent = nullptr);
 
   int RunPage(QWidget* owner, int flags) override;
   int DoWork() override;

@@ -5,8 +5,8 @@
 #include <QPainterPath>
 #include <QPolygonF>
 
-#include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
+#include "controls/ui_text.h"
 #include "settings/wizard_strings.h"
 
 namespace {
@@ -25,7 +25,7 @@ constexpr int kShaftLeft = 108;
 constexpr int kShaftRight = 170;
 constexpr int kWall = 10;
 
-QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }
+using ui_text::Text;
 
 void DrawArrowHead(QPainter& p, QPointF tip, qreal dx) {
   // A filled head pointing left (dx < 0) or right (dx > 0) at the tip.
@@ -65,13 +65,13 @@ void DrawZone(QPainter& p, int top, int bottom, const QColor& tint, const QStrin
 
 }  // namespace
 
-QImage DrawWellPicture() {
+QImage DrawWellPicture(const QString& fontFamily) {
   QImage image(kWidth, kHeight, QImage::Format_RGB32);
   image.fill(Qt::white);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing, true);
 
-  QFont font(theApp().DialogFont().family());
+  QFont font(fontFamily);
   font.setPixelSize(11);
   QFont bold = font;
   bold.setBold(true);
@@ -155,7 +155,8 @@ QImage DrawWellPicture() {
   return image;
 }
 
-CWellPictureView::CWellPictureView(QWidget* parent) : QWidget(parent), picture_(DrawWellPicture()) {}
+CWellPictureView::CWellPictureView(const QString& fontFamily, QWidget* parent)
+    : QWidget(parent), picture_(DrawWellPicture(fontFamily)) {}
 
 void CWellPictureView::paintEvent(QPaintEvent*) {
   QPainter p(this);

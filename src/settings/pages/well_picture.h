@@ -8,14 +8,14 @@
 #include <QWidget>
 
 // The picture, 270 x 330 pixels.
-QImage DrawWellPicture();
+QImage DrawWellPicture(const QString& fontFamily);
 
 // Shows the picture stretched over the whole widget.
 class CWellPictureView : public QWidget {
   Q_OBJECT
 
  public:
-  explicit CWellPictureView(QWidget* parent = nullptr);
+  explicit CWellPictureView(const QString& fontFamily, QWidget* parent = nullptr);
   const QImage& Picture() const { return picture_; }
 
  protected:

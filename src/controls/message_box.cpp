@@ -1,4 +1,4 @@
-#include "app/message_box.h"
+#include "controls/message_box.h"
 
 #include "common/string_table.h"
 

@@ -1,0 +1,89 @@
+#!/usr/bin/env python3
+"""Lists the folder-to-folder edges of the #include "..." lines under src/
+and reports every cycle among the folders. Exit code 1 when there is one."""
+import os
+import re
+import sys
+
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "src")
+INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
+
+
+def folder_of(path):
+    parts = path.split("/")
+    # settings/pages is a folder of its own; everything else by its top folder.
+    if len(parts) > 2 and parts[0] == "settings" and parts[1] == "pages":
+        return "settings/pages"
+    return parts[0] if len(parts) > 1 else "."
+
+
+def edges():
+    graph = {}
+    for base, _, files in os.walk(ROOT):
+        for name in files:
+            if not name.endswith((".h", ".cpp")):
+                continue
+            rel = os.path.relpath(os.path.join(base, name), ROOT).replace(os.sep, "/")
+            source = folder_of(rel)
+            with open(os.path.join(base, name), encoding="utf-8", errors="replace") as f:
+                for target in INCLUDE.findall(f.read()):
+                    if "/" not in target:
+                        continue
+                    dest = folder_of(target)
+                    if dest != source and os.path.isdir(os.path.join(ROOT, dest)):
+                        graph.setdefault(source, {}).setdefault(dest, []).append(rel)
+    return graph
+
+
+def components(graph):
+    """The folders that reach each other (strongly connected, more than one)."""
+    index, low, on_stack, stack, result = {}, {}, set(), [], []
+
+    def visit(node):
+        index[node] = low[node] = len(index)
+        stack.append(node)
+        on_stack.add(node)
+        for nxt in graph.get(node, {}):
+            if nxt not in index:
+                visit(nxt)
+                low[node] = min(low[node], low[nxt])
+            elif nxt in on_stack:
+                low[node] = min(low[node], index[nxt])
+        if low[node] == index[node]:
+            group = []
+            while True:
+                top = stack.pop()
+                on_stack.discard(top)
+                group.append(top)
+                if top == node:
+                    break
+            if len(group) > 1:
+                result.append(sorted(group))
+
+    for node in sorted(graph):
+        if node not in index:
+            visit(node)
+    return result
+
+
+def main():
+    sys.setrecursionlimit(10000)
+    graph = edges()
+    if "-v" in sys.argv:
+        for src in sorted(graph):
+            print(src, "->", ", ".join(sorted(graph[src])))
+    found = components(graph)
+    for group in found:
+        print("folders including each other:", ", ".join(group))
+        for src in group:
+            for dest in sorted(graph.get(src, {})):
+                if dest in group:
+                    files = sorted(set(graph[src][dest]))
+                    print("  %s -> %s: %s" % (src, dest, ", ".join(files[:3]) + (" ..." if len(files) > 3 else "")))
+    if not found:
+        print("no include cycles between folders")
+    return 1 if found else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
