@@ -23,6 +23,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CSdlTime t;
   CVTCSettingWork::ParseDateTime(text, t);
   std::vector<std::string> fields;
-  (void)CVTCSettingWork::SplitFields(text, fields);
+  (void)CVTCSettingWork::SplitNonEmptyFields(text, fields);
   return 0;
 }
