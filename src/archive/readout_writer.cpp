@@ -61,16 +61,12 @@ Status ReadoutWriter::BeginReadout(const LoggerIdentity& logger, const ReadRange
 }
 
 Status ReadoutWriter::AddRecordLines(const std::vector<std::string>& lines) {
-  if (!begun_) return Fail(Status{Failure::kUnreadable, "readout not begun"});
-  std::lock_guard<std::mutex> l(lock_);
-  if (!failure_.ok()) return failure_;
+  std::string block;
   for (const std::string& line : lines) {
-    incoming_ += line;
-    if (line.empty() || line.back() != '\n') incoming_ += '\n';
+    block += line;
+    if (line.empty() || line.back() != '\n') block += '\n';
   }
-  incomingLines_ += static_cast<int64_t>(lines.size());
-  if (incomingLines_ >= static_cast<int64_t>(options_.batchLines)) wake_.notify_one();
-  return {};
+  return AddRecordText(block.data(), block.size(), static_cast<long>(lines.size()));
 }
 
 Status ReadoutWriter::AddRecordText(const char* text, size_t bytes, long lines) {
