@@ -17,11 +17,11 @@
 #include "interrupt.h"
 #include "operation_output.h"
 #include "operations/listings.h"
+#include "operations/readout_range.h"
 #include "operations/readouts.h"
 #include "operations/record_readout.h"
 #include "output.h"
 #include "output_file.h"
-#include "pages/readout_range.h"
 #include "progress_bar.h"
 #ifdef QHX_HAVE_ARCHIVE
 #include "archive/export_format.h"

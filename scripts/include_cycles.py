@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Lists the folder-to-folder edges of the #include "..." lines under src/
-and reports every cycle among the folders. Exit code 1 when there is one."""
+and reports every cycle among the folders, and every file outside app/ that
+includes a header of app/ (the application object is reached only there).
+Exit code 1 when there is one of either."""
 import os
 import re
 import sys
@@ -10,11 +12,9 @@ INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 
 
 def folder_of(path):
-    parts = path.split("/")
-    # settings/pages is a folder of its own; everything else by its top folder.
-    if len(parts) > 2 and parts[0] == "settings" and parts[1] == "pages":
-        return "settings/pages"
-    return parts[0] if len(parts) > 1 else "."
+    # Every folder is a node of its own, a subfolder too (settings/pages).
+    folder = os.path.dirname(path)
+    return folder if folder else "."
 
 
 def edges():
@@ -82,7 +82,10 @@ def main():
                     print("  %s -> %s: %s" % (src, dest, ", ".join(files[:3]) + (" ..." if len(files) > 3 else "")))
     if not found:
         print("no include cycles between folders")
-    return 1 if found else 0
+    into_app = sorted(set(f for src, dests in graph.items() if src != "app" for f in dests.get("app", [])))
+    for rel in into_app:
+        print("includes a header of app/ from outside it:", rel)
+    return 1 if found or into_app else 0
 
 
 if __name__ == "__main__":

@@ -15,13 +15,13 @@
 #include <cstring>
 
 #include "app/dlg_version.h"
-#include "log/log_file_dialog.h"
-#include "app/message_box.h"
 #include "app/shell_strings.h"
 #include "app/shell_text.h"
 #include "app/vtrelix7_comm_app.h"
 #include "app/vtrelix7_comm_doc.h"
 #include "app/vtrelix7_comm_view.h"
+#include "controls/message_box.h"
+#include "log/log_file_dialog.h"
 #ifdef QHX_HAVE_ARCHIVE
 #include "chart/archive_window.h"
 #include "chart/chart_strings.h"
@@ -32,7 +32,7 @@
 #include "log/dlg_terminal.h"
 #include "operations/listings.h"
 #include "settings/setting_work.h"
-#include "settings/wizard_entries.h"
+#include "settings/wizard/wizard_entries.h"
 #include "settings/wizard_item_lists.h"
 
 namespace {
@@ -48,10 +48,8 @@ struct GroupCommand {
 };
 
 constexpr GroupCommand kGroupCommands[] = {
-    {CMainFrame::kCmdWizardAll, 0, "Ctrl+Shift+1"},
-    {CMainFrame::kCmdWizardInitial, 1, "Ctrl+Shift+2"},
-    {CMainFrame::kCmdWizardWireless, 2, "Ctrl+Shift+3"},
-    {CMainFrame::kCmdWizardConnection, 3, "Ctrl+Shift+4"},
+    {CMainFrame::kCmdWizardAll, 0, "Ctrl+Shift+1"},         {CMainFrame::kCmdWizardInitial, 1, "Ctrl+Shift+2"},
+    {CMainFrame::kCmdWizardWireless, 2, "Ctrl+Shift+3"},    {CMainFrame::kCmdWizardConnection, 3, "Ctrl+Shift+4"},
     {CMainFrame::kCmdWizardMeasurement, 4, "Ctrl+Shift+5"},
 };
 
@@ -348,11 +346,8 @@ int CMainFrame::DoWork() {
 #endif
       return 1;
     }
-    case kQuickRefresh:
-      session.RefreshSystemInfo();
-      return 1;
-    default:
-      return 1;
+    case kQuickRefresh: session.RefreshSystemInfo(); return 1;
+    default: return 1;
   }
 }
 

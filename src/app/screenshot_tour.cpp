@@ -21,20 +21,20 @@
 #include <atomic>
 #include <memory>
 
-#include "app/file_dialogs.h"
 #include "app/main_frame.h"
 #include "app/shell_strings.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
+#include "controls/file_dialogs.h"
 #include "firmware/dlg_firm.h"
 #include "log/dlg_terminal.h"
 #include "log/log_view.h"
 #include "pages/dlg_main_recode_data.h"
 #include "pages/dlg_ref_main.h"
-#include "settings/dlg_tree_item.h"
-#include "settings/input_base_dlg.h"
 #include "settings/pages/dlg_input_test_mail.h"
+#include "settings/pages/input_base_dlg.h"
 #include "settings/setting_work.h"
+#include "settings/wizard/dlg_tree_item.h"
 #include "settings/wizard_flags.h"
 #include "settings/wizard_item_lists.h"
 #include "work/dlg_working.h"

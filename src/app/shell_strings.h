@@ -3,6 +3,8 @@
 // menu, version box, terminal window).
 #include <cstdint>
 
+#include "log/log_strings.h"  // the terminal window's texts
+
 namespace strings::id {
 constexpr uint32_t kMainCaption = 5003;
 
@@ -24,11 +26,4 @@ constexpr uint32_t kFirmwareUpdateCommand = 5026;
 constexpr uint32_t kVersionBoxTitle = 5030;
 constexpr uint32_t kVersionBoxProduct = 5031;
 
-constexpr uint32_t kTerminalTitle = 5040;
-constexpr uint32_t kTerminalHello = 5041;
-constexpr uint32_t kTerminalSaveLog = 5042;
-constexpr uint32_t kLogFileFilter = 5043;
-// Beside the terminal's buttons: lines typed during an operation.
-constexpr uint32_t kTerminalWaiting = 5044;
-constexpr uint32_t kTerminalNotSent = 5045;
 }  // namespace strings::id

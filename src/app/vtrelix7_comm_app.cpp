@@ -6,10 +6,10 @@
 #include "app/font_classes.h"
 #include "app/font_faces.h"
 #include "app/main_frame.h"
-#include "app/message_box.h"
 #include "app/qt_translations.h"
 #include "app/shell_strings.h"
 #include "common/string_table.h"
+#include "controls/message_box.h"
 #include "link/serial_settings.h"
 #include "log/dlg_terminal.h"
 #include "work/dlg_working.h"
@@ -88,7 +88,7 @@ int CVTrelix7CommApp::ExitInstance() {
 
 CDlgTerminal* CVTrelix7CommApp::Terminal() {
   if (!terminal_) {
-    terminal_ = std::make_unique<CDlgTerminal>();
+    terminal_ = std::make_unique<CDlgTerminal>(session_.Port(), log_, DialogFont());
     terminal_->SetEnabled(workDepth_ == 0 ? 1 : 0);
     log_.SetNotifyTarget(&CDlgTerminal::PostTrafficNotification, CMLog::kTerminalNotifyId);
     // Traffic captured while no terminal existed shows as well.

@@ -9,12 +9,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "controls/comm_strings.h"
+#include "controls/comm_text.h"
 #include "controls/dialog_units.h"
 #include "controls/file_dialogs.h"
 #include "controls/message_box.h"
 #include "firmware/firmware_image.h"
-#include "pages/comm_strings.h"
-#include "pages/comm_text.h"
 
 namespace {
 
@@ -89,9 +89,18 @@ void CDlgFirm::OnChooseFile() {
   uint32_t id = 0;
   const char* fallback = nullptr;
   switch (rc) {
-    case firmware_image::kCannotOpen: id = strings::id::kFileOpenFailed; fallback = "Err! File open error!"; break;
-    case firmware_image::kNotImage: id = strings::id::kNotValidFile; fallback = "Err! file error!"; break;
-    case firmware_image::kReadFailed: id = strings::id::kFailed; fallback = "Err!"; break;
+    case firmware_image::kCannotOpen:
+      id = strings::id::kFileOpenFailed;
+      fallback = "Err! File open error!";
+      break;
+    case firmware_image::kNotImage:
+      id = strings::id::kNotValidFile;
+      fallback = "Err! file error!";
+      break;
+    case firmware_image::kReadFailed:
+      id = strings::id::kFailed;
+      fallback = "Err!";
+      break;
     default: break;
   }
   if (id != 0) msgbox::Warning(this, comm_text::Text(id, fallback));
@@ -123,8 +132,7 @@ void CDlgFirm::ShowImageInfo() {
 }
 
 int CDlgFirm::LoadImageText() {
-  return firmware_image::LoadText(QFile::encodeName(path_).toStdString(), &image_text_) == firmware_image::kOk ? 0
-                                                                                                              : -1;
+  return firmware_image::LoadText(QFile::encodeName(path_).toStdString(), &image_text_) == firmware_image::kOk ? 0 : -1;
 }
 
 void CDlgFirm::EnableButtons(bool on) {
@@ -181,8 +189,7 @@ int CDlgFirm::RunUpdate(const QString& progressText) {
 
 int CDlgFirm::DoWork() {
   CDeviceSession& session = host_.Session();
-  const std::string image = image_text_;
-  const int rc = session.UpdateFirmware(image, measuring_, forced_);
+  const int rc = session.UpdateFirmware(firmware_image::SplitLines(image_text_), measuring_, forced_);
   if (rc < 0) {
     // A refused step and an unconfirmed write show only the final "failed".
     if (rc != session_rc::kModuleStepRefused && rc != session_rc::kModuleSettingFailed) session.SetErrorMessage(rc);

@@ -11,13 +11,14 @@
 #include <atomic>
 #include <string>
 
-#include "app/message_box.h"
-#include "app/shell_strings.h"
-#include "app/shell_text.h"
-#include "app/vtrelix7_comm_app.h"
 #include "common/atomic_file.h"
+#include "common/string_table.h"
 #include "controls/dialog_units.h"
+#include "controls/message_box.h"
+#include "controls/ui_text.h"
+#include "link/rs_port.h"
 #include "log/log_file_dialog.h"
+#include "log/log_strings.h"
 #include "log/log_view.h"
 #include "log/traffic_capture.h"
 
@@ -38,22 +39,22 @@ const QByteArray kSleepLine("st d00 slp\r\n");
 
 }  // namespace
 
-CDlgTerminal::CDlgTerminal(QWidget* parent) : QDialog(parent, Qt::Window) {
+CDlgTerminal::CDlgTerminal(CRSPort& port, CMLog& log, const QFont& dialogFont, QWidget* parent)
+    : QDialog(parent, Qt::Window), port_(port), log_(log) {
   setObjectName(QStringLiteral("CDlgTerminal"));
-  setWindowTitle(ShellText(strings::id::kTerminalTitle));
+  setWindowTitle(ui_text::Text(strings::id::kTerminalTitle));
   setAttribute(Qt::WA_QuitOnClose, false);
   setModal(false);
 
-  hello_ = new QPushButton(ShellText(strings::id::kTerminalHello), this);
+  hello_ = new QPushButton(ui_text::Text(strings::id::kTerminalHello), this);
   hello_->setObjectName(QString::number(kIdHello));
-  saveLog_ = new QPushButton(ShellText(strings::id::kTerminalSaveLog), this);
+  saveLog_ = new QPushButton(ui_text::Text(strings::id::kTerminalSaveLog), this);
   saveLog_->setObjectName(QString::number(kIdSaveLog));
   for (QPushButton* button : {hello_, saveLog_}) {
     // Every key goes to the view; the buttons are used with the mouse.
     button->setFocusPolicy(Qt::NoFocus);
     button->setAutoDefault(false);
   }
-  const QFont dialogFont = theApp().DialogFont();
   hello_->resize(DialogUnitsToPixels(dialogFont, 32, 14).expandedTo(hello_->sizeHint()));
   saveLog_->resize(DialogUnitsToPixels(dialogFont, 54, 14).expandedTo(saveLog_->sizeHint()));
   waiting_ = new QLabel(this);
@@ -81,7 +82,7 @@ CDlgTerminal::CDlgTerminal(QWidget* parent) : QDialog(parent, Qt::Window) {
 CDlgTerminal::~CDlgTerminal() {
   if (g_instance == this) {
     g_instance = nullptr;
-    theApp().Log().SetNotifyTarget(nullptr, 0);
+    log_.SetNotifyTarget(nullptr, 0);
     g_notification_queued.store(false);  // a delayed take dies with this window
   }
 }
@@ -149,7 +150,7 @@ void CDlgTerminal::SetEnabled(int enabled) {
   if (enabled_ != 1 || queued_.isEmpty()) return;
   const QList<QByteArray> lines = std::move(queued_);
   queued_.clear();
-  if (theApp().Session().Port().IsOpen()) {
+  if (port_.IsOpen()) {
     ShowPendingLines(0, {});
     // One write: every write purges the port first, which would throw away
     // the lines written just before that the logger has not read yet.
@@ -179,7 +180,7 @@ void CDlgTerminal::ShowPendingLines(uint32_t textId, const QList<QByteArray>& li
       while (line.endsWith('\n') || line.endsWith('\r') || line.endsWith('\x1b')) line.chop(1);
       shown << QString::fromLatin1(line);
     }
-    text = ShellText(textId) + QLatin1Char(' ') + shown.join(QStringLiteral(" / "));
+    text = ui_text::Text(textId) + QLatin1Char(' ') + shown.join(QStringLiteral(" / "));
   }
   waiting_->setToolTip(text);
   LayoutControls();
@@ -189,10 +190,9 @@ void CDlgTerminal::ShowPendingLines(uint32_t textId, const QList<QByteArray>& li
 // while no operation runs, so no exchange holds the line buffer's wait, and a
 // typed line fits the driver's queue at once.
 void CDlgTerminal::WriteToPort(const QByteArray& bytes) {
-  CRSPort& port = theApp().Session().Port();
-  if (!port.IsOpen() || bytes.isEmpty()) return;
-  port.Capture(bytes.constData(), static_cast<uint32_t>(bytes.size()), TrafficDirection::kTyped);
-  port.Write(bytes.constData(), static_cast<uint32_t>(bytes.size()), 1);
+  if (!port_.IsOpen() || bytes.isEmpty()) return;
+  port_.Capture(bytes.constData(), static_cast<uint32_t>(bytes.size()), TrafficDirection::kTyped);
+  port_.Write(bytes.constData(), static_cast<uint32_t>(bytes.size()), 1);
 }
 
 void CDlgTerminal::SendCommandLine(const QByteArray& bytes) {
@@ -228,7 +228,7 @@ void CDlgTerminal::PostTrafficNotification(unsigned) {
 }
 
 void CDlgTerminal::OnTrafficArrived() {
-  CTLogBuffer& ring = theApp().Log().Ring();
+  CTLogBuffer& ring = log_.Ring();
   if (ring.TakePending() > 0) view_->AppendCells(ring.Snapshot());
 }
 
@@ -245,6 +245,6 @@ void CDlgTerminal::OnSaveDisplayedLog() {
     for (uint16_t cell : lines.GetAt(i).cells) bytes.push_back(static_cast<char>(cell & 0xFF));
   std::string reason;
   if (!SaveFileAtomically(QFile::encodeName(path).toStdString(), bytes, &reason))
-    msgbox::Warning(this,
-                    msgbox::WithPath(ShellText(strings::id::kFileCreateFailed), path, QString::fromStdString(reason)));
+    msgbox::Warning(
+        this, msgbox::WithPath(ui_text::Text(strings::id::kFileCreateFailed), path, QString::fromStdString(reason)));
 }

@@ -18,9 +18,12 @@
 // by then, as not sent).
 #include <QByteArray>
 #include <QDialog>
+#include <QFont>
 #include <QList>
 
 class CLogView;
+class CMLog;
+class CRSPort;
 class QLabel;
 class QPushButton;
 
@@ -35,7 +38,9 @@ class CDlgTerminal : public QDialog {
   static constexpr int kWidthUnits = 369;
   static constexpr int kHeightUnits = 213;
 
-  explicit CDlgTerminal(QWidget* parent = nullptr);
+  // `port` is the device session's port and `log` the capture that hands the
+  // window its traffic; both outlive the window. `dialogFont` sizes it.
+  CDlgTerminal(CRSPort& port, CMLog& log, const QFont& dialogFont, QWidget* parent = nullptr);
   ~CDlgTerminal() override;
 
   // The work runner's flag: 1 idle, 0 while a device operation runs.
@@ -82,6 +87,8 @@ class CDlgTerminal : public QDialog {
   // Shows `lines` after the text `textId` beside the buttons (empty: nothing).
   void ShowPendingLines(uint32_t textId, const QList<QByteArray>& lines);
 
+  CRSPort& port_;
+  CMLog& log_;
   int enabled_ = 1;
   CLogView* view_ = nullptr;
   QPushButton* hello_ = nullptr;

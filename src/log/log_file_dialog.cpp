@@ -2,9 +2,9 @@
 
 #include <QDateTime>
 
-#include "app/file_dialogs.h"
-#include "app/shell_strings.h"
-#include "app/shell_text.h"
+#include "controls/file_dialogs.h"
+#include "controls/ui_text.h"
+#include "log/log_strings.h"
 
 QString AskLogFilePath(QWidget* owner) {
   filedlg::Request request;
@@ -12,7 +12,7 @@ QString AskLogFilePath(QWidget* owner) {
   request.save = true;
   request.proposedName =
       QDateTime::currentDateTime().toString(QStringLiteral("'TXL_'yyyyMMdd_HHmmss")) + QStringLiteral(".log");
-  request.filter = ShellText(strings::id::kLogFileFilter);
+  request.filter = ui_text::Text(strings::id::kLogFileFilter);
   request.defaultSuffix = QStringLiteral("log");
   return filedlg::Ask(request);
 }

@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <new>
 
-#include "app/message_box.h"
+#include "controls/message_box.h"
 
 namespace {
 
@@ -90,8 +90,7 @@ CLogView::CLogView(QWidget* parent) : QWidget(parent), font_(MakeLogFont()) {
   history_.Resize(kHistoryLines);
 
   const QFontMetrics metrics(font_);
-  static const QString kSample =
-      QStringLiteral("0123456789abcdefghijklnmopqrstuvwxyzABCDEFGHIJKLNMOPQRSTUVWXYZ");
+  static const QString kSample = QStringLiteral("0123456789abcdefghijklnmopqrstuvwxyzABCDEFGHIJKLNMOPQRSTUVWXYZ");
   charWidth_ = std::max(1, metrics.horizontalAdvance(kSample) / static_cast<int>(kSample.size()));
   charHeight_ = std::max(1, metrics.height());
 
@@ -103,9 +102,8 @@ CLogView::CLogView(QWidget* parent) : QWidget(parent), font_(MakeLogFont()) {
   }
   connect(horizontalBar_, &QScrollBar::valueChanged, this,
           [this](int value) { OnScrollBarMoved(horizontalBar_, horizontal_, widestLine_, value); });
-  connect(verticalBar_, &QScrollBar::valueChanged, this, [this](int value) {
-    OnScrollBarMoved(verticalBar_, vertical_, display_.Count() + 1, value);
-  });
+  connect(verticalBar_, &QScrollBar::valueChanged, this,
+          [this](int value) { OnScrollBarMoved(verticalBar_, vertical_, display_.Count() + 1, value); });
 }
 
 CLogView::~CLogView() { blinkTimer_.stop(); }
@@ -447,8 +445,7 @@ void CLogView::PrepareBackBuffer() {
   if (backBuffer_.isNull() || backBuffer_.width() < client.width() || backBuffer_.height() < client.height()) {
     // The first buffer covers the whole screen, so resizing rarely needs a new one.
     QSize wanted = client;
-    if (backBuffer_.isNull() && !backBufferFailed_ && screen() != nullptr)
-      wanted = wanted.expandedTo(screen()->size());
+    if (backBuffer_.isNull() && !backBufferFailed_ && screen() != nullptr) wanted = wanted.expandedTo(screen()->size());
     backBuffer_ = QImage(wanted.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     if (backBuffer_.isNull() && !backBufferFailed_) {
       backBufferFailed_ = true;

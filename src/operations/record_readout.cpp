@@ -5,8 +5,8 @@
 #include "common/string_table.h"
 #include "common/timing.h"
 #include "operations/operation_strings.h"
+#include "operations/readout_range.h"
 #include "operations/record_lines.h"
-#include "pages/readout_range.h"
 #include "protocol/com_ctrl_base.h"
 #include "session/device_session.h"
 

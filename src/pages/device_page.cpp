@@ -3,7 +3,7 @@
 #include <QKeyEvent>
 
 #include "controls/message_box.h"
-#include "settings/wizard_entries.h"
+#include "settings/wizard/wizard_entries.h"
 
 ops::Result CDevicePage::RunOperation(CDeviceSession& session,
                                       const std::function<ops::Result(CDeviceSession&)>& operation,

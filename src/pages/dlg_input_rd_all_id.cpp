@@ -13,8 +13,8 @@
 #include "common/string_table.h"
 #include "controls/dialog_units.h"
 #include "controls/ui_text.h"
+#include "operations/readout_range.h"
 #include "pages/data_strings.h"
-#include "pages/readout_range.h"
 #include "work/device_host.h"
 
 namespace {

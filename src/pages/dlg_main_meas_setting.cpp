@@ -14,7 +14,7 @@
 #include "pages/device_page_texts.h"
 #include "settings/schedule_fields.h"
 #include "settings/setting_item_list.h"
-#include "settings/wizard_entries.h"
+#include "settings/wizard/wizard_entries.h"
 #include "settings/wizard_strings.h"
 
 namespace {
@@ -39,7 +39,7 @@ CDlgMainMeasSetting::CDlgMainMeasSetting(CDeviceHost& host, QWidget* parent)
     placer_.Place(new QLabel(Text(id)), x, y, 14, 12)->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   };
   // A date-time row: year, month, day, hour, minute with their units.
-  auto dateRow = [&](const int (&ids)[5], int y) {
+  auto dateRow = [&](const int(&ids)[5], int y) {
     const uint32_t units[5] = {strings::id::kYearUnit, strings::id::kMonthUnit, strings::id::kDayUnit,
                                strings::id::kHourUnit, strings::id::kMinuteUnit};
     int x = kFieldX;
@@ -51,7 +51,7 @@ CDlgMainMeasSetting::CDlgMainMeasSetting(CDeviceHost& host, QWidget* parent)
     }
   };
   // An interval row: days, hours, minutes with their units.
-  auto intervalRow = [&](const int (&ids)[3], int y) {
+  auto intervalRow = [&](const int(&ids)[3], int y) {
     const uint32_t units[3] = {strings::id::kDaysUnit, strings::id::kHourUnit, strings::id::kMinuteUnit};
     int x = kFieldX;
     for (int i = 0; i < 3; ++i) {
@@ -90,8 +90,8 @@ CDlgMainMeasSetting::CDlgMainMeasSetting(CDeviceHost& host, QWidget* parent)
   judgement_->setLineWrapMode(QPlainTextEdit::NoWrap);
   judgement_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   judgement_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  set_judgement_ = placer_.Place(new QPushButton(Text(strings::id::kSetJudgementButton)), 280, 176, 66, 14,
-                                 kIdSetJudgement);
+  set_judgement_ =
+      placer_.Place(new QPushButton(Text(strings::id::kSetJudgementButton)), 280, 176, 66, 14, kIdSetJudgement);
 
   refresh_ = placer_.Place(new QPushButton(Text(strings::id::kUpdate)), 280, 240, 66, 14, kIdRefresh);
 

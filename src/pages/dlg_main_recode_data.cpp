@@ -18,10 +18,10 @@
 #ifdef QHX_HAVE_ARCHIVE
 #include "operations/archived_readout.h"
 #endif
+#include "operations/readout_range.h"
 #include "pages/data_strings.h"
 #include "pages/dlg_aqcuired.h"
 #include "pages/dlg_input_rd_all_id.h"
-#include "pages/readout_range.h"
 
 namespace {
 
@@ -47,8 +47,8 @@ CDlgMainRecodeData::CDlgMainRecodeData(CDeviceHost& host, QWidget* parent) : CDe
   readErrorLog_->setObjectName("readErrorLog");
   clearData_ = new QPushButton(ui_text::Text(strings::id::kClearDataButton), this);
   clearData_->setObjectName("clearData");
-  auto* note =
-      new QLabel(ui_text::Text(strings::id::kClearDataNote).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), this);
+  auto* note = new QLabel(
+      ui_text::Text(strings::id::kClearDataNote).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), this);
   note->setObjectName("note");
   note->setWordWrap(true);
 

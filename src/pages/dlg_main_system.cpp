@@ -16,7 +16,7 @@
 #include "pages/device_page_texts.h"
 #include "settings/schedule_fields.h"
 #include "settings/setting_item_list.h"
-#include "settings/wizard_entries.h"
+#include "settings/wizard/wizard_entries.h"
 #include "settings/wizard_strings.h"
 
 namespace {

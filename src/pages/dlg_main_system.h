@@ -9,8 +9,8 @@
 #include <cstdint>
 
 #include "controls/du_layout.h"
-#include "pages/device_clock_field.h"
 #include "pages/device_page.h"
+#include "settings/pages/device_clock_field.h"
 
 class QLabel;
 class QLineEdit;

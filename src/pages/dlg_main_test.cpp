@@ -4,10 +4,10 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "controls/comm_strings.h"
+#include "controls/comm_text.h"
 #include "controls/dialog_units.h"
 #include "controls/message_box.h"
-#include "pages/comm_strings.h"
-#include "pages/comm_text.h"
 #include "pages/dlg_now_monitor.h"
 #include "settings/pages/dlg_input_test_mail.h"
 #include "settings/setting_item_list.h"

@@ -7,12 +7,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "controls/comm_strings.h"
+#include "controls/comm_text.h"
 #include "controls/dialog_units.h"
 #include "controls/message_box.h"
 #include "operations/device_commands.h"
 #include "operations/operation_strings.h"
-#include "pages/comm_strings.h"
-#include "pages/comm_text.h"
 #include "settings/pages/dlg_input_check_imei.h"
 #include "settings/setting_item_list.h"
 #include "settings/wizard_flags.h"

@@ -9,11 +9,11 @@
 
 #include <vector>
 
+#include "controls/comm_strings.h"
+#include "controls/comm_text.h"
 #include "controls/dialog_units.h"
 #include "controls/message_box.h"
 #include "operations/readouts.h"
-#include "pages/comm_strings.h"
-#include "pages/comm_text.h"
 
 namespace {
 

@@ -8,7 +8,6 @@
 
 #include "common/string_table.h"
 #include "common/timing.h"
-#include "firmware/firmware_image.h"
 #include "protocol/exchange_times.h"
 #include "protocol/listing_parsers.h"
 
@@ -195,8 +194,7 @@ void CDeviceSession::ClearMessages() {
 
 // ---------------------------------------------------------------- helpers
 
-int CDeviceSession::Retry(int tries, const char* line, const char* expected, uint32_t timeoutMs,
-                          bool stopOnRefused) {
+int CDeviceSession::Retry(int tries, const char* line, const char* expected, uint32_t timeoutMs, bool stopOnRefused) {
   int r = rc::kNoReply;
   for (int i = 0; i < tries; ++i) {
     r = protocol_.SendCommandExpect(&port_, line, expected, timeoutMs);
@@ -276,8 +274,8 @@ int CDeviceSession::ApplyThresholds(uint16_t* flags) {
     if (r != rc::kOk) f |= apply_flags::kThresholdValues;
   }
   if (work.upperEnabled != cur.upperEnabled || work.lowerEnabled != cur.lowerEnabled) {
-    const std::string text =
-        std::string("ALM AN ") + (work.upperEnabled == 1 ? "ON" : "OFF") + " " + (work.lowerEnabled == 1 ? "ON" : "OFF");
+    const std::string text = std::string("ALM AN ") + (work.upperEnabled == 1 ? "ON" : "OFF") + " " +
+                             (work.lowerEnabled == 1 ? "ON" : "OFF");
     int r = rc::kNoReply;
     for (int i = 0; i < kTries && r != rc::kOk; ++i) r = protocol_.SendSetting(&port_, text.c_str());
     if (r != rc::kOk) f |= apply_flags::kThresholdSwitches;
@@ -328,7 +326,7 @@ int CDeviceSession::SetAccessPoint(uint16_t* flags, int kind) {
   if (!IsOpen()) return session_rc::kNotConnected;
   if (kind == 0 || kind == 1)
     return protocol_.MailInit(&port_, kind == 0 ? "IIJ" : "MDAP") == rc::kOk ? session_rc::kOk
-                                                                            : session_rc::kModuleSettingFailed;
+                                                                             : session_rc::kModuleSettingFailed;
   struct Field {
     const char* key;
     std::string value;
@@ -434,7 +432,7 @@ int CDeviceSession::RestartModulePasses() {
   return session_rc::kFailed;
 }
 
-int CDeviceSession::UpdateFirmware(const std::string& imageText, int measuring, int forced) {
+int CDeviceSession::UpdateFirmware(const std::vector<std::string>& imageLines, int measuring, int forced) {
   if (!IsOpen()) return session_rc::kNotConnected;
   if (Identify() != 1) return session_rc::kNoResponse;
   if (measuring && protocol_.StopMeasurement(&port_, 1) != rc::kOk) return session_rc::kModuleStepRefused;
@@ -442,7 +440,7 @@ int CDeviceSession::UpdateFirmware(const std::string& imageText, int measuring, 
     return session_rc::kModuleStepRefused;
   if (Retry(kTries, "SRAMCLR\r\n", "OK", exchange_times::kSetReplyMs) != rc::kOk) return session_rc::kModuleStepRefused;
   if (Retry(kTries, "MONITOR\r\n", "OK", exchange_times::kSetReplyMs) != rc::kOk) return session_rc::kModuleStepRefused;
-  for (const std::string& line : firmware_image::SplitLines(imageText)) {
+  for (const std::string& line : imageLines) {
     if (Retry(kImageLineTries, (line + "\r\n").c_str(), "OK", kImageLineMs) != rc::kOk)
       return session_rc::kModuleStepRefused;
   }

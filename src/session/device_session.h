@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/abort_event.h"
 #include "link/rs_port.h"
@@ -102,7 +103,6 @@ class CDeviceSession {
   int ListingsRead() const { return listings_read_; }
   bool HasRead(int listings) const { return (listings_read_ & listings) == listings; }
 
-
   // ---- clock reference ----
   void SetClockReference(const CSdlTime& loggerClock);
   // The logger's clock now, estimated from the last refresh. 0 without reference.
@@ -149,7 +149,8 @@ class CDeviceSession {
 
   // ---- maintenance ----
   int RestartModule();
-  int UpdateFirmware(const std::string& imageText, int measuring, int forced);
+  // Sends the image as the given command lines (firmware_image::SplitLines).
+  int UpdateFirmware(const std::vector<std::string>& imageLines, int measuring, int forced);
 
   // ---- access ----
   DeviceRecord& Current() { return current_; }

@@ -125,8 +125,8 @@ TEST_F(SessionTest, AccessPointLines) {
   m.apnPassword = " ";
   m.apnAuth = "";
   EXPECT_EQ(session.SetAccessPoint(&flags, 2), 0);
-  EXPECT_EQ(Received(), (std::vector<std::string>{"MAIL APN example.jp", "MAIL APU ", "MAIL APP ", "MAIL APA",
-                                                  "MAIL INI"}));
+  EXPECT_EQ(Received(),
+            (std::vector<std::string>{"MAIL APN example.jp", "MAIL APU ", "MAIL APP ", "MAIL APA", "MAIL INI"}));
 
   logger->ClearReceived();
   logger->RefuseCommands("MAIL APN", -1);
@@ -192,7 +192,7 @@ TEST_F(SessionTest, ClosedPortGivesNotConnected) {
   EXPECT_EQ(session.ReadAntenna(&level), -3);
   EXPECT_EQ(session.ReadCurrentValues(&text), -3);
   EXPECT_EQ(session.RestartModule(), -3);
-  EXPECT_EQ(session.UpdateFirmware(":00\r\n", 0, 0), -3);
+  EXPECT_EQ(session.UpdateFirmware(firmware_image::SplitLines(":00\r\n"), 0, 0), -3);
   int64_t t;
   EXPECT_EQ(session.Open(logger->PortPath()), 0);
   EXPECT_EQ(session.GetDeviceClock(&t), 0);  // no reference right after an open
@@ -254,7 +254,7 @@ std::string Image(const char* eol) {
 TEST_F(SessionTest, FirmwareTransferSendsEveryLineWhateverTheLineEnds) {
   for (const char* eol : {"\r\n", "\n", "\r", "\r\n\r\n"}) {
     logger->ClearReceived();
-    ASSERT_EQ(session.UpdateFirmware(Image(eol), 0, 1), 0) << eol;
+    ASSERT_EQ(session.UpdateFirmware(firmware_image::SplitLines(Image(eol)), 0, 1), 0) << eol;
     const auto fw = logger->State().firmware_lines;
     ASSERT_GE(fw.size(), 6u);
     EXPECT_EQ(std::vector<std::string>(fw.end() - 6, fw.end()), firmware_image::SplitLines(Image("\n")));
@@ -267,22 +267,22 @@ TEST_F(SessionTest, FirmwareTransferSendsEveryLineWhateverTheLineEnds) {
 
 TEST_F(SessionTest, FirmwareStepResults) {
   logger->SetWeepMode(vlogger::WeepMode::kRefuse);
-  EXPECT_EQ(session.UpdateFirmware(Image("\r\n"), 0, 0), -7);
+  EXPECT_EQ(session.UpdateFirmware(firmware_image::SplitLines(Image("\r\n")), 0, 0), -7);
   EXPECT_EQ(ReceivedStarting("WEEP").size(), 3u);
-  EXPECT_EQ(Received().back(), "ST RES");  // the closing steps still run
+  EXPECT_EQ(Received().back(), "ST RES");            // the closing steps still run
   EXPECT_TRUE(ReceivedStarting("SYSINIT").empty());  // not forced
 
   logger->SetWeepMode(vlogger::WeepMode::kSucceed);
   logger->RefuseCommands("INSPECT ON", 3);
-  EXPECT_EQ(session.UpdateFirmware(Image("\r\n"), 0, 0), -6);
+  EXPECT_EQ(session.UpdateFirmware(firmware_image::SplitLines(Image("\r\n")), 0, 0), -6);
   logger->RefuseCommands(":1000000000", 5);  // the first line goes through at its sixth try
   logger->ClearReceived();
-  EXPECT_EQ(session.UpdateFirmware(Image("\r\n"), 0, 0), 0);
+  EXPECT_EQ(session.UpdateFirmware(firmware_image::SplitLines(Image("\r\n")), 0, 0), 0);
   EXPECT_EQ(ReceivedStarting(":1000000000").size(), 6u);
   logger->RefuseCommands("ST STP", 1);
-  EXPECT_EQ(session.UpdateFirmware(Image("\r\n"), 1, 0), -6);
+  EXPECT_EQ(session.UpdateFirmware(firmware_image::SplitLines(Image("\r\n")), 1, 0), -6);
   logger->SilenceCommands("HELLO", -1);
-  EXPECT_EQ(session.UpdateFirmware(Image("\r\n"), 0, 0), -2);
+  EXPECT_EQ(session.UpdateFirmware(firmware_image::SplitLines(Image("\r\n")), 0, 0), -2);
 }
 
 // ---- readout

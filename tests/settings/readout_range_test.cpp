@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "pages/readout_range.h"
+#include "operations/readout_range.h"
 
 namespace {
 

@@ -20,10 +20,10 @@
 #include <string>
 #include <vector>
 
-#include "app/file_dialogs.h"
-#include "app/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/timing.h"
+#include "controls/file_dialogs.h"
+#include "controls/message_box.h"
 #include "virtual_logger.h"
 
 namespace comm_test {

@@ -15,7 +15,7 @@
 #include "settings/pages/dlg_input_sim_setting.h"
 #include "settings/pages/dlg_input_test_mail.h"
 #include "settings/setting_item_list.h"
-#include "settings/wizard_entries.h"
+#include "settings/wizard/wizard_entries.h"
 #include "settings/wizard_flags.h"
 
 using namespace comm_test;
@@ -113,8 +113,8 @@ class WizardPagesTest : public QObject {
     });
     QCOMPARE(rc, 1);
     QCOMPARE(shownAuth, QStringLiteral("PAP"));
-    QCOMPARE(MailFieldLines(*link_), (std::vector<std::string>{"MAIL APN apn.example", "MAIL APU ",
-                                                               "MAIL APP pw1", "MAIL APA"}));
+    QCOMPARE(MailFieldLines(*link_),
+             (std::vector<std::string>{"MAIL APN apn.example", "MAIL APU ", "MAIL APP pw1", "MAIL APA"}));
     QCOMPARE(link_->Starting("MAIL INI"), std::vector<std::string>{"MAIL INI"});
     QCOMPARE(s.Working().mail.apnAuth, std::string());
     QCOMPARE(link_->logger.State().mail.apn, std::string("apn.example"));

@@ -11,8 +11,8 @@
 #include <map>
 #include <vector>
 
-#include "app/file_dialogs.h"
-#include "app/message_box.h"
+#include "controls/file_dialogs.h"
+#include "controls/message_box.h"
 
 // Records every message box and answers it with `answer`.
 class MessageBoxSpy {

@@ -15,7 +15,7 @@
 #include <chrono>
 #include <thread>
 
-#include "app/file_dialogs.h"
+#include "controls/file_dialogs.h"
 
 class FileDialogTest : public QObject {
   Q_OBJECT

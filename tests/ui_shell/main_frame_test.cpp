@@ -32,9 +32,9 @@
 #include "log/dlg_terminal.h"
 #include "pages/device_page.h"
 #include "pages/dlg_main_meas_setting.h"
-#include "settings/dlg_tree_item.h"
-#include "settings/input_base_dlg.h"
+#include "settings/pages/input_base_dlg.h"
 #include "settings/setting_item_list.h"
+#include "settings/wizard/dlg_tree_item.h"
 #include "shell_test_support.h"
 #include "sim/virtual_logger.h"
 #include "work/dlg_working.h"
@@ -46,10 +46,10 @@ namespace {
 using Enabled = std::map<int, bool>;
 
 const int kMenuCommands[] = {
-    CMainFrame::kCmdConnect,        CMainFrame::kCmdDisconnect,      CMainFrame::kCmdShowTerminal,
-    CMainFrame::kCmdLogRecording,   CMainFrame::kCmdExit,            CMainFrame::kCmdExportSettings,
-    CMainFrame::kCmdImportSettings, CMainFrame::kCmdVersion,         CMainFrame::kCmdWizardAll,
-    CMainFrame::kCmdWizardInitial,  CMainFrame::kCmdWizardWireless,  CMainFrame::kCmdWizardConnection,
+    CMainFrame::kCmdConnect,           CMainFrame::kCmdDisconnect,     CMainFrame::kCmdShowTerminal,
+    CMainFrame::kCmdLogRecording,      CMainFrame::kCmdExit,           CMainFrame::kCmdExportSettings,
+    CMainFrame::kCmdImportSettings,    CMainFrame::kCmdVersion,        CMainFrame::kCmdWizardAll,
+    CMainFrame::kCmdWizardInitial,     CMainFrame::kCmdWizardWireless, CMainFrame::kCmdWizardConnection,
     CMainFrame::kCmdWizardMeasurement, CMainFrame::kCmdFirmwareUpdate,
 };
 
@@ -532,7 +532,8 @@ class MainFrameTest : public QObject {
     auto answered = shelltest::WhenModalShows([&](QWidget* dialog) {
       auto* ports = qobject_cast<CComSettingDlg*>(dialog);
       if (ports == nullptr) return;
-      offered = ports->PortList()->rowCount() > 0 ? ports->PortList()->item(ports->SelectedRow(), 1)->text() : QString();
+      offered =
+          ports->PortList()->rowCount() > 0 ? ports->PortList()->item(ports->SelectedRow(), 1)->text() : QString();
       for (QPushButton* button : dialog->findChildren<QPushButton*>())
         if (button->isDefault()) button->click();
     });

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/file_dialogs.h"
-#include "app/message_box.h"
+#include "controls/file_dialogs.h"
+#include "controls/message_box.h"
 #include "log/log_view.h"
 
 namespace shelltest {

@@ -1,15 +1,15 @@
 // The settings item tree: headings and items from the list, the check-mark
 // propagation rules, the OK walk by item name, and the group wizard entry
 // that runs the wizard over what the user left ticked.
-#include <QtTest>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <QtTest>
 
 #include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
-#include "settings/dlg_tree_item.h"
-#include "settings/input_base_dlg.h"
+#include "settings/pages/input_base_dlg.h"
 #include "settings/setting_work.h"
+#include "settings/wizard/dlg_tree_item.h"
 #include "settings/wizard_item_lists.h"
 #include "wizard_test_support.h"
 

@@ -19,7 +19,7 @@
 #include "settings/pages/well_picture.h"
 #include "settings/schedule_fields.h"
 #include "settings/setting_work.h"
-#include "settings/wizard_entries.h"
+#include "settings/wizard/wizard_entries.h"
 #include "settings/wizard_flags.h"
 #include "wizard_test_support.h"
 

@@ -10,7 +10,7 @@
 #include "operations/operation_strings.h"
 #include "settings/pages/dlg_input_bat_alart.h"
 #include "settings/setting_work.h"
-#include "settings/wizard_entries.h"
+#include "settings/wizard/wizard_entries.h"
 #include "settings/wizard_flags.h"
 #include "settings/wizard_item_lists.h"
 #include "wizard_test_support.h"
@@ -165,9 +165,8 @@ class WizardRunTest : public QObject {
     MessageBoxes boxes;
     boxes.answers.push_back(answer);
     PageDriver driver;
-    driver.Next([](CInputBaseDlg* page) {
-      page->findChild<QAbstractButton*>(CInputBaseDlg::ControlName(1103))->click();
-    });
+    driver.Next(
+        [](CInputBaseDlg* page) { page->findChild<QAbstractButton*>(CInputBaseDlg::ControlName(1103))->click(); });
     driver.Cancel();
     QCOMPARE(RunOver({21}), -1);
     QCOMPARE(int(driver.seen.size()), 2);

@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "app/message_box.h"
 #include "app/vtrelix7_comm_app.h"
 #include "common/timing.h"
-#include "settings/input_base_dlg.h"
+#include "controls/message_box.h"
+#include "settings/pages/input_base_dlg.h"
 #include "virtual_logger.h"
 
 namespace wiztest {

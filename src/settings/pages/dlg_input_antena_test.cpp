@@ -3,9 +3,9 @@
 #include <QLabel>
 #include <QPainter>
 
+#include "controls/comm_strings.h"
+#include "controls/comm_text.h"
 #include "operations/readouts.h"
-#include "pages/comm_strings.h"
-#include "pages/comm_text.h"
 #include "settings/antenna_level.h"
 #include "settings/pages/antenna_pictures.h"
 

@@ -2,7 +2,7 @@
 // Wizard page of the battery warning item: the battery voltage below which
 // the logger stops transmitting, shown and typed in volts with one decimal,
 // kept in the working record in millivolts.
-#include "settings/input_base_dlg.h"
+#include "settings/pages/input_base_dlg.h"
 
 class CSTPositiveNumEdit;
 

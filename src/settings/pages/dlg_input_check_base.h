@@ -3,7 +3,7 @@
 // check, test mail): they never refresh the session's records after their
 // work, and shown on their own they offer only their action button and
 // "閉じる" (Cancel relabelled, Next hidden).
-#include "settings/input_base_dlg.h"
+#include "settings/pages/input_base_dlg.h"
 
 class QPushButton;
 

@@ -1,9 +1,9 @@
 #include "settings/pages/dlg_input_check_imei.h"
 
+#include "controls/comm_strings.h"
+#include "controls/comm_text.h"
 #include "controls/message_box.h"
 #include "operations/readouts.h"
-#include "pages/comm_strings.h"
-#include "pages/comm_text.h"
 
 CDlgInputCheckIMEI::CDlgInputCheckIMEI(CDeviceHost& host, QWidget* parent) : CInputCheckBaseDlg(host, parent) {
   setObjectName("CDlgInputCheckIMEI");

@@ -1,7 +1,7 @@
 #pragma once
 // Wizard page of the initialisation item: resets the logger to its initial
 // state with the "リセット" button. Next does not require a reset.
-#include "settings/input_base_dlg.h"
+#include "settings/pages/input_base_dlg.h"
 
 class QPushButton;
 

@@ -8,8 +8,8 @@
 
 #include <cstdint>
 
-#include "pages/device_clock_field.h"
-#include "settings/input_base_dlg.h"
+#include "settings/pages/device_clock_field.h"
+#include "settings/pages/input_base_dlg.h"
 
 class CMaskedEdit;
 class CSTNumEdit;

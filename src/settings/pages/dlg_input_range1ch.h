@@ -3,7 +3,7 @@
 // limits (metres, three decimals), each switched ON or OFF, that move the
 // logger between its normal state and its event state. A picture explains
 // the zones.
-#include "settings/input_base_dlg.h"
+#include "settings/pages/input_base_dlg.h"
 
 class COrgColorRdioButton;
 class CSTRealNumEdit;

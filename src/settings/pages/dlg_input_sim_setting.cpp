@@ -9,10 +9,10 @@
 #include <optional>
 #include <string>
 
+#include "controls/comm_strings.h"
+#include "controls/comm_text.h"
 #include "controls/edit_harf_width.h"
 #include "operations/settings_run.h"
-#include "pages/comm_strings.h"
-#include "pages/comm_text.h"
 #include "settings/setting_item_list.h"
 #include "settings/value_checks.h"
 #include "settings/wizard_flags.h"

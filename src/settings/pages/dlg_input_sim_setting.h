@@ -3,7 +3,7 @@
 // the logger knows ("IIJ", "Soracom") or an access point given field by field
 // ("その他": name, user id, password, authentication). The page always opens
 // with "その他" chosen, filled from the session's working record.
-#include "settings/input_base_dlg.h"
+#include "settings/pages/input_base_dlg.h"
 
 class CEditAddress;
 class QComboBox;

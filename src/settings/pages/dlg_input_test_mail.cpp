@@ -1,9 +1,9 @@
 #include "settings/pages/dlg_input_test_mail.h"
 
+#include "controls/comm_strings.h"
+#include "controls/comm_text.h"
 #include "controls/message_box.h"
 #include "operations/device_commands.h"
-#include "pages/comm_strings.h"
-#include "pages/comm_text.h"
 
 CDlgInputTestMail::CDlgInputTestMail(CDeviceHost& host, QWidget* parent) : CInputCheckBaseDlg(host, parent) {
   setObjectName("CDlgInputTestMail");

@@ -1,4 +1,4 @@
-#include "settings/dlg_tree_item.h"
+#include "settings/wizard/dlg_tree_item.h"
 
 #include <QHeaderView>
 #include <QPushButton>

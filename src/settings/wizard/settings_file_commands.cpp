@@ -1,6 +1,6 @@
 // The main frame's settings file commands: "設定値のエクスポート" and
 // "設定ファイルを使用して設定".
-#include "settings/settings_file_commands.h"
+#include "settings/wizard/settings_file_commands.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,9 +15,9 @@
 #include "controls/ui_text.h"
 #include "operations/listings.h"
 #include "operations/settings_run.h"
-#include "settings/dlg_tree_item.h"
 #include "settings/setting_work.h"
 #include "settings/settings_import.h"
+#include "settings/wizard/dlg_tree_item.h"
 #include "work/device_host.h"
 
 namespace settings_file_commands {
@@ -128,7 +128,8 @@ int ImportSettings(CDeviceHost& host, QWidget* owner, const CSettingItemList& it
     std::vector<int> ticked;
     for (int i = 0; i < kSettingItemCount; ++i)
       if (chosen.entries[i].selected != 0) ticked.push_back(i);
-    const std::vector<settings_import::ValueProblem> problems = settings_import::CheckTickedItems(file, ticked, &record);
+    const std::vector<settings_import::ValueProblem> problems =
+        settings_import::CheckTickedItems(file, ticked, &record);
     if (!problems.empty()) {
       msgbox::Warning(owner, QString::fromStdString(settings_import::DescribeProblems(problems)));
       continue;

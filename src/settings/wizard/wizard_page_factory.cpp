@@ -1,4 +1,4 @@
-#include "settings/wizard_page_factory.h"
+#include "settings/wizard/wizard_page_factory.h"
 
 #include "settings/pages/dlg_input_antena_test.h"
 #include "settings/pages/dlg_input_bat_alart.h"
@@ -17,8 +17,7 @@ CInputBaseDlg* CreateWizardPage(SettingPage kind, CDeviceHost& host) {
     case SettingPage::kSimSetting: return new CDlgInputSimSetting(host);
     case SettingPage::kAntennaTest: return new CDlgInputAntenaTest(host);
     case SettingPage::kTestMail: return new CDlgInputTestMail(host);
-    case SettingPage::kNone:
-      break;
+    case SettingPage::kNone: break;
   }
   return nullptr;
 }

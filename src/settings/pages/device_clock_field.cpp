@@ -1,4 +1,4 @@
-#include "pages/device_clock_field.h"
+#include "settings/pages/device_clock_field.h"
 
 #include "session/device_session.h"
 #include "settings/schedule_fields.h"

@@ -1,4 +1,4 @@
-#include "pages/readout_range.h"
+#include "operations/readout_range.h"
 
 #include <cstdint>
 

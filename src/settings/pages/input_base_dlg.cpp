@@ -1,4 +1,4 @@
-#include "settings/input_base_dlg.h"
+#include "settings/pages/input_base_dlg.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,3 +1,0 @@
-#pragma once
-// Moved to the controls folder; kept for the windows that still include it here.
-#include "controls/file_dialogs.h"
