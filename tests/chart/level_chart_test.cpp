@@ -13,7 +13,7 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
-#include "app/vtrelix7_comm_app.h"
+#include "test_device_host.h"
 #include "chart/level_chart_panel.h"
 #include "chart/level_chart_view.h"
 #include "pages/dlg_aqcuired.h"
@@ -220,7 +220,7 @@ void LevelChartTest::viewerShowsTheChartBesideTheText() {
       "#>noise\r\n"
       "00002,26/01/03 00:10:00,3.600,1.5000\r\n"
       "00004,26/01/03 00:30:00,3.500,0.5000\r\n";
-  CDlgAqcuired viewer(theApp(), text, CDlgAqcuired::kRecords, nullptr);
+  CDlgAqcuired viewer(Host(), text, CDlgAqcuired::kRecords, nullptr);
   viewer.ShowChart({2.0, -1.0, true, true}, 600);
   viewer.show();
   QVERIFY(QTest::qWaitForWindowExposed(&viewer));
@@ -235,7 +235,7 @@ void LevelChartTest::viewerShowsTheChartBesideTheText() {
   QVERIFY(viewer.ShownText().startsWith(QStringLiteral("00001,26/01/03")));
 
   // An error log gets no chart.
-  CDlgAqcuired log(theApp(), text, CDlgAqcuired::kErrorLog, nullptr);
+  CDlgAqcuired log(Host(), text, CDlgAqcuired::kErrorLog, nullptr);
   log.ShowChart({2.0, -1.0, true, true}, 600);
   QVERIFY(log.Chart() == nullptr);
 }

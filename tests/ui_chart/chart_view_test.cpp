@@ -13,7 +13,7 @@
 #include <algorithm>
 
 #include "archive/record_line.h"
-#include "app/vtrelix7_comm_app.h"
+#include "test_device_host.h"
 #include "chart/level_chart_panel.h"
 #include "chart/level_chart_view.h"
 #include "chart/text_records.h"
@@ -230,7 +230,7 @@ void ChartViewTest::viewerShowsChartOfItsRecords() {
       "00001,26/01/03 00:00:00,3600,1.0000\r\n"
       "00002,26/01/03 00:10:00,3590,1.5000\r\n"
       "00003,26/01/03 00:20:00,3580,0.5000\r\n";
-  CDlgAqcuired viewer(theApp(), text, CDlgAqcuired::kRecords, nullptr);
+  CDlgAqcuired viewer(Host(), text, CDlgAqcuired::kRecords, nullptr);
   viewer.ShowChart(ChartLimits{1.4, 0.6, true, false}, 600);
   QVERIFY(viewer.Chart() != nullptr);
   QVERIFY(viewer.findChild<QSplitter*>("textAndChart") != nullptr);
@@ -239,7 +239,7 @@ void ChartViewTest::viewerShowsChartOfItsRecords() {
   QCOMPARE(view->UpperLimitLine()->at(0).y(), 1.4);
   QCOMPARE(view->LowerLimitLine()->at(0).y(), 0.6);
   // Other readouts have no chart.
-  CDlgAqcuired events(theApp(), "00001,26/01/03 00:00:00,E1\r\n", CDlgAqcuired::kRecords + 1, nullptr);
+  CDlgAqcuired events(Host(), "00001,26/01/03 00:00:00,E1\r\n", CDlgAqcuired::kRecords + 1, nullptr);
   events.ShowChart(ChartLimits{}, 600);
   QVERIFY(events.Chart() == nullptr);
 }

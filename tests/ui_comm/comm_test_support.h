@@ -20,10 +20,10 @@
 #include <string>
 #include <vector>
 
-#include "app/vtrelix7_comm_app.h"
 #include "common/timing.h"
 #include "controls/file_dialogs.h"
 #include "controls/message_box.h"
+#include "test_device_host.h"
 #include "virtual_logger.h"
 
 namespace comm_test {
@@ -142,20 +142,20 @@ class LoggerConnection {
   bool Start() {
     timing::SetTimeScale(TimeScale());
     if (!logger.Start()) return false;
-    CDeviceSession& s = theApp().Session();
+    CDeviceSession& s = Host().Session();
     if (s.Open(logger.PortPath()) != 0) return false;
     return Refresh();
   }
   // The connect check again: the session's records as the logger has them.
   bool Refresh() {
-    CDeviceSession& s = theApp().Session();
+    CDeviceSession& s = Host().Session();
     if (s.Identify() != 1) return false;
     s.RefreshSystemInfo();
     s.ReadMailSettings();
     return true;
   }
   void Stop() {
-    theApp().Session().Close();
+    Host().Session().Close();
     logger.Stop();
     timing::SetTimeScale(1.0);
   }

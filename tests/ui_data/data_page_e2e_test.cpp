@@ -12,13 +12,13 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/vtrelix7_comm_app.h"
 #include "common/string_table.h"
 #include "common/timing.h"
 #include "log/traffic_capture.h"
 #include "pages/data_strings.h"
 #include "pages/dlg_aqcuired.h"
 #include "pages/dlg_main_recode_data.h"
+#include "test_device_host.h"
 #include "ui_seams.h"
 #include "virtual_logger.h"
 #include "work/dlg_working.h"
@@ -71,6 +71,7 @@ class DataPageTest : public QObject {
   Q_OBJECT
  private slots:
   void initTestCase();
+  void cleanupTestCase() { Host().Session().SetTrafficSink(nullptr); }
   void init();
   void cleanup();
 
@@ -89,7 +90,7 @@ class DataPageTest : public QObject {
   void readNewDataShowsOnlyTheNewRecords();
 
  private:
-  CDeviceSession& session() { return theApp().Session(); }
+  CDeviceSession& session() { return Host().Session(); }
   // Lines the logger received since the test began that start with prefix.
   QStringList Received(const std::string& prefix = "") const {
     QStringList out;
@@ -98,14 +99,15 @@ class DataPageTest : public QObject {
     return out;
   }
 
+  // The traffic capture the terminal would show; the session hands it every byte.
+  CMLog log_;
   std::unique_ptr<vlogger::VirtualLogger> logger_;
   std::unique_ptr<CDlgMainRecodeData> page_;
 };
 
 void DataPageTest::initTestCase() {
-  QVERIFY(theApp().MainFrame == nullptr);
-  QCOMPARE(theApp().Log().Ring().Allocate(), 1);
-  theApp().Session().SetTrafficSink(&theApp().Log());
+  QCOMPARE(log_.Ring().Allocate(), 1);
+  Host().Session().SetTrafficSink(&log_);
 }
 
 void DataPageTest::init() {
@@ -117,7 +119,7 @@ void DataPageTest::init() {
   QCOMPARE(session().Identify(), 1);
   session().RefreshSystemInfo();
   logger_->ClearReceived();
-  page_ = std::make_unique<CDlgMainRecodeData>(theApp());
+  page_ = std::make_unique<CDlgMainRecodeData>(Host());
   page_->show();
 }
 
@@ -159,10 +161,10 @@ void DataPageTest::readoutOfChosenRange_data() {
   QTest::addColumn<int>("records");
   QTest::newRow("last 10") << 100 << 1 << "データ数: 100   (ID: 1 - ID: 100)" << 100 << 10 << "RD ALL 91 10" << 91
                            << 10;
-  QTest::newRow("last ID cuts the count") << 100 << 1 << "データ数: 100   (ID: 1 - ID: 100)" << 50 << 100
-                                          << "RD ALL 1 50" << 1 << 50;
-  QTest::newRow("wrapped memory") << 20 << 99990 << "データ数: 20   (ID: 99990 - ID: 9)" << 9 << 20
-                                  << "RD ALL 99990 20" << 99990 << 20;
+  QTest::newRow("last ID cuts the count")
+      << 100 << 1 << "データ数: 100   (ID: 1 - ID: 100)" << 50 << 100 << "RD ALL 1 50" << 1 << 50;
+  QTest::newRow("wrapped memory") << 20 << 99990 << "データ数: 20   (ID: 99990 - ID: 9)" << 9 << 20 << "RD ALL 99990 20"
+                                  << 99990 << 20;
   // A full memory ends one ID below its first: the readout still takes
   // exactly the records asked for, ending at the entered last ID.
   QTest::newRow("full memory, last ID below the first")
@@ -248,7 +250,7 @@ void DataPageTest::cancelledRangeDialogReadsNothing() {
 
 void DataPageTest::abortKeepsRecordsAndShowsCounter() {
   logger_->PresetMemory(3000, 1);
-  theApp().Log().Ring().TakePending();
+  log_.Ring().TakePending();
   MessageBoxSpy boxes;
   ModalDriver driver;
   ViewerSeen viewer;
@@ -274,7 +276,7 @@ void DataPageTest::abortKeepsRecordsAndShowsCounter() {
   QVERIFY2(boxes.requests.empty(), qPrintable(boxes.Texts().join('|')));
   QVERIFY(logger_->ReceivedBytes().find('\x1b') != std::string::npos);
   // The ESC went through the traffic capture as sent.
-  CTLogBuffer& ring = theApp().Log().Ring();
+  CTLogBuffer& ring = log_.Ring();
   ring.TakePending();
   QVERIFY(std::find(ring.Snapshot().begin(), ring.Snapshot().end(), uint16_t(0x011B)) != ring.Snapshot().end());
 
@@ -405,7 +407,7 @@ void DataPageTest::failedClearReportsFailure() {
 #ifdef QHX_HAVE_ARCHIVE
 void DataPageTest::readNewDataShowsOnlyTheNewRecords() {
   QTemporaryDir dir;
-  theApp().SetArchivePath(dir.filePath("archive.sqlite").toStdString());
+  Host().SetArchivePath(dir.filePath("archive.sqlite").toStdString());
   auto* readNew = page_->findChild<QPushButton*>("readNewData");
   QCOMPARE(readNew->text(), QStringLiteral("新しいデータ読み込み"));
 
@@ -443,7 +445,7 @@ void DataPageTest::readNewDataShowsOnlyTheNewRecords() {
     QVERIFY(!driver.seen.contains("CDlgAqcuired"));
     QCOMPARE(boxes.Texts(), QStringList{Ui(strings::id::kNoNewRecords)});
   }
-  theApp().SetArchivePath(std::string());
+  Host().SetArchivePath(std::string());
 }
 #else
 void DataPageTest::readNewDataShowsOnlyTheNewRecords() { QSKIP("built without the archive"); }

@@ -432,8 +432,9 @@ class MainFrameTest : public QObject {
       QVERIFY(existing.open(QIODevice::WriteOnly));
       existing.write("before\n");
     }
-    // Nobody takes the capture ring meanwhile, so it holds the same bytes.
-    theApp().Log().SetNotifyTarget(nullptr, 0);
+    // Nobody takes the capture ring meanwhile, so it holds the same bytes: the
+    // terminal goes, and with it a take it may still have had queued.
+    theApp().DestroyTerminal();
     theApp().Log().Ring().TakePending();
 
     shelltest::FileDialogAnswer answer(path);
@@ -461,7 +462,7 @@ class MainFrameTest : public QObject {
     QVERIFY(content.contains("YES END"));
     QCOMPARE(content, "before\n" + captured.left(captured.size() - 6));
 
-    theApp().Log().SetNotifyTarget(&CDlgTerminal::PostTrafficNotification, CMLog::kTerminalNotifyId);
+    theApp().Terminal();
   }
 
   void recordingFileThatCannotBeCreatedSaysSoWithThePathAndTheReason() {
