@@ -16,17 +16,18 @@
 
 #include <cstdio>
 
-#include "controls/file_dialogs.h"
-#include "controls/message_box.h"
 #include "archive/archive_messages.h"
 #include "archive/clock_drift.h"
 #include "archive/export_format.h"
 #include "archive/record_line.h"
+#include "chart/archived_series.h"
 #include "chart/chart_strings.h"
 #include "chart/level_chart_panel.h"
 #include "chart/level_chart_view.h"
 #include "chart/record_table_model.h"
 #include "common/string_table.h"
+#include "controls/file_dialogs.h"
+#include "controls/message_box.h"
 
 namespace {
 
@@ -181,23 +182,12 @@ bool CArchiveWindow::Plot() {
   const std::string serial = Serial();
   chart::RecordSeries series;
   if (!serial.empty()) {
-    int64_t count = 0;
-    archive_.RecordCount(serial, &count);
-    series.Reserve(static_cast<size_t>(count));
-    const archive::Status status = archive_.ForEachRecord(
-        serial, From(), To(),
-        [&series](const archive::ArchivedRecord& r) {
-          if (r.parsed) series.Append(r.id, r.time, r.levelM, r.batteryV);
-          return true;
-        },
-        false);
+    const archive::Status status = chart::ReadArchivedSeries(archive_, serial, From(), To(), &series);
     if (!status.ok()) {
       msgbox::Warning(this, QString::fromStdString(archive::FailureMessage(status, std::string())));
       return false;
     }
   }
-  // Across readouts the sampling interval may change: the usual step decides.
-  chart::MarkGaps(series, archive::kRecordIdModulus, chart::TypicalStep(series));
   // The table reads the chart's own copy of the records.
   table_->SetSeries(nullptr);
   chart_->View()->SetRecords(std::move(series));
