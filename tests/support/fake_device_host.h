@@ -1,0 +1,30 @@
+#pragma once
+// A device host for windows tested on their own: a session of its own that
+// no port is opened on, no archive, the default font, and no frame to run
+// operations or refresh pages in.
+#include <QFont>
+
+#include "session/device_session.h"
+#include "work/device_host.h"
+
+class FakeDeviceHost : public CDeviceHost {
+ public:
+  CDeviceSession& Session() override { return session_; }
+#ifdef QHX_HAVE_ARCHIVE
+  ops::ArchiveAccess& Archive() override { return archive_; }
+#endif
+  QFont DialogFont() const override { return QFont(); }
+  QFont MeasurePageFont() const override { return QFont(); }
+  QWidget* Frame() override { return nullptr; }
+  void RunDeviceOperation(QWidget*, int, int) override { ++operationsAsked; }
+  void RefreshPages() override { ++refreshesAsked; }
+
+  int operationsAsked = 0;
+  int refreshesAsked = 0;
+
+ private:
+  CDeviceSession session_;
+#ifdef QHX_HAVE_ARCHIVE
+  ops::ArchiveAccess archive_;
+#endif
+};
