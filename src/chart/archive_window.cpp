@@ -188,6 +188,13 @@ bool CArchiveWindow::Plot() {
       return false;
     }
   }
+  // The limits the logger reported at its latest connect, when one was archived.
+  ChartLimits limits;
+  limits.known = false;
+  std::optional<chart::ArchivedLimits> archived;
+  if (!serial.empty() && chart::ReadArchivedLimits(archive_, serial, &archived).ok() && archived)
+    limits = ChartLimits{archived->upper, archived->lower, archived->upperOn, archived->lowerOn, true};
+  chart_->View()->SetLimits(limits);
   // The table reads the chart's own copy of the records.
   table_->SetSeries(nullptr);
   chart_->View()->SetRecords(std::move(series));

@@ -19,6 +19,11 @@ const char* const kColumns =
     "WHERE parsed = 1 AND logger_id = (SELECT id FROM loggers WHERE serial = ?1) "
     "AND logger_time >= ?2 AND logger_time <= ?3 ORDER BY logger_time, record_id";
 
+const char* const kLimits =
+    "SELECT c.upper_threshold, c.lower_threshold, c.upper_enabled, c.lower_enabled FROM connects c "
+    "JOIN loggers l ON l.id = c.logger_id WHERE l.serial = ?1 AND c.upper_threshold IS NOT NULL "
+    "AND c.lower_threshold IS NOT NULL ORDER BY c.pc_time DESC, c.id DESC LIMIT 1";
+
 }  // namespace
 
 archive::Status ReadArchivedSeries(archive::Archive& store, const std::string& serial, int64_t from, int64_t to,
@@ -56,6 +61,19 @@ archive::Status ReadArchivedSeries(archive::Archive& store, const std::string& s
   MarkGaps(out, archive::kRecordIdModulus, TypicalStep(out));
   *series = std::move(out);
   return {};
+}
+
+archive::Status ReadArchivedLimits(archive::Archive& store, const std::string& serial,
+                                   std::optional<ArchivedLimits>* limits) {
+  limits->reset();
+  sqlite3* db = store.Handle();
+  if (db == nullptr) return archive::Status{archive::Failure::kUnreadable, "archive not open"};
+  archive::Statement q(db, kLimits);
+  if (!q.Prepared()) return store.FailureOf(q.PrepareCode());
+  q.Bind(1, serial);
+  const int rc = q.Step();
+  if (rc == SQLITE_ROW) *limits = ArchivedLimits{q.Real(0), q.Real(1), q.Int(2) != 0, q.Int(3) != 0};
+  return rc == SQLITE_ROW ? archive::Status{} : store.FailureOf(rc);
 }
 
 }  // namespace chart

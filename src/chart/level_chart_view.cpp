@@ -3,6 +3,8 @@
 #include <QChart>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QMouseEvent>
 #include <QPainter>
@@ -167,6 +169,10 @@ void CLevelChartView::SetLimits(const ChartLimits& limits) {
   style(lowerLine_, limits.lowerOn);
   upperLine_->setName(LimitName(strings::id::kChartUpperLimit, limits.upper, limits.upperOn));
   lowerLine_->setName(LimitName(strings::id::kChartLowerLimit, limits.lower, limits.lowerOn));
+  for (QLineSeries* line : {upperLine_, lowerLine_}) {
+    line->setVisible(limits.known);
+    for (QLegendMarker* marker : chart()->legend()->markers(line)) marker->setVisible(limits.known);
+  }
   UpdateLimitLines();
 }
 
@@ -179,15 +185,19 @@ void CLevelChartView::ResetZoom() {
   // Each range is set once: the ranges' signals redraw.
   rebuilding_ = true;
   double from = 0, to = 86400000.0;
-  double levelLow = std::min(limits_.lower, limits_.upper), levelHigh = std::max(limits_.lower, limits_.upper);
+  double levelLow = 0, levelHigh = 1;
+  if (limits_.known) {
+    levelLow = std::min(limits_.lower, limits_.upper);
+    levelHigh = std::max(limits_.lower, limits_.upper);
+  }
   double batteryLow = 0, batteryHigh = 4;
   if (!axisTime_.empty()) {
     from = axisTime_.front();
     to = axisTime_.back();
     if (to <= from) to = from + 60000.0;
     const auto [levelMin, levelMax] = std::minmax_element(records_.levelM.begin(), records_.levelM.end());
-    levelLow = std::min(levelLow, *levelMin);
-    levelHigh = std::max(levelHigh, *levelMax);
+    levelLow = limits_.known ? std::min(levelLow, *levelMin) : *levelMin;
+    levelHigh = limits_.known ? std::max(levelHigh, *levelMax) : *levelMax;
     const auto [batteryMin, batteryMax] = std::minmax_element(records_.batteryV.begin(), records_.batteryV.end());
     batteryLow = *batteryMin;
     batteryHigh = *batteryMax;

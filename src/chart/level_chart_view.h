@@ -17,12 +17,14 @@ class QDateTimeAxis;
 class QLineSeries;
 class QValueAxis;
 
-// The judgement limits as the logger reported them.
+// The judgement limits as the logger reported them; not drawn (nor kept in
+// sight by the level axis) when they are not known.
 struct ChartLimits {
   double upper = 0;
   double lower = 0;
   bool upperOn = false;
   bool lowerOn = false;
+  bool known = true;
 };
 
 class CLevelChartView : public QChartView {

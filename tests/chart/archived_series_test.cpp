@@ -75,6 +75,38 @@ TEST_F(ArchivedSeriesTest, RangeOfOneLoggerAsTheArchiveReadsIt) {
   EXPECT_EQ(all.id[21], 40);
 }
 
+TEST_F(ArchivedSeriesTest, LimitsOfTheLatestConnectThatReportedThem) {
+  archive::Archive a;
+  ASSERT_TRUE(a.Open(path).ok());
+  std::optional<chart::ArchivedLimits> limits;
+  ASSERT_TRUE(chart::ReadArchivedLimits(a, "S100", &limits).ok());
+  EXPECT_FALSE(limits);
+
+  archive::ConnectInfo c;
+  c.logger = {"S100", "HX7", "1.07", ""};
+  c.pcTime = 2000;
+  c.upperThreshold = 2.5;
+  c.lowerThreshold = 0.5;
+  c.upperEnabled = true;
+  ASSERT_TRUE(a.AddConnect(c).ok());
+  c.pcTime = 1000;  // an older connect added later
+  c.upperThreshold = 9;
+  ASSERT_TRUE(a.AddConnect(c).ok());
+  c.logger.serial = "S200";
+  c.lowerEnabled = true;
+  ASSERT_TRUE(a.AddConnect(c).ok());
+
+  ASSERT_TRUE(chart::ReadArchivedLimits(a, "S100", &limits).ok());
+  ASSERT_TRUE(limits);
+  EXPECT_EQ(limits->upper, 2.5);
+  EXPECT_EQ(limits->lower, 0.5);
+  EXPECT_TRUE(limits->upperOn);
+  EXPECT_FALSE(limits->lowerOn);
+  ASSERT_TRUE(chart::ReadArchivedLimits(a, "S200", &limits).ok());
+  ASSERT_TRUE(limits);
+  EXPECT_TRUE(limits->lowerOn);
+}
+
 TEST_F(ArchivedSeriesTest, ClosedArchiveFailsAndLeavesNothing) {
   archive::Archive a;
   chart::RecordSeries s;
