@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "archive/archive_messages.h"
@@ -92,6 +93,14 @@ CArchiveWindow::CArchiveWindow(archive::Archive& archive, QWidget* parent) : QDi
   tableView_->setModel(table_);
   tableView_->verticalHeader()->setVisible(false);
   tableView_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+  // Widths from the widest text each column can hold, not from the rows: a
+  // range may hold a million of them.
+  const char* const widest[] = {"00000", "2026-12-31T23:59:59", "-9999.9999", "3.600"};
+  for (int c = 0; c < 4; ++c) {
+    const int text = fontMetrics().horizontalAdvance(QString::fromLatin1(widest[c]));
+    const int header = fontMetrics().horizontalAdvance(table_->headerData(c, Qt::Horizontal).toString());
+    tableView_->setColumnWidth(c, std::max(text, header) + 4 * fontMetrics().averageCharWidth());
+  }
   auto* tabs = new QTabWidget(this);
   tabs->addTab(chart_, Text(strings::id::kArchiveChartTab));
   tabs->addTab(tableView_, Text(strings::id::kArchiveTableTab));
@@ -118,7 +127,7 @@ CArchiveWindow::CArchiveWindow(archive::Archive& archive, QWidget* parent) : QDi
   splitter->setStretchFactor(1, 3);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(splitter);
-  resize(1000, 700);
+  resize(1120, 720);
   Reload();
 }
 

@@ -60,12 +60,13 @@ class LocalPlacement {
 };
 
 // Label decimals and tick interval of a value axis: round ticks (1, 2 or 5
-// times a power of ten) about five to the range, with as many decimals as
-// the interval needs, so that neighbouring ticks never read the same.
+// times a power of ten), three to eight of them over the range, with as many
+// decimals as the interval needs, so that neighbouring ticks never read the
+// same.
 void FitTicks(QValueAxis* axis) {
   const double span = axis->max() - axis->min();
   if (!(span > 0) || !std::isfinite(span)) return;
-  const double rough = span / 5;
+  const double rough = span / 7;
   const double power = std::pow(10.0, std::floor(std::log10(rough)));
   double interval = 10 * power;
   for (double m : {1.0, 2.0, 5.0}) {
