@@ -88,7 +88,7 @@ int CVTrelix7CommApp::ExitInstance() {
 
 CDlgTerminal* CVTrelix7CommApp::Terminal() {
   if (!terminal_) {
-    terminal_ = std::make_unique<CDlgTerminal>();
+    terminal_ = std::make_unique<CDlgTerminal>(session_, log_, DialogFont());
     terminal_->SetEnabled(workDepth_ == 0 ? 1 : 0);
     log_.SetNotifyTarget(&CDlgTerminal::PostTrafficNotification, CMLog::kTerminalNotifyId);
     // Traffic captured while no terminal existed shows as well.

@@ -14,12 +14,12 @@
 #include "app/message_box.h"
 #include "app/shell_strings.h"
 #include "app/shell_text.h"
-#include "app/vtrelix7_comm_app.h"
 #include "common/atomic_file.h"
 #include "controls/dialog_units.h"
 #include "log/log_file_dialog.h"
 #include "log/log_view.h"
 #include "log/traffic_capture.h"
+#include "session/device_session.h"
 
 namespace {
 
@@ -38,7 +38,8 @@ const QByteArray kSleepLine("st d00 slp\r\n");
 
 }  // namespace
 
-CDlgTerminal::CDlgTerminal(QWidget* parent) : QDialog(parent, Qt::Window) {
+CDlgTerminal::CDlgTerminal(CDeviceSession& session, CMLog& log, const QFont& dialogFont, QWidget* parent)
+    : QDialog(parent, Qt::Window), session_(session), log_(log) {
   setObjectName(QStringLiteral("CDlgTerminal"));
   setWindowTitle(ShellText(strings::id::kTerminalTitle));
   setAttribute(Qt::WA_QuitOnClose, false);
@@ -53,7 +54,6 @@ CDlgTerminal::CDlgTerminal(QWidget* parent) : QDialog(parent, Qt::Window) {
     button->setFocusPolicy(Qt::NoFocus);
     button->setAutoDefault(false);
   }
-  const QFont dialogFont = theApp().DialogFont();
   hello_->resize(DialogUnitsToPixels(dialogFont, 32, 14).expandedTo(hello_->sizeHint()));
   saveLog_->resize(DialogUnitsToPixels(dialogFont, 54, 14).expandedTo(saveLog_->sizeHint()));
   waiting_ = new QLabel(this);
@@ -81,7 +81,7 @@ CDlgTerminal::CDlgTerminal(QWidget* parent) : QDialog(parent, Qt::Window) {
 CDlgTerminal::~CDlgTerminal() {
   if (g_instance == this) {
     g_instance = nullptr;
-    theApp().Log().SetNotifyTarget(nullptr, 0);
+    log_.SetNotifyTarget(nullptr, 0);
     g_notification_queued.store(false);  // a delayed take dies with this window
   }
 }
@@ -149,7 +149,7 @@ void CDlgTerminal::SetEnabled(int enabled) {
   if (enabled_ != 1 || queued_.isEmpty()) return;
   const QList<QByteArray> lines = std::move(queued_);
   queued_.clear();
-  if (theApp().Session().Port().IsOpen()) {
+  if (session_.Port().IsOpen()) {
     ShowPendingLines(0, {});
     // One write: every write purges the port first, which would throw away
     // the lines written just before that the logger has not read yet.
@@ -189,7 +189,7 @@ void CDlgTerminal::ShowPendingLines(uint32_t textId, const QList<QByteArray>& li
 // while no operation runs, so no exchange holds the line buffer's wait, and a
 // typed line fits the driver's queue at once.
 void CDlgTerminal::WriteToPort(const QByteArray& bytes) {
-  CRSPort& port = theApp().Session().Port();
+  CRSPort& port = session_.Port();
   if (!port.IsOpen() || bytes.isEmpty()) return;
   port.Capture(bytes.constData(), static_cast<uint32_t>(bytes.size()), TrafficDirection::kTyped);
   port.Write(bytes.constData(), static_cast<uint32_t>(bytes.size()), 1);
@@ -228,7 +228,7 @@ void CDlgTerminal::PostTrafficNotification(unsigned) {
 }
 
 void CDlgTerminal::OnTrafficArrived() {
-  CTLogBuffer& ring = theApp().Log().Ring();
+  CTLogBuffer& ring = log_.Ring();
   if (ring.TakePending() > 0) view_->AppendCells(ring.Snapshot());
 }
 

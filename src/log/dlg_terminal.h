@@ -20,7 +20,10 @@
 #include <QDialog>
 #include <QList>
 
+class CDeviceSession;
 class CLogView;
+class CMLog;
+class QFont;
 class QLabel;
 class QPushButton;
 
@@ -35,7 +38,9 @@ class CDlgTerminal : public QDialog {
   static constexpr int kWidthUnits = 369;
   static constexpr int kHeightUnits = 213;
 
-  explicit CDlgTerminal(QWidget* parent = nullptr);
+  // Typed lines go to the session's port; the traffic is taken from the
+  // capture ring of `log`. Both must outlive the window.
+  CDlgTerminal(CDeviceSession& session, CMLog& log, const QFont& dialogFont, QWidget* parent = nullptr);
   ~CDlgTerminal() override;
 
   // The work runner's flag: 1 idle, 0 while a device operation runs.
@@ -82,6 +87,8 @@ class CDlgTerminal : public QDialog {
   // Shows `lines` after the text `textId` beside the buttons (empty: nothing).
   void ShowPendingLines(uint32_t textId, const QList<QByteArray>& lines);
 
+  CDeviceSession& session_;
+  CMLog& log_;
   int enabled_ = 1;
   CLogView* view_ = nullptr;
   QPushButton* hello_ = nullptr;
