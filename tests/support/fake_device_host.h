@@ -1,6 +1,7 @@
 #pragma once
-// A device host for windows tested on their own: a session of its own that
-// no port is opened on, no archive, the default font, and no frame to run
+// A device host for windows tested on their own: a session of its own (the
+// test opens it where it needs a logger), no archive, the default font for
+// dialogs and a point smaller for the measurement page, and no frame to run
 // operations or refresh pages in.
 #include <QFont>
 
@@ -14,7 +15,11 @@ class FakeDeviceHost : public CDeviceHost {
   ops::ArchiveAccess& Archive() override { return archive_; }
 #endif
   QFont DialogFont() const override { return QFont(); }
-  QFont MeasurePageFont() const override { return QFont(); }
+  QFont MeasurePageFont() const override {
+    QFont font;
+    if (font.pointSize() > 1) font.setPointSize(font.pointSize() - 1);
+    return font;
+  }
   QWidget* Frame() override { return nullptr; }
   void RunDeviceOperation(QWidget*, int, int) override { ++operationsAsked; }
   void RefreshPages() override { ++refreshesAsked; }
@@ -28,3 +33,9 @@ class FakeDeviceHost : public CDeviceHost {
   ops::ArchiveAccess archive_;
 #endif
 };
+
+// One host for the whole test program, as the program has one application.
+inline FakeDeviceHost& TestHost() {
+  static FakeDeviceHost host;
+  return host;
+}

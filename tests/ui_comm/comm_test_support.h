@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
+#include "../support/fake_device_host.h"
 #include "app/file_dialogs.h"
 #include "app/message_box.h"
-#include "app/vtrelix7_comm_app.h"
 #include "common/timing.h"
 #include "virtual_logger.h"
 
@@ -142,20 +142,20 @@ class LoggerConnection {
   bool Start() {
     timing::SetTimeScale(TimeScale());
     if (!logger.Start()) return false;
-    CDeviceSession& s = theApp().Session();
+    CDeviceSession& s = TestHost().Session();
     if (s.Open(logger.PortPath()) != 0) return false;
     return Refresh();
   }
   // The connect check again: the session's records as the logger has them.
   bool Refresh() {
-    CDeviceSession& s = theApp().Session();
+    CDeviceSession& s = TestHost().Session();
     if (s.Identify() != 1) return false;
     s.RefreshSystemInfo();
     s.ReadMailSettings();
     return true;
   }
   void Stop() {
-    theApp().Session().Close();
+    TestHost().Session().Close();
     logger.Stop();
     timing::SetTimeScale(1.0);
   }

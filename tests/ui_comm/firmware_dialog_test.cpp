@@ -89,7 +89,7 @@ class FirmwareDialogTest : public QObject {
     MessageBoxes boxes;
     FileDialogs files;
     files.answers = {path};
-    CDlgFirm dialog(theApp());
+    CDlgFirm dialog(TestHost());
     dialog.show();
     QVERIFY(ClickButton(&dialog, Ctl(1267)));
     QCOMPARE(files.asked.size(), size_t(1));
@@ -101,9 +101,10 @@ class FirmwareDialogTest : public QObject {
 
     HoldChord(true);
     QVERIFY(ClickButton(&dialog, Ctl(1266)));
-    QCOMPARE(boxes.Texts(), (QStringList{QString::fromStdString(strings::Text(strings::id::kConfirmFirmwareErasesData)),
-                                         QString::fromStdString(strings::Text(strings::id::kConfirmFirmwareResetsSettings)),
-                                         "正常に終了しました"}));
+    QCOMPARE(boxes.Texts(),
+             (QStringList{QString::fromStdString(strings::Text(strings::id::kConfirmFirmwareErasesData)),
+                          QString::fromStdString(strings::Text(strings::id::kConfirmFirmwareResetsSettings)),
+                          "正常に終了しました"}));
     QVERIFY(boxes.shown[0].okCancel && boxes.shown[1].okCancel);
     QCOMPARE(boxes.shown[2].caption, QStringLiteral("Normal termination"));
     QCOMPARE(dialog.updated, 1);
@@ -118,7 +119,7 @@ class FirmwareDialogTest : public QObject {
     MessageBoxes boxes;
     FileDialogs files;
     files.answers = {WriteImage(dir_, ImageLines("v-TREL7", 24))};
-    CDlgFirm dialog(theApp());
+    CDlgFirm dialog(TestHost());
     dialog.show();
     QVERIFY(ClickButton(&dialog, Ctl(1267)));
     HoldChord(false);
@@ -132,7 +133,7 @@ class FirmwareDialogTest : public QObject {
     MessageBoxes boxes;
     FileDialogs files;
     files.answers = {WriteImage(dir_, ImageLines("v-TREL8", 24))};
-    CDlgFirm dialog(theApp());
+    CDlgFirm dialog(TestHost());
     dialog.show();
     QVERIFY(ClickButton(&dialog, Ctl(1267)));
     HoldChord(true);
@@ -146,7 +147,7 @@ class FirmwareDialogTest : public QObject {
     boxes.answers = {QMessageBox::Ok, QMessageBox::Cancel};
     FileDialogs files;
     files.answers = {WriteImage(dir_, ImageLines("v-TREL7", 24))};
-    CDlgFirm dialog(theApp());
+    CDlgFirm dialog(TestHost());
     dialog.show();
     QVERIFY(ClickButton(&dialog, Ctl(1267)));
     HoldChord(true);
@@ -160,7 +161,7 @@ class FirmwareDialogTest : public QObject {
     link_->logger.RefuseCommands("INSPECT ON", -1);
     FileDialogs files;
     files.answers = {WriteImage(dir_, ImageLines("v-TREL7", 24))};
-    CDlgFirm dialog(theApp());
+    CDlgFirm dialog(TestHost());
     dialog.show();
     QVERIFY(ClickButton(&dialog, Ctl(1267)));
     HoldChord(true);
@@ -173,7 +174,7 @@ class FirmwareDialogTest : public QObject {
 
   void updateWithoutAFileDoesNothing() {
     MessageBoxes boxes;
-    CDlgFirm dialog(theApp());
+    CDlgFirm dialog(TestHost());
     dialog.show();
     HoldChord(true);
     QVERIFY(ClickButton(&dialog, Ctl(1266)));
@@ -203,7 +204,7 @@ class FirmwareDialogTest : public QObject {
       f.write(content);
     }
     files.answers = {good, bad};
-    CDlgFirm dialog(theApp());
+    CDlgFirm dialog(TestHost());
     dialog.show();
     QVERIFY(ClickButton(&dialog, Ctl(1267)));
     QVERIFY(ClickButton(&dialog, Ctl(1267)));

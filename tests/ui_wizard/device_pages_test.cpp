@@ -1,15 +1,15 @@
 // The system page and the measurement page against the virtual logger: the
 // texts they make from the session's current record, their running clock,
 // the time synchronisation and the stop of measurement.
-#include <QtTest>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QtTest>
 
 #include <cstring>
 
-#include "app/vtrelix7_comm_app.h"
+#include "../support/fake_device_host.h"
 #include "pages/dlg_main_meas_setting.h"
 #include "pages/dlg_main_system.h"
 #include "wizard_test_support.h"
@@ -23,8 +23,8 @@ namespace {
 QPushButton* Button(QWidget* page, int id) { return page->findChild<QPushButton*>(QStringLiteral("ctl%1").arg(id)); }
 
 void SetSerial(const char* serial) {
-  char* field = theApp().Session().Current().sys.serialNumber;
-  std::memset(field, 0, sizeof theApp().Session().Current().sys.serialNumber);
+  char* field = TestHost().Session().Current().sys.serialNumber;
+  std::memset(field, 0, sizeof TestHost().Session().Current().sys.serialNumber);
   std::strncpy(field, serial, 63);
 }
 
@@ -39,7 +39,7 @@ class DevicePagesTest : public QObject {
   void systemPageShowsTheLogger() {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
-    CDlgMainSystem page(theApp());
+    CDlgMainSystem page(TestHost());
     page.Refresh();
     QCOMPARE(page.DeviceNameLabel()->text(), QStringLiteral("Quorvane-HX7"));
     QCOMPARE(page.VersionLabel()->text(), QStringLiteral("1.07"));
@@ -58,10 +58,19 @@ class DevicePagesTest : public QObject {
     QTest::addColumn<QString>("product");
     QTest::addColumn<QString>("range");
     QTest::addColumn<QString>("volts");
-    QTest::newRow("serial only, empty memory") << "" << "123" << 0 << 0 << 3600 << "SN:123" << "" << "3.6";
-    QTest::newRow("imei and serial") << "352" << "123" << 0 << 15 << 2400 << "IMEI:352/SN:123" << "0 - 15" << "2.4";
+    QTest::newRow("serial only, empty memory") << ""
+                                               << "123" << 0 << 0 << 3600 << "SN:123"
+                                               << ""
+                                               << "3.6";
+    QTest::newRow("imei and serial") << "352"
+                                     << "123" << 0 << 15 << 2400 << "IMEI:352/SN:123"
+                                     << "0 - 15"
+                                     << "2.4";
     // Without a serial number the line keeps what it showed (empty here).
-    QTest::newRow("imei only") << "352" << "" << 3 << 15 << 0 << "" << "3 - 15" << "0.0";
+    QTest::newRow("imei only") << "352"
+                               << "" << 3 << 15 << 0 << ""
+                               << "3 - 15"
+                               << "0.0";
   }
   void systemPageTexts() {
     QFETCH(QString, imei);
@@ -74,13 +83,13 @@ class DevicePagesTest : public QObject {
     QFETCH(QString, volts);
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
-    DeviceRecord& cur = theApp().Session().Current();
+    DeviceRecord& cur = TestHost().Session().Current();
     cur.mail.imei = imei.toStdString();
     SetSerial(serial.toUtf8().constData());
     cur.sys.firstId = first;
     cur.sys.lastId = last;
     cur.sys.batteryAlert = millivolts;
-    CDlgMainSystem page(theApp());
+    CDlgMainSystem page(TestHost());
     page.Refresh();
     QCOMPARE(page.ProductInfoLabel()->text(), product);
     QCOMPARE(page.MemoryRangeLabel()->text(), range);
@@ -107,9 +116,9 @@ class DevicePagesTest : public QObject {
     ConnectedLogger logger(options);
     QVERIFY(logger.Ready());
     int64_t read = 0;
-    QVERIFY(theApp().Session().GetClockOffset(&read));
+    QVERIFY(TestHost().Session().GetClockOffset(&read));
     QVERIFY2(read >= offset - 1 && read <= offset + 1, qPrintable(QString::number(read)));
-    CDlgMainSystem page(theApp());
+    CDlgMainSystem page(TestHost());
     page.Refresh();
     QLabel* label = page.ClockOffsetLabel();
     QCOMPARE(label->text(),
@@ -117,8 +126,8 @@ class DevicePagesTest : public QObject {
     QCOMPARE(label->property("highlighted").toBool(), highlighted);
     QCOMPARE(label->styleSheet().isEmpty(), !highlighted);
 
-    theApp().Session().Close();
-    theApp().Session().InvalidateClockReference();
+    TestHost().Session().Close();
+    TestHost().Session().InvalidateClockReference();
     page.Refresh();
     QVERIFY(label->text().isEmpty());
   }
@@ -126,9 +135,9 @@ class DevicePagesTest : public QObject {
   void systemPageClosedPort() {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
-    CDlgMainSystem page(theApp());
+    CDlgMainSystem page(TestHost());
     page.Refresh();
-    theApp().Session().Close();
+    TestHost().Session().Close();
     page.Refresh();
     for (QLabel* l : {page.DeviceNameLabel(), page.ProductInfoLabel(), page.VersionLabel(), page.MemoryRangeLabel(),
                       page.CutoffLabel()})
@@ -140,7 +149,7 @@ class DevicePagesTest : public QObject {
   void systemPageClockRunsWhileShown() {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
-    CDlgMainSystem page(theApp());
+    CDlgMainSystem page(TestHost());
     QVERIFY(!page.ClockTimerActive());
     page.show();
     QVERIFY(page.ClockTimerActive());
@@ -158,7 +167,7 @@ class DevicePagesTest : public QObject {
     logger.Logger().ClearReceived();
     MessageBoxes boxes;
     boxes.answers.push_back(QMessageBox::Cancel);
-    CDlgMainSystem page(theApp());
+    CDlgMainSystem page(TestHost());
     page.show();
     Button(&page, CDlgMainSystem::kIdTimeSync)->click();
     QCOMPARE(int(boxes.shown.size()), 1);
@@ -181,7 +190,7 @@ class DevicePagesTest : public QObject {
     QVERIFY(logger.Ready());
     logger.Logger().RefuseCommands("MAIL TIME", -1);
     MessageBoxes boxes;
-    CDlgMainSystem page(theApp());
+    CDlgMainSystem page(TestHost());
     page.show();
     page.OnTimeSync();
     QCOMPARE(int(boxes.shown.size()), 2);
@@ -194,7 +203,7 @@ class DevicePagesTest : public QObject {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
     MessageBoxes boxes;
-    CDlgMainSystem page(theApp());
+    CDlgMainSystem page(TestHost());
     page.show();
     PageDriver driver;
     QString title;
@@ -223,12 +232,12 @@ class DevicePagesTest : public QObject {
     QFETCH(QStringList, fields);
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
-    CVT7SysInfo& sys = theApp().Session().Current().sys;
+    CVT7SysInfo& sys = TestHost().Session().Current().sys;
     sys.sampling = seconds;
     sys.eventSampling = seconds;
     sys.interval = 6;
     sys.eventInterval = 0;
-    CDlgMainMeasSetting page(theApp());
+    CDlgMainMeasSetting page(TestHost());
     page.Refresh();
     for (int i = 0; i < 3; ++i) {
       QCOMPARE(page.Field(CDlgMainMeasSetting::kIdNormalInterval[i])->text(), fields[i]);
@@ -241,7 +250,7 @@ class DevicePagesTest : public QObject {
   void measurementPageStateDatesAndJudgement() {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
-    CVT7SysInfo& sys = theApp().Session().Current().sys;
+    CVT7SysInfo& sys = TestHost().Session().Current().sys;
     sys.measuring = 1;
     sys.startTime = CSdlTime{2026, 1, 3, 8, 5, 0};
     sys.nextTime = CSdlTime{2026, 12, 10, 9, 0, 0};
@@ -249,7 +258,7 @@ class DevicePagesTest : public QObject {
     sys.upperEnabled = 1;
     sys.lowerThreshold = 0.25;
     sys.lowerEnabled = 0;
-    CDlgMainMeasSetting page(theApp());
+    CDlgMainMeasSetting page(TestHost());
     page.Refresh();
     QCOMPARE(page.Field(CDlgMainMeasSetting::kIdState)->text(), QStringLiteral("測定中"));
     const QStringList start{"2026", "1", "3", "8", "5"};
@@ -265,7 +274,7 @@ class DevicePagesTest : public QObject {
     page.Refresh();
     QCOMPARE(page.Field(CDlgMainMeasSetting::kIdState)->text(), QStringLiteral("停止中"));
 
-    theApp().Session().Close();
+    TestHost().Session().Close();
     page.Refresh();
     QVERIFY(page.Field(CDlgMainMeasSetting::kIdState)->text().isEmpty());
     QVERIFY(page.Field(CDlgMainMeasSetting::kIdStart[0])->text().isEmpty());
@@ -276,10 +285,11 @@ class DevicePagesTest : public QObject {
   }
 
   void measurementPageUsesItsOwnFont() {
-    CDlgMainMeasSetting meas(theApp());
-    CDlgMainSystem system(theApp());
-    QCOMPARE(meas.font().pointSize(), theApp().FontBaseSize - theApp().MeasurePageFontReduction);
-    QCOMPARE(system.font().pointSize(), theApp().FontBaseSize - theApp().DialogFontReduction);
+    CDlgMainMeasSetting meas(TestHost());
+    CDlgMainSystem system(TestHost());
+    QVERIFY(TestHost().MeasurePageFont().pointSize() != TestHost().DialogFont().pointSize());
+    QCOMPARE(meas.font().pointSize(), TestHost().MeasurePageFont().pointSize());
+    QCOMPARE(system.font().pointSize(), TestHost().DialogFont().pointSize());
   }
 
   void stopMeasurement() {
@@ -288,7 +298,7 @@ class DevicePagesTest : public QObject {
     logger.StartMeasuring();
     logger.Logger().ClearReceived();
     MessageBoxes boxes;
-    CDlgMainMeasSetting page(theApp());
+    CDlgMainMeasSetting page(TestHost());
     page.show();
     page.Refresh();
     QCOMPARE(page.Field(CDlgMainMeasSetting::kIdState)->text(), QStringLiteral("測定中"));
@@ -309,7 +319,7 @@ class DevicePagesTest : public QObject {
     QVERIFY(logger.Ready());
     logger.Logger().RefuseCommands("ST STP", -1);
     MessageBoxes boxes;
-    CDlgMainMeasSetting page(theApp());
+    CDlgMainMeasSetting page(TestHost());
     page.show();
     page.OnStop();
     QCOMPARE(logger.Starting("ST STP").size(), size_t(1));  // a refusal ends the tries
@@ -324,20 +334,20 @@ class DevicePagesTest : public QObject {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
     logger.Logger().RefuseCommands("RD SYS", -1);
-    CDeviceSession& session = theApp().Session();
+    CDeviceSession& session = TestHost().Session();
     QVERIFY(session.Open(logger.Logger().PortPath()) == 0 && session.Identify() == 1);
     session.RefreshSystemInfo();
     session.ReadMailSettings();
     QVERIFY(!session.HasRead(listing_read::kSystem));
     const QString mark = QStringLiteral("(未読込)");
 
-    CDlgMainSystem system(theApp());
+    CDlgMainSystem system(TestHost());
     system.Refresh();
     QCOMPARE(system.CutoffLabel()->text(), mark);
     QCOMPARE(system.MemoryRangeLabel()->text(), mark);
     QCOMPARE(system.DeviceNameLabel()->text(), QStringLiteral("Quorvane-HX7"));  // from the wake-up
 
-    CDlgMainMeasSetting meas(theApp());
+    CDlgMainMeasSetting meas(TestHost());
     meas.Refresh();
     QCOMPARE(meas.Field(CDlgMainMeasSetting::kIdState)->text(), mark);
     QCOMPARE(meas.JudgementField()->toPlainText(), mark);
@@ -357,12 +367,11 @@ class DevicePagesTest : public QObject {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
     MessageBoxes boxes;
-    CDlgMainMeasSetting page(theApp());
+    CDlgMainMeasSetting page(TestHost());
     page.show();
     PageDriver driver;
-    driver.Next([](CInputBaseDlg* p) {
-      p->findChild<QLineEdit*>(QStringLiteral("ctl1156"))->setText(QStringLiteral("1.5"));
-    });
+    driver.Next(
+        [](CInputBaseDlg* p) { p->findChild<QLineEdit*>(QStringLiteral("ctl1156"))->setText(QStringLiteral("1.5")); });
     page.OnSetJudgement();
     QVERIFY(driver.Done());
     QCOMPARE(page.JudgementField()->toPlainText(), QStringLiteral("上限値:1.500[m], ON \n下限値:-2.500[m], ON "));

@@ -4,7 +4,7 @@
 // them, the refresh after each page, Enter and Esc.
 #include <QtTest>
 
-#include "app/vtrelix7_comm_app.h"
+#include "../support/fake_device_host.h"
 #include "common/string_table.h"
 #include "controls/st_num_edits.h"
 #include "operations/operation_strings.h"
@@ -30,9 +30,9 @@ CSettingItemList Items(std::initializer_list<int> selected) {
 }
 
 int RunOver(std::initializer_list<int> selected) {
-  CDeviceSession& s = theApp().Session();
+  CDeviceSession& s = TestHost().Session();
   s.Working() = s.Current();
-  return CVTCSettingWork::RunWizard(theApp(), nullptr, Items(selected), 0);
+  return CVTCSettingWork::RunWizard(TestHost(), nullptr, Items(selected), 0);
 }
 
 const QString kBatteryTitle = QStringLiteral("初期設定-バッテリ警告");
@@ -61,7 +61,7 @@ class WizardRunTest : public QObject {
     MessageBoxes boxes;
     PageDriver driver;
     driver.Cancel();
-    QCOMPARE(RunSingleItemWizard(theApp(), nullptr, item, 0), -1);
+    QCOMPARE(RunSingleItemWizard(TestHost(), nullptr, item, 0), -1);
     QVERIFY(driver.Done());
     QCOMPARE(int(driver.seen.size()), 1);
     QCOMPARE(driver.seen[0].title, title);
@@ -76,7 +76,7 @@ class WizardRunTest : public QObject {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
     PageDriver driver;
-    QCOMPARE(RunSingleItemWizard(theApp(), nullptr, kItemDateTime, 0), -1);
+    QCOMPARE(RunSingleItemWizard(TestHost(), nullptr, kItemDateTime, 0), -1);
     QVERIFY(driver.seen.empty());
     QCOMPARE(RunOver({}), -1);
   }
@@ -111,14 +111,14 @@ class WizardRunTest : public QObject {
     QVERIFY(logger.Starting("ST STP").empty());  // the logger was not measuring
     QCOMPARE(logger.Starting("ST STM ").size(), size_t(1));
     QVERIFY(boxes.shown.empty());
-    QCOMPARE(theApp().Session().Current().sys.measuring, 1);
+    QCOMPARE(TestHost().Session().Current().sys.measuring, 1);
   }
 
   void measuringStopsOnceAndAppendsTheMeasurementPage() {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
     logger.StartMeasuring();
-    QCOMPARE(theApp().Session().Current().sys.measuring, 1);
+    QCOMPARE(TestHost().Session().Current().sys.measuring, 1);
     logger.Logger().ClearReceived();
     MessageBoxes boxes;
     PageDriver driver;
@@ -165,9 +165,8 @@ class WizardRunTest : public QObject {
     MessageBoxes boxes;
     boxes.answers.push_back(answer);
     PageDriver driver;
-    driver.Next([](CInputBaseDlg* page) {
-      page->findChild<QAbstractButton*>(CInputBaseDlg::ControlName(1103))->click();
-    });
+    driver.Next(
+        [](CInputBaseDlg* page) { page->findChild<QAbstractButton*>(CInputBaseDlg::ControlName(1103))->click(); });
     driver.Cancel();
     QCOMPARE(RunOver({21}), -1);
     QCOMPARE(int(driver.seen.size()), 2);
@@ -210,7 +209,7 @@ class WizardRunTest : public QObject {
     QCOMPARE(lines[bat + 1], std::string("HELLO"));
     QCOMPARE(lines[bat + 2], std::string("RD SYS"));
     QCOMPARE(lines[bat + 3], std::string("MAIL DSP"));
-    QCOMPARE(theApp().Session().Current().sys.batteryAlert, 2800);
+    QCOMPARE(TestHost().Session().Current().sys.batteryAlert, 2800);
   }
 
   void enterAndEscapeDoNotLeaveThePage() {
@@ -231,7 +230,7 @@ class WizardRunTest : public QObject {
       return true;
     });
     driver.Cancel();
-    QCOMPARE(RunSingleItemWizard(theApp(), nullptr, 6, 0), -1);
+    QCOMPARE(RunSingleItemWizard(TestHost(), nullptr, 6, 0), -1);
     QVERIFY(driver.Done());
     QVERIFY(stillOpen);
     QVERIFY(logger.Starting("ST BAT").empty());

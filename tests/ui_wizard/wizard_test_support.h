@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "../support/fake_device_host.h"
 #include "app/message_box.h"
-#include "app/vtrelix7_comm_app.h"
 #include "common/timing.h"
 #include "settings/input_base_dlg.h"
 #include "virtual_logger.h"
@@ -34,15 +34,15 @@ class ConnectedLogger {
     timing::SetTimeScale(env != nullptr ? std::atof(env) : 0.05);
     started_ = logger_.Start();
     if (!started_) return;
-    CDeviceSession& s = theApp().Session();
+    CDeviceSession& s = TestHost().Session();
     opened_ = s.Open(logger_.PortPath()) == 0 && s.Identify() == 1;
     s.RefreshSystemInfo();
     s.ReadMailSettings();
   }
   ~ConnectedLogger() {
-    theApp().Session().Close();
-    theApp().Session().Current() = DeviceRecord();
-    theApp().Session().Working() = DeviceRecord();
+    TestHost().Session().Close();
+    TestHost().Session().Current() = DeviceRecord();
+    TestHost().Session().Working() = DeviceRecord();
     logger_.Stop();
     timing::SetTimeScale(1.0);
   }
@@ -67,7 +67,7 @@ class ConnectedLogger {
 
   // Puts the logger into scheduled measurement and refreshes the session.
   void StartMeasuring() {
-    CDeviceSession& s = theApp().Session();
+    CDeviceSession& s = TestHost().Session();
     s.Protocol().StartMeasurement(s.PortPtr());
     s.RefreshSystemInfo();
   }
