@@ -1,9 +1,12 @@
 #pragma once
 // A device host for windows tested on their own: a session of its own (the
-// test opens it where it needs a logger), no archive, the default font for
+// test opens it where it needs a logger), no archive unless a path is set, the default font for
 // dialogs and a point smaller for the measurement page, and no frame to run
 // operations or refresh pages in.
 #include <QFont>
+
+#include <memory>
+#include <string>
 
 #include "session/device_session.h"
 #include "work/device_host.h"
@@ -12,7 +15,9 @@ class FakeDeviceHost : public CDeviceHost {
  public:
   CDeviceSession& Session() override { return session_; }
 #ifdef QHX_HAVE_ARCHIVE
-  ops::ArchiveAccess& Archive() override { return archive_; }
+  ops::ArchiveAccess& Archive() override { return *archive_; }
+  // Readouts are archived at `path` from now on (empty: not archived).
+  void SetArchivePath(const std::string& path) { archive_ = std::make_unique<ops::ArchiveAccess>(path); }
 #endif
   QFont DialogFont() const override { return QFont(); }
   QFont MeasurePageFont() const override {
@@ -30,7 +35,7 @@ class FakeDeviceHost : public CDeviceHost {
  private:
   CDeviceSession session_;
 #ifdef QHX_HAVE_ARCHIVE
-  ops::ArchiveAccess archive_;
+  std::unique_ptr<ops::ArchiveAccess> archive_ = std::make_unique<ops::ArchiveAccess>();
 #endif
 };
 

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/vtrelix7_comm_app.h"
+#include "../support/fake_device_host.h"
 #include "common/string_table.h"
 #include "common/timing.h"
 #include "log/traffic_capture.h"
@@ -89,7 +89,7 @@ class DataPageTest : public QObject {
   void readNewDataShowsOnlyTheNewRecords();
 
  private:
-  CDeviceSession& session() { return theApp().Session(); }
+  CDeviceSession& session() { return host_.Session(); }
   // Lines the logger received since the test began that start with prefix.
   QStringList Received(const std::string& prefix = "") const {
     QStringList out;
@@ -98,14 +98,15 @@ class DataPageTest : public QObject {
     return out;
   }
 
+  CMLog log_;  // the traffic, as the program's log captures it; outlives the session
+  FakeDeviceHost host_;
   std::unique_ptr<vlogger::VirtualLogger> logger_;
   std::unique_ptr<CDlgMainRecodeData> page_;
 };
 
 void DataPageTest::initTestCase() {
-  QVERIFY(theApp().MainFrame == nullptr);
-  QCOMPARE(theApp().Log().Ring().Allocate(), 1);
-  theApp().Session().SetTrafficSink(&theApp().Log());
+  QCOMPARE(log_.Ring().Allocate(), 1);
+  session().SetTrafficSink(&log_);
 }
 
 void DataPageTest::init() {
@@ -117,7 +118,7 @@ void DataPageTest::init() {
   QCOMPARE(session().Identify(), 1);
   session().RefreshSystemInfo();
   logger_->ClearReceived();
-  page_ = std::make_unique<CDlgMainRecodeData>(theApp());
+  page_ = std::make_unique<CDlgMainRecodeData>(host_);
   page_->show();
 }
 
@@ -159,10 +160,10 @@ void DataPageTest::readoutOfChosenRange_data() {
   QTest::addColumn<int>("records");
   QTest::newRow("last 10") << 100 << 1 << "データ数: 100   (ID: 1 - ID: 100)" << 100 << 10 << "RD ALL 91 10" << 91
                            << 10;
-  QTest::newRow("last ID cuts the count") << 100 << 1 << "データ数: 100   (ID: 1 - ID: 100)" << 50 << 100
-                                          << "RD ALL 1 50" << 1 << 50;
-  QTest::newRow("wrapped memory") << 20 << 99990 << "データ数: 20   (ID: 99990 - ID: 9)" << 9 << 20
-                                  << "RD ALL 99990 20" << 99990 << 20;
+  QTest::newRow("last ID cuts the count")
+      << 100 << 1 << "データ数: 100   (ID: 1 - ID: 100)" << 50 << 100 << "RD ALL 1 50" << 1 << 50;
+  QTest::newRow("wrapped memory") << 20 << 99990 << "データ数: 20   (ID: 99990 - ID: 9)" << 9 << 20 << "RD ALL 99990 20"
+                                  << 99990 << 20;
   // A full memory ends one ID below its first: the readout still takes
   // exactly the records asked for, ending at the entered last ID.
   QTest::newRow("full memory, last ID below the first")
@@ -248,7 +249,7 @@ void DataPageTest::cancelledRangeDialogReadsNothing() {
 
 void DataPageTest::abortKeepsRecordsAndShowsCounter() {
   logger_->PresetMemory(3000, 1);
-  theApp().Log().Ring().TakePending();
+  log_.Ring().TakePending();
   MessageBoxSpy boxes;
   ModalDriver driver;
   ViewerSeen viewer;
@@ -274,7 +275,7 @@ void DataPageTest::abortKeepsRecordsAndShowsCounter() {
   QVERIFY2(boxes.requests.empty(), qPrintable(boxes.Texts().join('|')));
   QVERIFY(logger_->ReceivedBytes().find('\x1b') != std::string::npos);
   // The ESC went through the traffic capture as sent.
-  CTLogBuffer& ring = theApp().Log().Ring();
+  CTLogBuffer& ring = log_.Ring();
   ring.TakePending();
   QVERIFY(std::find(ring.Snapshot().begin(), ring.Snapshot().end(), uint16_t(0x011B)) != ring.Snapshot().end());
 
@@ -405,7 +406,7 @@ void DataPageTest::failedClearReportsFailure() {
 #ifdef QHX_HAVE_ARCHIVE
 void DataPageTest::readNewDataShowsOnlyTheNewRecords() {
   QTemporaryDir dir;
-  theApp().SetArchivePath(dir.filePath("archive.sqlite").toStdString());
+  host_.SetArchivePath(dir.filePath("archive.sqlite").toStdString());
   auto* readNew = page_->findChild<QPushButton*>("readNewData");
   QCOMPARE(readNew->text(), QStringLiteral("新しいデータ読み込み"));
 
@@ -443,7 +444,7 @@ void DataPageTest::readNewDataShowsOnlyTheNewRecords() {
     QVERIFY(!driver.seen.contains("CDlgAqcuired"));
     QCOMPARE(boxes.Texts(), QStringList{Ui(strings::id::kNoNewRecords)});
   }
-  theApp().SetArchivePath(std::string());
+  host_.SetArchivePath(std::string());
 }
 #else
 void DataPageTest::readNewDataShowsOnlyTheNewRecords() { QSKIP("built without the archive"); }
