@@ -259,11 +259,9 @@ void DataDialogsTest::viewerSavesBytesUnchanged() {
 }
 
 void DataDialogsTest::viewerSaveCancelledOrFailedStaysOpen() {
-  QCOMPARE(CDlgAqcuired::ProposedFileName(CDlgAqcuired::kRecords,
-                                          QDateTime(QDate(2024, 1, 31), QTime(23, 59, 59))),
+  QCOMPARE(CDlgAqcuired::ProposedFileName(CDlgAqcuired::kRecords, QDateTime(QDate(2024, 1, 31), QTime(23, 59, 59))),
            QStringLiteral("TXL_ALL_20240131_235959.txt"));
-  QCOMPARE(CDlgAqcuired::ProposedFileName(CDlgAqcuired::kErrorLog,
-                                          QDateTime(QDate(2024, 1, 31), QTime(23, 59, 59))),
+  QCOMPARE(CDlgAqcuired::ProposedFileName(CDlgAqcuired::kErrorLog, QDateTime(QDate(2024, 1, 31), QTime(23, 59, 59))),
            QStringLiteral("TXL_ERR_20240131_235959.txt"));
 
   const std::string text = "line\r\n";
@@ -315,9 +313,10 @@ void DataDialogsTest::viewerSavesRecordsAsCsv() {
   QFETCH(int, kind);
   QFETCH(QString, name);
   QFETCH(QByteArray, expected);
-  const std::string text = "00091,24/01/31 23:50:00,3.600,1.2345\r\n#>noise\r\n00092,24/01/31 23:59:59,3.412,-0.0100\r\n";
-  std::snprintf(host_.Session().Current().sys.serialNumber, sizeof host_.Session().Current().sys.serialNumber,
-                "%s", "HX7-0042");
+  const std::string text =
+      "00091,24/01/31 23:50:00,3.600,1.2345\r\n#>noise\r\n00092,24/01/31 23:59:59,3.412,-0.0100\r\n";
+  std::snprintf(host_.Session().Current().sys.serialNumber, sizeof host_.Session().Current().sys.serialNumber, "%s",
+                "HX7-0042");
   QTemporaryDir dir;
   MessageBoxSpy boxes;
   FileDialogSpy files;
