@@ -2,7 +2,8 @@
 # Saves screenshots of the desktop program into docs/screenshots/: the main
 # window, the port selection, the page host and each device page, the progress
 # dialog, the terminal, every wizard page, the item trees, the readout range
-# dialog, the data viewer and its CSV save, the monitor, the firmware dialog, the version box
+# dialog, the data viewer and its CSV save, the archive window (over an archive the tour
+# writes) with its chart and table, the monitor, the firmware dialog, the version box
 # and the save dialog, in Japanese and (with the suffix "_en") in English. The
 # steps are listed in src/app/screenshot_tour.cpp.
 #

@@ -18,8 +18,16 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <QTreeWidget>
+
+#include <algorithm>
 #include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/main_frame.h"
 #include "app/shell_strings.h"
@@ -39,6 +47,12 @@
 #include "settings/wizard_item_lists.h"
 #include "work/dlg_working.h"
 #include "work/working_thread.h"
+#ifdef QHX_HAVE_ARCHIVE
+#include "archive/archive.h"
+#include "archive/readout_writer.h"
+#include "archive/record_line.h"
+#include "chart/archive_window.h"
+#endif
 
 namespace {
 
@@ -308,6 +322,96 @@ void SaveDialog(ScreenshotTour& tour) {
   filedlg::Ask(request);
 }
 
+#ifdef QHX_HAVE_ARCHIVE
+// ---- the archive window
+
+// A record line as the logger sends it: ID, logger time, battery, level.
+std::string TourLine(int id, int64_t calendarSeconds, double battery, double level) {
+  const std::string iso = archive::IsoTime(calendarSeconds);
+  char text[64];
+  std::snprintf(text, sizeof text, "%05d,%s/%s/%s %s,%.3f,%.4f", id, iso.substr(2, 2).c_str(), iso.substr(5, 2).c_str(),
+                iso.substr(8, 2).c_str(), iso.substr(11).c_str(), battery, level);
+  return text;
+}
+
+// Three loggers' readouts and connects, as visits over three weeks would
+// leave them. KITA-1 lost a day of records between its two readouts; its
+// level follows the tide, rises with a storm on the ninth day and falls back.
+bool FillTourArchive(archive::Archive& store) {
+  const int64_t start = archive::CalendarSeconds(2026, 3, 1, 0, 0, 0);
+  constexpr double kPi = 3.14159265358979;
+  struct Logger {
+    const char* serial;
+    const char* name;
+    int days;
+    double base;
+  };
+  const Logger loggers[] = {
+      {"2401001", "KITA-1", 21, 1.85}, {"2401002", "MINAMI-2", 14, 0.62}, {"2402017", "HIGASHI-3", 5, 3.10}};
+  for (const Logger& l : loggers) {
+    const bool main = std::strcmp(l.name, "KITA-1") == 0;
+    const int count = l.days * 144;
+    const int lostFrom = main ? 12 * 144 : count, lostTo = main ? 13 * 144 : count;
+    std::vector<std::string> readouts[2];
+    for (int i = 0; i < count; ++i) {
+      if (i >= lostFrom && i < lostTo) continue;
+      const double hours = i / 6.0;
+      double level = l.base + 0.12 * std::sin(2 * kPi * hours / 12.42) - 0.01 * hours / 24;
+      if (main && hours > 9 * 24) {
+        const double since = hours - 9 * 24;
+        level += 0.6 * std::min(1.0, since / 6) * std::exp(-std::max(0.0, since - 6) / 48);
+      }
+      const double battery = 3.605 - 0.0015 * hours / 24 + 0.004 * std::sin(2 * kPi * (hours - 9) / 24);
+      readouts[i < lostFrom ? 0 : 1].push_back(TourLine(i + 1, start + int64_t{i} * 600, battery, level));
+    }
+    for (int r = 0; r < 2; ++r) {
+      if (readouts[r].empty()) continue;
+      const int64_t pcTime = start + (r == 0 ? int64_t{lostFrom} : int64_t{count}) * 600 + 900;
+      archive::ConnectInfo connect;
+      connect.logger = {l.serial, l.name, "1.07", "351234567890123"};
+      connect.pcTime = pcTime;
+      connect.loggerClock = pcTime + (r == 0 ? 2 : 2 + l.days * 17 / 10);
+      connect.offset = connect.loggerClock - pcTime;
+      connect.measuring = true;
+      connect.samplingS = 600;
+      connect.upperThreshold = l.base + 0.55;
+      connect.lowerThreshold = l.base - 0.45;
+      connect.upperEnabled = true;
+      if (!store.AddConnect(connect).ok()) return false;
+      archive::ReadoutWriter writer(store);
+      if (!writer.BeginReadout(connect.logger, {0, 0}, pcTime).ok() || !writer.AddRecordLines(readouts[r]).ok() ||
+          !writer.EndReadout(static_cast<int64_t>(readouts[r].size()), true, pcTime + 60).ok())
+        return false;
+    }
+  }
+  return true;
+}
+
+// The archive window over an archive written for the tour: the loggers, the
+// whole range of one of them as the chart, and the same range as the table.
+void ArchiveWindow(ScreenshotTour& tour) {
+  QTemporaryDir folder;
+  archive::Archive store;
+  if (!folder.isValid() || !store.Open(folder.filePath(QStringLiteral("archive.sqlite")).toStdString()).ok() ||
+      !FillTourArchive(store)) {
+    tour.Fail(QStringLiteral("cannot write the tour's archive"));
+    return;
+  }
+  CArchiveWindow window(store, tour.Frame());
+  window.show();
+  const auto found = window.Loggers()->findItems(QStringLiteral("2401001"), Qt::MatchExactly, 0);
+  if (found.isEmpty()) {
+    tour.Fail(QStringLiteral("the tour's logger is not listed"));
+    return;
+  }
+  window.SelectLogger(window.Loggers()->indexOfTopLevelItem(found.front()));
+  tour.Grab(&window, QStringLiteral("archive_window"));
+  if (auto* tabs = window.findChild<QTabWidget*>()) tabs->setCurrentIndex(1);
+  tour.Grab(&window, QStringLiteral("archive_window_table"));
+  window.close();
+}
+#endif
+
 struct Step {
   const char* name;
   void (*run)(ScreenshotTour&);
@@ -337,6 +441,9 @@ const Step kSteps[] = {
     {"firmware update dialog", &FirmwareDialog},
     {"recorded-data page", &RecordedDataPage},
     {"readout range dialog and data viewer", &ReadoutRangeAndViewer},
+#ifdef QHX_HAVE_ARCHIVE
+    {"archive window", &ArchiveWindow},
+#endif
     {"version box", &VersionBox},
     {"save dialog", &SaveDialog},
 };

@@ -300,7 +300,10 @@ Status Archive::Loggers(std::vector<LoggerSummary>* out) {
   out->clear();
   Statement q(db_,
               "SELECT l.serial, l.name, "
-              " (SELECT COUNT(*) FROM records r WHERE r.logger_id = l.id), "
+              // Counted along the two partial indexes: a count of the
+              // logger's rows would read the whole table.
+              " (SELECT COUNT(*) FROM records r WHERE r.logger_id = l.id AND r.parsed = 1) + "
+              " (SELECT COUNT(*) FROM records r WHERE r.logger_id = l.id AND r.parsed = 0), "
               " (SELECT MIN(logger_time) FROM records r WHERE r.logger_id = l.id AND r.parsed = 1), "
               " (SELECT MAX(logger_time) FROM records r WHERE r.logger_id = l.id AND r.parsed = 1), "
               " l.last_seen, "

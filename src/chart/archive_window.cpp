@@ -14,19 +14,21 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdio>
 
-#include "controls/file_dialogs.h"
-#include "controls/message_box.h"
 #include "archive/archive_messages.h"
 #include "archive/clock_drift.h"
 #include "archive/export_format.h"
 #include "archive/record_line.h"
+#include "chart/archived_series.h"
 #include "chart/chart_strings.h"
 #include "chart/level_chart_panel.h"
 #include "chart/level_chart_view.h"
 #include "chart/record_table_model.h"
 #include "common/string_table.h"
+#include "controls/file_dialogs.h"
+#include "controls/message_box.h"
 
 namespace {
 
@@ -91,6 +93,14 @@ CArchiveWindow::CArchiveWindow(archive::Archive& archive, QWidget* parent) : QDi
   tableView_->setModel(table_);
   tableView_->verticalHeader()->setVisible(false);
   tableView_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+  // Widths from the widest text each column can hold, not from the rows: a
+  // range may hold a million of them.
+  const char* const widest[] = {"00000", "2026-12-31T23:59:59", "-9999.9999", "3.600"};
+  for (int c = 0; c < 4; ++c) {
+    const int text = fontMetrics().horizontalAdvance(QString::fromLatin1(widest[c]));
+    const int header = fontMetrics().horizontalAdvance(table_->headerData(c, Qt::Horizontal).toString());
+    tableView_->setColumnWidth(c, std::max(text, header) + 4 * fontMetrics().averageCharWidth());
+  }
   auto* tabs = new QTabWidget(this);
   tabs->addTab(chart_, Text(strings::id::kArchiveChartTab));
   tabs->addTab(tableView_, Text(strings::id::kArchiveTableTab));
@@ -117,7 +127,7 @@ CArchiveWindow::CArchiveWindow(archive::Archive& archive, QWidget* parent) : QDi
   splitter->setStretchFactor(1, 3);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(splitter);
-  resize(1000, 700);
+  resize(1120, 720);
   Reload();
 }
 
@@ -181,23 +191,19 @@ bool CArchiveWindow::Plot() {
   const std::string serial = Serial();
   chart::RecordSeries series;
   if (!serial.empty()) {
-    int64_t count = 0;
-    archive_.RecordCount(serial, &count);
-    series.Reserve(static_cast<size_t>(count));
-    const archive::Status status = archive_.ForEachRecord(
-        serial, From(), To(),
-        [&series](const archive::ArchivedRecord& r) {
-          if (r.parsed) series.Append(r.id, r.time, r.levelM, r.batteryV);
-          return true;
-        },
-        false);
+    const archive::Status status = chart::ReadArchivedSeries(archive_, serial, From(), To(), &series);
     if (!status.ok()) {
       msgbox::Warning(this, QString::fromStdString(archive::FailureMessage(status, std::string())));
       return false;
     }
   }
-  // Across readouts the sampling interval may change: the usual step decides.
-  chart::MarkGaps(series, archive::kRecordIdModulus, chart::TypicalStep(series));
+  // The limits the logger reported at its latest connect, when one was archived.
+  ChartLimits limits;
+  limits.known = false;
+  std::optional<chart::ArchivedLimits> archived;
+  if (!serial.empty() && chart::ReadArchivedLimits(archive_, serial, &archived).ok() && archived)
+    limits = ChartLimits{archived->upper, archived->lower, archived->upperOn, archived->lowerOn, true};
+  chart_->View()->SetLimits(limits);
   // The table reads the chart's own copy of the records.
   table_->SetSeries(nullptr);
   chart_->View()->SetRecords(std::move(series));

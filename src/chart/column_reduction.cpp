@@ -47,29 +47,36 @@ std::vector<ReducedPoint> ReduceToColumns(const double* x, const double* y, cons
   };
 
   out.reserve(std::min<size_t>(end - begin, static_cast<size_t>(columns) * 4 + 8));
-  Column current;
-  long currentColumn = 0;
-  bool open = false;
-  bool openBreak = false;
-  for (size_t i = begin; i < end; ++i) {
-    const bool gap = breakBefore != nullptr && breakBefore[i] != 0;
+  // Column by column: where the column ends is found by bisection (the
+  // column is a non-decreasing function of x), so the pass over the samples
+  // only compares values and looks for gaps.
+  for (size_t i = begin; i < end;) {
     const long column = columnOf(x[i]);
-    if (open && (gap || column != currentColumn)) {
-      Emit(current, x, y, openBreak, out);
-      open = false;
+    const size_t columnEnd = static_cast<size_t>(
+        std::partition_point(x + i, x + end, [&](double value) { return columnOf(value) <= column; }) - x);
+    // One group per stretch between gaps within the column.
+    for (size_t s = i; s < columnEnd;) {
+      Column group{s, s, s, s};
+      double low = y[s], high = y[s];
+      size_t j = s + 1;
+      for (; j < columnEnd; ++j) {
+        if (breakBefore != nullptr && breakBefore[j] != 0) break;
+        if (y[j] < low) {
+          low = y[j];
+          group.lowest = j;
+        }
+        if (y[j] > high) {
+          high = y[j];
+          group.highest = j;
+        }
+      }
+      group.last = j - 1;
+      const bool gap = breakBefore != nullptr && breakBefore[s] != 0;
+      Emit(group, x, y, gap && !out.empty(), out);
+      s = j;
     }
-    if (!open) {
-      current = Column{i, i, i, i};
-      currentColumn = column;
-      openBreak = gap && !out.empty();
-      open = true;
-      continue;
-    }
-    current.last = i;
-    if (y[i] < y[current.lowest]) current.lowest = i;
-    if (y[i] > y[current.highest]) current.highest = i;
+    i = columnEnd;
   }
-  if (open) Emit(current, x, y, openBreak, out);
   return out;
 }
 

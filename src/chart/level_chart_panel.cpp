@@ -4,11 +4,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "controls/file_dialogs.h"
-#include "controls/message_box.h"
 #include "chart/chart_strings.h"
 #include "chart/level_chart_view.h"
 #include "common/string_table.h"
+#include "controls/file_dialogs.h"
+#include "controls/message_box.h"
 
 namespace {
 QString Text(uint32_t id) { return QString::fromStdString(strings::Text(id)); }

@@ -1,7 +1,7 @@
 #pragma once
 // The reduced line of one series, drawn straight into the chart's plot area:
-// a painter path that lifts the pen at each gap. Qt Charts' own line series
-// would join across gaps and keep a graphics item per point.
+// straight segments between the kept points, none across a gap. Qt Charts'
+// own line series would join across gaps and keep a graphics item per point.
 #include <QGraphicsItem>
 #include <QPen>
 

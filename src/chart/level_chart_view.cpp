@@ -3,6 +3,8 @@
 #include <QChart>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,6 +15,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <unordered_map>
 
@@ -31,23 +34,53 @@ const QColor kLimitOffColour(0x99, 0x99, 0x99);
 
 // The date-time axis writes its labels in local time, while logger times are
 // the clock's fields read as UTC: a record is placed where local time shows
-// its fields. The local offset is looked up once per calendar day.
+// its fields. The local offset is looked up once per calendar day; records
+// come in time order, so the day before is kept at hand.
 class LocalPlacement {
  public:
   double operator()(int64_t calendarSeconds) {
     const int64_t day = calendarSeconds >= 0 ? calendarSeconds / 86400 : (calendarSeconds - 86399) / 86400;
-    auto it = offsets_.find(day);
-    if (it == offsets_.end()) {
-      const QDateTime fields = QDateTime::fromSecsSinceEpoch(day * 86400 + 43200, QTimeZone::utc());
-      const QDateTime local(fields.date(), fields.time(), Qt::LocalTime);
-      it = offsets_.emplace(day, local.toSecsSinceEpoch() - fields.toSecsSinceEpoch()).first;
+    if (day != lastDay_) {
+      auto it = offsets_.find(day);
+      if (it == offsets_.end()) {
+        const QDateTime fields = QDateTime::fromSecsSinceEpoch(day * 86400 + 43200, QTimeZone::utc());
+        const QDateTime local(fields.date(), fields.time(), Qt::LocalTime);
+        it = offsets_.emplace(day, local.toSecsSinceEpoch() - fields.toSecsSinceEpoch()).first;
+      }
+      lastDay_ = day;
+      lastOffset_ = it->second;
     }
-    return static_cast<double>(calendarSeconds + it->second) * 1000.0;
+    return static_cast<double>(calendarSeconds + lastOffset_) * 1000.0;
   }
 
  private:
   std::unordered_map<int64_t, int64_t> offsets_;
+  int64_t lastDay_ = INT64_MIN;
+  int64_t lastOffset_ = 0;
 };
+
+// Label decimals and tick interval of a value axis: round ticks (1, 2 or 5
+// times a power of ten), three to eight of them over the range, with as many
+// decimals as the interval needs, so that neighbouring ticks never read the
+// same.
+void FitTicks(QValueAxis* axis) {
+  const double span = axis->max() - axis->min();
+  if (!(span > 0) || !std::isfinite(span)) return;
+  const double rough = span / 7;
+  const double power = std::pow(10.0, std::floor(std::log10(rough)));
+  double interval = 10 * power;
+  for (double m : {1.0, 2.0, 5.0}) {
+    if (m * power >= rough * 0.999) {
+      interval = m * power;
+      break;
+    }
+  }
+  const int decimals = std::clamp(static_cast<int>(-std::floor(std::log10(interval) + 1e-9)), 0, 9);
+  axis->setTickType(QValueAxis::TicksDynamic);
+  axis->setTickAnchor(0);
+  axis->setTickInterval(interval);
+  axis->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
+}
 
 QString LimitName(uint32_t caption, double value, bool on) {
   return QStringLiteral("%1 %2 m (%3)")
@@ -75,10 +108,8 @@ CLevelChartView::CLevelChartView(QWidget* parent) : QChartView(parent) {
   timeAxis_->setTickCount(5);
   levelAxis_ = new QValueAxis(chart);
   levelAxis_->setTitleText(Text(strings::id::kChartLevelSeries));
-  levelAxis_->setLabelFormat(QStringLiteral("%.3f"));
   batteryAxis_ = new QValueAxis(chart);
   batteryAxis_->setTitleText(Text(strings::id::kChartBatterySeries));
-  batteryAxis_->setLabelFormat(QStringLiteral("%.2f"));
   batteryAxis_->setGridLineVisible(false);
   chart->addAxis(timeAxis_, Qt::AlignBottom);
   chart->addAxis(levelAxis_, Qt::AlignLeft);
@@ -107,8 +138,14 @@ CLevelChartView::CLevelChartView(QWidget* parent) : QChartView(parent) {
   SetLimits(limits_);
 
   connect(timeAxis_, &QDateTimeAxis::rangeChanged, this, [this] { Rebuild(); });
-  connect(levelAxis_, &QValueAxis::rangeChanged, this, [this] { Rebuild(); });
-  connect(batteryAxis_, &QValueAxis::rangeChanged, this, [this] { Rebuild(); });
+  connect(levelAxis_, &QValueAxis::rangeChanged, this, [this] {
+    FitTicks(levelAxis_);
+    Rebuild();
+  });
+  connect(batteryAxis_, &QValueAxis::rangeChanged, this, [this] {
+    FitTicks(batteryAxis_);
+    Rebuild();
+  });
   connect(chart, &QChart::plotAreaChanged, this, [this] { Rebuild(); });
   ResetZoom();
 }
@@ -133,6 +170,10 @@ void CLevelChartView::SetLimits(const ChartLimits& limits) {
   style(lowerLine_, limits.lowerOn);
   upperLine_->setName(LimitName(strings::id::kChartUpperLimit, limits.upper, limits.upperOn));
   lowerLine_->setName(LimitName(strings::id::kChartLowerLimit, limits.lower, limits.lowerOn));
+  for (QLineSeries* line : {upperLine_, lowerLine_}) {
+    line->setVisible(limits.known);
+    for (QLegendMarker* marker : chart()->legend()->markers(line)) marker->setVisible(limits.known);
+  }
   UpdateLimitLines();
 }
 
@@ -145,15 +186,19 @@ void CLevelChartView::ResetZoom() {
   // Each range is set once: the ranges' signals redraw.
   rebuilding_ = true;
   double from = 0, to = 86400000.0;
-  double levelLow = std::min(limits_.lower, limits_.upper), levelHigh = std::max(limits_.lower, limits_.upper);
+  double levelLow = 0, levelHigh = 1;
+  if (limits_.known) {
+    levelLow = std::min(limits_.lower, limits_.upper);
+    levelHigh = std::max(limits_.lower, limits_.upper);
+  }
   double batteryLow = 0, batteryHigh = 4;
   if (!axisTime_.empty()) {
     from = axisTime_.front();
     to = axisTime_.back();
     if (to <= from) to = from + 60000.0;
     const auto [levelMin, levelMax] = std::minmax_element(records_.levelM.begin(), records_.levelM.end());
-    levelLow = std::min(levelLow, *levelMin);
-    levelHigh = std::max(levelHigh, *levelMax);
+    levelLow = limits_.known ? std::min(levelLow, *levelMin) : *levelMin;
+    levelHigh = limits_.known ? std::max(levelHigh, *levelMax) : *levelMax;
     const auto [batteryMin, batteryMax] = std::minmax_element(records_.batteryV.begin(), records_.batteryV.end());
     batteryLow = *batteryMin;
     batteryHigh = *batteryMax;
@@ -185,6 +230,17 @@ void CLevelChartView::ZoomTime(double factor, double centreMs) {
 
 void CLevelChartView::Rebuild() {
   if (rebuilding_) return;
+  // The reduction waits for the next paint (or the next look at the points):
+  // the several range and layout changes of one step reduce only once.
+  reduced_ = false;
+  levelPath_->update();
+  batteryPath_->update();
+  UpdateLimitLines();
+}
+
+void CLevelChartView::Reduce() {
+  if (reduced_) return;
+  reduced_ = true;
   const double from = static_cast<double>(timeAxis_->min().toMSecsSinceEpoch());
   const double to = static_cast<double>(timeAxis_->max().toMSecsSinceEpoch());
   const int columns = std::max(1, static_cast<int>(chart()->plotArea().width()));
@@ -193,8 +249,12 @@ void CLevelChartView::Rebuild() {
                                                from, to, columns));
   batteryPath_->SetPoints(chart::ReduceToColumns(axisTime_.data(), records_.batteryV.data(),
                                                  records_.breakBefore.data(), n, from, to, columns));
-  UpdateLimitLines();
   emit Redrawn();
+}
+
+void CLevelChartView::paintEvent(QPaintEvent* event) {
+  Reduce();
+  QChartView::paintEvent(event);
 }
 
 void CLevelChartView::UpdateLimitLines() {
@@ -208,8 +268,15 @@ void CLevelChartView::UpdateLimitLines() {
   rebuilding_ = was;
 }
 
-const std::vector<chart::ReducedPoint>& CLevelChartView::LevelPoints() const { return levelPath_->Points(); }
-const std::vector<chart::ReducedPoint>& CLevelChartView::BatteryPoints() const { return batteryPath_->Points(); }
+const std::vector<chart::ReducedPoint>& CLevelChartView::LevelPoints() {
+  Reduce();
+  return levelPath_->Points();
+}
+
+const std::vector<chart::ReducedPoint>& CLevelChartView::BatteryPoints() {
+  Reduce();
+  return batteryPath_->Points();
+}
 
 bool CLevelChartView::SavePng(const QString& path) { return grab().save(path, "PNG"); }
 

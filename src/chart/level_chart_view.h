@@ -17,12 +17,14 @@ class QDateTimeAxis;
 class QLineSeries;
 class QValueAxis;
 
-// The judgement limits as the logger reported them.
+// The judgement limits as the logger reported them; not drawn (nor kept in
+// sight by the level axis) when they are not known.
 struct ChartLimits {
   double upper = 0;
   double lower = 0;
   bool upperOn = false;
   bool lowerOn = false;
+  bool known = true;
 };
 
 class CLevelChartView : public QChartView {
@@ -43,9 +45,10 @@ class CLevelChartView : public QChartView {
   bool SavePng(const QString& path);
   bool SaveSvg(const QString& path);
 
-  // What is drawn, in axis values (time axis: milliseconds of QDateTimeAxis).
-  const std::vector<chart::ReducedPoint>& LevelPoints() const;
-  const std::vector<chart::ReducedPoint>& BatteryPoints() const;
+  // What is drawn, in axis values (time axis: milliseconds of QDateTimeAxis);
+  // reduced for the visible range first when that changed since.
+  const std::vector<chart::ReducedPoint>& LevelPoints();
+  const std::vector<chart::ReducedPoint>& BatteryPoints();
   QDateTimeAxis* TimeAxis() const { return timeAxis_; }
   QValueAxis* LevelAxis() const { return levelAxis_; }
   QValueAxis* BatteryAxis() const { return batteryAxis_; }
@@ -59,7 +62,7 @@ class CLevelChartView : public QChartView {
   QString RecordTextAt(const QPoint& viewPos) const;
 
  signals:
-  // The visible range was reduced and drawn anew.
+  // The visible range was reduced anew (before it is painted).
   void Redrawn();
 
  protected:
@@ -68,9 +71,14 @@ class CLevelChartView : public QChartView {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
+  // Marks the reduction out of date and schedules a repaint.
   void Rebuild();
+  // Reduces the records to the plot area's columns for the visible range,
+  // once per change.
+  void Reduce();
   void UpdateLimitLines();
 
   chart::RecordSeries records_;
@@ -88,4 +96,5 @@ class CLevelChartView : public QChartView {
   bool panning_ = false;
   QPoint lastPan_;
   bool rebuilding_ = false;
+  bool reduced_ = false;
 };

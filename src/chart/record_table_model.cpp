@@ -19,6 +19,8 @@ int CRecordTableModel::rowCount(const QModelIndex& parent) const {
 int CRecordTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 4; }
 
 QVariant CRecordTableModel::data(const QModelIndex& index, int role) const {
+  if (role == Qt::TextAlignmentRole && index.isValid())
+    return index.column() == 1 ? QVariant() : QVariant(Qt::AlignRight | Qt::AlignVCenter);
   if (role != Qt::DisplayRole || series_ == nullptr || !index.isValid()) return {};
   const auto row = static_cast<size_t>(index.row());
   switch (index.column()) {

@@ -131,13 +131,15 @@ TEST_F(ArchiveTest, ConnectsGiveOffsetDriftAndTheLoggersSummary) {
   c.pcTime += 10 * 86400;
   c.offset = 30;
   ASSERT_TRUE(a.AddConnect(c).ok());
-  Readout(a, Lines(7, 3, 0));
+  std::vector<std::string> lines = Lines(7, 3, 0);
+  lines.push_back("#>RX:$NOISE");  // counted with the records, though it has no time
+  Readout(a, lines);
   std::vector<archive::LoggerSummary> loggers;
   ASSERT_TRUE(a.Loggers(&loggers).ok());
   ASSERT_EQ(loggers.size(), 1u);
   const auto& s = loggers[0];
   EXPECT_EQ(s.name, "HX7");
-  EXPECT_EQ(s.records, 3);
+  EXPECT_EQ(s.records, 4);
   EXPECT_EQ(archive::IsoTime(*s.firstRecordTime), "2026-01-03T00:00:00");
   EXPECT_EQ(archive::IsoTime(*s.lastRecordTime), "2026-01-03T00:20:00");
   EXPECT_EQ(s.lastVisit, 1'000'000 + 10 * 86400);

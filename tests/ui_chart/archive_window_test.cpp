@@ -1,9 +1,11 @@
 // The archive window on an archive this test fills: the loggers it lists, a
 // range plotted and shown as a table, and its CSV equal to the command line's.
 #include <QFile>
+#include <QLineSeries>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <QValueAxis>
 #include <QtTest>
 
 #include <string>
@@ -56,6 +58,7 @@ class ArchiveWindowTest : public QObject {
   void listsLoggers();
   void plotsRangeAcrossReadouts_data();
   void plotsRangeAcrossReadouts();
+  void limitsOfTheLatestConnect();
   void csvAndJsonlEqualTheCommandLines_data();
   void csvAndJsonlEqualTheCommandLines();
 
@@ -72,6 +75,18 @@ void ArchiveWindowTest::initTestCase() {
   QVERIFY(Readout(archive_, "S100", Lines(1, 300, 0), 1767398400));
   QVERIFY(Readout(archive_, "S100", Lines(401, 200, 4000), 1767484800));
   QVERIFY(Readout(archive_, "S200", Lines(1, 5, 0), 1767398400));
+  // S200 reported its judgement limits at two connects; S100 at none.
+  archive::ConnectInfo c;
+  c.logger = {"S200", "HX7", "1.07", ""};
+  c.pcTime = 1767398400;
+  c.upperThreshold = 9.0;
+  c.lowerThreshold = -9.0;
+  QVERIFY(archive_.AddConnect(c).ok());
+  c.pcTime += 86400;
+  c.upperThreshold = 2.5;
+  c.lowerThreshold = 0.75;
+  c.upperEnabled = true;
+  QVERIFY(archive_.AddConnect(c).ok());
 }
 
 void ArchiveWindowTest::listsLoggers() {
@@ -118,6 +133,26 @@ void ArchiveWindowTest::plotsRangeAcrossReadouts() {
              QString::fromStdString(archive::IsoTime(kStart + int64_t{fromMinute} * 60)));
     QVERIFY(!window.Chart()->View()->LevelPoints().empty());
   }
+}
+
+void ArchiveWindowTest::limitsOfTheLatestConnect() {
+  CArchiveWindow window(archive_);
+  CLevelChartView* view = window.Chart()->View();
+  window.SelectLogger(1);
+  QVERIFY(window.Plot());
+  QVERIFY(view->UpperLimitLine()->isVisible());
+  QCOMPARE(view->UpperLimitLine()->at(0).y(), 2.5);
+  QCOMPARE(view->LowerLimitLine()->at(0).y(), 0.75);
+  QCOMPARE(view->UpperLimitLine()->pen().style(), Qt::DashLine);
+  QCOMPARE(view->LowerLimitLine()->pen().style(), Qt::DotLine);
+  QVERIFY(view->LevelAxis()->max() > 2.5);
+  // Without limits archived no line is drawn, and the level axis fits the
+  // records alone (levels from 1.0 to about 3.03) instead of reaching down to 0.
+  window.SelectLogger(0);
+  QVERIFY(window.Plot());
+  QVERIFY(!view->UpperLimitLine()->isVisible());
+  QVERIFY(!view->LowerLimitLine()->isVisible());
+  QVERIFY(view->LevelAxis()->min() > 0.8);
 }
 
 void ArchiveWindowTest::csvAndJsonlEqualTheCommandLines_data() {

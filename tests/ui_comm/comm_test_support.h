@@ -20,10 +20,10 @@
 #include <string>
 #include <vector>
 
-#include "common/timing.h"
+#include "../support/fake_device_host.h"
 #include "controls/file_dialogs.h"
 #include "controls/message_box.h"
-#include "test_device_host.h"
+#include "common/timing.h"
 #include "virtual_logger.h"
 
 namespace comm_test {
@@ -142,20 +142,20 @@ class LoggerConnection {
   bool Start() {
     timing::SetTimeScale(TimeScale());
     if (!logger.Start()) return false;
-    CDeviceSession& s = Host().Session();
+    CDeviceSession& s = TestHost().Session();
     if (s.Open(logger.PortPath()) != 0) return false;
     return Refresh();
   }
   // The connect check again: the session's records as the logger has them.
   bool Refresh() {
-    CDeviceSession& s = Host().Session();
+    CDeviceSession& s = TestHost().Session();
     if (s.Identify() != 1) return false;
     s.RefreshSystemInfo();
     s.ReadMailSettings();
     return true;
   }
   void Stop() {
-    Host().Session().Close();
+    TestHost().Session().Close();
     logger.Stop();
     timing::SetTimeScale(1.0);
   }

@@ -49,10 +49,10 @@ class DevicePagesTest : public QObject {
   void cleanup() { link_.reset(); }
 
   void testPageButtonsFollowThePort() {
-    CDlgMainTest page(Host());
+    CDlgMainTest page(TestHost());
     page.Refresh();
     for (int id : {1081, 1082, 1083}) QVERIFY(page.findChild<QPushButton*>(Ctl(id))->isEnabled());
-    Host().Session().Close();
+    TestHost().Session().Close();
     page.Refresh();
     for (int id : {1081, 1082, 1083}) QVERIFY(!page.findChild<QPushButton*>(Ctl(id))->isEnabled());
   }
@@ -61,7 +61,7 @@ class DevicePagesTest : public QObject {
   // values again and the failure is said.
   void monitorKeepsThePreviousReplyAfterAFailedRead() {
     MessageBoxes boxes;
-    CDlgMainTest page(Host());
+    CDlgMainTest page(TestHost());
     page.show();
     page.Refresh();
     QStringList first;
@@ -122,7 +122,7 @@ class DevicePagesTest : public QObject {
       if (!line.isEmpty()) bytes += line.toStdString() + "\r\n";
       link_->logger.Inject(bytes + "YES END\r\n");
     });
-    CDlgNowMonitor monitor(Host());
+    CDlgNowMonitor monitor(TestHost());
     monitor.show();
     monitor.Read();
     answer.join();
@@ -136,10 +136,10 @@ class DevicePagesTest : public QObject {
 
   void testMailIsRefusedWhileMeasuringWithoutContactingTheLogger() {
     MessageBoxes boxes;
-    CDlgMainTest page(Host());
+    CDlgMainTest page(TestHost());
     page.show();
     page.Refresh();
-    Host().Session().Current().sys.measuring = 1;
+    TestHost().Session().Current().sys.measuring = 1;
     ModalDriver driver([](QWidget* modal) { modal->close(); });
     QVERIFY(ClickButton(&page, Ctl(1083)));
     QVERIFY(driver.seen.isEmpty());
@@ -153,10 +153,10 @@ class DevicePagesTest : public QObject {
   // Shown on its own the test mail page offers only "送信" and "閉じる".
   void testMailPageAloneSendsAndReportsSuccess() {
     MessageBoxes boxes;
-    CDlgMainTest page(Host());
+    CDlgMainTest page(TestHost());
     page.show();
     page.Refresh();
-    Host().Session().Current().sys.measuring = 0;
+    TestHost().Session().Current().sys.measuring = 0;
     ModalDriver driver([&](QWidget* modal) {
       auto* mail = qobject_cast<CDlgInputTestMail*>(modal);
       if (mail == nullptr) return;
@@ -177,13 +177,13 @@ class DevicePagesTest : public QObject {
   }
 
   void communicationPageShowsTheSessionValuesWithTheMaskedPassword() {
-    CDeviceSession& s = Host().Session();
+    CDeviceSession& s = TestHost().Session();
     s.Current().mail.apn = "apn.example";
     s.Current().mail.apnUser = "user1";
     s.Current().mail.apnPassword = "secret";
     s.Current().mail.apnAuth = "";
     s.Current().mail.imei = "351234567890123";
-    CDlgNetsSim page(Host());
+    CDlgNetsSim page(TestHost());
     page.Refresh();
     auto edit = [&](int id) { return page.findChild<QLineEdit*>(Ctl(id)); };
     QCOMPARE(edit(1024)->text(), QStringLiteral("apn.example"));
@@ -204,7 +204,7 @@ class DevicePagesTest : public QObject {
 
   void imeiCheckAloneOffersOnlyCheckAndClose() {
     MessageBoxes boxes;
-    CDlgNetsSim page(Host());
+    CDlgNetsSim page(TestHost());
     page.show();
     ModalDriver driver([&](QWidget* modal) {
       auto* imei = qobject_cast<CDlgInputCheckIMEI*>(modal);
@@ -233,7 +233,7 @@ class DevicePagesTest : public QObject {
   void imeiCheckWithoutAnImeiSaysNoValueWasRead() {
     MessageBoxes boxes;
     link_->logger.SetImei("");
-    CDlgInputCheckIMEI page(Host());
+    CDlgInputCheckIMEI page(TestHost());
     ModalDriver driver([&](QWidget* modal) {
       QVERIFY(ClickButton(modal, Ctl(1044)));
       QVERIFY(ClickButton(modal, Ctl(2)));
@@ -249,11 +249,11 @@ class DevicePagesTest : public QObject {
   // a later refresh that reads the listing shows the values.
   void communicationPageMarksTheAccessPointNotRead() {
     link_->logger.RefuseCommands("MAIL DSP", -1);
-    CDeviceSession& s = Host().Session();
+    CDeviceSession& s = TestHost().Session();
     QCOMPARE(s.Open(link_->logger.PortPath()), 0);
     QVERIFY(link_->Refresh());
     QVERIFY(!s.HasRead(listing_read::kMail));
-    CDlgNetsSim page(Host());
+    CDlgNetsSim page(TestHost());
     page.Refresh();
     auto edit = [&](int id) { return page.findChild<QLineEdit*>(Ctl(id)); };
     for (int id : {1024, 1025, 1008, 1007}) QCOMPARE(edit(id)->text(), QStringLiteral("(未読込)"));
@@ -270,7 +270,7 @@ class DevicePagesTest : public QObject {
   void moduleRestartCancelledSendsNothing() {
     MessageBoxes boxes;
     boxes.answers = {QMessageBox::Cancel};
-    CDlgNetsSim page(Host());
+    CDlgNetsSim page(TestHost());
     page.show();
     QVERIFY(ClickButton(&page, Ctl(1044)));
     QCOMPARE(boxes.shown.size(), size_t(1));
@@ -281,7 +281,7 @@ class DevicePagesTest : public QObject {
 
   void moduleRestartReportsSuccessAndKeepsTheFields() {
     MessageBoxes boxes;
-    CDlgNetsSim page(Host());
+    CDlgNetsSim page(TestHost());
     page.show();
     page.Refresh();
     const QString before = page.findChild<QLineEdit*>(Ctl(1024))->text();
@@ -296,7 +296,7 @@ class DevicePagesTest : public QObject {
   void moduleRestartFailureShowsTheFailure() {
     MessageBoxes boxes;
     link_->logger.RefuseCommands("INSPECT ON", -1);
-    CDlgNetsSim page(Host());
+    CDlgNetsSim page(TestHost());
     page.show();
     QVERIFY(ClickButton(&page, Ctl(1044)));
     QCOMPARE(boxes.shown.size(), size_t(2));

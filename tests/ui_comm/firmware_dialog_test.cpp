@@ -89,7 +89,7 @@ class FirmwareDialogTest : public QObject {
     MessageBoxes boxes;
     FileDialogs files;
     files.answers = {path};
-    CDlgFirm dialog(Host());
+    CDlgFirm dialog(TestHost());
     dialog.show();
     QVERIFY(ClickButton(&dialog, Ctl(1267)));
     QCOMPARE(files.asked.size(), size_t(1));
@@ -119,7 +119,7 @@ class FirmwareDialogTest : public QObject {
     MessageBoxes boxes;
     FileDialogs files;
     files.answers = {WriteImage(dir_, ImageLines("v-TREL7", 24))};
-    CDlgFirm dialog(Host());
+    CDlgFirm dialog(TestHost());
     dialog.show();
     QVERIFY(ClickButton(&dialog, Ctl(1267)));
     HoldChord(false);
@@ -133,7 +133,7 @@ class FirmwareDialogTest : public QObject {
     MessageBoxes boxes;
     FileDialogs files;
     files.answers = {WriteImage(dir_, ImageLines("v-TREL8", 24))};
-    CDlgFirm dialog(Host());
+    CDlgFirm dialog(TestHost());
     dialog.show();
     QVERIFY(ClickButton(&dialog, Ctl(1267)));
     HoldChord(true);
@@ -147,7 +147,7 @@ class FirmwareDialogTest : public QObject {
     boxes.answers = {QMessageBox::Ok, QMessageBox::Cancel};
     FileDialogs files;
     files.answers = {WriteImage(dir_, ImageLines("v-TREL7", 24))};
-    CDlgFirm dialog(Host());
+    CDlgFirm dialog(TestHost());
     dialog.show();
     QVERIFY(ClickButton(&dialog, Ctl(1267)));
     HoldChord(true);
@@ -161,7 +161,7 @@ class FirmwareDialogTest : public QObject {
     link_->logger.RefuseCommands("INSPECT ON", -1);
     FileDialogs files;
     files.answers = {WriteImage(dir_, ImageLines("v-TREL7", 24))};
-    CDlgFirm dialog(Host());
+    CDlgFirm dialog(TestHost());
     dialog.show();
     QVERIFY(ClickButton(&dialog, Ctl(1267)));
     HoldChord(true);
@@ -174,7 +174,7 @@ class FirmwareDialogTest : public QObject {
 
   void updateWithoutAFileDoesNothing() {
     MessageBoxes boxes;
-    CDlgFirm dialog(Host());
+    CDlgFirm dialog(TestHost());
     dialog.show();
     HoldChord(true);
     QVERIFY(ClickButton(&dialog, Ctl(1266)));
@@ -204,7 +204,7 @@ class FirmwareDialogTest : public QObject {
       f.write(content);
     }
     files.answers = {good, bad};
-    CDlgFirm dialog(Host());
+    CDlgFirm dialog(TestHost());
     dialog.show();
     QVERIFY(ClickButton(&dialog, Ctl(1267)));
     QVERIFY(ClickButton(&dialog, Ctl(1267)));

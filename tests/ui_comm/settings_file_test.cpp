@@ -10,9 +10,9 @@
 
 #include "comm_test_support.h"
 #include "common/string_table.h"
+#include "settings/wizard/dlg_tree_item.h"
 #include "settings/pages/input_base_dlg.h"
 #include "settings/setting_work.h"
-#include "settings/wizard/dlg_tree_item.h"
 
 using namespace comm_test;
 
@@ -111,7 +111,7 @@ class SettingsFileTest : public QObject {
     const QString path = dir_->filePath("settings.txi");
     WriteAll(path, QByteArray(4000, 'x'));
     files.answers = {path};
-    CVT7SysInfo& sys = Host().Session().Current().sys;
+    CVT7SysInfo& sys = TestHost().Session().Current().sys;
     sys.batteryAlert = 3000;
     sys.upperThreshold = 5.0;
     sys.lowerThreshold = 1.0;
@@ -123,7 +123,7 @@ class SettingsFileTest : public QObject {
     sys.interval = 6;
     sys.eventSampling = 60;
     sys.eventInterval = 1;
-    Host().Session().Current().mail.imei.clear();
+    TestHost().Session().Current().mail.imei.clear();
 
     QStringList shape;
     QString caption;
@@ -135,7 +135,7 @@ class SettingsFileTest : public QObject {
       SetItemChecked(tree, QStringLiteral("アクセスポイント"), false);
       tree->OkButton()->click();
     });
-    QCOMPARE(CVTCSettingWork::RunExportCommand(Host(), owner_.get()), 0);
+    QCOMPARE(CVTCSettingWork::RunExportCommand(TestHost(), owner_.get()), 0);
 
     QCOMPARE(caption, QStringLiteral("出力設定項目選択"));
     QCOMPARE(shape,
@@ -206,7 +206,7 @@ class SettingsFileTest : public QObject {
           SetItemChecked(tree, QString::fromUtf8(item), false);
       tree->OkButton()->click();
     });
-    QCOMPARE(CVTCSettingWork::RunExportCommand(Host(), owner_.get()), -1);
+    QCOMPARE(CVTCSettingWork::RunExportCommand(TestHost(), owner_.get()), -1);
     QCOMPARE(boxes.Texts(), messages);
     QCOMPARE(int(files.asked.size()), dialogs);
     QVERIFY(QDir(dir_->path()).entryList(QDir::Files | QDir::NoDotAndDotDot).isEmpty());
@@ -241,7 +241,7 @@ class SettingsFileTest : public QObject {
         QVERIFY(ClickButton(page, QStringLiteral("ctl600")));
       }
     });
-    QCOMPARE(CVTCSettingWork::RunImportCommand(Host(), owner_.get()), 0);
+    QCOMPARE(CVTCSettingWork::RunImportCommand(TestHost(), owner_.get()), 0);
 
     QCOMPARE(caption, QStringLiteral("読込み設定項目選択"));
     QCOMPARE(shape,
@@ -292,11 +292,11 @@ class SettingsFileTest : public QObject {
         tree->CancelButton()->click();
       }
     });
-    QCOMPARE(CVTCSettingWork::RunImportCommand(Host(), owner_.get()), -1);
+    QCOMPARE(CVTCSettingWork::RunImportCommand(TestHost(), owner_.get()), -1);
     QCOMPARE(shape, QStringList{"初期設定: バッテリ警告"});
     // The file's value never reached the working record.
-    QCOMPARE(Host().Session().Working().sys.batteryAlert, Host().Session().Current().sys.batteryAlert);
-    QVERIFY(Host().Session().Current().sys.batteryAlert != 3100);
+    QCOMPARE(TestHost().Session().Working().sys.batteryAlert, TestHost().Session().Current().sys.batteryAlert);
+    QVERIFY(TestHost().Session().Current().sys.batteryAlert != 3100);
     QVERIFY(link_->logger.ReceivedBytes().empty());
   }
 
@@ -323,7 +323,7 @@ class SettingsFileTest : public QObject {
     if (!content.isEmpty()) WriteAll(path, content);
     files.answers = {path};
     ModalDriver driver([](QWidget* modal) { modal->close(); });
-    QCOMPARE(CVTCSettingWork::RunImportCommand(Host(), owner_.get()), -1);
+    QCOMPARE(CVTCSettingWork::RunImportCommand(TestHost(), owner_.get()), -1);
     QVERIFY(driver.seen.isEmpty());
     QCOMPARE(boxes.Texts(), QStringList{message + "\r\n(" + path + ")"});
     QCOMPARE(boxes.shown[0].icon, msgbox::Icon::kWarning);
@@ -346,20 +346,20 @@ class SettingsFileTest : public QObject {
       }
       modal->close();  // the access point page of the good file: cancelled
     });
-    QCOMPARE(CVTCSettingWork::RunImportCommand(Host(), owner_.get()), 0);
+    QCOMPARE(CVTCSettingWork::RunImportCommand(TestHost(), owner_.get()), 0);
     QCOMPARE(files.asked.size(), size_t(2));
     QCOMPARE(boxes.Texts(), QStringList{QString::fromStdString(strings::Text(strings::id::kNotValidFile)) +
                                         QStringLiteral("\r\nBATTERY_ALART (2行目): 3.3")});
     QCOMPARE(driver.seen, (QStringList{"CDlgTreeItem", "CDlgTreeItem", "CDlgInputSimSetting"}));
     QVERIFY(link_->logger.ReceivedBytes().empty());
     // Authentication given in lower case reaches the page in its canonical form.
-    QCOMPARE(Host().Session().Working().mail.apnAuth, std::string("PAP"));
+    QCOMPARE(TestHost().Session().Working().mail.apnAuth, std::string("PAP"));
   }
 
   void importCancelledInTheOpenDialog() {
     MessageBoxes boxes;
     FileDialogs files;
-    QCOMPARE(CVTCSettingWork::RunImportCommand(Host(), owner_.get()), -1);
+    QCOMPARE(CVTCSettingWork::RunImportCommand(TestHost(), owner_.get()), -1);
     QCOMPARE(files.asked.size(), size_t(1));
     QVERIFY(boxes.shown.empty());
   }

@@ -48,7 +48,7 @@ class WizardPagesTest : public QObject {
     ModalDriver driver([&](QWidget* modal) {
       if (auto* page = qobject_cast<CDlgInputSimSetting*>(modal)) act(page);
     });
-    return RunSingleItemWizard(Host(), owner_.get(), kItemAccessPoint, 0);
+    return RunSingleItemWizard(TestHost(), owner_.get(), kItemAccessPoint, 0);
   }
 
  private slots:
@@ -75,7 +75,7 @@ class WizardPagesTest : public QObject {
     QFETCH(int, button);
     QFETCH(QString, line);
     MessageBoxes boxes;
-    const CVT7MailInfo before = Host().Session().Current().mail;
+    const CVT7MailInfo before = TestHost().Session().Current().mail;
     bool otherChosenAtStart = false;
     const int rc = RunAccessPointWizard([&](CDlgInputSimSetting* page) {
       otherChosenAtStart = page->findChild<QRadioButton*>(Ctl(1433))->isChecked();
@@ -88,7 +88,7 @@ class WizardPagesTest : public QObject {
     QVERIFY(otherChosenAtStart);
     QCOMPARE(link_->Starting("MAIL INI"), std::vector<std::string>{line.toStdString()});
     QVERIFY(MailFieldLines(*link_).empty());
-    const CVT7MailInfo& work = Host().Session().Working().mail;
+    const CVT7MailInfo& work = TestHost().Session().Working().mail;
     QCOMPARE(work.apn, before.apn);
     QCOMPARE(work.apnUser, before.apnUser);
     QCOMPARE(work.apnPassword, before.apnPassword);
@@ -99,7 +99,7 @@ class WizardPagesTest : public QObject {
   // "その他" with "none": the fields are sent, "APA" alone, then "MAIL INI".
   void otherWithNoneSendsApaAlone() {
     MessageBoxes boxes;
-    CDeviceSession& s = Host().Session();
+    CDeviceSession& s = TestHost().Session();
     s.Current().mail.apnAuth = "PAP";
     QString shownAuth;
     const int rc = RunAccessPointWizard([&](CDlgInputSimSetting* page) {
@@ -180,8 +180,8 @@ class WizardPagesTest : public QObject {
     QVERIFY(MailFieldLines(*link_).empty());
     QVERIFY(link_->Starting("MAIL INI").empty());
     // Nothing was stored either.
-    const CVT7MailInfo& before = Host().Session().Current().mail;
-    const CVT7MailInfo& work = Host().Session().Working().mail;
+    const CVT7MailInfo& before = TestHost().Session().Current().mail;
+    const CVT7MailInfo& work = TestHost().Session().Working().mail;
     QCOMPARE(work.apn, before.apn);
     QCOMPARE(work.apnUser, before.apnUser);
     QCOMPARE(work.apnPassword, before.apnPassword);
@@ -244,7 +244,7 @@ class WizardPagesTest : public QObject {
       picture = page->Picture().toImage();
       QVERIFY(ClickButton(page, Ctl(2)));
     });
-    RunSingleItemWizard(Host(), owner_.get(), kItemAntennaCheck, wizard::kNoRefresh);
+    RunSingleItemWizard(TestHost(), owner_.get(), kItemAntennaCheck, wizard::kNoRefresh);
     QCOMPARE(driver.seen, QStringList{"CDlgInputAntenaTest"});
     QVERIFY(onlyClose);
     QCOMPARE(shown, level);
@@ -271,8 +271,8 @@ class WizardPagesTest : public QObject {
 
   void antennaCheckWithThePortClosedShowsNoPicture() {
     MessageBoxes boxes;
-    Host().Session().Close();
-    CDlgInputAntenaTest page(Host());
+    TestHost().Session().Close();
+    CDlgInputAntenaTest page(TestHost());
     int level = -2;
     ModalDriver driver([&](QWidget* modal) {
       QVERIFY(ClickButton(modal, Ctl(1044)));
@@ -307,7 +307,7 @@ class WizardPagesTest : public QObject {
       link_->logger.Inject("OK\r\nCONNECT apn.example\r\n");
       link_->logger.Inject("DISCONNECT\r\nYES END\r\n");
     });
-    CDlgInputTestMail page(Host());
+    CDlgInputTestMail page(TestHost());
     ModalDriver driver([&](QWidget* modal) {
       QVERIFY(ClickButton(modal, Ctl(1044)));
       QVERIFY(ClickButton(modal, Ctl(2)));
@@ -320,7 +320,7 @@ class WizardPagesTest : public QObject {
   void testMailWithoutOkFails() {
     MessageBoxes boxes;
     link_->logger.SilenceCommands("MAIL START", -1);
-    CDlgInputTestMail page(Host());
+    CDlgInputTestMail page(TestHost());
     ModalDriver driver([&](QWidget* modal) {
       QVERIFY(ClickButton(modal, Ctl(1044)));
       QVERIFY(ClickButton(modal, Ctl(2)));

@@ -13,11 +13,11 @@
 
 #include <cstdio>
 
+#include "../support/fake_device_host.h"
 #include "common/string_table.h"
 #include "pages/data_strings.h"
 #include "pages/dlg_aqcuired.h"
 #include "pages/dlg_input_rd_all_id.h"
-#include "test_device_host.h"
 #include "ui_seams.h"
 
 namespace {
@@ -51,6 +51,9 @@ class DataDialogsTest : public QObject {
   void viewerSaveCancelledOrFailedStaysOpen();
   void viewerSavesRecordsAsCsv_data();
   void viewerSavesRecordsAsCsv();
+
+ private:
+  FakeDeviceHost host_;
 };
 
 void DataDialogsTest::rangeSummaryLine_data() {
@@ -68,7 +71,7 @@ void DataDialogsTest::rangeSummaryLine() {
   QFETCH(int, lastId);
   QFETCH(int, count);
   QFETCH(QString, summary);
-  CDlgInputRdALLID dialog(Host());
+  CDlgInputRdALLID dialog(host_);
   dialog.SetRange(lastId, count);
   QCOMPARE(dialog.findChild<QLabel*>("summary")->text(), summary);
   QCOMPARE(dialog.findChild<QLineEdit*>("lastId")->text(), QString::number(lastId));
@@ -77,7 +80,7 @@ void DataDialogsTest::rangeSummaryLine() {
 }
 
 void DataDialogsTest::rangeOkNeedsPositiveCount() {
-  CDlgInputRdALLID dialog(Host());
+  CDlgInputRdALLID dialog(host_);
   dialog.SetRange(0, 0);
   dialog.show();
   auto* lastId = dialog.findChild<QLineEdit*>("lastId");
@@ -125,7 +128,7 @@ void DataDialogsTest::leadingNumber() {
 
 void DataDialogsTest::viewerShowsTextAndKeepsMinimumSize() {
   const std::string text = "00001,a\r\n00002,b\r\n";
-  CDlgAqcuired viewer(Host(), text, CDlgAqcuired::kRecords, nullptr);
+  CDlgAqcuired viewer(host_, text, CDlgAqcuired::kRecords, nullptr);
   viewer.show();
   QVERIFY(QTest::qWaitForWindowExposed(&viewer));
   QCOMPARE(viewer.windowTitle(), QStringLiteral("取得データ"));
@@ -176,7 +179,7 @@ void DataDialogsTest::viewerSelectsAndCopiesLines() {
   QFETCH(QString, how);
   QFETCH(QString, copied);
   const std::string bytes = text.toStdString();
-  CDlgAqcuired viewer(Host(), bytes, CDlgAqcuired::kRecords, nullptr);
+  CDlgAqcuired viewer(host_, bytes, CDlgAqcuired::kRecords, nullptr);
   viewer.show();
   QVERIFY(QTest::qWaitForWindowExposed(&viewer));
   auto* view = viewer.findChild<QAbstractItemView*>("text");
@@ -231,7 +234,7 @@ void DataDialogsTest::viewerSavesBytesUnchanged() {
   files.path = path;
 
   const std::string bytes(text.constData(), static_cast<size_t>(text.size()));
-  CDlgAqcuired viewer(Host(), bytes, kind, nullptr);
+  CDlgAqcuired viewer(host_, bytes, kind, nullptr);
   viewer.show();
   const QDateTime before = QDateTime::currentDateTime();
   QTest::mouseClick(viewer.findChild<QPushButton*>("save"), Qt::LeftButton);
@@ -264,7 +267,7 @@ void DataDialogsTest::viewerSaveCancelledOrFailedStaysOpen() {
   const std::string text = "line\r\n";
   MessageBoxSpy boxes;
   FileDialogSpy files;
-  CDlgAqcuired viewer(Host(), text, CDlgAqcuired::kRecords, nullptr);
+  CDlgAqcuired viewer(host_, text, CDlgAqcuired::kRecords, nullptr);
   viewer.show();
 
   files.path.clear();  // cancelled
@@ -312,13 +315,13 @@ void DataDialogsTest::viewerSavesRecordsAsCsv() {
   QFETCH(QByteArray, expected);
   const std::string text =
       "00091,24/01/31 23:50:00,3.600,1.2345\r\n#>noise\r\n00092,24/01/31 23:59:59,3.412,-0.0100\r\n";
-  std::snprintf(Host().Session().Current().sys.serialNumber, sizeof Host().Session().Current().sys.serialNumber, "%s",
+  std::snprintf(host_.Session().Current().sys.serialNumber, sizeof host_.Session().Current().sys.serialNumber, "%s",
                 "HX7-0042");
   QTemporaryDir dir;
   MessageBoxSpy boxes;
   FileDialogSpy files;
   files.path = dir.filePath(name);
-  CDlgAqcuired viewer(Host(), text, kind, nullptr);
+  CDlgAqcuired viewer(host_, text, kind, nullptr);
   viewer.show();
   QTest::mouseClick(viewer.findChild<QPushButton*>("save"), Qt::LeftButton);
   QVERIFY(boxes.requests.empty());

@@ -12,13 +12,13 @@
 #include <cstdlib>
 #include <memory>
 
+#include "../support/fake_device_host.h"
 #include "common/string_table.h"
 #include "common/timing.h"
 #include "log/traffic_capture.h"
 #include "pages/data_strings.h"
 #include "pages/dlg_aqcuired.h"
 #include "pages/dlg_main_recode_data.h"
-#include "test_device_host.h"
 #include "ui_seams.h"
 #include "virtual_logger.h"
 #include "work/dlg_working.h"
@@ -71,7 +71,6 @@ class DataPageTest : public QObject {
   Q_OBJECT
  private slots:
   void initTestCase();
-  void cleanupTestCase() { Host().Session().SetTrafficSink(nullptr); }
   void init();
   void cleanup();
 
@@ -90,7 +89,7 @@ class DataPageTest : public QObject {
   void readNewDataShowsOnlyTheNewRecords();
 
  private:
-  CDeviceSession& session() { return Host().Session(); }
+  CDeviceSession& session() { return host_.Session(); }
   // Lines the logger received since the test began that start with prefix.
   QStringList Received(const std::string& prefix = "") const {
     QStringList out;
@@ -99,15 +98,15 @@ class DataPageTest : public QObject {
     return out;
   }
 
-  // The traffic capture the terminal would show; the session hands it every byte.
-  CMLog log_;
+  CMLog log_;  // the traffic, as the program's log captures it; outlives the session
+  FakeDeviceHost host_;
   std::unique_ptr<vlogger::VirtualLogger> logger_;
   std::unique_ptr<CDlgMainRecodeData> page_;
 };
 
 void DataPageTest::initTestCase() {
   QCOMPARE(log_.Ring().Allocate(), 1);
-  Host().Session().SetTrafficSink(&log_);
+  session().SetTrafficSink(&log_);
 }
 
 void DataPageTest::init() {
@@ -119,7 +118,7 @@ void DataPageTest::init() {
   QCOMPARE(session().Identify(), 1);
   session().RefreshSystemInfo();
   logger_->ClearReceived();
-  page_ = std::make_unique<CDlgMainRecodeData>(Host());
+  page_ = std::make_unique<CDlgMainRecodeData>(host_);
   page_->show();
 }
 
@@ -407,7 +406,7 @@ void DataPageTest::failedClearReportsFailure() {
 #ifdef QHX_HAVE_ARCHIVE
 void DataPageTest::readNewDataShowsOnlyTheNewRecords() {
   QTemporaryDir dir;
-  Host().SetArchivePath(dir.filePath("archive.sqlite").toStdString());
+  host_.SetArchivePath(dir.filePath("archive.sqlite").toStdString());
   auto* readNew = page_->findChild<QPushButton*>("readNewData");
   QCOMPARE(readNew->text(), QStringLiteral("新しいデータ読み込み"));
 
@@ -445,7 +444,7 @@ void DataPageTest::readNewDataShowsOnlyTheNewRecords() {
     QVERIFY(!driver.seen.contains("CDlgAqcuired"));
     QCOMPARE(boxes.Texts(), QStringList{Ui(strings::id::kNoNewRecords)});
   }
-  Host().SetArchivePath(std::string());
+  host_.SetArchivePath(std::string());
 }
 #else
 void DataPageTest::readNewDataShowsOnlyTheNewRecords() { QSKIP("built without the archive"); }

@@ -9,9 +9,9 @@
 
 #include <cstring>
 
+#include "../support/fake_device_host.h"
 #include "pages/dlg_main_meas_setting.h"
 #include "pages/dlg_main_system.h"
-#include "test_device_host.h"
 #include "wizard_test_support.h"
 
 using wiztest::ConnectedLogger;
@@ -23,8 +23,8 @@ namespace {
 QPushButton* Button(QWidget* page, int id) { return page->findChild<QPushButton*>(QStringLiteral("ctl%1").arg(id)); }
 
 void SetSerial(const char* serial) {
-  char* field = Host().Session().Current().sys.serialNumber;
-  std::memset(field, 0, sizeof Host().Session().Current().sys.serialNumber);
+  char* field = TestHost().Session().Current().sys.serialNumber;
+  std::memset(field, 0, sizeof TestHost().Session().Current().sys.serialNumber);
   std::strncpy(field, serial, 63);
 }
 
@@ -39,7 +39,7 @@ class DevicePagesTest : public QObject {
   void systemPageShowsTheLogger() {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
-    CDlgMainSystem page(Host());
+    CDlgMainSystem page(TestHost());
     page.Refresh();
     QCOMPARE(page.DeviceNameLabel()->text(), QStringLiteral("Quorvane-HX7"));
     QCOMPARE(page.VersionLabel()->text(), QStringLiteral("1.07"));
@@ -83,13 +83,13 @@ class DevicePagesTest : public QObject {
     QFETCH(QString, volts);
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
-    DeviceRecord& cur = Host().Session().Current();
+    DeviceRecord& cur = TestHost().Session().Current();
     cur.mail.imei = imei.toStdString();
     SetSerial(serial.toUtf8().constData());
     cur.sys.firstId = first;
     cur.sys.lastId = last;
     cur.sys.batteryAlert = millivolts;
-    CDlgMainSystem page(Host());
+    CDlgMainSystem page(TestHost());
     page.Refresh();
     QCOMPARE(page.ProductInfoLabel()->text(), product);
     QCOMPARE(page.MemoryRangeLabel()->text(), range);
@@ -116,9 +116,9 @@ class DevicePagesTest : public QObject {
     ConnectedLogger logger(options);
     QVERIFY(logger.Ready());
     int64_t read = 0;
-    QVERIFY(Host().Session().GetClockOffset(&read));
+    QVERIFY(TestHost().Session().GetClockOffset(&read));
     QVERIFY2(read >= offset - 1 && read <= offset + 1, qPrintable(QString::number(read)));
-    CDlgMainSystem page(Host());
+    CDlgMainSystem page(TestHost());
     page.Refresh();
     QLabel* label = page.ClockOffsetLabel();
     QCOMPARE(label->text(),
@@ -126,8 +126,8 @@ class DevicePagesTest : public QObject {
     QCOMPARE(label->property("highlighted").toBool(), highlighted);
     QCOMPARE(label->styleSheet().isEmpty(), !highlighted);
 
-    Host().Session().Close();
-    Host().Session().InvalidateClockReference();
+    TestHost().Session().Close();
+    TestHost().Session().InvalidateClockReference();
     page.Refresh();
     QVERIFY(label->text().isEmpty());
   }
@@ -135,9 +135,9 @@ class DevicePagesTest : public QObject {
   void systemPageClosedPort() {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
-    CDlgMainSystem page(Host());
+    CDlgMainSystem page(TestHost());
     page.Refresh();
-    Host().Session().Close();
+    TestHost().Session().Close();
     page.Refresh();
     for (QLabel* l : {page.DeviceNameLabel(), page.ProductInfoLabel(), page.VersionLabel(), page.MemoryRangeLabel(),
                       page.CutoffLabel()})
@@ -149,7 +149,7 @@ class DevicePagesTest : public QObject {
   void systemPageClockRunsWhileShown() {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
-    CDlgMainSystem page(Host());
+    CDlgMainSystem page(TestHost());
     QVERIFY(!page.ClockTimerActive());
     page.show();
     QVERIFY(page.ClockTimerActive());
@@ -167,7 +167,7 @@ class DevicePagesTest : public QObject {
     logger.Logger().ClearReceived();
     MessageBoxes boxes;
     boxes.answers.push_back(QMessageBox::Cancel);
-    CDlgMainSystem page(Host());
+    CDlgMainSystem page(TestHost());
     page.show();
     Button(&page, CDlgMainSystem::kIdTimeSync)->click();
     QCOMPARE(int(boxes.shown.size()), 1);
@@ -190,7 +190,7 @@ class DevicePagesTest : public QObject {
     QVERIFY(logger.Ready());
     logger.Logger().RefuseCommands("MAIL TIME", -1);
     MessageBoxes boxes;
-    CDlgMainSystem page(Host());
+    CDlgMainSystem page(TestHost());
     page.show();
     page.OnTimeSync();
     QCOMPARE(int(boxes.shown.size()), 2);
@@ -203,7 +203,7 @@ class DevicePagesTest : public QObject {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
     MessageBoxes boxes;
-    CDlgMainSystem page(Host());
+    CDlgMainSystem page(TestHost());
     page.show();
     PageDriver driver;
     QString title;
@@ -232,12 +232,12 @@ class DevicePagesTest : public QObject {
     QFETCH(QStringList, fields);
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
-    CVT7SysInfo& sys = Host().Session().Current().sys;
+    CVT7SysInfo& sys = TestHost().Session().Current().sys;
     sys.sampling = seconds;
     sys.eventSampling = seconds;
     sys.interval = 6;
     sys.eventInterval = 0;
-    CDlgMainMeasSetting page(Host());
+    CDlgMainMeasSetting page(TestHost());
     page.Refresh();
     for (int i = 0; i < 3; ++i) {
       QCOMPARE(page.Field(CDlgMainMeasSetting::kIdNormalInterval[i])->text(), fields[i]);
@@ -250,7 +250,7 @@ class DevicePagesTest : public QObject {
   void measurementPageStateDatesAndJudgement() {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
-    CVT7SysInfo& sys = Host().Session().Current().sys;
+    CVT7SysInfo& sys = TestHost().Session().Current().sys;
     sys.measuring = 1;
     sys.startTime = CSdlTime{2026, 1, 3, 8, 5, 0};
     sys.nextTime = CSdlTime{2026, 12, 10, 9, 0, 0};
@@ -258,7 +258,7 @@ class DevicePagesTest : public QObject {
     sys.upperEnabled = 1;
     sys.lowerThreshold = 0.25;
     sys.lowerEnabled = 0;
-    CDlgMainMeasSetting page(Host());
+    CDlgMainMeasSetting page(TestHost());
     page.Refresh();
     QCOMPARE(page.Field(CDlgMainMeasSetting::kIdState)->text(), QStringLiteral("測定中"));
     const QStringList start{"2026", "1", "3", "8", "5"};
@@ -274,7 +274,7 @@ class DevicePagesTest : public QObject {
     page.Refresh();
     QCOMPARE(page.Field(CDlgMainMeasSetting::kIdState)->text(), QStringLiteral("停止中"));
 
-    Host().Session().Close();
+    TestHost().Session().Close();
     page.Refresh();
     QVERIFY(page.Field(CDlgMainMeasSetting::kIdState)->text().isEmpty());
     QVERIFY(page.Field(CDlgMainMeasSetting::kIdStart[0])->text().isEmpty());
@@ -285,10 +285,11 @@ class DevicePagesTest : public QObject {
   }
 
   void measurementPageUsesItsOwnFont() {
-    CDlgMainMeasSetting meas(Host());
-    CDlgMainSystem system(Host());
-    QCOMPARE(meas.font().pointSize(), TestDeviceHost::kMeasurePagePointSize);
-    QCOMPARE(system.font().pointSize(), TestDeviceHost::kDialogPointSize);
+    CDlgMainMeasSetting meas(TestHost());
+    CDlgMainSystem system(TestHost());
+    QVERIFY(TestHost().MeasurePageFont().pointSize() != TestHost().DialogFont().pointSize());
+    QCOMPARE(meas.font().pointSize(), TestHost().MeasurePageFont().pointSize());
+    QCOMPARE(system.font().pointSize(), TestHost().DialogFont().pointSize());
   }
 
   void stopMeasurement() {
@@ -297,7 +298,7 @@ class DevicePagesTest : public QObject {
     logger.StartMeasuring();
     logger.Logger().ClearReceived();
     MessageBoxes boxes;
-    CDlgMainMeasSetting page(Host());
+    CDlgMainMeasSetting page(TestHost());
     page.show();
     page.Refresh();
     QCOMPARE(page.Field(CDlgMainMeasSetting::kIdState)->text(), QStringLiteral("測定中"));
@@ -318,7 +319,7 @@ class DevicePagesTest : public QObject {
     QVERIFY(logger.Ready());
     logger.Logger().RefuseCommands("ST STP", -1);
     MessageBoxes boxes;
-    CDlgMainMeasSetting page(Host());
+    CDlgMainMeasSetting page(TestHost());
     page.show();
     page.OnStop();
     QCOMPARE(logger.Starting("ST STP").size(), size_t(1));  // a refusal ends the tries
@@ -333,20 +334,20 @@ class DevicePagesTest : public QObject {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
     logger.Logger().RefuseCommands("RD SYS", -1);
-    CDeviceSession& session = Host().Session();
+    CDeviceSession& session = TestHost().Session();
     QVERIFY(session.Open(logger.Logger().PortPath()) == 0 && session.Identify() == 1);
     session.RefreshSystemInfo();
     session.ReadMailSettings();
     QVERIFY(!session.HasRead(listing_read::kSystem));
     const QString mark = QStringLiteral("(未読込)");
 
-    CDlgMainSystem system(Host());
+    CDlgMainSystem system(TestHost());
     system.Refresh();
     QCOMPARE(system.CutoffLabel()->text(), mark);
     QCOMPARE(system.MemoryRangeLabel()->text(), mark);
     QCOMPARE(system.DeviceNameLabel()->text(), QStringLiteral("Quorvane-HX7"));  // from the wake-up
 
-    CDlgMainMeasSetting meas(Host());
+    CDlgMainMeasSetting meas(TestHost());
     meas.Refresh();
     QCOMPARE(meas.Field(CDlgMainMeasSetting::kIdState)->text(), mark);
     QCOMPARE(meas.JudgementField()->toPlainText(), mark);
@@ -366,7 +367,7 @@ class DevicePagesTest : public QObject {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
     MessageBoxes boxes;
-    CDlgMainMeasSetting page(Host());
+    CDlgMainMeasSetting page(TestHost());
     page.show();
     PageDriver driver;
     driver.Next(

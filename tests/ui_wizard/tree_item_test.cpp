@@ -5,12 +5,12 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include "../support/fake_device_host.h"
 #include "common/string_table.h"
+#include "settings/wizard/dlg_tree_item.h"
 #include "settings/pages/input_base_dlg.h"
 #include "settings/setting_work.h"
-#include "settings/wizard/dlg_tree_item.h"
 #include "settings/wizard_item_lists.h"
-#include "test_device_host.h"
 #include "wizard_test_support.h"
 
 namespace {
@@ -42,7 +42,7 @@ class TreeItemTest : public QObject {
   void settingsFileItemsUnderThreeHeadings() {
     CSettingItemList list;
     list.Init(0, true);
-    CDlgTreeItem dlg(Host());
+    CDlgTreeItem dlg(TestHost());
     dlg.SetItemList(list);
     dlg.show();
     const QStringList expected{
@@ -60,7 +60,7 @@ class TreeItemTest : public QObject {
   }
 
   void captionAndSingleGroup() {
-    CDlgTreeItem dlg(Host());
+    CDlgTreeItem dlg(TestHost());
     dlg.SetCaption(Text(strings::id::kChooseImportItems));
     dlg.SetItemList(GroupWizardList(0, 4));
     dlg.show();
@@ -72,7 +72,7 @@ class TreeItemTest : public QObject {
     CSettingItemList list;
     list.Init(0, false);
     list.entries[1].selected = 0;
-    CDlgTreeItem dlg(Host());
+    CDlgTreeItem dlg(TestHost());
     dlg.SetItemList(list);
     dlg.show();
     QTreeWidgetItem* initial = Heading(dlg, 0);
@@ -86,7 +86,7 @@ class TreeItemTest : public QObject {
   void propagation() {
     CSettingItemList list;
     list.Init(0, false);
-    CDlgTreeItem dlg(Host());
+    CDlgTreeItem dlg(TestHost());
     dlg.SetItemList(list);
     dlg.show();
     QTreeWidgetItem* heading = Heading(dlg, 1);  // 接続設定: アクセスポイント, アンテナ状態確認, テスト送信
@@ -119,7 +119,7 @@ class TreeItemTest : public QObject {
   void okTakesTheCheckedItemsByName() {
     CSettingItemList list;
     list.Init(0, false);
-    CDlgTreeItem dlg(Host());
+    CDlgTreeItem dlg(TestHost());
     dlg.SetItemList(list);
     dlg.show();
     // Uncheck everything but 日時設定 and 判定基準.
@@ -139,7 +139,7 @@ class TreeItemTest : public QObject {
     CSettingItemList list;
     list.Init(0, true);
     list.entries[3].selected = 1;  // not available, selected: cleared as well
-    CDlgTreeItem dlg(Host());
+    CDlgTreeItem dlg(TestHost());
     dlg.SetItemList(list);
     dlg.show();
     for (int h = 0; h < dlg.Tree()->topLevelItemCount(); ++h) Heading(dlg, h)->setCheckState(0, Qt::Unchecked);
@@ -150,7 +150,7 @@ class TreeItemTest : public QObject {
   void cancelKeepsTheList() {
     CSettingItemList list;
     list.Init(0, true);
-    CDlgTreeItem dlg(Host());
+    CDlgTreeItem dlg(TestHost());
     dlg.SetItemList(list);
     dlg.show();
     Heading(dlg, 0)->setCheckState(0, Qt::Unchecked);
@@ -166,7 +166,7 @@ class TreeItemTest : public QObject {
       auto* tree = qobject_cast<CDlgTreeItem*>(QApplication::activeModalWidget());
       if (tree) tree->CancelButton()->click();
     });
-    QCOMPARE(CVTCSettingWork::ChooseItemsAndRunWizard(Host(), nullptr, GroupWizardList(0, 4)), -1);
+    QCOMPARE(CVTCSettingWork::ChooseItemsAndRunWizard(TestHost(), nullptr, GroupWizardList(0, 4)), -1);
 
     // OK with only 測定設定 ticked: the measurement page alone, as the only page.
     wiztest::ConnectedLogger logger;
@@ -189,7 +189,7 @@ class TreeItemTest : public QObject {
       }
     });
     poll.start(5);
-    QCOMPARE(CVTCSettingWork::ChooseItemsAndRunWizard(Host(), nullptr, GroupWizardList(0, 4)), -1);
+    QCOMPARE(CVTCSettingWork::ChooseItemsAndRunWizard(TestHost(), nullptr, GroupWizardList(0, 4)), -1);
     poll.stop();
     QVERIFY(sawPage);
     QCOMPARE(title, QStringLiteral("測定設定"));
@@ -199,14 +199,14 @@ class TreeItemTest : public QObject {
     // "RD SYS" refused at connect: the schedule the page would start from is
     // not the logger's, so no page shows and the message names the listing.
     logger.Logger().RefuseCommands("RD SYS", -1);
-    CDeviceSession& session = Host().Session();
+    CDeviceSession& session = TestHost().Session();
     QVERIFY(session.Open(logger.Logger().PortPath()) == 0 && session.Identify() == 1);
     session.RefreshSystemInfo();
     session.ReadMailSettings();
     wiztest::MessageBoxes boxes;
     sawPage = false;
     poll.start(5);
-    QCOMPARE(CVTCSettingWork::ChooseItemsAndRunWizard(Host(), nullptr, GroupWizardList(0, 4)), -1);
+    QCOMPARE(CVTCSettingWork::ChooseItemsAndRunWizard(TestHost(), nullptr, GroupWizardList(0, 4)), -1);
     poll.stop();
     QVERIFY(!sawPage);
     QCOMPARE(boxes.shown.size(), size_t(1));

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QtTest>
 
+#include "../support/fake_device_host.h"
 #include "common/timing.h"
 #include "controls/org_color_rdio_button.h"
 #include "controls/st_num_edits.h"
@@ -20,7 +21,6 @@
 #include "settings/setting_work.h"
 #include "settings/wizard/wizard_entries.h"
 #include "settings/wizard_flags.h"
-#include "test_device_host.h"
 #include "wizard_test_support.h"
 
 using wiztest::ConnectedLogger;
@@ -59,7 +59,7 @@ class WizardPagesTest : public QObject {
     PageDriver driver;
     driver.Press(CDlgInputInitReset::kIdResetButton);
     driver.Next();
-    QCOMPARE(RunSingleItemWizard(Host(), nullptr, kItemInitReset, 0), 1);
+    QCOMPARE(RunSingleItemWizard(TestHost(), nullptr, kItemInitReset, 0), 1);
     QVERIFY(driver.Done());
     QCOMPARE(int(driver.seen.size()), 2);  // still open after the reset
     QCOMPARE(logger.Logger().State().resets, 1);
@@ -74,9 +74,9 @@ class WizardPagesTest : public QObject {
     QVERIFY(logger.Ready());
     MessageBoxes boxes;
     PageDriver driver;
-    driver.Press(CDlgInputInitReset::kIdResetButton, [](CInputBaseDlg*) { Host().Session().Close(); });
+    driver.Press(CDlgInputInitReset::kIdResetButton, [](CInputBaseDlg*) { TestHost().Session().Close(); });
     driver.Cancel();
-    QCOMPARE(RunSingleItemWizard(Host(), nullptr, kItemInitReset, 0), -1);
+    QCOMPARE(RunSingleItemWizard(TestHost(), nullptr, kItemInitReset, 0), -1);
     QCOMPARE(int(boxes.shown.size()), 1);
     QCOMPARE(boxes.shown[0].text, kFailed);
     QCOMPARE(boxes.shown[0].icon, msgbox::Icon::kWarning);
@@ -108,7 +108,7 @@ class WizardPagesTest : public QObject {
     QFETCH(QString, line);
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
-    CDeviceSession& s = Host().Session();
+    CDeviceSession& s = TestHost().Session();
     QCOMPARE(s.Protocol().SetBatteryCutoff(s.PortPtr(), loggerMillivolts), 0);
     s.RefreshSystemInfo();
     logger.Logger().ClearReceived();
@@ -125,7 +125,7 @@ class WizardPagesTest : public QObject {
         QTest::keyClicks(field, typed);
       }
     });
-    QCOMPARE(RunSingleItemWizard(Host(), nullptr, kItemBatteryAlert, 0), 1);
+    QCOMPARE(RunSingleItemWizard(TestHost(), nullptr, kItemBatteryAlert, 0), 1);
     QCOMPARE(seenText, shown);
     QCOMPARE(logger.Starting("ST BAT"), std::vector<std::string>{line.toStdString()});
     QVERIFY(boxes.shown.empty());
@@ -155,7 +155,7 @@ class WizardPagesTest : public QObject {
     bool stayed = false;
     driver.Next([&](CInputBaseDlg* page) { As<CDlgInputBatAlart>(page)->VoltageField()->setText(text); });
     driver.Cancel([&](CInputBaseDlg* page) { stayed = page->isVisible(); });
-    QCOMPARE(RunSingleItemWizard(Host(), nullptr, kItemBatteryAlert, 0), -1);
+    QCOMPARE(RunSingleItemWizard(TestHost(), nullptr, kItemBatteryAlert, 0), -1);
     QVERIFY(driver.Done());
     QVERIFY(stayed);
     QCOMPARE(boxes.shown.size(), size_t(1));
@@ -163,7 +163,7 @@ class WizardPagesTest : public QObject {
     QCOMPARE(boxes.shown[0].icon, msgbox::Icon::kWarning);
     QVERIFY(logger.Starting("ST ").empty());
     // Nothing was stored either.
-    QCOMPARE(Host().Session().Working().sys.batteryAlert, Host().Session().Current().sys.batteryAlert);
+    QCOMPARE(TestHost().Session().Working().sys.batteryAlert, TestHost().Session().Current().sys.batteryAlert);
   }
 
   void batteryRefusedStaysOpenWithTheValue() {
@@ -175,12 +175,12 @@ class WizardPagesTest : public QObject {
     QString afterFailure;
     driver.Next([](CInputBaseDlg* page) { As<CDlgInputBatAlart>(page)->VoltageField()->setText("3.5"); });
     driver.Cancel([&](CInputBaseDlg* page) { afterFailure = As<CDlgInputBatAlart>(page)->VoltageField()->text(); });
-    QCOMPARE(RunSingleItemWizard(Host(), nullptr, kItemBatteryAlert, 0), -1);
+    QCOMPARE(RunSingleItemWizard(TestHost(), nullptr, kItemBatteryAlert, 0), -1);
     QCOMPARE(afterFailure, QStringLiteral("3.5"));
     QCOMPARE(logger.Starting("ST BAT").size(), size_t(3));
     QCOMPARE(int(boxes.shown.size()), 1);
     QCOMPARE(boxes.shown[0].text, kFailed);
-    QCOMPARE(Host().Session().Working().sys.batteryAlert, 3500);
+    QCOMPARE(TestHost().Session().Working().sys.batteryAlert, 3500);
   }
 
   void batteryClosedPortSaysNotConnected() {
@@ -188,9 +188,9 @@ class WizardPagesTest : public QObject {
     QVERIFY(logger.Ready());
     MessageBoxes boxes;
     PageDriver driver;
-    driver.Next([](CInputBaseDlg*) { Host().Session().Close(); });
+    driver.Next([](CInputBaseDlg*) { TestHost().Session().Close(); });
     driver.Cancel();
-    QCOMPARE(RunSingleItemWizard(Host(), nullptr, kItemBatteryAlert, 0), -1);
+    QCOMPARE(RunSingleItemWizard(TestHost(), nullptr, kItemBatteryAlert, 0), -1);
     QCOMPARE(int(boxes.shown.size()), 1);
     QCOMPARE(boxes.shown[0].text, QStringLiteral("エラー！ 機器と接続していません"));
   }
@@ -214,7 +214,7 @@ class WizardPagesTest : public QObject {
       maxRange = p->UpperField()->Maximum();
       decimals = p->LowerField()->Decimals();
     });
-    CDeviceSession& s = Host().Session();
+    CDeviceSession& s = TestHost().Session();
     s.Working() = s.Current();
     s.Working().sys.upperThreshold = 1.5;
     s.Working().sys.lowerThreshold = -0.25;
@@ -223,7 +223,7 @@ class WizardPagesTest : public QObject {
     list.Init(0, false);
     for (auto& e : list.entries) e.selected = 0;
     list.entries[kItemJudgement].selected = 1;
-    QCOMPARE(CVTCSettingWork::RunWizard(Host(), nullptr, list, 0), -1);
+    QCOMPARE(CVTCSettingWork::RunWizard(TestHost(), nullptr, list, 0), -1);
     QCOMPARE(upper, QStringLiteral("1.500"));
     QCOMPARE(lower, QStringLiteral("-0.250"));
     QVERIFY(upperOn);
@@ -265,7 +265,7 @@ class WizardPagesTest : public QObject {
       p->LowerField()->setText(lower);
       if (switchId != 0) page->findChild<QAbstractButton*>(CInputBaseDlg::ControlName(switchId))->click();
     });
-    QCOMPARE(RunSingleItemWizard(Host(), nullptr, kItemJudgement, 0), 1);
+    QCOMPARE(RunSingleItemWizard(TestHost(), nullptr, kItemJudgement, 0), 1);
     QStringList sent;
     for (const auto& l : logger.Starting("ST ALM")) sent << QString::fromStdString(l);
     QCOMPARE(sent, lines);
@@ -325,13 +325,13 @@ class WizardPagesTest : public QObject {
       p->LowerOff()->click();  // a change that would be sent
     });
     driver.Cancel();
-    QCOMPARE(RunSingleItemWizard(Host(), nullptr, kItemJudgement, 0), -1);
+    QCOMPARE(RunSingleItemWizard(TestHost(), nullptr, kItemJudgement, 0), -1);
     QVERIFY(driver.Done());
     QCOMPARE(boxes.shown.size(), size_t(1));
     QCOMPARE(boxes.shown[0].text, QStringLiteral("入力値が正しくありません: ") + field);
     QVERIFY(logger.Starting("ST ").empty());
     // Nothing was stored either.
-    QCOMPARE(Host().Session().Working().sys.lowerEnabled, Host().Session().Current().sys.lowerEnabled);
+    QCOMPARE(TestHost().Session().Working().sys.lowerEnabled, TestHost().Session().Current().sys.lowerEnabled);
   }
 
   void judgementRefusedShowsTheFailure() {
@@ -342,13 +342,13 @@ class WizardPagesTest : public QObject {
     PageDriver driver;
     driver.Next([](CInputBaseDlg* page) { As<CDlgInputRange1ch>(page)->UpperField()->setText("4"); });
     driver.Cancel();
-    QCOMPARE(RunSingleItemWizard(Host(), nullptr, kItemJudgement, 0), -1);
+    QCOMPARE(RunSingleItemWizard(TestHost(), nullptr, kItemJudgement, 0), -1);
     QCOMPARE(int(boxes.shown.size()), 1);
     QCOMPARE(boxes.shown[0].text, kFailed);
   }
 
   void judgementPictureIsDrawn() {
-    const QImage picture = DrawWellPicture(Host().DialogFont().family());
+    const QImage picture = DrawWellPicture(TestHost().DialogFont().family());
     QCOMPARE(picture.size(), QSize(270, 330));
     // Not blank: water, ground and the limit lines are coloured.
     QSet<QRgb> colours;
@@ -374,7 +374,7 @@ class WizardPagesTest : public QObject {
       normalTx = p->NormalTransmissionField()->text();
       eventTx = p->EventTransmissionField()->text();
     });
-    CDeviceSession& s = Host().Session();
+    CDeviceSession& s = TestHost().Session();
     s.Working() = s.Current();
     s.Working().sys.startTime = CSdlTime{2026, 1, 3, 8, 30, 45};
     s.Working().sys.sampling = 90061;
@@ -385,7 +385,7 @@ class WizardPagesTest : public QObject {
     list.Init(0, false);
     for (auto& e : list.entries) e.selected = 0;
     list.entries[kItemMeasurement].selected = 1;
-    QCOMPARE(CVTCSettingWork::RunWizard(Host(), nullptr, list, 0), -1);
+    QCOMPARE(CVTCSettingWork::RunWizard(TestHost(), nullptr, list, 0), -1);
     QCOMPARE(start, QStringLiteral("2026-01-03 08:30"));
     QCOMPARE(normalDays, QStringLiteral("1"));
     QCOMPARE(normalHm, QStringLiteral("01:01"));
@@ -433,13 +433,13 @@ class WizardPagesTest : public QObject {
       p->NormalTransmissionField()->setText("3");
       p->EventTransmissionField()->setText("1");
     });
-    QCOMPARE(RunSingleItemWizard(Host(), nullptr, kItemMeasurement, 0), 1);
+    QCOMPARE(RunSingleItemWizard(TestHost(), nullptr, kItemMeasurement, 0), 1);
     QVERIFY(boxes.shown.empty());
     QCOMPARE(logger.Starting("ST SMP "), std::vector<std::string>{smp.toStdString()});
     QCOMPARE(logger.Starting("ST SMP2"), std::vector<std::string>{"ST SMP2 D00H00M05S00"});
     QCOMPARE(logger.Starting("ST ITV "), std::vector<std::string>{"ST ITV 3"});
     QVERIFY(logger.Starting("ST ITV2").empty());  // unchanged from the logger's 1
-    const CVT7SysInfo& work = Host().Session().Working().sys;
+    const CVT7SysInfo& work = TestHost().Session().Working().sys;
     QCOMPARE(work.sampling, seconds);
     QCOMPARE(work.eventSampling, 300);
     QCOMPARE(work.measuring, 1);
@@ -503,7 +503,7 @@ class WizardPagesTest : public QObject {
       type(hm, hoursMinutes);
     });
     if (!message.isEmpty()) driver.Cancel();
-    const int result = RunSingleItemWizard(Host(), nullptr, kItemMeasurement, 0);
+    const int result = RunSingleItemWizard(TestHost(), nullptr, kItemMeasurement, 0);
     QVERIFY(driver.Done());
     if (message.isEmpty()) {
       QCOMPARE(result, 1);
@@ -565,7 +565,7 @@ class WizardPagesTest : public QObject {
       paste(p->NormalHoursMinutesField(), QStringLiteral("０0０0:１1０0"));
       shownInterval = p->NormalHoursMinutesField()->displayText();
     });
-    QCOMPARE(RunSingleItemWizard(Host(), nullptr, kItemMeasurement, 0), 1);
+    QCOMPARE(RunSingleItemWizard(TestHost(), nullptr, kItemMeasurement, 0), 1);
     QVERIFY(boxes.shown.empty());
     QCOMPARE(shownStart, QStringLiteral("2030-01-03 08:30"));
     QCOMPARE(shownInterval, QStringLiteral("00:10"));
@@ -576,7 +576,7 @@ class WizardPagesTest : public QObject {
   void scheduleUneditedDropsTheSeconds() {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
-    CDeviceSession& s = Host().Session();
+    CDeviceSession& s = TestHost().Session();
     int sampling = 90061;
     QCOMPARE(s.Protocol().SetSampling(s.PortPtr(), sampling), 0);
     s.RefreshSystemInfo();
@@ -585,7 +585,7 @@ class WizardPagesTest : public QObject {
     MessageBoxes boxes;
     PageDriver driver;
     driver.Next();
-    QCOMPARE(RunSingleItemWizard(Host(), nullptr, kItemMeasurement, 0), 1);
+    QCOMPARE(RunSingleItemWizard(TestHost(), nullptr, kItemMeasurement, 0), 1);
     QCOMPARE(logger.Starting("ST SMP "), std::vector<std::string>{"ST SMP D01H01M01S00"});
     QCOMPARE(s.Working().sys.sampling, 90060);
   }
@@ -607,7 +607,7 @@ class WizardPagesTest : public QObject {
       p->NormalDaysField()->setText("0");
       p->NormalHoursMinutesField()->SetFullText("00:10");
     });
-    QCOMPARE(RunSingleItemWizard(Host(), nullptr, kItemMeasurement, 0), 1);
+    QCOMPARE(RunSingleItemWizard(TestHost(), nullptr, kItemMeasurement, 0), 1);
     QCOMPARE(shownAfterTyping, QStringLiteral("2026-01-03 08:30"));
     const auto stm = logger.Starting("ST STM ");
     QCOMPARE(stm.size(), size_t(1));
@@ -616,12 +616,12 @@ class WizardPagesTest : public QObject {
     const int64_t requested = CSdlTime{2026, 1, 3, 8, 30, 0}.ToTime();
     const int64_t sent = StartCommandSeconds(stm[0]);
     int64_t loggerNow = 0;
-    QVERIFY(Host().Session().GetDeviceClock(&loggerNow));
+    QVERIFY(TestHost().Session().GetDeviceClock(&loggerNow));
     QCOMPARE((sent - requested) % 600, int64_t(0));
     // The clock was read a moment after the start was computed.
     QVERIFY(sent >= loggerNow + 60 - 5);
     QVERIFY(sent < loggerNow + 60 + 600);
-    const CSdlTime& stored = Host().Session().Working().sys.startTime;
+    const CSdlTime& stored = TestHost().Session().Working().sys.startTime;
     QCOMPARE(stored.ToTime(), sent);
   }
 
@@ -649,7 +649,7 @@ class WizardPagesTest : public QObject {
                      .arg(digits.mid(0, 2), digits.mid(2, 2), digits.mid(4, 2), digits.mid(6, 2), digits.mid(8, 2))
                      .toStdString();
     });
-    QCOMPARE(RunSingleItemWizard(Host(), nullptr, kItemMeasurement, 0), 1);
+    QCOMPARE(RunSingleItemWizard(TestHost(), nullptr, kItemMeasurement, 0), 1);
     QVERIFY2(!preset.startsWith("unexpected"), qPrintable(preset));
     QCOMPARE(logger.Starting("ST STM "), std::vector<std::string>{expected});
   }
@@ -673,7 +673,7 @@ class WizardPagesTest : public QObject {
     bool stayed = false;
     driver.Next([](CInputBaseDlg* page) { As<CDlgInputMeasureSetting>(page)->EventTransmissionField()->setText("5"); });
     driver.Cancel([&](CInputBaseDlg* page) { stayed = page->isVisible(); });
-    QCOMPARE(RunSingleItemWizard(Host(), nullptr, kItemMeasurement, 0), -1);
+    QCOMPARE(RunSingleItemWizard(TestHost(), nullptr, kItemMeasurement, 0), -1);
     QVERIFY(stayed);
     QCOMPARE(int(boxes.shown.size()), 1);
     QCOMPARE(boxes.shown[0].text, message);
@@ -692,7 +692,7 @@ class WizardPagesTest : public QObject {
       p->NormalHoursMinutesField()->SetFullText("00:00");
     });
     driver.Cancel();
-    QCOMPARE(RunSingleItemWizard(Host(), nullptr, kItemMeasurement, 0), -1);
+    QCOMPARE(RunSingleItemWizard(TestHost(), nullptr, kItemMeasurement, 0), -1);
     // The logger refuses a zero sampling interval; the page sent it anyway.
     QCOMPARE(logger.Starting("ST SMP "), (std::vector<std::string>(3, "ST SMP D00H00M00S00")));
     QCOMPARE(int(boxes.shown.size()), 1);
@@ -711,7 +711,7 @@ class WizardPagesTest : public QObject {
       first = clock->text();
       advanced = QTest::qWaitFor([&] { return clock->text() != first; }, 5000);
     });
-    QCOMPARE(RunSingleItemWizard(Host(), nullptr, kItemMeasurement, 0), -1);
+    QCOMPARE(RunSingleItemWizard(TestHost(), nullptr, kItemMeasurement, 0), -1);
     QVERIFY(!first.isEmpty());
     QVERIFY(advanced);
   }
@@ -719,7 +719,7 @@ class WizardPagesTest : public QObject {
   void scheduleClockEmptyWithoutReference() {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
-    Host().Session().InvalidateClockReference();
+    TestHost().Session().InvalidateClockReference();
     PageDriver driver;
     QString text = QStringLiteral("unset");
     int ticks = 0;
@@ -731,7 +731,7 @@ class WizardPagesTest : public QObject {
       (void)QTest::qWaitFor([&] { return ticks >= 3; }, 5000);
       text = p->DeviceClockField()->text();
     });
-    QCOMPARE(RunSingleItemWizard(Host(), nullptr, kItemMeasurement, 0), -1);
+    QCOMPARE(RunSingleItemWizard(TestHost(), nullptr, kItemMeasurement, 0), -1);
     QVERIFY(ticks >= 3);
     QVERIFY(text.isEmpty());
   }

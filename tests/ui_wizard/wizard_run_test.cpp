@@ -4,6 +4,7 @@
 // them, the refresh after each page, Enter and Esc.
 #include <QtTest>
 
+#include "../support/fake_device_host.h"
 #include "common/string_table.h"
 #include "controls/st_num_edits.h"
 #include "operations/operation_strings.h"
@@ -12,7 +13,6 @@
 #include "settings/wizard/wizard_entries.h"
 #include "settings/wizard_flags.h"
 #include "settings/wizard_item_lists.h"
-#include "test_device_host.h"
 #include "wizard_test_support.h"
 
 using wiztest::ConnectedLogger;
@@ -30,9 +30,9 @@ CSettingItemList Items(std::initializer_list<int> selected) {
 }
 
 int RunOver(std::initializer_list<int> selected) {
-  CDeviceSession& s = Host().Session();
+  CDeviceSession& s = TestHost().Session();
   s.Working() = s.Current();
-  return CVTCSettingWork::RunWizard(Host(), nullptr, Items(selected), 0);
+  return CVTCSettingWork::RunWizard(TestHost(), nullptr, Items(selected), 0);
 }
 
 const QString kBatteryTitle = QStringLiteral("初期設定-バッテリ警告");
@@ -61,7 +61,7 @@ class WizardRunTest : public QObject {
     MessageBoxes boxes;
     PageDriver driver;
     driver.Cancel();
-    QCOMPARE(RunSingleItemWizard(Host(), nullptr, item, 0), -1);
+    QCOMPARE(RunSingleItemWizard(TestHost(), nullptr, item, 0), -1);
     QVERIFY(driver.Done());
     QCOMPARE(int(driver.seen.size()), 1);
     QCOMPARE(driver.seen[0].title, title);
@@ -76,7 +76,7 @@ class WizardRunTest : public QObject {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
     PageDriver driver;
-    QCOMPARE(RunSingleItemWizard(Host(), nullptr, kItemDateTime, 0), -1);
+    QCOMPARE(RunSingleItemWizard(TestHost(), nullptr, kItemDateTime, 0), -1);
     QVERIFY(driver.seen.empty());
     QCOMPARE(RunOver({}), -1);
   }
@@ -111,14 +111,14 @@ class WizardRunTest : public QObject {
     QVERIFY(logger.Starting("ST STP").empty());  // the logger was not measuring
     QCOMPARE(logger.Starting("ST STM ").size(), size_t(1));
     QVERIFY(boxes.shown.empty());
-    QCOMPARE(Host().Session().Current().sys.measuring, 1);
+    QCOMPARE(TestHost().Session().Current().sys.measuring, 1);
   }
 
   void measuringStopsOnceAndAppendsTheMeasurementPage() {
     ConnectedLogger logger;
     QVERIFY(logger.Ready());
     logger.StartMeasuring();
-    QCOMPARE(Host().Session().Current().sys.measuring, 1);
+    QCOMPARE(TestHost().Session().Current().sys.measuring, 1);
     logger.Logger().ClearReceived();
     MessageBoxes boxes;
     PageDriver driver;
@@ -209,7 +209,7 @@ class WizardRunTest : public QObject {
     QCOMPARE(lines[bat + 1], std::string("HELLO"));
     QCOMPARE(lines[bat + 2], std::string("RD SYS"));
     QCOMPARE(lines[bat + 3], std::string("MAIL DSP"));
-    QCOMPARE(Host().Session().Current().sys.batteryAlert, 2800);
+    QCOMPARE(TestHost().Session().Current().sys.batteryAlert, 2800);
   }
 
   void enterAndEscapeDoNotLeaveThePage() {
@@ -230,7 +230,7 @@ class WizardRunTest : public QObject {
       return true;
     });
     driver.Cancel();
-    QCOMPARE(RunSingleItemWizard(Host(), nullptr, 6, 0), -1);
+    QCOMPARE(RunSingleItemWizard(TestHost(), nullptr, 6, 0), -1);
     QVERIFY(driver.Done());
     QVERIFY(stillOpen);
     QVERIFY(logger.Starting("ST BAT").empty());

@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "common/timing.h"
+#include "../support/fake_device_host.h"
 #include "controls/message_box.h"
+#include "common/timing.h"
 #include "settings/pages/input_base_dlg.h"
-#include "test_device_host.h"
 #include "virtual_logger.h"
 
 namespace wiztest {
@@ -34,15 +34,15 @@ class ConnectedLogger {
     timing::SetTimeScale(env != nullptr ? std::atof(env) : 0.05);
     started_ = logger_.Start();
     if (!started_) return;
-    CDeviceSession& s = Host().Session();
+    CDeviceSession& s = TestHost().Session();
     opened_ = s.Open(logger_.PortPath()) == 0 && s.Identify() == 1;
     s.RefreshSystemInfo();
     s.ReadMailSettings();
   }
   ~ConnectedLogger() {
-    Host().Session().Close();
-    Host().Session().Current() = DeviceRecord();
-    Host().Session().Working() = DeviceRecord();
+    TestHost().Session().Close();
+    TestHost().Session().Current() = DeviceRecord();
+    TestHost().Session().Working() = DeviceRecord();
     logger_.Stop();
     timing::SetTimeScale(1.0);
   }
@@ -67,7 +67,7 @@ class ConnectedLogger {
 
   // Puts the logger into scheduled measurement and refreshes the session.
   void StartMeasuring() {
-    CDeviceSession& s = Host().Session();
+    CDeviceSession& s = TestHost().Session();
     s.Protocol().StartMeasurement(s.PortPtr());
     s.RefreshSystemInfo();
   }
