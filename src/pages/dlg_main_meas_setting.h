@@ -36,6 +36,8 @@ class CDlgMainMeasSetting : public CDevicePage {
   static constexpr int kIdNormalInterval[3] = {1288, 1289, 1290};
   static constexpr int kIdEventInterval[3] = {1291, 1292, 1293};
 
+  // A running worker is joined while this page's work and members are whole.
+  ~CDlgMainMeasSetting() override { runner_.StopAndJoin(); }
   explicit CDlgMainMeasSetting(CDeviceHost& host, QWidget* parent = nullptr);
 
   // Fills the controls from the session's current record.

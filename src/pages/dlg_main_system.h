@@ -31,6 +31,8 @@ class CDlgMainSystem : public CDevicePage {
   static constexpr int kIdInitialise = 1006;
   static constexpr int kIdRefresh = 1007;
 
+  // A running worker is joined while this page's work and members are whole.
+  ~CDlgMainSystem() override { runner_.StopAndJoin(); }
   explicit CDlgMainSystem(CDeviceHost& host, QWidget* parent = nullptr);
 
   // Fills the controls from the session's current record.

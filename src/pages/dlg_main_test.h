@@ -13,6 +13,8 @@ class CDlgMainTest : public CDevicePage {
   static constexpr int kIdAntenna = 1082;
   static constexpr int kIdTestMail = 1083;
 
+  // A running worker is joined while this page's work and members are whole.
+  ~CDlgMainTest() override { runner_.StopAndJoin(); }
   explicit CDlgMainTest(CDeviceHost& host, QWidget* parent = nullptr);
   void Refresh() override;
 

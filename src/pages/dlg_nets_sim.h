@@ -20,6 +20,8 @@ class CDlgNetsSim : public CDevicePage {
   static constexpr int kIdCheckImei = 1043;
   static constexpr int kIdRestartModule = 1044;
 
+  // A running worker is joined while this page's work and members are whole.
+  ~CDlgNetsSim() override { runner_.StopAndJoin(); }
   explicit CDlgNetsSim(CDeviceHost& host, QWidget* parent = nullptr);
   void Refresh() override;
 

@@ -18,6 +18,8 @@ class CDlgInputAntenaTest : public CInputCheckBaseDlg {
   // Invisible anchor: the picture's top-left corner.
   static constexpr int kIdPictureAnchor = 1168;
 
+  // A running worker is joined while this page's work and members are whole.
+  ~CDlgInputAntenaTest() override { JoinWork(); }
   explicit CDlgInputAntenaTest(CDeviceHost& host, QWidget* parent = nullptr);
 
   int RunPage(QWidget* owner, int flags) override;

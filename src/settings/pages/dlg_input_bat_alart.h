@@ -12,6 +12,8 @@ class CDlgInputBatAlart : public CInputBaseDlg {
  public:
   static constexpr int kIdVoltage = 1026;
 
+  // A running worker is joined while this page's work and members are whole.
+  ~CDlgInputBatAlart() override { JoinWork(); }
   explicit CDlgInputBatAlart(CDeviceHost& host, QWidget* parent = nullptr);
 
   int RunPage(QWidget* owner, int flags) override;

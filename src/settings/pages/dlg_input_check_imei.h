@@ -10,6 +10,8 @@ class CDlgInputCheckIMEI : public CInputCheckBaseDlg {
  public:
   static constexpr int kTemplateId = 401;
 
+  // A running worker is joined while this page's work and members are whole.
+  ~CDlgInputCheckIMEI() override { JoinWork(); }
   explicit CDlgInputCheckIMEI(CDeviceHost& host, QWidget* parent = nullptr);
 
   int RunPage(QWidget* owner, int flags) override;

@@ -11,6 +11,8 @@ class CDlgInputInitReset : public CInputBaseDlg {
  public:
   static constexpr int kIdResetButton = 1021;
 
+  // A running worker is joined while this page's work and members are whole.
+  ~CDlgInputInitReset() override { JoinWork(); }
   explicit CDlgInputInitReset(CDeviceHost& host, QWidget* parent = nullptr);
 
   int RunPage(QWidget* owner, int flags) override;

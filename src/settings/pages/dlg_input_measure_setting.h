@@ -30,6 +30,8 @@ class CDlgInputMeasureSetting : public CInputBaseDlg {
   static constexpr int kIdEventTransmission = 1028;
   static constexpr int kIdDeviceClock = 1269;
 
+  // A running worker is joined while this page's work and members are whole.
+  ~CDlgInputMeasureSetting() override { JoinWork(); }
   explicit CDlgInputMeasureSetting(CDeviceHost& host, QWidget* parent = nullptr);
 
   int RunPage(QWidget* owner, int flags) override;

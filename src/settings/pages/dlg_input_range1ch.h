@@ -21,6 +21,8 @@ class CDlgInputRange1ch : public CInputBaseDlg {
   static constexpr int kIdLowerOff = 1103;
   static constexpr int kIdPicture = 1436;
 
+  // A running worker is joined while this page's work and members are whole.
+  ~CDlgInputRange1ch() override { JoinWork(); }
   explicit CDlgInputRange1ch(CDeviceHost& host, QWidget* parent = nullptr);
 
   int RunPage(QWidget* owner, int flags) override;

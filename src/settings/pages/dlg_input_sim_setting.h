@@ -29,6 +29,8 @@ class CDlgInputSimSetting : public CInputBaseDlg {
   // Carrier choices (the kind handed to the session).
   enum Carrier { kIij = 0, kSoracom = 1, kOther = 2 };
 
+  // A running worker is joined while this page's work and members are whole.
+  ~CDlgInputSimSetting() override { JoinWork(); }
   explicit CDlgInputSimSetting(CDeviceHost& host, QWidget* parent = nullptr);
 
   int RunPage(QWidget* owner, int flags) override;

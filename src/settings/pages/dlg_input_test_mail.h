@@ -9,6 +9,8 @@ class CDlgInputTestMail : public CInputCheckBaseDlg {
  public:
   static constexpr int kTemplateId = 387;
 
+  // A running worker is joined while this page's work and members are whole.
+  ~CDlgInputTestMail() override { JoinWork(); }
   explicit CDlgInputTestMail(CDeviceHost& host, QWidget* parent = nullptr);
 
   int RunPage(QWidget* owner, int flags) override;

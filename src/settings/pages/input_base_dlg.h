@@ -68,6 +68,9 @@ class CInputBaseDlg : public QDialog, public CWizerdWorkCore {
   static QString ControlName(int id);
 
  protected:
+  // Joins a running worker; each page calls it from its own destructor, while
+  // the page's work functions and members are whole.
+  void JoinWork() { runner_.StopAndJoin(); }
   // The common initialisation, run first by every page's own: buttons as in
   // the template, then by position: the only page hides Back and labels Next
   // "OK", the last page labels Next "OK", the first page disables Back.
