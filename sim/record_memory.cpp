@@ -97,7 +97,7 @@ namespace {
 
 // Digit writers for the record line: a readout formats 100,000 lines, and
 // printf alone would make the logger slower than the line it feeds.
-char* PutDigits(char* p, uint64_t v, int width) {
+inline char* PutDigits(char* p, uint64_t v, int width) {
   // The usual case: the value fits the width, written from its last digit
   // back, two digits a step.
   static const char kPairs[] =
@@ -105,6 +105,11 @@ char* PutDigits(char* p, uint64_t v, int width) {
       "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
       "8081828384858687888990919293949596979899";
   static const uint64_t kLimits[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+  if (width == 2 && v < 100) {
+    p[0] = kPairs[v * 2];
+    p[1] = kPairs[v * 2 + 1];
+    return p + 2;
+  }
   if (width >= 1 && width <= 6 && v < kLimits[width]) {
     char* q = p + width;
     while (q - p >= 2) {
@@ -140,9 +145,13 @@ char* PutSigned(char* p, int64_t v, int width) {
 // "ID,yy/mm/dd hh:mm:ss,battery V,level m" -- the same text as
 // "%05d,%02d/%02d/%02d %02d:%02d:%02d,%.3f,%.4f".
 std::string RecordMemory::FormatLine(const Record& record) const {
+  char line[kMaxLineBytes];
+  return std::string(line, FormatLine(record, line));
+}
+
+size_t RecordMemory::FormatLine(const Record& record, char* line) const {
   const CalendarTime t = FromCalendarSeconds(record.time);
   const double level = series_.LevelAt(record.time);
-  char line[96];
   char* p = PutSigned(line, record.id, 5);
   *p++ = ',';
   p = PutDigits(p, static_cast<uint64_t>(t.year % 100), 2);
@@ -168,7 +177,7 @@ std::string RecordMemory::FormatLine(const Record& record) const {
   p = PutDigits(p, static_cast<uint64_t>(scaled / 10000), 1);
   *p++ = '.';
   p = PutDigits(p, static_cast<uint64_t>(scaled % 10000), 4);
-  return std::string(line, static_cast<size_t>(p - line));
+  return static_cast<size_t>(p - line);
 }
 
 }  // namespace vlogger
