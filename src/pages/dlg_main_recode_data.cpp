@@ -47,8 +47,8 @@ CDlgMainRecodeData::CDlgMainRecodeData(CDeviceHost& host, QWidget* parent) : CDe
   readErrorLog_->setObjectName("readErrorLog");
   clearData_ = new QPushButton(ui_text::Text(strings::id::kClearDataButton), this);
   clearData_->setObjectName("clearData");
-  auto* note =
-      new QLabel(ui_text::Text(strings::id::kClearDataNote).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), this);
+  auto* note = new QLabel(
+      ui_text::Text(strings::id::kClearDataNote).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), this);
   note->setObjectName("note");
   note->setWordWrap(true);
 
@@ -165,6 +165,9 @@ void CDlgMainRecodeData::SetMainFrameEnabled(bool enabled) {
 }
 
 void CDlgMainRecodeData::ShowViewer(int kind, bool incomplete) {
+  // What the readout freed (the archive's backlog and cache, the reader's
+  // buffers) goes back before the viewer builds its rows and chart.
+  free_heap::ReturnToSystem();
   {
     CDlgAqcuired viewer(Host(), text_, kind, this);
     if (incomplete) viewer.MarkIncomplete();
