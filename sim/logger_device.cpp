@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace vlogger {
 namespace {
@@ -217,20 +218,24 @@ Reply LoggerDevice::ReadAll(const std::vector<std::string>& words) const {
   return reply;
 }
 
-size_t LoggerDevice::FormatRecords(uint64_t& next, uint64_t end, size_t max_lines, std::string& out) const {
+size_t LoggerDevice::FormatRecords(uint64_t& next, uint64_t end, size_t max_lines, std::string& out,
+                                   std::string_view line_end) const {
   if (next < memory_.FrontSequence()) next = memory_.FrontSequence();
+  // The lines are written in place into room made for the longest ones.
+  size_t used = out.size();
+  out.resize(used + max_lines * (RecordMemory::kMaxLineBytes + line_end.size()));
   size_t n = 0;
-  char line[RecordMemory::kMaxLineBytes + 1];
   for (; n < max_lines && next < end; ++n, ++next) {
     const Record* record = memory_.AtSequence(next);
     if (record == nullptr) {
       next = end;
       break;
     }
-    const size_t length = memory_.FormatLine(*record, line);
-    line[length] = '\n';
-    out.append(line, length + 1);
+    used += memory_.FormatLine(*record, &out[used]);
+    std::memcpy(&out[used], line_end.data(), line_end.size());
+    used += line_end.size();
   }
+  out.resize(used);
   return n;
 }
 

@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "logger_types.h"
@@ -39,9 +40,10 @@ class LoggerDevice {
   Reply Handle(const std::string& line);
 
   // Formats up to max_lines records from sequence `next` (advanced) up to
-  // `end`, each line followed by LF, onto `out`; records dropped meanwhile
-  // are skipped. Returns the number of lines.
-  size_t FormatRecords(uint64_t& next, uint64_t end, size_t max_lines, std::string& out) const;
+  // `end`, each line followed by `line_end`, onto `out`; records dropped
+  // meanwhile are skipped. Returns the number of lines.
+  size_t FormatRecords(uint64_t& next, uint64_t end, size_t max_lines, std::string& out,
+                       std::string_view line_end = "\n") const;
 
   LoggerState Snapshot() const;
   CalendarTime Now() const;

@@ -17,6 +17,10 @@ class ReplyStyle {
 
   // Starts a new reply (the noise count starts again).
   void BeginReply() { line_count_ = 0; }
+  // Lines need no styling beyond their CR LF.
+  bool Plain() const { return noise_.empty() && !lower_case_; }
+  // Counts lines appended as they are (Plain()) for the noise that may follow.
+  void CountLines(long count) { line_count_ += count; }
   // Appends one reply line, styled, to `out`.
   void Append(std::string_view line, std::string& out);
 

@@ -298,18 +298,25 @@ void VirtualLogger::Impl::Enqueue(const Reply& reply) {
 // memory and an ESC cuts it short quickly.
 void VirtualLogger::Impl::RefillReadout() {
   if (!readout_.active || queue_.HasRecords() || !pty_.IsOpen()) return;
+  // Plain lines are formatted with their CR LF straight into the bytes sent.
+  const bool plain = style_.Plain();
   std::string lines;
-  lines.reserve(kRecordsPerWrite * 40);
-  size_t count = device_.FormatRecords(readout_.next, readout_.end, kRecordsPerWrite, lines);
+  const std::string_view line_end = plain ? "\r\n" : "\n";
+  size_t count = device_.FormatRecords(readout_.next, readout_.end, kRecordsPerWrite, lines, line_end);
   if (count == 0 && endless_listing_ && readout_.begin != readout_.end) {
     readout_.next = readout_.begin;
-    count = device_.FormatRecords(readout_.next, readout_.end, kRecordsPerWrite, lines);
+    count = device_.FormatRecords(readout_.next, readout_.end, kRecordsPerWrite, lines, line_end);
   }
   std::string bytes;
   if (count == 0) {
     style_.Append("YES END", bytes);
     queue_.Push(std::move(bytes), Clock::now());
     readout_.active = false;
+    return;
+  }
+  if (plain) {
+    style_.CountLines(static_cast<long>(count));
+    queue_.Push(std::move(lines), Clock::now(), true);
     return;
   }
   bytes.reserve(lines.size() + count * 2);

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <new>
 
 // ---- CTLogBuffer ----
@@ -50,7 +53,17 @@ void CTLogBuffer::StoreRun(const uint8_t* bytes, uint32_t length, uint16_t high)
   while (left > 0) {
     const int32_t run = std::min(left, kCells - w);
     uint16_t* cell = cells_.data() + w;
-    for (int32_t i = 0; i < run; ++i) cell[i] = static_cast<uint16_t>(high | b[i]);
+    int32_t i = 0;
+#if defined(__SSE2__)
+    // Sixteen bytes a step: each byte is widened to a cell with the mark above it.
+    const __m128i marks = _mm_set1_epi8(static_cast<char>(high >> 8));
+    for (; i + 16 <= run; i += 16) {
+      const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(cell + i), _mm_unpacklo_epi8(in, marks));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(cell + i + 8), _mm_unpackhi_epi8(in, marks));
+    }
+#endif
+    for (; i < run; ++i) cell[i] = static_cast<uint16_t>(high | b[i]);
     b += run;
     left -= run;
     w = (w + run) & (kCells - 1);
