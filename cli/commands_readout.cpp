@@ -53,52 +53,100 @@ struct ReadDataOptions {
   std::string format = "txt";
 };
 
-// The records as they arrive, kept for the file; the progress bar and
-// Ctrl+C as the readout's progress and abort.
+// The records as they arrive, written to the file at once (in the chosen
+// form); the progress bar and Ctrl+C as the readout's progress and abort.
 class ReadoutFront : public ops::RecordSink, public ops::ProgressSink, public ops::AbortSource {
  public:
-  void Records(const char* text, size_t bytes, long) override { text_.append(text, bytes); }
+  ReadoutFront(const ReadDataOptions& o, const std::string& serial) : o_(o) {
+#ifdef QHX_HAVE_ARCHIVE
+    const std::optional<archive::ExportFormat> chosen = archive::ParseExportFormat(o.format);
+    if (chosen && *chosen != archive::ExportFormat::kTxt) formatter_.emplace(*chosen, serial);
+#else
+    (void)serial;
+#endif
+    path_ = TargetPath();
+    begun_ = out_.Begin(path_, &error_);
+  }
+  void Records(const char* text, size_t bytes, long) override {
+    Start();
+#ifdef QHX_HAVE_ARCHIVE
+    if (formatter_) {
+      // CSV or JSON Lines through the archive's formatter (lines that are
+      // not records left out).
+      chunk_.clear();
+      const std::string_view all(text, bytes);
+      for (size_t at = 0; at < all.size();) {
+        size_t end = all.find('\n', at);
+        end = end == std::string_view::npos ? all.size() : end + 1;
+        formatter_->AppendLine(chunk_, all.substr(at, end - at));
+        at = end;
+      }
+      if (begun_) out_.Write(chunk_.data(), chunk_.size());
+      return;
+    }
+#endif
+    if (begun_) out_.Write(text, bytes);
+  }
   void Total(long total) override { bar_.SetRange(static_cast<int>(total)); }
   void Position(long done) override { bar_.SetPosition(static_cast<int>(done)); }
   bool AbortRequested() override { return TakeInterrupt(); }
   void Finish() { bar_.Finish(); }
-  const std::string& Text() const { return text_; }
+
+  // Puts what arrived in place, named with the local time of saving when the
+  // command names no file.
+  int Save() {
+    Start();
+    const std::string path = o_.target.empty() ? TargetPath() : path_;
+    std::string error = error_;
+    if (!begun_ || !out_.Finish(path, &error)) {
+      output::Error(output::SaveFailed(begun_ ? path : path_, error));
+      return exit_status::kFailed;
+    }
+    if (path != kStandardOutput) output::Result(path);
+    return exit_status::kOk;
+  }
+  // Nothing arrived: the target stays as it was.
+  void Drop() { out_.Discard(); }
 
  private:
-  std::string text_;
+  std::string TargetPath() const {
+    return o_.target.empty() ? TimestampedName("TXL_ALL_", LocalNow(), o_.format) : o_.target;
+  }
+  // The header goes before the first record, or alone into the file of a
+  // readout that brought none.
+  void Start() {
+    if (started_) return;
+    started_ = true;
+#ifdef QHX_HAVE_ARCHIVE
+    if (formatter_ && begun_) {
+      const std::string header = formatter_->Header();
+      out_.Write(header.data(), header.size());
+    }
+#endif
+  }
+
+  const ReadDataOptions& o_;
+#ifdef QHX_HAVE_ARCHIVE
+  std::optional<archive::RecordFormatter> formatter_;
+  std::string chunk_;
+#endif
+  StreamedOutput out_;
+  std::string path_;
+  std::string error_;
+  bool begun_ = false;
+  bool started_ = false;
   ProgressBar bar_;
 };
 
-#ifdef QHX_HAVE_ARCHIVE
-// The records in the chosen form: txt as they arrived, CSV or JSON Lines
-// through the archive's formatter (lines that are not records left out).
-std::string Formatted(const std::string& text, const std::string& format, const std::string& serial) {
-  const std::optional<archive::ExportFormat> chosen = archive::ParseExportFormat(format);
-  if (!chosen || *chosen == archive::ExportFormat::kTxt) return text;
-  const archive::RecordFormatter formatter(*chosen, serial);
-  std::string out = formatter.Header();
-  for (size_t at = 0; at < text.size();) {
-    size_t end = text.find('\n', at);
-    end = end == std::string::npos ? text.size() : end + 1;
-    formatter.AppendLine(out, std::string_view(text).substr(at, end - at));
-    at = end;
-  }
-  return out;
-}
-#endif
-
 // Saves what arrived, complete or not, and gives the exit status.
-int Finish(const ops::ReadoutResult& readout, const ReadDataOptions& o, const std::string& text,
-           const std::string& serial) {
-  if (readout.received == 0 && !readout.endLineSeen) return output::Report(readout);
+int Finish(const ops::ReadoutResult& readout, ReadoutFront& front) {
+  if (readout.received == 0 && !readout.endLineSeen) {
+    front.Drop();
+    return output::Report(readout);
+  }
   // Whatever arrived is kept, complete or not.
   if (!readout.message.empty()) output::Error(readout.message);
-#ifdef QHX_HAVE_ARCHIVE
-  const int saved = SaveText(o.target, "TXL_ALL_", Formatted(text, o.format, serial), o.format);
-#else
-  (void)serial;
-  const int saved = SaveText(o.target, "TXL_ALL_", text);
-#endif
+  const int saved = front.Save();
   if (saved != exit_status::kOk) return saved;
   // Only a whole readout of clean records is a success; an abort (Ctrl+C or a
   // signal) says the work is incomplete; a readout that broke off, or data
@@ -115,7 +163,7 @@ int RunReadData(Connection& connection, const ReadDataOptions& o) {
     return output::Report(needed);
   const std::string serial = session.Current().sys.serialNumber;
   InterruptScope interrupt;
-  ReadoutFront front;
+  ReadoutFront front(o, serial);
   ops::Context context;
   context.progress = &front;
   context.abort = &front;
@@ -123,7 +171,7 @@ int RunReadData(Connection& connection, const ReadDataOptions& o) {
   if (o.newOnly) {
     const ops::ArchivedReadoutResult readout = ops::ReadNewRecords(session, front, connection.Archive(), context);
     front.Finish();
-    return Finish(readout, o, front.Text(), serial);
+    return Finish(readout, front);
   }
 #endif
   const int first = session.Current().sys.firstId, last = session.Current().sys.lastId;
@@ -139,7 +187,7 @@ int RunReadData(Connection& connection, const ReadDataOptions& o) {
     ops::ReadoutResult empty;
     empty.outcome = ops::Outcome::kSucceeded;
     empty.endLineSeen = true;
-    return Finish(empty, o, std::string(), serial);
+    return Finish(empty, front);
   }
   const ReadoutRange range = ReadoutRangeForEntry(first, enteredLast, enteredCount);
 #ifdef QHX_HAVE_ARCHIVE
@@ -149,7 +197,7 @@ int RunReadData(Connection& connection, const ReadDataOptions& o) {
   const ops::ReadoutResult readout = ops::ReadRecords(session, {range.firstId, range.count}, front, context);
 #endif
   front.Finish();
-  return Finish(readout, o, front.Text(), serial);
+  return Finish(readout, front);
 }
 
 int RunReadErrors(Connection& connection, const std::string& target) {

@@ -30,3 +30,34 @@ bool WriteOutput(const std::string& target, const std::string& bytes, std::strin
   }
   return true;
 }
+
+bool StreamedOutput::Begin(const std::string& target, std::string* error) {
+  toStandardOutput_ = target == kStandardOutput;
+  failed_ = false;
+  error_ = 0;
+  if (!toStandardOutput_) return file_.Begin(target, error);
+  StandardOutputAsBytes();  // the file's CR LF stay as they are
+  return true;
+}
+
+void StreamedOutput::Write(const char* bytes, size_t size) {
+  if (size == 0) return;
+  if (!toStandardOutput_) {
+    file_.Write(bytes, size);
+    return;
+  }
+  if (!failed_ && std::fwrite(bytes, 1, size, stdout) != size) {
+    failed_ = true;
+    error_ = errno;
+  }
+}
+
+bool StreamedOutput::Finish(const std::string& finalTarget, std::string* error) {
+  if (!toStandardOutput_) return file_.Commit(error, finalTarget);
+  if (!failed_ && std::fflush(stdout) != 0) {
+    failed_ = true;
+    error_ = errno;
+  }
+  if (failed_ && error) *error = std::string("standard output: ") + std::strerror(error_);
+  return !failed_;
+}

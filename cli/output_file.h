@@ -3,8 +3,11 @@
 // go to a temporary file that replaces the target only when complete, so a
 // failure never leaves a half-written file in place of an existing one.
 // The target "-" is standard output.
+#include <cstddef>
 #include <ctime>
 #include <string>
+
+#include "common/atomic_file.h"
 
 constexpr const char* kStandardOutput = "-";
 
@@ -18,3 +21,25 @@ std::string TimestampedName(const std::string& prefix, const std::tm& time, cons
 // Writes the bytes to the target. False on failure, with the reason in
 // *error when given.
 bool WriteOutput(const std::string& target, const std::string& bytes, std::string* error);
+
+// A file written as its bytes arrive, so that a long readout is never held
+// whole: it takes its place only at Finish(); standard output gets the bytes
+// at once.
+class StreamedOutput {
+ public:
+  // False when the file cannot be started, with the reason in *error.
+  bool Begin(const std::string& target, std::string* error);
+  // Appends bytes; a failure shows at Finish().
+  void Write(const char* bytes, size_t size);
+  // Puts the file in place under `finalTarget` (the name given to Begin()
+  // when empty; the same folder).
+  bool Finish(const std::string& finalTarget, std::string* error);
+  // Leaves the target as it was.
+  void Discard() { file_.Discard(); }
+
+ private:
+  bool toStandardOutput_ = false;
+  bool failed_ = false;
+  int error_ = 0;
+  AtomicFileWriter file_;
+};

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace vlogger {
 namespace {
@@ -79,7 +80,7 @@ LoggerDevice::LoggerDevice(const Options& options, std::function<int64_t()> host
       clock_offset_(options.clock_offset_seconds),
       memory_(options.memory_capacity, options.seed) {
   if (options_.sampling_seconds > 0) settings_.sampling = options_.sampling_seconds;
-  mail_ = MailSettings{"quorvane.example", "hx", "hx", "CHAP", kImei, "08012345678",
+  mail_ = MailSettings{"quorvane.example",    "hx",   "hx",        "CHAP", kImei, "08012345678",
                        "dc.quorvane.example", "8080", "/hx/upload"};
   error_log_ = {"26/01/02 10:11:12,E03,LOW BATTERY", "26/01/04 06:30:00,E11,MODULE NO RESPONSE",
                 "26/01/05 21:45:09,E07,SENSOR TIMEOUT"};
@@ -148,8 +149,8 @@ Reply LoggerDevice::Handle(const std::string& line) {
     monitor_mode_ = false;
     return Status(kAccepted);
   }
-  if (line == "SRAMCLR" || line == "MONITOR" || line == "WEEP" || line == "SYSINIT" ||
-      line == "dbg mtcoff" || line == "dbg mtcon") {
+  if (line == "SRAMCLR" || line == "MONITOR" || line == "WEEP" || line == "SYSINIT" || line == "dbg mtcoff" ||
+      line == "dbg mtcon") {
     return Maintenance(line);
   }
   if (line == "mon" || line == "at$ver" || line == "moff") return Module(line);
@@ -162,11 +163,8 @@ Reply LoggerDevice::Identity() const {
     case IdentityMode::kWithVersion:
       reply.lines.push_back(ReplyLine{options_.device_name + " Ver[" + options_.version + "]"});
       break;
-    case IdentityMode::kNameOnly:
-      reply.lines.push_back(ReplyLine{options_.device_name});
-      break;
-    case IdentityMode::kNone:
-      break;
+    case IdentityMode::kNameOnly: reply.lines.push_back(ReplyLine{options_.device_name}); break;
+    case IdentityMode::kNone: break;
   }
   return reply;
 }
@@ -174,8 +172,7 @@ Reply LoggerDevice::Identity() const {
 Reply LoggerDevice::ReadSystem() const {
   const Settings& s = settings_;
   char id[64];
-  std::snprintf(id, sizeof id, "ID %d-%d(%zu)", memory_.FirstId(), memory_.LastId(),
-                memory_.Size());
+  std::snprintf(id, sizeof id, "ID %d-%d(%zu)", memory_.FirstId(), memory_.LastId(), memory_.Size());
   return Listing(
       {
           "STM " + FormatDateTime(FromCalendarSeconds(start_time_)),
@@ -187,8 +184,7 @@ Reply LoggerDevice::ReadSystem() const {
           "ITV2 " + std::to_string(s.event_interval),
           "BAT Vcut" + std::to_string(s.battery_cutoff),
           id,
-          Format("ALM AN %.4f %.4f", s.upper, s.lower) + (s.upper_on ? " ON" : " OFF") +
-              (s.lower_on ? " ON" : " OFF"),
+          Format("ALM AN %.4f %.4f", s.upper, s.lower) + (s.upper_on ? " ON" : " OFF") + (s.lower_on ? " ON" : " OFF"),
           "CAL AV " + s.calibration,
           "BLD 2025/11/20 " + options_.version,
           "SN HX7-004211",
@@ -222,17 +218,25 @@ Reply LoggerDevice::ReadAll(const std::vector<std::string>& words) const {
   return reply;
 }
 
-void LoggerDevice::FormatRecords(uint64_t& next, uint64_t end, size_t max_lines,
-                                 std::vector<std::string>& out) const {
+size_t LoggerDevice::FormatRecords(uint64_t& next, uint64_t end, size_t max_lines, std::string& out,
+                                   std::string_view line_end) const {
   if (next < memory_.FrontSequence()) next = memory_.FrontSequence();
-  for (size_t n = 0; n < max_lines && next < end; ++n, ++next) {
+  // The lines are written in place into room made for the longest ones.
+  size_t used = out.size();
+  out.resize(used + max_lines * (RecordMemory::kMaxLineBytes + line_end.size()));
+  size_t n = 0;
+  for (; n < max_lines && next < end; ++n, ++next) {
     const Record* record = memory_.AtSequence(next);
     if (record == nullptr) {
       next = end;
       break;
     }
-    out.push_back(memory_.FormatLine(*record));
+    used += memory_.FormatLine(*record, &out[used]);
+    std::memcpy(&out[used], line_end.data(), line_end.size());
+    used += line_end.size();
   }
+  out.resize(used);
+  return n;
 }
 
 Reply LoggerDevice::ReadErrors() const { return Listing(error_log_, true); }
@@ -370,9 +374,8 @@ Reply LoggerDevice::Mail(const std::vector<std::string>& words, const std::strin
   const size_t n = words.size();
   if (key == "DSP" && n == 2) {
     const MailSettings& m = mail_;
-    return Listing({"APN " + m.apn, "APU " + m.apu, "APP " + m.app, "APA " + m.apa,
-                    "IMEI " + m.imei, "MYDIAL " + m.mydial, "HOST " + m.host, "PORT " + m.port,
-                    "POST " + m.post},
+    return Listing({"APN " + m.apn, "APU " + m.apu, "APP " + m.app, "APA " + m.apa, "IMEI " + m.imei,
+                    "MYDIAL " + m.mydial, "HOST " + m.host, "PORT " + m.port, "POST " + m.post},
                    false);
   }
   if (key == "INI") return MailInit(words);
@@ -406,9 +409,7 @@ Reply LoggerDevice::MailInit(const std::vector<std::string>& words) {
       return Refused();
     }
   }
-  return Listing({"APN " + mail_.apn, "APU " + mail_.apu, "APP " + mail_.app, "APA " + mail_.apa,
-                  "MODULE SET"},
-                 true);
+  return Listing({"APN " + mail_.apn, "APU " + mail_.apu, "APP " + mail_.app, "APA " + mail_.apa, "MODULE SET"}, true);
 }
 
 // Commands of the maintenance state ("INSPECT ON"); refused outside it.
@@ -437,8 +438,7 @@ Reply LoggerDevice::Maintenance(const std::string& line) {
   // "dbg mtcon": the module powers up and reports going idle a moment later.
   Reply reply = Status(kAccepted);
   if (!module_never_sleeps_) {
-    reply.lines.push_back(
-        ReplyLine{"#>RX:$SLEEP", std::chrono::milliseconds(options_.module_sleep_delay_ms)});
+    reply.lines.push_back(ReplyLine{"#>RX:$SLEEP", std::chrono::milliseconds(options_.module_sleep_delay_ms)});
   }
   return reply;
 }
@@ -472,8 +472,7 @@ Reply LoggerDevice::Module(const std::string& line) {
   if (line == "at$ver") return Status("#>RX:$VER:1.2.3");
   Reply reply = Status(kAccepted);  // "moff"
   if (!module_never_sleeps_) {
-    reply.lines.push_back(
-        ReplyLine{"#>RX:$SLEEP", std::chrono::milliseconds(options_.module_sleep_delay_ms)});
+    reply.lines.push_back(ReplyLine{"#>RX:$SLEEP", std::chrono::milliseconds(options_.module_sleep_delay_ms)});
   }
   return reply;
 }
@@ -531,8 +530,7 @@ void LoggerDevice::AddRecords(size_t count) {
 
 void LoggerDevice::ClearMemory() { memory_.Clear(); }
 
-void LoggerDevice::SetIdentity(const std::string& name, const std::string& version,
-                               IdentityMode mode) {
+void LoggerDevice::SetIdentity(const std::string& name, const std::string& version, IdentityMode mode) {
   options_.device_name = name;
   options_.version = version;
   options_.identity_mode = mode;
@@ -547,9 +545,7 @@ void LoggerDevice::SetClockOffset(int64_t seconds) {
   clock_offset_ = seconds;
 }
 
-void LoggerDevice::SetModuleError(const std::string& command, int times) {
-  module_errors_[command] = times;
-}
+void LoggerDevice::SetModuleError(const std::string& command, int times) { module_errors_[command] = times; }
 
 void LoggerDevice::SetModuleNeverSleeps(bool never) { module_never_sleeps_ = never; }
 

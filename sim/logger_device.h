@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "logger_types.h"
@@ -17,8 +18,8 @@
 namespace vlogger {
 
 struct ReplyLine {
-  std::string text;                     // without CR LF
-  std::chrono::milliseconds delay{0};   // pause before this line
+  std::string text;                    // without CR LF
+  std::chrono::milliseconds delay{0};  // pause before this line
 };
 
 struct Reply {
@@ -33,16 +34,16 @@ struct Reply {
 class LoggerDevice {
  public:
   // host_clock gives the host's local time in calendar seconds.
-  explicit LoggerDevice(const Options& options,
-                        std::function<int64_t()> host_clock = HostLocalCalendarSeconds);
+  explicit LoggerDevice(const Options& options, std::function<int64_t()> host_clock = HostLocalCalendarSeconds);
 
   // Interprets one command line (without CR LF, not empty).
   Reply Handle(const std::string& line);
 
   // Formats up to max_lines records from sequence `next` (advanced) up to
-  // `end`; records dropped meanwhile are skipped.
-  void FormatRecords(uint64_t& next, uint64_t end, size_t max_lines,
-                     std::vector<std::string>& out) const;
+  // `end`, each line followed by `line_end`, onto `out`; records dropped
+  // meanwhile are skipped. Returns the number of lines.
+  size_t FormatRecords(uint64_t& next, uint64_t end, size_t max_lines, std::string& out,
+                       std::string_view line_end = "\n") const;
 
   LoggerState Snapshot() const;
   CalendarTime Now() const;

@@ -9,7 +9,7 @@ namespace vlogger {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kTidePeriod = 12.42 * 3600;       // semi-diurnal tide
+constexpr double kTidePeriod = 12.42 * 3600;  // semi-diurnal tide
 constexpr double kSpringNeapPeriod = 14.77 * 86400;
 constexpr double kMeanLevel = 1.50;
 constexpr double kTideAmplitude = 0.80;
@@ -29,8 +29,8 @@ int64_t BatteryEpoch() {
 }  // namespace
 
 double WaterLevelSeries::Noise(int64_t time, uint64_t stream) const {
-  const uint64_t h = SplitMix64((static_cast<uint64_t>(seed_) << 32) ^ stream ^
-                                SplitMix64(static_cast<uint64_t>(time)));
+  const uint64_t h =
+      SplitMix64((static_cast<uint64_t>(seed_) << 32) ^ stream ^ SplitMix64(static_cast<uint64_t>(time)));
   return static_cast<double>(h >> 11) / static_cast<double>(1ull << 52) - 1.0;
 }
 
@@ -50,8 +50,7 @@ int WaterLevelSeries::BatteryAt(int64_t time) const {
   return static_cast<int>(std::lround(mv + 2.0 * Noise(time, 2)));
 }
 
-RecordMemory::RecordMemory(size_t capacity, uint32_t seed)
-    : capacity_(capacity == 0 ? 1 : capacity), series_(seed) {}
+RecordMemory::RecordMemory(size_t capacity, uint32_t seed) : capacity_(capacity == 0 ? 1 : capacity), series_(seed) {}
 
 void RecordMemory::Clear() {
   front_sequence_ += records_.size();
@@ -68,9 +67,7 @@ void RecordMemory::Append(int64_t time) {
   next_id_ = (next_id_ + 1) % kIdModulus;
 }
 
-void RecordMemory::SkipIds(uint64_t count) {
-  next_id_ = static_cast<int>((next_id_ + count) % kIdModulus);
-}
+void RecordMemory::SkipIds(uint64_t count) { next_id_ = static_cast<int>((next_id_ + count) % kIdModulus); }
 
 void RecordMemory::Preset(size_t count, int first_id, int64_t last_time, int64_t step) {
   Clear();
@@ -100,7 +97,30 @@ namespace {
 
 // Digit writers for the record line: a readout formats 100,000 lines, and
 // printf alone would make the logger slower than the line it feeds.
-char* PutDigits(char* p, uint64_t v, int width) {
+inline char* PutDigits(char* p, uint64_t v, int width) {
+  // The usual case: the value fits the width, written from its last digit
+  // back, two digits a step.
+  static const char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  static const uint64_t kLimits[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+  if (width == 2 && v < 100) {
+    p[0] = kPairs[v * 2];
+    p[1] = kPairs[v * 2 + 1];
+    return p + 2;
+  }
+  if (width >= 1 && width <= 6 && v < kLimits[width]) {
+    char* q = p + width;
+    while (q - p >= 2) {
+      const size_t pair = static_cast<size_t>(v % 100) * 2;
+      v /= 100;
+      *--q = kPairs[pair + 1];
+      *--q = kPairs[pair];
+    }
+    if (q > p) *--q = static_cast<char>('0' + v);
+    return p + width;
+  }
   char tmp[24];
   int n = 0;
   do {
@@ -125,9 +145,13 @@ char* PutSigned(char* p, int64_t v, int width) {
 // "ID,yy/mm/dd hh:mm:ss,battery V,level m" -- the same text as
 // "%05d,%02d/%02d/%02d %02d:%02d:%02d,%.3f,%.4f".
 std::string RecordMemory::FormatLine(const Record& record) const {
+  char line[kMaxLineBytes];
+  return std::string(line, FormatLine(record, line));
+}
+
+size_t RecordMemory::FormatLine(const Record& record, char* line) const {
   const CalendarTime t = FromCalendarSeconds(record.time);
   const double level = series_.LevelAt(record.time);
-  char line[96];
   char* p = PutSigned(line, record.id, 5);
   *p++ = ',';
   p = PutDigits(p, static_cast<uint64_t>(t.year % 100), 2);
@@ -153,7 +177,7 @@ std::string RecordMemory::FormatLine(const Record& record) const {
   p = PutDigits(p, static_cast<uint64_t>(scaled / 10000), 1);
   *p++ = '.';
   p = PutDigits(p, static_cast<uint64_t>(scaled % 10000), 4);
-  return std::string(line, static_cast<size_t>(p - line));
+  return static_cast<size_t>(p - line);
 }
 
 }  // namespace vlogger

@@ -64,6 +64,9 @@ class RecordMemory {
   // "ID,yy/mm/dd hh:mm:ss,battery V,level m", e.g.
   // "00091,26/01/03 00:10:00,3.612,1.2345".
   std::string FormatLine(const Record& record) const;
+  // The same into `out` (room for kMaxLineBytes); returns its length.
+  static constexpr size_t kMaxLineBytes = 96;
+  size_t FormatLine(const Record& record, char* out) const;
   const WaterLevelSeries& Series() const { return series_; }
 
  private:

@@ -3,6 +3,7 @@
 // optionally everything in lower case, optionally module noise lines
 // (beginning with '#') mixed in.
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vlogger {
@@ -16,8 +17,12 @@ class ReplyStyle {
 
   // Starts a new reply (the noise count starts again).
   void BeginReply() { line_count_ = 0; }
+  // Lines need no styling beyond their CR LF.
+  bool Plain() const { return noise_.empty() && !lower_case_; }
+  // Counts lines appended as they are (Plain()) for the noise that may follow.
+  void CountLines(long count) { line_count_ += count; }
   // Appends one reply line, styled, to `out`.
-  void Append(const std::string& line, std::string& out);
+  void Append(std::string_view line, std::string& out);
 
  private:
   bool lower_case_ = false;

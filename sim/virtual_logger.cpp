@@ -298,20 +298,33 @@ void VirtualLogger::Impl::Enqueue(const Reply& reply) {
 // memory and an ESC cuts it short quickly.
 void VirtualLogger::Impl::RefillReadout() {
   if (!readout_.active || queue_.HasRecords() || !pty_.IsOpen()) return;
-  std::vector<std::string> lines;
-  device_.FormatRecords(readout_.next, readout_.end, kRecordsPerWrite, lines);
-  if (lines.empty() && endless_listing_ && readout_.begin != readout_.end) {
+  // Plain lines are formatted with their CR LF straight into the bytes sent.
+  const bool plain = style_.Plain();
+  std::string lines;
+  const std::string_view line_end = plain ? "\r\n" : "\n";
+  size_t count = device_.FormatRecords(readout_.next, readout_.end, kRecordsPerWrite, lines, line_end);
+  if (count == 0 && endless_listing_ && readout_.begin != readout_.end) {
     readout_.next = readout_.begin;
-    device_.FormatRecords(readout_.next, readout_.end, kRecordsPerWrite, lines);
+    count = device_.FormatRecords(readout_.next, readout_.end, kRecordsPerWrite, lines, line_end);
   }
   std::string bytes;
-  if (lines.empty()) {
+  if (count == 0) {
     style_.Append("YES END", bytes);
     queue_.Push(std::move(bytes), Clock::now());
     readout_.active = false;
     return;
   }
-  for (const std::string& line : lines) style_.Append(line, bytes);
+  if (plain) {
+    style_.CountLines(static_cast<long>(count));
+    queue_.Push(std::move(lines), Clock::now(), true);
+    return;
+  }
+  bytes.reserve(lines.size() + count * 2);
+  for (size_t at = 0; at < lines.size();) {
+    const size_t lf = lines.find('\n', at);
+    style_.Append(std::string_view(lines).substr(at, lf - at), bytes);
+    at = lf + 1;
+  }
   queue_.Push(std::move(bytes), Clock::now(), true);
 }
 
@@ -579,8 +592,7 @@ void VirtualLogger::AddRecords(size_t count) {
 void VirtualLogger::ClearMemory() {
   impl_->Knob([&] { impl_->device_.ClearMemory(); });
 }
-void VirtualLogger::SetIdentity(const std::string& name, const std::string& version,
-                                IdentityMode mode) {
+void VirtualLogger::SetIdentity(const std::string& name, const std::string& version, IdentityMode mode) {
   impl_->Knob([&] { impl_->device_.SetIdentity(name, version, mode); });
 }
 void VirtualLogger::SetAntennaLevel(std::optional<int> level) {
@@ -626,13 +638,11 @@ void VirtualLogger::ClearReceived() {
 
 bool VirtualLogger::WaitForReceived(size_t count, std::chrono::milliseconds timeout) const {
   std::unique_lock<std::mutex> lock(impl_->mu_);
-  return impl_->cv_.wait_for(lock, timeout,
-                             [&] { return impl_->received_lines_.size() >= count; });
+  return impl_->cv_.wait_for(lock, timeout, [&] { return impl_->received_lines_.size() >= count; });
 }
 
-bool VirtualLogger::WaitForReceived(
-    const std::function<bool(const std::vector<std::string>&)>& condition,
-    std::chrono::milliseconds timeout) const {
+bool VirtualLogger::WaitForReceived(const std::function<bool(const std::vector<std::string>&)>& condition,
+                                    std::chrono::milliseconds timeout) const {
   std::unique_lock<std::mutex> lock(impl_->mu_);
   return impl_->cv_.wait_for(lock, timeout, [&] { return condition(impl_->received_lines_); });
 }

@@ -12,6 +12,7 @@
 #include "app/screenshot_tour.h"
 #include "app/simulated_logger.h"
 #include "app/vtrelix7_comm_app.h"
+#include "common/free_heap.h"
 #include "common/program_version.h"
 #include "sim/virtual_logger.h"
 #ifdef QHX_HAVE_ARCHIVE
@@ -38,6 +39,8 @@ bool Parse(AppCommandLine* commandLine) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A long readout and its viewer free megabytes that should not stay resident.
+  free_heap::MapLargeBlocksApart();
   // Help and version need no display: they are answered before the
   // graphical application (which would need one) exists.
   if (AskedForHelpOrVersion(argc, argv)) {

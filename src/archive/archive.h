@@ -121,6 +121,11 @@ class Archive {
                        const std::function<bool(const ArchivedRecord&)>& callback, bool withRaw = true);
   Status RecordCount(const std::string& serial, int64_t* count);
 
+  // A readout's writer only appends: while it runs, the connection keeps a
+  // small page cache and maps nothing (every mapped page it touches would
+  // count as resident); Use(false) brings back the settings for reading.
+  void UseWriterSettings(bool on);
+
   // For the readout writer.
   sqlite3* Handle() const { return db_; }
   Status Exec(const char* sql);

@@ -9,7 +9,10 @@ namespace archive {
 
 ReadoutWriter::ReadoutWriter(Archive& archive, WriterOptions options) : archive_(archive), options_(options) {}
 
-ReadoutWriter::~ReadoutWriter() { StopThread(); }
+ReadoutWriter::~ReadoutWriter() {
+  StopThread();
+  if (settingsChanged_) archive_.UseWriterSettings(false);
+}
 
 Status ReadoutWriter::Fail(Status s) {
   std::lock_guard<std::mutex> l(lock_);
@@ -26,6 +29,8 @@ Status ReadoutWriter::FirstFailure() const {
 
 Status ReadoutWriter::BeginReadout(const LoggerIdentity& logger, const ReadRange& asked, int64_t pcTime) {
   if (!archive_.IsOpen()) return Fail(Status{Failure::kUnreadable, "archive not open"});
+  archive_.UseWriterSettings(true);
+  settingsChanged_ = true;
   if (Status s = archive_.Exec("BEGIN IMMEDIATE"); !s.ok()) return Fail(s);
   Status s = archive_.UpsertLogger(logger, pcTime, &loggerRow_);
   if (s.ok()) {
@@ -74,8 +79,12 @@ Status ReadoutWriter::AddRecordText(const char* text, size_t bytes, long lines) 
   std::lock_guard<std::mutex> l(lock_);
   if (!failure_.ok()) return failure_;
   if (bytes == 0) return {};
-  incoming_.append(text, bytes);
-  if (text[bytes - 1] != '\n') incoming_ += '\n';
+  Block block;
+  block.text.reserve(bytes + 1);
+  block.text.append(text, bytes);
+  if (text[bytes - 1] != '\n') block.text += '\n';
+  block.lines = lines;
+  incoming_.push_back(std::move(block));
   incomingLines_ += lines;
   if (incomingLines_ >= static_cast<int64_t>(options_.batchLines)) wake_.notify_one();
   return {};
@@ -104,12 +113,20 @@ void ReadoutWriter::Run() {
       if (stopping_) return;
       continue;
     }
-    std::string block;
-    block.swap(incoming_);
-    incomingLines_ = 0;
+    // One transaction takes blocks up to a batch's worth of lines.
+    std::vector<std::string> blocks;
+    int64_t taken = 0;
+    while (!incoming_.empty() &&
+           (blocks.empty() || taken + incoming_.front().lines <= static_cast<int64_t>(options_.batchLines))) {
+      taken += incoming_.front().lines;
+      blocks.push_back(std::move(incoming_.front().text));
+      incoming_.pop_front();
+    }
+    incomingLines_ -= taken;
     busy_ = true;
     l.unlock();
-    Flush(block);
+    Flush(blocks);
+    blocks.clear();
     l.lock();
     busy_ = false;
     if (incoming_.empty()) {
@@ -130,39 +147,41 @@ void ReadoutWriter::StopThread() {
   stopping_ = false;
 }
 
-Status ReadoutWriter::Flush(const std::string& block) {
+Status ReadoutWriter::Flush(const std::vector<std::string>& blocks) {
   if (Status f = FirstFailure(); !f.ok()) return f;
   if (Status s = archive_.Exec("BEGIN IMMEDIATE"); !s.ok()) return Fail(s);
   int64_t handed = 0;
   int64_t added = 0;
   Statement& ins = *insert_;
-  for (std::string_view rest(block); !rest.empty();) {
-    const size_t end = rest.find('\n');
-    const size_t n = end == std::string_view::npos ? rest.size() : end + 1;
-    const std::string_view line = StripLineEnd(rest.substr(0, n));
-    rest.remove_prefix(n);
-    ++handed;
-    ins.Reset();
-    ins.Bind(1, loggerRow_);
-    ins.Bind(2, readoutRow_);
-    ins.BindUnchanged(3, line);  // the block outlives the step
-    if (const std::optional<RecordValues> v = ParseRecordLine(line)) {
-      ins.Bind(4, int64_t{1});
-      ins.Bind(5, int64_t{v->id});
-      ins.Bind(6, v->time);
-      ins.Bind(7, v->batteryV);
-      ins.Bind(8, v->levelM);
-    } else {
-      ins.Bind(4, int64_t{0});
-    }
-    const int rc = ins.Step();
-    if (rc != SQLITE_DONE) {
-      const Status s = archive_.FailureOf(rc);
+  for (const std::string& block : blocks) {
+    for (std::string_view rest(block); !rest.empty();) {
+      const size_t end = rest.find('\n');
+      const size_t n = end == std::string_view::npos ? rest.size() : end + 1;
+      const std::string_view line = StripLineEnd(rest.substr(0, n));
+      rest.remove_prefix(n);
+      ++handed;
       ins.Reset();
-      archive_.Exec("ROLLBACK");
-      return Fail(s);
+      ins.Bind(1, loggerRow_);
+      ins.Bind(2, readoutRow_);
+      ins.BindUnchanged(3, line);  // the block outlives the step
+      if (const std::optional<RecordValues> v = ParseRecordLine(line)) {
+        ins.Bind(4, int64_t{1});
+        ins.Bind(5, int64_t{v->id});
+        ins.Bind(6, v->time);
+        ins.Bind(7, v->batteryV);
+        ins.Bind(8, v->levelM);
+      } else {
+        ins.Bind(4, int64_t{0});
+      }
+      const int rc = ins.Step();
+      if (rc != SQLITE_DONE) {
+        const Status s = archive_.FailureOf(rc);
+        ins.Reset();
+        archive_.Exec("ROLLBACK");
+        return Fail(s);
+      }
+      added += sqlite3_changes(archive_.Handle());
     }
-    added += sqlite3_changes(archive_.Handle());
   }
   ins.Reset();
   Statement up(archive_.Handle(), "UPDATE readouts SET delivered = delivered + ?2, added = added + ?3 WHERE id = ?1");
@@ -193,9 +212,13 @@ Status ReadoutWriter::EndReadout(int64_t delivered, bool complete, int64_t pcTim
   up.Bind(2, pcTime);
   up.Bind(3, delivered);
   up.Bind(4, int64_t{complete});
-  if (const int rc = up.Step(); rc != SQLITE_DONE) return Fail(archive_.FailureOf(rc));
+  const int rc = up.Step();
+  up.Reset();
   insert_.reset();
   begun_ = false;
+  archive_.UseWriterSettings(false);
+  settingsChanged_ = false;
+  if (rc != SQLITE_DONE) return Fail(archive_.FailureOf(rc));
   return {};
 }
 

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -62,7 +63,7 @@ class ReadoutWriter {
  private:
   void Run();
   void StopThread();
-  Status Flush(const std::string& block);
+  Status Flush(const std::vector<std::string>& blocks);
   Status Fail(Status s);
 
   Archive& archive_;
@@ -70,6 +71,7 @@ class ReadoutWriter {
   int64_t loggerRow_ = 0;
   int64_t readoutRow_ = 0;
   bool begun_ = false;
+  bool settingsChanged_ = false;  // the archive runs with the writer's settings
   std::unique_ptr<Statement> insert_;
   std::atomic<int64_t> committed_{0};
   std::atomic<int64_t> added_{0};
@@ -78,10 +80,17 @@ class ReadoutWriter {
   mutable std::mutex lock_;
   std::condition_variable wake_;  // lines, a wait or the end for the thread
   std::condition_variable idle_;  // the thread took and committed everything
-  std::string incoming_;          // lines handed over, each ending in LF
+  // Lines handed over, each ending in LF, as the blocks they came in: a
+  // backlog of a fast readout is freed block by block as it is committed,
+  // never copied into one growing text.
+  struct Block {
+    std::string text;
+    int64_t lines = 0;
+  };
+  std::deque<Block> incoming_;
   int64_t incomingLines_ = 0;
-  bool busy_ = false;             // the thread commits a block
-  bool flushNow_ = false;         // someone waits for the lines handed over
+  bool busy_ = false;      // the thread commits a block
+  bool flushNow_ = false;  // someone waits for the lines handed over
   bool stopping_ = false;
   Status failure_;
   std::thread thread_;

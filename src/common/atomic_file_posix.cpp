@@ -104,9 +104,7 @@ bool LinkUnnamed(int fd, const std::string& name) {
   return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
-bool WriteAll(int fd, const std::string& bytes) {
-  const char* p = bytes.data();
-  size_t left = bytes.size();
+bool WriteAll(int fd, const char* p, size_t left) {
   while (left > 0) {
     const ssize_t n = write(fd, p, left);
     if (n < 0) {
@@ -119,60 +117,113 @@ bool WriteAll(int fd, const std::string& bytes) {
   return true;
 }
 
-bool WriteInto(const std::string& target, const std::string& bytes, std::string* error) {
-  const int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return Fail(error, target, errno);
-  int err = WriteAll(fd, bytes) ? 0 : errno;
-  if (close(fd) != 0 && err == 0) err = errno;
-  return err == 0 ? true : Fail(error, target, err);
-}
-
 }  // namespace
 
-bool SaveFileAtomically(const std::string& path, const std::string& bytes, std::string* error) {
+struct AtomicFileWriter::Impl {
+  std::string target;  // the path of Begin() with its links followed
+  int fd = -1;
+  bool direct = false;   // a device or pipe, written into
+  bool unnamed = false;  // the temporary has no name yet
+  std::string temp;      // the named temporary, if any
+  int err = 0;           // the first write failure
+};
+
+AtomicFileWriter::AtomicFileWriter() : impl_(std::make_unique<Impl>()) {}
+
+AtomicFileWriter::~AtomicFileWriter() { Discard(); }
+
+bool AtomicFileWriter::Begun() const { return impl_->fd >= 0; }
+
+void AtomicFileWriter::Discard() {
+  Impl& f = *impl_;
+  if (f.fd >= 0) close(f.fd);
+  if (!f.temp.empty()) unlink(f.temp.c_str());
+  f = Impl();
+}
+
+bool AtomicFileWriter::Begin(const std::string& path, std::string* error) {
+  Discard();
+  Impl& f = *impl_;
   if (path.empty()) return Fail(error, "no file name", ENOENT);
-  const std::string target = ResolveTarget(path);
+  f.target = ResolveTarget(path);
+
+  struct stat existing {};
+  if (stat(f.target.c_str(), &existing) == 0) {
+    if (S_ISDIR(existing.st_mode)) return Fail(error, f.target, EISDIR);
+    if (access(f.target.c_str(), W_OK) != 0) return Fail(error, f.target, errno);
+    // A device or pipe (such as /dev/null) is written into, never replaced.
+    if (!S_ISREG(existing.st_mode)) {
+      f.fd = open(f.target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+      if (f.fd < 0) return Fail(error, f.target, errno);
+      f.direct = true;
+      return true;
+    }
+  }
+
+  RemoveStaleTemporaries(f.target);
+  f.fd = CreateUnnamedTemporary(f.target);
+  f.unnamed = f.fd >= 0;
+  if (!f.unnamed) f.fd = CreateNamedTemporary(f.target, &f.temp);
+  if (f.fd < 0) {
+    const int err = errno;
+    f.temp.clear();
+    return Fail(error, f.target, err);
+  }
+  return true;
+}
+
+bool AtomicFileWriter::Write(const char* bytes, size_t size) {
+  Impl& f = *impl_;
+  if (f.fd < 0 || f.err != 0) return false;
+  if (!WriteAll(f.fd, bytes, size)) f.err = errno != 0 ? errno : EIO;
+  return f.err == 0;
+}
+
+bool AtomicFileWriter::Commit(std::string* error, const std::string& finalPath) {
+  Impl& f = *impl_;
+  if (f.fd < 0) return Fail(error, finalPath.empty() ? "no file" : finalPath, EBADF);
+  if (!finalPath.empty() && !f.direct) f.target = ResolveTarget(finalPath);
+  const std::string target = f.target;
+  int err = f.err;
+  if (f.direct) {
+    if (close(f.fd) != 0 && err == 0) err = errno;
+    f = Impl();
+    return err == 0 ? true : Fail(error, target, err);
+  }
 
   struct stat existing {};
   const bool exists = stat(target.c_str(), &existing) == 0;
-  if (exists) {
-    if (S_ISDIR(existing.st_mode)) return Fail(error, target, EISDIR);
-    if (access(target.c_str(), W_OK) != 0) return Fail(error, target, errno);
-    // A device or pipe (such as /dev/null) is written into, never replaced.
-    if (!S_ISREG(existing.st_mode)) return WriteInto(target, bytes, error);
-  }
-
-  RemoveStaleTemporaries(target);
-  std::string temp;
-  int fd = CreateUnnamedTemporary(target);
-  const bool unnamed = fd >= 0;
-  if (!unnamed) fd = CreateNamedTemporary(target, &temp);
-  if (fd < 0) return Fail(error, target, errno);
-
-  int err = 0;
-  if (exists && fchmod(fd, existing.st_mode & 0777) != 0) err = errno;
-  if (err == 0 && !WriteAll(fd, bytes)) err = errno;
-  if (err == 0 && fsync(fd) != 0) err = errno;
-  if (err == 0 && unnamed) {
+  if (err == 0 && exists && !S_ISREG(existing.st_mode)) err = S_ISDIR(existing.st_mode) ? EISDIR : EEXIST;
+  if (err == 0 && exists && access(target.c_str(), W_OK) != 0) err = errno;
+  if (err == 0 && exists && fchmod(f.fd, existing.st_mode & 0777) != 0) err = errno;
+  if (err == 0 && fsync(f.fd) != 0) err = errno;
+  if (err == 0 && f.unnamed) {
     // A new target gets the name at once; an existing one is replaced by a
     // rename, which needs a name for a moment.
-    if (!exists && LinkUnnamed(fd, target)) {
-      close(fd);
+    if (!exists && LinkUnnamed(f.fd, target)) {
+      close(f.fd);
+      f = Impl();
       return true;
     }
     if (!exists && errno != EEXIST) err = errno;
     if (err == 0) {
       static std::atomic<unsigned> counter{0};
-      temp = target + kTempMark + std::to_string(getpid()) + "_u" + std::to_string(counter++);
-      if (!LinkUnnamed(fd, temp)) err = errno;
-      if (err != 0) temp.clear();
+      f.temp = target + kTempMark + std::to_string(getpid()) + "_u" + std::to_string(counter++);
+      if (!LinkUnnamed(f.fd, f.temp)) err = errno;
+      if (err != 0) f.temp.clear();
     }
   }
-  if (close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && rename(temp.c_str(), target.c_str()) != 0) err = errno;
-  if (err != 0) {
-    if (!temp.empty()) unlink(temp.c_str());
-    return Fail(error, target, err);
-  }
-  return true;
+  if (close(f.fd) != 0 && err == 0) err = errno;
+  f.fd = -1;
+  if (err == 0 && rename(f.temp.c_str(), target.c_str()) != 0) err = errno;
+  if (err == 0) f.temp.clear();
+  Discard();  // removes a temporary left by a failure
+  return err == 0 ? true : Fail(error, target, err);
+}
+
+bool SaveFileAtomically(const std::string& path, const std::string& bytes, std::string* error) {
+  AtomicFileWriter file;
+  if (!file.Begin(path, error)) return false;
+  file.Write(bytes.data(), bytes.size());
+  return file.Commit(error);
 }

@@ -62,3 +62,39 @@ bool SaveFileAtomically(const std::string& path, const std::string& bytes, std::
   }
   return true;
 }
+
+// Here the pieces are gathered and saved as a whole by Commit().
+struct AtomicFileWriter::Impl {
+  std::string path;
+  std::string bytes;
+  bool begun = false;
+};
+
+AtomicFileWriter::AtomicFileWriter() : impl_(std::make_unique<Impl>()) {}
+
+AtomicFileWriter::~AtomicFileWriter() = default;
+
+bool AtomicFileWriter::Begun() const { return impl_->begun; }
+
+void AtomicFileWriter::Discard() { *impl_ = Impl(); }
+
+bool AtomicFileWriter::Begin(const std::string& path, std::string* error) {
+  Discard();
+  if (path.empty()) return Fail(error, "no file name", ERROR_FILE_NOT_FOUND);
+  impl_->path = path;
+  impl_->begun = true;
+  return true;
+}
+
+bool AtomicFileWriter::Write(const char* bytes, size_t size) {
+  if (!impl_->begun) return false;
+  impl_->bytes.append(bytes, size);
+  return true;
+}
+
+bool AtomicFileWriter::Commit(std::string* error, const std::string& finalPath) {
+  if (!impl_->begun) return Fail(error, finalPath.empty() ? "no file" : finalPath, ERROR_INVALID_HANDLE);
+  const bool saved = SaveFileAtomically(finalPath.empty() ? impl_->path : finalPath, impl_->bytes, error);
+  Discard();
+  return saved;
+}

@@ -10,4 +10,11 @@ namespace free_heap {
 // allows it; does nothing otherwise.
 void ReturnToSystem();
 
+// Large blocks (a readout's text, a viewer's rows) get pages of their own,
+// which go back to the system as soon as they are freed. Without this glibc
+// raises the size it maps separately each time such a block is freed, so
+// the next ones come from the heap and stay resident after they are freed.
+// Call once at start-up, before other threads exist.
+void MapLargeBlocksApart();
+
 }  // namespace free_heap

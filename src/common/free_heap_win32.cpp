@@ -10,3 +10,10 @@ void ReturnToSystem() {
 }
 
 }  // namespace free_heap
+
+namespace free_heap {
+
+// The process heap already commits large blocks apart.
+void MapLargeBlocksApart() {}
+
+}  // namespace free_heap

@@ -3,6 +3,10 @@
 #include <cerrno>
 
 #include <algorithm>
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <new>
 
 // ---- CTLogBuffer ----
@@ -25,21 +29,51 @@ int CTLogBuffer::Allocate() {
 void CTLogBuffer::Add(const uint8_t* bytes, uint32_t length, uint8_t mark) {
   std::lock_guard<std::mutex> lock(ring_lock_);
   if (cells_.size() != static_cast<size_t>(kCells)) return;
-  int32_t r = read_pos_, w = write_pos_, p = pending_;
-  const uint16_t high = static_cast<uint16_t>(mark) << 8;
-  for (uint32_t i = 0; i < length; ++i) {
-    const uint8_t b = bytes[i];
-    if (b == 0) continue;
-    if (p == kCells)
-      r = (r + 1) & (kCells - 1);  // the oldest untaken cell is lost
-    else
-      ++p;
-    cells_[static_cast<size_t>(w)] = static_cast<uint16_t>(high | b);
-    w = (w + 1) & (kCells - 1);
+  const uint16_t high = static_cast<uint16_t>(static_cast<uint16_t>(mark) << 8);
+  // NULs are rare: the runs between them are stored as blocks.
+  const uint8_t* p = bytes;
+  const uint8_t* const end = bytes + length;
+  while (p < end) {
+    const void* nul = std::memchr(p, 0, static_cast<size_t>(end - p));
+    const uint8_t* stop = nul != nullptr ? static_cast<const uint8_t*>(nul) : end;
+    StoreRun(p, static_cast<uint32_t>(stop - p), high);
+    p = stop + (nul != nullptr ? 1 : 0);
   }
-  read_pos_ = r;
+}
+
+void CTLogBuffer::StoreRun(const uint8_t* bytes, uint32_t length, uint16_t high) {
+  if (length == 0) return;
+  // Only the newest kCells bytes of a run can stay; the write position moves
+  // on by the whole run all the same.
+  uint32_t skip = 0;
+  if (length > static_cast<uint32_t>(kCells)) skip = length - static_cast<uint32_t>(kCells);
+  int32_t w = static_cast<int32_t>((static_cast<uint32_t>(write_pos_) + skip) & (kCells - 1));
+  const uint8_t* b = bytes + skip;
+  int32_t left = static_cast<int32_t>(length - skip);
+  while (left > 0) {
+    const int32_t run = std::min(left, kCells - w);
+    uint16_t* cell = cells_.data() + w;
+    int32_t i = 0;
+#if defined(__SSE2__)
+    // Sixteen bytes a step: each byte is widened to a cell with the mark above it.
+    const __m128i marks = _mm_set1_epi8(static_cast<char>(high >> 8));
+    for (; i + 16 <= run; i += 16) {
+      const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(cell + i), _mm_unpacklo_epi8(in, marks));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(cell + i + 8), _mm_unpackhi_epi8(in, marks));
+    }
+#endif
+    for (; i < run; ++i) cell[i] = static_cast<uint16_t>(high | b[i]);
+    b += run;
+    left -= run;
+    w = (w + run) & (kCells - 1);
+  }
   write_pos_ = w;
-  pending_ = p;
+  // The oldest untaken cells are lost when the ring overflows: the pending
+  // cells always end at the write position.
+  const int64_t pending = static_cast<int64_t>(pending_) + length;
+  pending_ = pending > kCells ? kCells : static_cast<int32_t>(pending);
+  read_pos_ = (write_pos_ - pending_) & (kCells - 1);
 }
 
 int32_t CTLogBuffer::TakePending() {

@@ -37,6 +37,9 @@ class CTLogBuffer {
   int32_t WritePosition() const;
 
  private:
+  // Stores a run without NULs (ring lock held).
+  void StoreRun(const uint8_t* bytes, uint32_t length, uint16_t high);
+
   mutable std::mutex ring_lock_;
   std::vector<uint16_t> cells_;
   std::vector<uint16_t> snapshot_;

@@ -165,6 +165,9 @@ void CDlgMainRecodeData::SetMainFrameEnabled(bool enabled) {
 }
 
 void CDlgMainRecodeData::ShowViewer(int kind, bool incomplete) {
+  // What the readout freed (the archive's backlog and cache, the reader's
+  // buffers) goes back before the viewer builds its rows and chart.
+  free_heap::ReturnToSystem();
   {
     CDlgAqcuired viewer(Host(), text_, kind, this);
     if (incomplete) viewer.MarkIncomplete();

@@ -81,6 +81,9 @@ int CComCtrlBase::ReadLine(CRSPort* port, char* buffer, int size, uint32_t timeo
 }
 
 bool CComCtrlBase::Matches(const char* line, const char* expected) {
+  // Most lines of a listing differ in their first character already.
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  if (expected[0] != '\0' && lower(line[0]) != lower(expected[0])) return false;
   return strncasecmp(line, expected, std::strlen(expected)) == 0;
 }
 

@@ -53,6 +53,47 @@ TEST(CaptureRing, FullRingDropsTheOldestCell) {
   EXPECT_EQ(snap.back(), 0x100 | 'Z');
 }
 
+// Chunks with NULs in them, runs across the ring's end, a chunk longer than
+// the ring and overflow between takes: what is taken is always the newest
+// pending non-NUL bytes, in order, with their marks.
+TEST(CaptureRing, BlockStoresMatchTheByteByByteRing) {
+  CTLogBuffer ring;
+  ASSERT_EQ(ring.Allocate(), 1);
+  const size_t cells = CTLogBuffer::kCells;
+  std::vector<uint16_t> pending;  // the model
+  uint32_t seed = 7;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+  struct Step {
+    size_t bytes;
+    int nulEvery;  // 0: no NULs
+    bool take;
+  };
+  const Step steps[] = {
+      {5000, 0, false}, {cells - 3000, 97, false}, {4096, 0, true},       {cells + 12345, 1000, false},
+      {1, 0, false},    {300000, 3, true},         {cells / 2, 0, false}, {cells, 0, true},
+      {0, 0, true}};
+  for (const Step& step : steps) {
+    std::vector<uint8_t> chunk(step.bytes);
+    for (size_t i = 0; i < chunk.size(); ++i)
+      chunk[i] = step.nulEvery != 0 && i % static_cast<size_t>(step.nulEvery) == 0
+                     ? 0
+                     : static_cast<uint8_t>(1 + next() % 255);
+    const uint8_t mark = static_cast<uint8_t>(next() & 1);
+    ring.Add(chunk.data(), static_cast<uint32_t>(chunk.size()), mark);
+    for (uint8_t b : chunk)
+      if (b != 0) pending.push_back(static_cast<uint16_t>(mark << 8 | b));
+    if (pending.size() > cells) pending.erase(pending.begin(), pending.end() - static_cast<std::ptrdiff_t>(cells));
+    ASSERT_EQ(ring.PendingCount(), static_cast<int32_t>(pending.size()));
+    ASSERT_EQ((ring.WritePosition() - ring.ReadPosition() + CTLogBuffer::kCells) % CTLogBuffer::kCells,
+              static_cast<int32_t>(pending.size() % cells));
+    if (step.take) {
+      ASSERT_EQ(ring.TakePending(), static_cast<int32_t>(pending.size()));
+      ASSERT_TRUE(ring.Snapshot() == pending);
+      pending.clear();
+    }
+  }
+}
+
 TEST(CaptureRing, TakeWithNothingPendingIsEmpty) {
   CTLogBuffer ring;
   ASSERT_EQ(ring.Allocate(), 1);

@@ -167,6 +167,41 @@ TEST_F(AtomicFileTest, KilledSaveLeavesNoTemporaryBehind) {
   EXPECT_EQ(Entries(), (std::vector<std::string>{"out.txt", "out.txt.tmp" + std::to_string(getpid()) + "_7"}));
 }
 
+// Written piece by piece, the file shows nothing until it is committed; one
+// that is dropped leaves the old file and no temporary; the name may be
+// chosen at the end.
+TEST_F(AtomicFileTest, WrittenInPiecesAppearsOnlyWhenCommitted) {
+  const std::string path = Path("out.txt");
+  WriteBytes(path, "old");
+  {
+    AtomicFileWriter file;
+    ASSERT_TRUE(file.Begin(path, nullptr));
+    EXPECT_TRUE(file.Write("part one\r\n", 10));
+    EXPECT_EQ(ReadBytes(path), "old");
+  }
+  EXPECT_EQ(ReadBytes(path), "old");
+  EXPECT_EQ(Entries(), std::vector<std::string>{"out.txt"});
+
+  AtomicFileWriter file;
+  ASSERT_TRUE(file.Begin(path, nullptr));
+  for (int i = 0; i < 1000; ++i) file.Write("0123456789", 10);
+  EXPECT_EQ(ReadBytes(path), "old");
+  ASSERT_TRUE(file.Commit(nullptr));
+  EXPECT_EQ(ReadBytes(path).size(), 10000u);
+  EXPECT_FALSE(file.Begun());
+
+  ASSERT_TRUE(file.Begin(Path("provisional.txt"), nullptr));
+  file.Write("named late", 10);
+  ASSERT_TRUE(file.Commit(nullptr, Path("final.txt")));
+  EXPECT_EQ(ReadBytes(Path("final.txt")), "named late");
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"final.txt", "out.txt"}));
+
+  std::string error;
+  EXPECT_FALSE(file.Commit(&error));  // nothing begun
+  EXPECT_FALSE(file.Begin(Path("no/such/dir/out.txt"), &error));
+  EXPECT_FALSE(error.empty());
+}
+
 }  // namespace
 
 // A device or a pipe is written into, never replaced by a regular file.

@@ -1,6 +1,9 @@
 // The virtual logger's command set, exercised over its pseudo-terminal.
 #include "sim_fixture.h"
 
+#include <cmath>
+#include <cstdio>
+
 #include "sim/record_memory.h"
 
 namespace simtest {
@@ -37,8 +40,7 @@ TEST_F(SimTest, WakeUpAnswersWithTheIdentityOfEachMode) {
     expected.insert(expected.end(), {"OK", "ANT 18", "YES END"});
     EXPECT_EQ(client().ReadUntil("YES END"), expected);
   }
-  EXPECT_EQ(logger_.ReceivedLines(),
-            (Lines{"HELLO", "RD ANT", "HELLO", "RD ANT", "HELLO", "RD ANT"}));
+  EXPECT_EQ(logger_.ReceivedLines(), (Lines{"HELLO", "RD ANT", "HELLO", "RD ANT", "HELLO", "RD ANT"}));
   EXPECT_EQ(logger_.ReceivedBytes().substr(0, 9), "\r\nHELLO\r\n");
 }
 
@@ -64,9 +66,8 @@ TEST_F(SimTest, WakeWordCountsInAnyCaseAndNothingElseWakes) {
 }
 
 TEST_F(SimTest, SystemListingReflectsEverySetting) {
-  const Lines commands = {"ST SMP D00H00M05S00", "ST SMP2 D00H00M00S30",
-                          "ST ITV 3",            "ST ITV2 2",
-                          "ST BAT 3300",         "ST ALM AN 1.2500 -0.5000 ",
+  const Lines commands = {"ST SMP D00H00M05S00", "ST SMP2 D00H00M00S30", "ST ITV 3",
+                          "ST ITV2 2",           "ST BAT 3300",          "ST ALM AN 1.2500 -0.5000 ",
                           "ST ALM AN ON OFF",    "ST STM 99/12/31 23:50"};
   for (const auto& command : commands) {
     EXPECT_EQ(client().Exchange(command), Lines{"YES END"}) << command;
@@ -109,12 +110,28 @@ TEST_F(SimTest, SystemListingReflectsEverySetting) {
 
 TEST_F(SimTest, MalformedCommandsAreRefusedAndChangeNothing) {
   const Lines refused = {
-      "ST SMP 600",        "ST SMP D00H00M00S00", "ST SMP D00H00M10S00 X", "ST ITV x",
-      "ST BAT",            "ST ALM AN 1.0",       "ST ALM AN ON MAYBE",    "ST ALM XX 1.0 2.0",
-      "ST STM 26/13/01 00:00", "ST STM 26/02/30 10:00", "ST STM 26/01/01",  "ST IDL 61",
-      "ST IDL 005",        "ST CAL AV abc",       "RD SYS X",              "RD ALL -1",
-      "MAIL INI FOO",      "SRAMCLR",             "mon",                   ":100000000102",
-      "HELLO X",           "XYZ",
+      "ST SMP 600",
+      "ST SMP D00H00M00S00",
+      "ST SMP D00H00M10S00 X",
+      "ST ITV x",
+      "ST BAT",
+      "ST ALM AN 1.0",
+      "ST ALM AN ON MAYBE",
+      "ST ALM XX 1.0 2.0",
+      "ST STM 26/13/01 00:00",
+      "ST STM 26/02/30 10:00",
+      "ST STM 26/01/01",
+      "ST IDL 61",
+      "ST IDL 005",
+      "ST CAL AV abc",
+      "RD SYS X",
+      "RD ALL -1",
+      "MAIL INI FOO",
+      "SRAMCLR",
+      "mon",
+      ":100000000102",
+      "HELLO X",
+      "XYZ",
   };
   for (const auto& command : refused) {
     EXPECT_EQ(client().Exchange(command, "NOT END"), Lines{"NOT END"}) << command;
@@ -130,8 +147,8 @@ TEST_F(SimTest, PastStartTimeMovesToTheNextGridPoint) {
   const int64_t now = ToCalendarSeconds(logger_.Now());
   const CalendarTime start = FromCalendarSeconds(now - now % 60 - 25 * 60);
   char line[64];
-  std::snprintf(line, sizeof line, "ST STM %02d/%02d/%02d %02d:%02d", start.year % 100, start.month,
-                start.day, start.hour, start.minute);
+  std::snprintf(line, sizeof line, "ST STM %02d/%02d/%02d %02d:%02d", start.year % 100, start.month, start.day,
+                start.hour, start.minute);
   ASSERT_EQ(client().Exchange(line), Lines{"YES END"});
 
   auto sys = Keyed(client().Exchange("RD SYS"));
@@ -163,8 +180,7 @@ TEST_F(SimTest, MeasurementTakesRecordsOnTheLoggersClock) {
     EXPECT_GT(level, 0.0);
     EXPECT_LT(level, 3.0);
     if (i > 0) {
-      EXPECT_EQ(ParseListingTime(r.substr(6, 17)) - ParseListingTime(records[i - 1].substr(6, 17)),
-                600);
+      EXPECT_EQ(ParseListingTime(r.substr(6, 17)) - ParseListingTime(records[i - 1].substr(6, 17)), 600);
     }
   }
 
@@ -188,9 +204,8 @@ TEST_F(SimTest, ReadAllSelectsRangesAcrossTheIdWrap) {
     int count;
   };
   const Case cases[] = {
-      {"RD ALL", 99990, 20},      {"RD ALL 99995 10", 99995, 10}, {"RD ALL 5", 5, 5},
-      {"RD ALL 0 100", 0, 10},    {"RD ALL 99999 0", 99999, 11},  {"RD ALL 10", -1, 0},
-      {"RD ALL 99989 1", -1, 0},
+      {"RD ALL", 99990, 20},         {"RD ALL 99995 10", 99995, 10}, {"RD ALL 5", 5, 5},        {"RD ALL 0 100", 0, 10},
+      {"RD ALL 99999 0", 99999, 11}, {"RD ALL 10", -1, 0},           {"RD ALL 99989 1", -1, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.command);
@@ -222,14 +237,55 @@ TEST(RecordMemoryTest, RecordsDependOnlyOnSeedAndTime) {
     EXPECT_EQ(line, b.FormatLine(*b.AtSequence(s)));
     if (line != other.FormatLine(*other.AtSequence(s))) ++differing;
   }
-  EXPECT_EQ(a.FormatLine(*a.AtSequence(a.EndSequence() - 1)).substr(0, 23),
-            "00002,26/01/03 00:10:00");
+  EXPECT_EQ(a.FormatLine(*a.AtSequence(a.EndSequence() - 1)).substr(0, 23), "00002,26/01/03 00:10:00");
   EXPECT_GT(differing, 0);
 }
 
+// The record line against its printf form, across the ID wrap, the turn of a
+// year and a leap day, for a memory of 3,000 records an hour apart.
+TEST(RecordMemoryTest, RecordLineIsItsPrintfForm) {
+  vlogger::RecordMemory memory(3000, 11);
+  memory.Preset(3000, 98500, ToCalendarSeconds(CalendarTime{2028, 3, 1, 5, 0, 59}), 3599);
+  for (uint64_t s = memory.FrontSequence(); s < memory.EndSequence(); ++s) {
+    const vlogger::Record& r = *memory.AtSequence(s);
+    const CalendarTime t = FromCalendarSeconds(r.time);
+    char expected[96];
+    std::snprintf(expected, sizeof expected, "%05d,%02d/%02d/%02d %02d:%02d:%02d,%d.%03d,%.4f", r.id, t.year % 100,
+                  t.month, t.day, t.hour, t.minute, t.second, memory.Series().BatteryAt(r.time) / 1000,
+                  memory.Series().BatteryAt(r.time) % 1000,
+                  std::round(memory.Series().LevelAt(r.time) * 10000) / 10000);
+    ASSERT_EQ(memory.FormatLine(r), expected) << s;
+  }
+}
+
+// A listing longer than one batch of the logger, in lower case with noise
+// lines mixed in, carries every record line as the memory formats it.
+TEST_F(SimTest, LongListingWithNoiseCarriesEveryRecordLine) {
+  logger_.PresetMemory(2500, 99000);
+  logger_.SetLowerCase(true);
+  logger_.SetNoiseLine("#>RX:$NOISE", 700);
+  ASSERT_TRUE(client().Write("RD ALL\r\n"));
+  const Lines got = client().ReadUntil("yes end");
+  size_t noise = 0, records = 0;
+  int id = 99000;
+  for (const std::string& line : got) {
+    if (line == "#>RX:$NOISE") {
+      ++noise;
+    } else if (IsRecordLine(line)) {
+      ASSERT_EQ(std::stoi(line.substr(0, 5)), id) << line;
+      id = (id + 1) % 100000;
+      ++records;
+    }
+  }
+  EXPECT_EQ(records, 2500u);
+  // Before the first line ("ok") and every 700th line after it: lines 0, 700, 1400, 2100.
+  EXPECT_EQ(noise, 4u);
+  EXPECT_EQ(got.front(), "#>RX:$NOISE");
+  EXPECT_EQ(got.back(), "yes end");
+}
+
 TEST_F(SimTest, MailCommandsSetAndListTheAccessPoint) {
-  for (const std::string command : {"MAIL APN my.apn.example", "MAIL APU ", "MAIL APP se cret",
-                                    "MAIL APA"}) {
+  for (const std::string command : {"MAIL APN my.apn.example", "MAIL APU ", "MAIL APP se cret", "MAIL APA"}) {
     EXPECT_EQ(client().Exchange(command), Lines{"YES END"}) << command;
   }
   const Lines dsp = client().Exchange("MAIL DSP");
@@ -255,8 +311,7 @@ TEST_F(SimTest, MailCommandsSetAndListTheAccessPoint) {
 
 TEST_F(SimTest, ReadoutsOfErrorsCurrentValueAntennaAndNetworkTime) {
   logger_.SetErrorLog({"26/01/02 10:11:12,E03,LOW BATTERY"});
-  EXPECT_EQ(client().Exchange("RD ERR"),
-            (Lines{"OK", "26/01/02 10:11:12,E03,LOW BATTERY", "YES END"}));
+  EXPECT_EQ(client().Exchange("RD ERR"), (Lines{"OK", "26/01/02 10:11:12,E03,LOW BATTERY", "YES END"}));
 
   const Lines current = client().Exchange("RD REL");
   ASSERT_EQ(current.size(), 3u);
