@@ -276,6 +276,7 @@ void Usage() {
       "  wait      processor time of a 10 s wait for a silent logger\n"
       "  capture   traffic capture throughput\n"
       "  memory    peak memory of quorvane-ctl info and of a 100,000-record readout\n"
+      "  archive   the 100,000-record read-data command without and with its archive\n"
       "  desktop   processor time of quorvane-hx during a 9600-baud readout beside\n"
       "            quorvane-ctl's; the data viewer of 100,000 records (memory, time)\n"
       "\n"
@@ -391,6 +392,37 @@ void MeasureMemory(const Tools& tools, int reps) {
   Add("peak memory: quorvane-ctl --simulate read-data (100,000 records)", read, "%.1f MB", "< 16 MB");
 }
 
+// The whole read-data command of 100,000 unpaced records, as the user waits
+// for it, without and with its archive: each repetition runs the two back to
+// back, and the share is taken per pair.
+void MeasureArchivedCommand(const Tools& tools, int reps) {
+  if (!Executable(tools.ctl) || !Executable(tools.measure)) {
+    std::fprintf(stderr, "  (quorvane-ctl or quorvane-measure missing: archive figures skipped)\n");
+    return;
+  }
+  const std::vector<std::string> read{"--simulate", "--sim-records", "100000", "read-data", "-o", "/dev/null"};
+  std::vector<std::string> plainArgs{"--no-archive"};
+  plainArgs.insert(plainArgs.end(), read.begin(), read.end());
+  Spread plain, archived, added, share;
+  for (int i = 0; i < reps; ++i) {
+    auto t0 = Clock::now();
+    const ChildFigures a = RunMeasured(tools, tools.ctl, plainArgs);
+    const double plainSeconds = Seconds(Clock::now() - t0);
+    t0 = Clock::now();
+    const ChildFigures b = RunMeasured(tools, tools.ctl, read);
+    const double archivedSeconds = Seconds(Clock::now() - t0);
+    if (!a.ok || !b.ok) continue;
+    plain.Add(plainSeconds);
+    archived.Add(archivedSeconds);
+    added.Add(archivedSeconds - plainSeconds);
+    share.Add((archivedSeconds - plainSeconds) / plainSeconds * 100);
+  }
+  Add("read-data command, 100,000 records, unpaced, --no-archive", plain, "%.3f s");
+  Add("read-data command, 100,000 records, unpaced, archived", archived, "%.3f s");
+  Add("  archiving adds, per pair", added, "%.3f s", "< 1 s");
+  Add("  archiving adds, share of the command, per pair", share, "%.1f %%", "< 20 %");
+}
+
 void MeasureDesktop(const Tools& tools, int reps, int pacedRecords) {
   if (!Executable(tools.ctl) || !Executable(tools.desktop) || !Executable(tools.measure)) {
     std::fprintf(stderr, "  (quorvane-ctl, quorvane-hx or quorvane-measure missing: desktop figures skipped)\n");
@@ -479,7 +511,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  static const char* const kGroups[] = {"readout", "paced", "exchange", "wait", "capture", "memory", "desktop"};
+  static const char* const kGroups[] = {"readout", "paced", "exchange", "wait", "capture", "memory", "archive", "desktop"};
   for (const std::string& g : only)
     if (std::find(std::begin(kGroups), std::end(kGroups), g) == std::end(kGroups)) {
       std::fprintf(stderr, "quorvane-bench: unknown group %s\n", g.c_str());
@@ -501,6 +533,7 @@ int main(int argc, char** argv) {
   if (Wanted(only, "wait")) MeasureWait();
   if (Wanted(only, "capture")) MeasureCapture(reps);
   if (Wanted(only, "memory")) MeasureMemory(tools, reps);
+  if (Wanted(only, "archive")) MeasureArchivedCommand(tools, reps);
   if (Wanted(only, "desktop")) MeasureDesktop(tools, reps, pacedRecords);
 
   std::printf("| Figure | Median [range] | Goal |\n|---|---|---|\n");
