@@ -71,8 +71,8 @@ std::string Line(int i) {
   const std::string iso = archive::IsoTime(t);
   char text[64];
   std::snprintf(text, sizeof text, "%05d,%s/%s/%s %s,%d.%03d,%d.%04d", i % 100000, iso.substr(2, 2).c_str(),
-                iso.substr(5, 2).c_str(), iso.substr(8, 2).c_str(), iso.substr(11).c_str(), (3600 - i % 500) / 1000, (3600 - i % 500) % 1000, 1 + i % 3,
-                i % 10000);
+                iso.substr(5, 2).c_str(), iso.substr(8, 2).c_str(), iso.substr(11).c_str(), (3600 - i % 500) / 1000,
+                (3600 - i % 500) % 1000, 1 + i % 3, i % 10000);
   return text;
 }
 

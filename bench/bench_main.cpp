@@ -511,7 +511,8 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  static const char* const kGroups[] = {"readout", "paced", "exchange", "wait", "capture", "memory", "archive", "desktop"};
+  static const char* const kGroups[] = {"readout", "paced",  "exchange", "wait",
+                                        "capture", "memory", "archive",  "desktop"};
   for (const std::string& g : only)
     if (std::find(std::begin(kGroups), std::end(kGroups), g) == std::end(kGroups)) {
       std::fprintf(stderr, "quorvane-bench: unknown group %s\n", g.c_str());

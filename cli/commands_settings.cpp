@@ -98,7 +98,9 @@ int RunApply(Connection& connection, const ApplyOptions& o) {
   CVTCSettingWork::ApplySettingsText(file.text, found);
   std::vector<int> items;
   for (int item : kFileItems)
-    if (found.itemPresent[item] != 0 && (o.items.empty() || std::find(o.items.begin(), o.items.end(), item) != o.items.end())) items.push_back(item);
+    if (found.itemPresent[item] != 0 &&
+        (o.items.empty() || std::find(o.items.begin(), o.items.end(), item) != o.items.end()))
+      items.push_back(item);
   if (items.empty()) {
     output::Error("quorvane-ctl apply: the file holds none of the chosen setting items");
     return exit_status::kFailed;

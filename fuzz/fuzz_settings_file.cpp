@@ -13,9 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)CVTCSettingWork::HasHeader(text);
   CVTCSettingWork::ApplySettingsText(text, record);
   std::string value;
-  for (const char* key : {"IMEI", "BATTERY_ALART", "AP_NAME", "AP_USER", "AP_PASS", "AP_AUTH", "ALM_AD", "MES_ENABLE",
-                          "MES_START_TIME", "MES_INTERVAL_TIME", "MES_INTERVAL_NUM", "MES_INTERVAL_EVENT_TIME",
-                          "MES_INTERVAL_EVENT_NUM", "DATE"}) {
+  for (const char* key :
+       {"IMEI", "BATTERY_ALART", "AP_NAME", "AP_USER", "AP_PASS", "AP_AUTH", "ALM_AD", "MES_ENABLE", "MES_START_TIME",
+        "MES_INTERVAL_TIME", "MES_INTERVAL_NUM", "MES_INTERVAL_EVENT_TIME", "MES_INTERVAL_EVENT_NUM", "DATE"}) {
     (void)CVTCSettingWork::FindValue(text, key, value);
   }
   (void)CVTCSettingWork::ParseAccessPoint(record, text);

@@ -52,13 +52,12 @@ std::optional<int> TwoDigits(const std::string& text, size_t pos) {
 }  // namespace
 
 bool operator==(const CalendarTime& a, const CalendarTime& b) {
-  return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
-         a.minute == b.minute && a.second == b.second;
+  return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour && a.minute == b.minute &&
+         a.second == b.second;
 }
 
 int64_t ToCalendarSeconds(const CalendarTime& t) {
-  return DaysFromCivil(t.year, t.month, t.day) * kSecondsPerDay + t.hour * 3600 +
-         t.minute * 60 + t.second;
+  return DaysFromCivil(t.year, t.month, t.day) * kSecondsPerDay + t.hour * 3600 + t.minute * 60 + t.second;
 }
 
 CalendarTime FromCalendarSeconds(int64_t seconds) {
@@ -92,14 +91,14 @@ int64_t HostLocalCalendarSeconds() {
 
 bool IsValidCalendarTime(const CalendarTime& t) {
   return t.year >= 2000 && t.year <= 2099 && t.month >= 1 && t.month <= 12 && t.day >= 1 &&
-         t.day <= DaysInMonth(t.year, t.month) && t.hour >= 0 && t.hour <= 23 &&
-         t.minute >= 0 && t.minute <= 59 && t.second >= 0 && t.second <= 59;
+         t.day <= DaysInMonth(t.year, t.month) && t.hour >= 0 && t.hour <= 23 && t.minute >= 0 && t.minute <= 59 &&
+         t.second >= 0 && t.second <= 59;
 }
 
 std::string FormatDateTime(const CalendarTime& t) {
   char text[40];
-  std::snprintf(text, sizeof text, "%02d/%02d/%02d %02d:%02d:%02d", t.year % 100, t.month, t.day,
-                t.hour, t.minute, t.second);
+  std::snprintf(text, sizeof text, "%02d/%02d/%02d %02d:%02d:%02d", t.year % 100, t.month, t.day, t.hour, t.minute,
+                t.second);
   return text;
 }
 

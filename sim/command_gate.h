@@ -16,7 +16,10 @@ class CommandGate {
   void SilenceNext(int count) { silence_next_ = count; }
   void SilencePrefix(const std::string& prefix, int count);
   // The link drops when the next command with this prefix arrives (once).
-  void DropOnPrefix(const std::string& prefix) { drop_prefix_ = prefix; drop_armed_ = true; }
+  void DropOnPrefix(const std::string& prefix) {
+    drop_prefix_ = prefix;
+    drop_armed_ = true;
+  }
   void Reset();
 
   // Judges one command line and uses up the matching count.

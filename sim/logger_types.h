@@ -28,14 +28,14 @@ struct Options {
   std::string device_name = "Quorvane-HX7";
   std::string version = "1.07";
   IdentityMode identity_mode = IdentityMode::kWithVersion;
-  uint32_t seed = 1;                   // water-level series
-  size_t memory_capacity = 100000;     // records; the oldest is dropped
-  size_t preset_records = 0;           // memory filled at construction
+  uint32_t seed = 1;                // water-level series
+  size_t memory_capacity = 100000;  // records; the oldest is dropped
+  size_t preset_records = 0;        // memory filled at construction
   int64_t sampling_seconds = 600;
-  int64_t clock_offset_seconds = 0;    // logger clock = host local time + offset
-  bool paced = false;                  // send at the pace of 9600 baud
-  int module_sleep_delay_ms = 200;     // "#>RX:$SLEEP" after "dbg mtcon" / "moff"
-  int program_write_delay_ms = 300;    // between "writing" and "OK" after "WEEP"
+  int64_t clock_offset_seconds = 0;  // logger clock = host local time + offset
+  bool paced = false;                // send at the pace of 9600 baud
+  int module_sleep_delay_ms = 200;   // "#>RX:$SLEEP" after "dbg mtcon" / "moff"
+  int program_write_delay_ms = 300;  // between "writing" and "OK" after "WEEP"
 };
 
 struct MailSettings {
@@ -73,12 +73,12 @@ struct LoggerState {
   int last_id = 0;
   std::vector<std::string> error_log;
   MailSettings mail;
-  bool maintenance = false;    // after "INSPECT ON"
-  bool monitor_mode = false;   // receiving a program after "MONITOR"
+  bool maintenance = false;                 // after "INSPECT ON"
+  bool monitor_mode = false;                // receiving a program after "MONITOR"
   std::vector<std::string> firmware_lines;  // image lines received, in order
-  int program_writes = 0;      // successful "WEEP"
-  int system_inits = 0;        // "SYSINIT"
-  int resets = 0;              // "ST RES"
+  int program_writes = 0;                   // successful "WEEP"
+  int system_inits = 0;                     // "SYSINIT"
+  int resets = 0;                           // "ST RES"
 };
 
 }  // namespace vlogger

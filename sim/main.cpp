@@ -2,15 +2,15 @@
 // SIGTERM or the end of standard input. The first line of standard output is
 // the device path to open. --drop-after-bytes N hangs the line up after N
 // bytes sent, as if the cable were pulled part way.
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <poll.h>
 #include <string>
-#include <unistd.h>
 
 #include "virtual_logger.h"
 

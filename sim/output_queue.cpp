@@ -36,8 +36,7 @@ void OutputQueue::CutRecords() {
   }
 }
 
-size_t LinePacer::Allowance(Clock::time_point now, size_t available,
-                            Clock::time_point* retry_at) {
+size_t LinePacer::Allowance(Clock::time_point now, size_t available, Clock::time_point* retry_at) {
   if (shaping_.drop_after_bytes == 0) return 0;
   size_t n = available;
   if (shaping_.chunk_bytes > 0) {
@@ -68,8 +67,7 @@ void LinePacer::Sent(Clock::time_point now, size_t count) {
   if (shaping_.chunk_bytes > 0) next_chunk_at_ = now + shaping_.chunk_gap;
   if (shaping_.paced) pace_clock_ += kByteTime * static_cast<int64_t>(count);
   if (shaping_.drop_after_bytes > 0) {
-    shaping_.drop_after_bytes -= std::min<int64_t>(shaping_.drop_after_bytes,
-                                                   static_cast<int64_t>(count));
+    shaping_.drop_after_bytes -= std::min<int64_t>(shaping_.drop_after_bytes, static_cast<int64_t>(count));
   }
 }
 

@@ -12,9 +12,9 @@ using Clock = std::chrono::steady_clock;
 
 struct OutputItem {
   std::string bytes;
-  size_t offset = 0;        // bytes already written
-  Clock::time_point due;    // not sent before this time
-  bool records = false;     // part of a record readout (cut by ESC)
+  size_t offset = 0;      // bytes already written
+  Clock::time_point due;  // not sent before this time
+  bool records = false;   // part of a record readout (cut by ESC)
   size_t Remaining() const { return bytes.size() - offset; }
 };
 
@@ -39,10 +39,10 @@ class OutputQueue {
 // The line's shaping: chunks of at most `chunk_bytes` with a gap between
 // them, the pace of 9600 baud, and a byte budget after which the link drops.
 struct LineShaping {
-  size_t chunk_bytes = 0;                   // 0: no limit
+  size_t chunk_bytes = 0;  // 0: no limit
   std::chrono::microseconds chunk_gap{0};
   bool paced = false;
-  int64_t drop_after_bytes = -1;            // -1: never
+  int64_t drop_after_bytes = -1;  // -1: never
 };
 
 class LinePacer {
@@ -65,8 +65,8 @@ class LinePacer {
   static constexpr std::chrono::milliseconds kIdleAfter{50};
 
   LineShaping shaping_;
-  Clock::time_point next_chunk_at_{};   // end of the gap after the last chunk
-  Clock::time_point pace_clock_{};      // when the line is free at 9600 baud
+  Clock::time_point next_chunk_at_{};  // end of the gap after the last chunk
+  Clock::time_point pace_clock_{};     // when the line is free at 9600 baud
 };
 
 }  // namespace vlogger

@@ -1,11 +1,11 @@
 #include "pty_pair.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 
 namespace vlogger {
 
@@ -25,8 +25,7 @@ bool PtyPair::Open(std::string* error) {
     return false;
   }
   const int flags = fcntl(fd, F_GETFL);
-  if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0 ||
-      fcntl(fd, F_SETFD, FD_CLOEXEC) != 0) {
+  if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0 || fcntl(fd, F_SETFD, FD_CLOEXEC) != 0) {
     *error = std::string("fcntl: ") + std::strerror(errno);
     ::close(fd);
     return false;

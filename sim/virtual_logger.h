@@ -61,9 +61,9 @@ class VirtualLogger {
   std::string LastError() const;
 
   // ---- Line faults. Counts: n times, -1 always, 0 off. ----
-  void RefuseNext(int count);                              // "NOT END"
+  void RefuseNext(int count);  // "NOT END"
   void RefuseCommands(const std::string& prefix, int count);
-  void SilenceNext(int count);                             // no answer at all
+  void SilenceNext(int count);  // no answer at all
   void SilenceCommands(const std::string& prefix, int count);
   // Pause before the first byte of every reply.
   void SetReplyDelay(std::chrono::milliseconds delay);
@@ -105,8 +105,7 @@ class VirtualLogger {
   void AddRecords(size_t count);
   // Empties the memory as "ST CLR" does: the next record is ID 1.
   void ClearMemory();
-  void SetIdentity(const std::string& name, const std::string& version,
-                   IdentityMode mode = IdentityMode::kWithVersion);
+  void SetIdentity(const std::string& name, const std::string& version, IdentityMode mode = IdentityMode::kWithVersion);
   // The "RD ANT" level; no value sends an empty listing.
   void SetAntennaLevel(std::optional<int> level);
   // What follows "IMEI" in the module's answers ("MAIL IMEI", "MAIL DSP").

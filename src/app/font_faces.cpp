@@ -11,9 +11,8 @@ namespace {
 // Japanese Gothic families in order of preference.
 const QStringList& PreferredGothicFamilies() {
   static const QStringList families = {
-      QStringLiteral("IPAGothic"),          QStringLiteral("IPAゴシック"),
-      QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("Noto Sans CJK JP"),
-      QStringLiteral("TakaoGothic"),        QStringLiteral("VL Gothic"),
+      QStringLiteral("IPAGothic"),        QStringLiteral("IPAゴシック"), QStringLiteral("Noto Sans Mono CJK JP"),
+      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("TakaoGothic"), QStringLiteral("VL Gothic"),
       QStringLiteral("IPAexGothic"),
   };
   return families;

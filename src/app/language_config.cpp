@@ -15,8 +15,7 @@ int ReadIniLanguage(const QString& iniPath) {
   const QSettings ini(iniPath, QSettings::IniFormat);
   const QVariant value = ini.value(QStringLiteral("TessaHX/Language"));
   // A value with commas reads as a list; the platform reads its leading digits.
-  const QString text =
-      value.userType() == QMetaType::QStringList ? value.toStringList().value(0) : value.toString();
+  const QString text = value.userType() == QMetaType::QStringList ? value.toStringList().value(0) : value.toString();
   const QByteArray digits = text.trimmed().toLatin1();
   char* end = nullptr;
   const long number = std::strtol(digits.constData(), &end, 10);

@@ -16,7 +16,7 @@ inline constexpr int kSimulatedPresetRecords = 2000;
 
 struct SimulatedLoggerOptions {
   int records = kSimulatedPresetRecords;
-  bool paced = false;  // send at the pace of 9600 baud
+  bool paced = false;              // send at the pace of 9600 baud
   int64_t clockOffsetSeconds = 0;  // the logger clock ahead of the PC clock by this much
 };
 

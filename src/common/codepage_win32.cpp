@@ -71,10 +71,10 @@ bool Utf8ToAnsiExact(const std::string& utf8, std::string* out, size_t* badAt) {
     const std::wstring wide = Widen(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data() + i, static_cast<int>(n));
     BOOL usedDefault = FALSE;
     char bytes[8];
-    const int m = wide.empty() ? 0
-                               : WideCharToMultiByte(kJapanese, WC_NO_BEST_FIT_CHARS, wide.data(),
-                                                     static_cast<int>(wide.size()), bytes, sizeof bytes, nullptr,
-                                                     &usedDefault);
+    const int m = wide.empty()
+                      ? 0
+                      : WideCharToMultiByte(kJapanese, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                                            bytes, sizeof bytes, nullptr, &usedDefault);
     if (m <= 0 || usedDefault) {
       if (badAt != nullptr) *badAt = i;
       return false;

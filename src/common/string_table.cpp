@@ -19,6 +19,8 @@ struct BuiltInEntry {
 constexpr BuiltInEntry kBuiltIn[] = {
 // One file per area of the program, so that each area adds its texts in
 // its own file; the English catalogue is split the same way (resources/en/).
+// In the order of their ids:
+// clang-format off
 #include "common/strings_ja/core.inc"
 #include "common/strings_ja/shell.inc"
 #include "common/strings_ja/data.inc"
@@ -27,6 +29,7 @@ constexpr BuiltInEntry kBuiltIn[] = {
 #include "common/strings_ja/operations.inc"
 #include "common/strings_ja/archive.inc"
 #include "common/strings_ja/chart.inc"
+    // clang-format on
 };
 
 using TextMap = std::unordered_map<uint32_t, std::string>;

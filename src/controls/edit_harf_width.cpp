@@ -66,9 +66,7 @@ void CEditHarfWidth::Normalize() {}
 
 bool CEditHarfWidth::PassesChar(char32_t, int filterResult) { return filterResult != edit_rules::kRefused; }
 
-int CEditHarfWidth::SelectionStartOrCursor() const {
-  return hasSelectedText() ? selectionStart() : cursorPosition();
-}
+int CEditHarfWidth::SelectionStartOrCursor() const { return hasSelectedText() ? selectionStart() : cursorPosition(); }
 
 void CEditHarfWidth::keyPressEvent(QKeyEvent* event) {
   const char32_t c = CharacterOfKey(*event);

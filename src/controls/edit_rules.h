@@ -8,9 +8,9 @@ namespace edit_rules {
 
 // Result of the shared first step of every control's character handling.
 enum Filter : int {
-  kRefused = -1,   // wrong width, or the text it would make is not acceptable
-  kAcceptable = 0, // a letter or digit giving an acceptable text, Ctrl+C or Ctrl+V
-  kOther = 1,      // anything else: the control's own table decides
+  kRefused = -1,    // wrong width, or the text it would make is not acceptable
+  kAcceptable = 0,  // a letter or digit giving an acceptable text, Ctrl+C or Ctrl+V
+  kOther = 1,       // anything else: the control's own table decides
 };
 
 constexpr char32_t kCtrlC = 3;

@@ -56,9 +56,7 @@ void CSTNumEdit::SetRange(int minimum, int maximum) {
 
 bool CSTNumEdit::CheckChars(const QString& candidate) { return edit_rules::NumCharsOk(candidate); }
 
-bool CSTNumEdit::CheckRange(const QString& candidate) {
-  return edit_rules::IntInRange(candidate, minimum_, maximum_);
-}
+bool CSTNumEdit::CheckRange(const QString& candidate) { return edit_rules::IntInRange(candidate, minimum_, maximum_); }
 
 void CSTNumEdit::Normalize() {
   const QString normalized = edit_rules::NormalizeInt(text(), minimum_, maximum_);

@@ -2,7 +2,6 @@
 
 #include <libserialport.h>
 
-
 std::vector<SerialPortInfo> ListSerialPorts() {
   std::vector<SerialPortInfo> result;
   sp_port** ports = nullptr;

@@ -25,7 +25,7 @@ std::string JudgementLine(const std::string& label, double metres, int enabled) 
 }
 }  // namespace
 
-std::string JudgementText(const std::string& upperLabel, double upper, int upperEnabled,
-                          const std::string& lowerLabel, double lower, int lowerEnabled) {
+std::string JudgementText(const std::string& upperLabel, double upper, int upperEnabled, const std::string& lowerLabel,
+                          double lower, int lowerEnabled) {
   return JudgementLine(upperLabel, upper, upperEnabled) + "\r\n" + JudgementLine(lowerLabel, lower, lowerEnabled);
 }

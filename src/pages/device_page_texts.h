@@ -16,5 +16,5 @@ std::string CutoffVoltsText(int millivolts);
 
 // The two lines of the judgement criteria, "<label>:<metres %.3f>[m], ON "
 // or "..., OFF" (ON carries a trailing blank), joined by CR LF.
-std::string JudgementText(const std::string& upperLabel, double upper, int upperEnabled,
-                          const std::string& lowerLabel, double lower, int lowerEnabled);
+std::string JudgementText(const std::string& upperLabel, double upper, int upperEnabled, const std::string& lowerLabel,
+                          double lower, int lowerEnabled);

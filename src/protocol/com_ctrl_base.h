@@ -37,8 +37,8 @@ class CComCtrlBase {
   virtual int SendCommand(CRSPort* port, const char* line, uint32_t timeoutMs);
   virtual int SendCommandExpect(CRSPort* port, const char* line, const char* expected, uint32_t timeoutMs);
   virtual int SendCommandAbortable(CRSPort* port, const char* line, const AbortEvent* abort, uint32_t totalMs);
-  virtual int SendCommandAbortableExpect(CRSPort* port, const char* line, const char* expected,
-                                         const AbortEvent* abort, uint32_t totalMs);
+  virtual int SendCommandAbortableExpect(CRSPort* port, const char* line, const char* expected, const AbortEvent* abort,
+                                         uint32_t totalMs);
 
   const std::string& Version() const { return version_; }
   const std::string& DeviceName() const { return device_name_; }

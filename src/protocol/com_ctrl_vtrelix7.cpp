@@ -40,7 +40,9 @@ int CComCtrlVTrelix7::SetBatteryCutoff(CRSPort* port, int millivolts) {
   return SendFormatted(this, port, "ST BAT %d\r\n", millivolts);
 }
 
-int CComCtrlVTrelix7::SetRssValue(CRSPort* port, int value) { return SendFormatted(this, port, "ST RSS %d\r\n", value); }
+int CComCtrlVTrelix7::SetRssValue(CRSPort* port, int value) {
+  return SendFormatted(this, port, "ST RSS %d\r\n", value);
+}
 
 int CComCtrlVTrelix7::SetAveraging(CRSPort* port, int value) {
   return SendFormatted(this, port, "ST AVG %d\r\n", value);

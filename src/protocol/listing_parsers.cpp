@@ -42,9 +42,7 @@ int TruncateToInt(double v) {
   return static_cast<int>(v);
 }
 
-void CopyText(char (&dest)[64], const std::string& value) {
-  std::snprintf(dest, sizeof dest, "%s", value.c_str());
-}
+void CopyText(char (&dest)[64], const std::string& value) { std::snprintf(dest, sizeof dest, "%s", value.c_str()); }
 
 }  // namespace
 
@@ -143,15 +141,24 @@ void ParseMailInfoLine(const std::string& line, CVT7MailInfo* info) {
   std::string key, value;
   SplitKeyValue(line, &key, &value);
   std::string* field = nullptr;
-  if (key == "APN") field = &info->apn;
-  else if (key == "APU") field = &info->apnUser;
-  else if (key == "APP") field = &info->apnPassword;
-  else if (key == "APA") field = &info->apnAuth;
-  else if (key == "IMEI") field = &info->imei;
-  else if (key == "MYDIAL") field = &info->myDial;
-  else if (key == "HOST") field = &info->host;
-  else if (key == "PORT") field = &info->port;
-  else if (key == "POST") field = &info->post;
+  if (key == "APN")
+    field = &info->apn;
+  else if (key == "APU")
+    field = &info->apnUser;
+  else if (key == "APP")
+    field = &info->apnPassword;
+  else if (key == "APA")
+    field = &info->apnAuth;
+  else if (key == "IMEI")
+    field = &info->imei;
+  else if (key == "MYDIAL")
+    field = &info->myDial;
+  else if (key == "HOST")
+    field = &info->host;
+  else if (key == "PORT")
+    field = &info->port;
+  else if (key == "POST")
+    field = &info->post;
   if (field != nullptr) *field = value;
 }
 

@@ -38,12 +38,9 @@ const SettingItemInfo& SettingItem(int index) { return kItems[index]; }
 
 uint16_t SettingGroupHeadingStringId(int group) {
   switch (group) {
-    case 2:
-      return 2001;
-    case 3:
-      return 2002;
-    default:
-      return group >= 4 ? 2003 : 2000;
+    case 2: return 2001;
+    case 3: return 2002;
+    default: return group >= 4 ? 2003 : 2000;
   }
 }
 

@@ -35,9 +35,7 @@ void AppendItemBlock(std::string& out, int index, const DeviceRecord& record) {
   const CVT7SysInfo& sys = record.sys;
   const CVT7MailInfo& mail = record.mail;
   switch (index) {
-    case kItemBatteryAlert:
-      AppendInt(out, "BATTERY_ALART", sys.batteryAlert);
-      break;
+    case kItemBatteryAlert: AppendInt(out, "BATTERY_ALART", sys.batteryAlert); break;
     case kItemAccessPoint:
       AppendText(out, "AP_NAME", mail.apn);
       AppendText(out, "AP_USER", mail.apnUser);
@@ -58,8 +56,7 @@ void AppendItemBlock(std::string& out, int index, const DeviceRecord& record) {
       AppendInt(out, "MES_INTERVAL_EVENT_TIME", sys.eventSampling);
       AppendInt(out, "MES_INTERVAL_EVENT_NUM", sys.eventInterval);
       break;
-    default:
-      break;  // the file format knows no values of other items
+    default: break;  // the file format knows no values of other items
   }
 }
 

@@ -41,15 +41,9 @@ int CWizerdList::Run(QWidget* owner) {
         direction = -1;
         p -= 1;
         break;
-      case wizard::kResultSkip:
-        p += direction;
-        break;
-      case wizard::kResultCancel:
-        status_ = kCancelled;
-        break;
-      case wizard::kResultClosed:
-        status_ = kPageClosed;
-        break;
+      case wizard::kResultSkip: p += direction; break;
+      case wizard::kResultCancel: status_ = kCancelled; break;
+      case wizard::kResultClosed: status_ = kPageClosed; break;
       default:  // Next, and any other value
         direction = +1;
         p += 1;

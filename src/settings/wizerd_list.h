@@ -31,8 +31,8 @@ class CWizerdList {
   // Why a run stopped early.
   enum Status {
     kNotStopped = 0,
-    kPageClosed = 1,   // a page closed with wizard::kResultClosed
-    kPageFailed = 2,   // a page threw an exception
+    kPageClosed = 1,  // a page closed with wizard::kResultClosed
+    kPageFailed = 2,  // a page threw an exception
     kCancelled = 3,
   };
 

@@ -22,7 +22,8 @@ int CTKeyHook::Uninstall() {
 
 bool CTKeyHook::eventFilter(QObject* watched, QEvent* event) {
   if (installed_ && procedure_ &&
-      (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease || event->type() == QEvent::ShortcutOverride)) {
+      (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease ||
+       event->type() == QEvent::ShortcutOverride)) {
     if (procedure_(static_cast<QKeyEvent*>(event))) return true;
   }
   return QObject::eventFilter(watched, event);

@@ -129,13 +129,13 @@ int CVTCWorkingThread::Run(QWidget* parentWidget, const QString& caption, int ab
 void CVTCWorkingThread::PostProgressTotal(long total) {
   std::lock_guard<std::mutex> lock(progress_lock_);
   if (CDlgWorking* d = progress_.data())
-    QMetaObject::invokeMethod(d, [d, total] { d->OnProgressCommand(CDlgWorking::kSetTotal, total); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        d, [d, total] { d->OnProgressCommand(CDlgWorking::kSetTotal, total); }, Qt::QueuedConnection);
 }
 
 void CVTCWorkingThread::PostProgressValue(long value) {
   std::lock_guard<std::mutex> lock(progress_lock_);
   if (CDlgWorking* d = progress_.data())
-    QMetaObject::invokeMethod(d, [d, value] { d->OnProgressCommand(CDlgWorking::kSetValue, value); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        d, [d, value] { d->OnProgressCommand(CDlgWorking::kSetValue, value); }, Qt::QueuedConnection);
 }

@@ -30,8 +30,9 @@ class ArchiveTest : public ::testing::Test {
   static std::string Line(int id, int minute, int mv = 3612, const char* level = "1.2345") {
     const std::string iso = archive::IsoTime(archive::CalendarSeconds(2026, 1, 3, 0, 0, 0) + int64_t{minute} * 60);
     char text[64];
-    std::snprintf(text, sizeof text, "%05d,%s/%s/%s %s,%d.%03d,%s", id, iso.substr(2, 2).c_str(), iso.substr(5, 2).c_str(),
-                  iso.substr(8, 2).c_str(), iso.substr(11).c_str(), mv / 1000, mv % 1000, level);
+    std::snprintf(text, sizeof text, "%05d,%s/%s/%s %s,%d.%03d,%s", id, iso.substr(2, 2).c_str(),
+                  iso.substr(5, 2).c_str(), iso.substr(8, 2).c_str(), iso.substr(11).c_str(), mv / 1000, mv % 1000,
+                  level);
     return text;
   }
   static std::vector<std::string> Lines(int firstId, int count, int firstMinute) {

@@ -24,7 +24,7 @@ TEST(RecordLine, ParsesTheLoggersLineFormOnly) {
       {"", false, 0, "", 0, 0},
       {"#>RX:$NOISE", false, 0, "", 0, 0},
       {"YES END", false, 0, "", 0, 0},
-      {"00091,26/01/03 08:30:00,3612", false, 0, "", 0, 0},      // cut off
+      {"00091,26/01/03 08:30:00,3612", false, 0, "", 0, 0},       // cut off
       {"00091,26/01/03 08:30:00,3.612,", false, 0, "", 0, 0},     // no level
       {"00091,26/01/03 08:30:00,3.6x2,1.2", false, 0, "", 0, 0},  // noise in a number
       {"00091,26/01/03 08:30:00,3.612,1.2x", false, 0, "", 0, 0},

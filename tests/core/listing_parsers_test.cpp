@@ -12,8 +12,14 @@ TEST(ParseDuration, Cases) {
     const char* text;
     int seconds;
   } cases[] = {
-      {"D01H02M03S04", 93784}, {"D00H00M10S00", 600}, {"S30", 30},  {"600", 0},
-      {"M5M5", 55 * 60},       {"", 0},               {"H1D1", 90000}, {"D99999999999999999999", 2147483647},
+      {"D01H02M03S04", 93784},
+      {"D00H00M10S00", 600},
+      {"S30", 30},
+      {"600", 0},
+      {"M5M5", 55 * 60},
+      {"", 0},
+      {"H1D1", 90000},
+      {"D99999999999999999999", 2147483647},
   };
   for (const auto& c : cases) EXPECT_EQ(ParseDuration(c.text), c.seconds) << c.text;
 }
@@ -26,8 +32,8 @@ TEST(FormatDuration, WrapsEachField) {
 
 TEST(SysInfoParser, KeysFillTheirFields) {
   CVT7SysInfo s;
-  for (const char* line : {"STM 26/01/03 00:10:00", "TIM 26/01/02 03:04:05", "NEX 26/01/03 00:20:00", "SMP D00H00M10S00",
-                           "SMP2 D00H00M01S00", "ITV 6", "ITV2 1", "BAT Vcut3000", "ID 12-34(56)",
+  for (const char* line : {"STM 26/01/03 00:10:00", "TIM 26/01/02 03:04:05", "NEX 26/01/03 00:20:00",
+                           "SMP D00H00M10S00", "SMP2 D00H00M01S00", "ITV 6", "ITV2 1", "BAT Vcut3000", "ID 12-34(56)",
                            "ALM AN 1.2500 -0.5000 ON OFF", "BLD 2026.01 build 7", "SN  AB12", "MEASURING", "CAL x"}) {
     ParseSysInfoLine(line, &s);
   }
@@ -58,7 +64,7 @@ TEST(SysInfoParser, MalformedValuesKeepOrZero) {
   ParseSysInfoLine("ALM AN 1.0", &s);
   ParseSysInfoLine("ID 5-6", &s);
   ParseSysInfoLine("ITV abc", &s);
-  ParseSysInfoLine("TIM 26/01/02 03:04", &s);  // too short: unchanged
+  ParseSysInfoLine("TIM 26/01/02 03:04", &s);     // too short: unchanged
   ParseSysInfoLine("tim 26/01/02 03:04:05", &s);  // keys are case-sensitive
   ParseSysInfoLine(std::string(300, 'S') + " x", &s);
   EXPECT_DOUBLE_EQ(s.upperThreshold, 2.5);

@@ -155,9 +155,8 @@ TEST_F(ExchangeTest, PortOpenRules) {
   EXPECT_EQ(port()->Write("\x1b", 1, 0), 1);
   EXPECT_EQ(port()->LineBuffer()->LineCount(), 1);
   EXPECT_EQ(port()->Write("ST RSS 1\r\n", 0, 1), 1);  // length 0: up to the NUL
-  EXPECT_TRUE(logger->WaitForReceived([](const std::vector<std::string>& l) {
-    return !l.empty() && l.back() == "ST RSS 1";
-  }, seconds(5)));
+  EXPECT_TRUE(logger->WaitForReceived(
+      [](const std::vector<std::string>& l) { return !l.empty() && l.back() == "ST RSS 1"; }, seconds(5)));
   session.Close();
   EXPECT_FALSE(port()->ReaderRunning());
   EXPECT_EQ(port()->LineBuffer()->StoredCount(), 0);
@@ -223,9 +222,8 @@ TEST_F(ExchangeTest, TrafficIsCapturedInBothDirections) {
 TEST_F(ExchangeTest, ClosingThePortEndsAWaitAtOnce) {
   logger->SilenceCommands("ST STP", 1);
   std::thread closer([this] {
-    ASSERT_TRUE(logger->WaitForReceived([](const std::vector<std::string>& l) {
-      return !l.empty() && l.back() == "ST STP";
-    }, seconds(5)));
+    ASSERT_TRUE(logger->WaitForReceived(
+        [](const std::vector<std::string>& l) { return !l.empty() && l.back() == "ST STP"; }, seconds(5)));
     session.Close();
   });
   timing::SetTimeScale(1.0);  // the real 45 s: only the close can end it quickly

@@ -80,9 +80,7 @@ TEST(FirmwareImageScan, ExtractsStringsAsTheRecordsHoldThem) {
       {"strings of the second record count",
        Record(0, 0, std::string("AB\0", 3)) + Record(0, 3, std::string("CD\0EF\0", 6)),
        {"AB", "CD", "EF"}},
-      {"a text never continues into the next record",
-       Record(0, 0, "XY") + Record(0, 2, std::string("Z\0", 2)),
-       {"Z"}},
+      {"a text never continues into the next record", Record(0, 0, "XY") + Record(0, 2, std::string("Z\0", 2)), {"Z"}},
       // Extended address record: type byte 04 and the data bytes up to 00.
       {"record type 04 contributes its type byte", Record(4, 0, std::string("\x08\x00", 2)), {"\x04\x08"}},
       {"lower-case hex digits", Record(0, 0, kTagData, /*lower=*/true), {"v-TREL7", "A"}},
@@ -107,8 +105,7 @@ TEST(FirmwareImageScan, NeverLooksBeyondTheFirst512Bytes) {
     text += "00";
     return PadTo(text + "\r\n", 700);
   };
-  EXPECT_EQ(firmware_image::ScanIdentificationStrings(image_with_terminator_at(509)),
-            Strings{std::string(250, 'A')});
+  EXPECT_EQ(firmware_image::ScanIdentificationStrings(image_with_terminator_at(509)), Strings{std::string(250, 'A')});
   EXPECT_TRUE(firmware_image::ScanIdentificationStrings(image_with_terminator_at(511)).empty());
 
   // A colon at byte 505 skips to 512: the scan ends there and the "00" at
@@ -168,14 +165,10 @@ TEST(FirmwareImageModuleTag, NeedsFourStringsAndTheExactTag) {
     bool expected;
   };
   const std::vector<Case> cases = {
-      {{"v-TREL7", "a", "b", "c"}, true},
-      {{"v-TREL7", "a", "b", "c", "d"}, true},
-      {{"v-TREL7", "a", "b"}, false},
-      {{"V-TREL7", "a", "b", "c"}, false},
-      {{"v-TREL7 ", "a", "b", "c"}, false},
-      {{"v-TREL", "a", "b", "c"}, false},
-      {{"a", "v-TREL7", "b", "c"}, false},
-      {{}, false},
+      {{"v-TREL7", "a", "b", "c"}, true},   {{"v-TREL7", "a", "b", "c", "d"}, true},
+      {{"v-TREL7", "a", "b"}, false},       {{"V-TREL7", "a", "b", "c"}, false},
+      {{"v-TREL7 ", "a", "b", "c"}, false}, {{"v-TREL", "a", "b", "c"}, false},
+      {{"a", "v-TREL7", "b", "c"}, false},  {{}, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.strings.empty() ? "(none)" : c.strings[0] + " x" + std::to_string(c.strings.size()));

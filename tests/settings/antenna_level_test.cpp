@@ -6,8 +6,17 @@ namespace {
 
 TEST(AntennaLevel, SignalBoundaries) {
   const std::pair<int, int> cases[] = {
-      {-50, 4}, {-88, 4}, {-89, 3}, {-99, 3}, {-100, 2}, {-107, 2},
-      {-108, 1}, {-130, 1}, {-131, 0}, {-200, 0}, {0, kNoAntennaLevel},
+      {-50, 4},
+      {-88, 4},
+      {-89, 3},
+      {-99, 3},
+      {-100, 2},
+      {-107, 2},
+      {-108, 1},
+      {-130, 1},
+      {-131, 0},
+      {-200, 0},
+      {0, kNoAntennaLevel},
   };
   for (const auto& [dbm, level] : cases) EXPECT_EQ(AntennaLevelFromSignal(dbm), level) << dbm;
 }

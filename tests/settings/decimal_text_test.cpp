@@ -12,10 +12,19 @@ TEST(DecimalText, IntegersLikeTheCLibrary) {
     int32_t expected;
   };
   const Case cases[] = {
-      {"42", 42},        {"  42abc", 42},     {" \t\r\n-7", -7},          {"+8", 8},
-      {"", 0},           {"_5", 0},           {"- 5", 0},                 {"3.9", 3},
-      {"0x10", 0},       {"2147483647", 2147483647},                      {"99999999999999999999", std::numeric_limits<int32_t>::max()},
-      {"-2147483648", std::numeric_limits<int32_t>::min()},               {"-99999999999", std::numeric_limits<int32_t>::min()},
+      {"42", 42},
+      {"  42abc", 42},
+      {" \t\r\n-7", -7},
+      {"+8", 8},
+      {"", 0},
+      {"_5", 0},
+      {"- 5", 0},
+      {"3.9", 3},
+      {"0x10", 0},
+      {"2147483647", 2147483647},
+      {"99999999999999999999", std::numeric_limits<int32_t>::max()},
+      {"-2147483648", std::numeric_limits<int32_t>::min()},
+      {"-99999999999", std::numeric_limits<int32_t>::min()},
   };
   for (const Case& c : cases) EXPECT_EQ(DecimalToInt(c.text), c.expected) << '"' << c.text << '"';
 }

@@ -13,8 +13,8 @@ TEST(ScheduleFields, IntervalFromEditedFields) {
     int seconds;
   };
   const Case cases[] = {
-      {"0230", "1", 95400},  {"0000", "0", 0},     {"0101", "1", 90060},  {"____", "", 0},
-      {"1_3_", "_", 3780},   {"2359", "10", 950340}, {"", "2", 172800},
+      {"0230", "1", 95400}, {"0000", "0", 0},       {"0101", "1", 90060}, {"____", "", 0},
+      {"1_3_", "_", 3780},  {"2359", "10", 950340}, {"", "2", 172800},
   };
   for (const Case& c : cases) EXPECT_EQ(IntervalFromFields(c.hhmm, c.days), c.seconds) << c.hhmm << " " << c.days;
 }

@@ -62,7 +62,9 @@ TEST(SettingsFileFindValue, KeyAnywhereFirstOccurrenceToLineEnd) {
 TEST(SettingsFileFindValue, NeverMatchesOnTheSecondByteOfADoubleByteCharacter) {
   // 0x83 0x41 is one katakana character whose second byte is 'A': the text
   // "AP_NAME," that seems to follow the lead byte is not a key.
-  const std::string text = kHead + "AP_PASS,\x83" "AP_NAME,wrong\r\nAP_NAME,right\r\n";
+  const std::string text = kHead +
+                           "AP_PASS,\x83"
+                           "AP_NAME,wrong\r\nAP_NAME,right\r\n";
   std::string v;
   EXPECT_EQ(CVTCSettingWork::FindValue(text, "AP_NAME", v), 5);
   EXPECT_EQ(v, "right");

@@ -148,9 +148,9 @@ TEST_F(SettingsFileWriteTest, ReplacesALongerFileCompletely) {
 
 TEST_F(SettingsFileWriteTest, FailureIsReportedAndLeavesNothingBehind) {
   std::string error;
-  EXPECT_EQ(CVTCSettingWork::WriteSettingsFile(Path("missing/x.txi"), ExampleRecord(), Selection({6}), ExportTime(),
-                                               &error),
-            -1);
+  EXPECT_EQ(
+      CVTCSettingWork::WriteSettingsFile(Path("missing/x.txi"), ExampleRecord(), Selection({6}), ExportTime(), &error),
+      -1);
   EXPECT_FALSE(error.empty());
   EXPECT_TRUE(Entries().empty());
 }

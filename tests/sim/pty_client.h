@@ -69,8 +69,7 @@ class PtyClient {
   }
 
   // Lines up to and including the first one that begins with `last`.
-  std::vector<std::string> ReadUntil(const std::string& last,
-                                     std::chrono::milliseconds timeout = 5s) {
+  std::vector<std::string> ReadUntil(const std::string& last, std::chrono::milliseconds timeout = 5s) {
     std::vector<std::string> lines;
     while (auto line = ReadLine(timeout)) {
       lines.push_back(*line);
@@ -80,8 +79,7 @@ class PtyClient {
   }
 
   // Sends one command line and reads its reply up to `last`.
-  std::vector<std::string> Exchange(const std::string& command,
-                                    const std::string& last = "YES END") {
+  std::vector<std::string> Exchange(const std::string& command, const std::string& last = "YES END") {
     Write(command + "\r\n");
     return ReadUntil(last);
   }
@@ -114,8 +112,8 @@ class PtyClient {
         hung_up_ = true;
         break;
       }
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-          deadline - std::chrono::steady_clock::now());
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
       if (left.count() <= 0) break;
       pollfd p{fd_, POLLIN, 0};
       ::poll(&p, 1, static_cast<int>(left.count()));

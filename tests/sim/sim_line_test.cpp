@@ -40,21 +40,25 @@ TEST(SimKnobTest, FaultKnobsShapeTheReplies) {
     Lines expected;  // everything read until the last "YES END"
   };
   const Case cases[] = {
-      {"refuse next", [](auto& l) { l.RefuseNext(1); }, {"RD ANT", "RD ANT"},
-       {"NOT END", "OK", "ANT 18", "YES END"}},
-      {"refuse prefix twice", [](auto& l) { l.RefuseCommands("ST ITV ", 2); },
+      {"refuse next", [](auto& l) { l.RefuseNext(1); }, {"RD ANT", "RD ANT"}, {"NOT END", "OK", "ANT 18", "YES END"}},
+      {"refuse prefix twice",
+       [](auto& l) { l.RefuseCommands("ST ITV ", 2); },
        {"ST ITV 1", "ST ITV2 1", "ST ITV 1", "ST ITV 1"},
        {"NOT END", "YES END", "NOT END", "YES END"}},
       {"silence next", [](auto& l) { l.SilenceNext(1); }, {"RD ANT", "RD ANT"}, ant},
-      {"silence prefix", [](auto& l) { l.SilenceCommands("MAIL", -1); },
-       {"MAIL DSP", "MAIL IMEI", "RD ANT"}, ant},
-      {"lower case", [](auto& l) { l.SetLowerCase(true); }, {"HELLO", "ST ITV 1"},
+      {"silence prefix", [](auto& l) { l.SilenceCommands("MAIL", -1); }, {"MAIL DSP", "MAIL IMEI", "RD ANT"}, ant},
+      {"lower case",
+       [](auto& l) { l.SetLowerCase(true); },
+       {"HELLO", "ST ITV 1"},
        {"wake", "quorvane-hx7 ver[1.07]", "yes end"}},
-      {"module noise", [](auto& l) { l.SetNoiseLine("#>RX:$NOISE", 2); }, {"RD ANT"},
+      {"module noise",
+       [](auto& l) { l.SetNoiseLine("#>RX:$NOISE", 2); },
+       {"RD ANT"},
        {"#>RX:$NOISE", "OK", "ANT 18", "#>RX:$NOISE", "YES END"}},
-      {"reply delay", [](auto& l) { l.SetReplyDelay(std::chrono::milliseconds(30)); },
-       {"RD ANT"}, ant},
-      {"paced", [](auto& l) { l.SetPaced(true); }, {"HELLO", "RD ANT"},
+      {"reply delay", [](auto& l) { l.SetReplyDelay(std::chrono::milliseconds(30)); }, {"RD ANT"}, ant},
+      {"paced",
+       [](auto& l) { l.SetPaced(true); },
+       {"HELLO", "RD ANT"},
        {"WAKE", "Quorvane-HX7 Ver[1.07]", "OK", "ANT 18", "YES END"}},
   };
   for (const Case& c : cases) {
@@ -140,8 +144,7 @@ TEST_F(SimTest, InjectedBytesReachTheClientInOrder) {
   client().Write("RD ANT\r\n\x1b");  // a stray ESC outside a readout is ignored
   EXPECT_EQ(client().ReadUntil("YES END"), (Lines{"OK", "ANT 18", "YES END"}));
   EXPECT_TRUE(logger_.WaitForReceivedBytes(
-      [](const std::string& bytes) { return bytes.find('\x1b') != std::string::npos; },
-      std::chrono::seconds(5)));
+      [](const std::string& bytes) { return bytes.find('\x1b') != std::string::npos; }, std::chrono::seconds(5)));
 }
 
 TEST(SimProgramTest, PrintsThePathAndEndsWithStandardInput) {

@@ -130,7 +130,9 @@ TEST_F(StringTable, CatalogueLinesAndEscapes) {
 }
 
 TEST_F(StringTable, ByteOrderMarkAndDuplicateIds) {
-  TempCatalogue cat("\xEF\xBB\xBF" "2510\tFirst\n2510\tSecond\n");
+  TempCatalogue cat(
+      "\xEF\xBB\xBF"
+      "2510\tFirst\n2510\tSecond\n");
   ASSERT_TRUE(strings::LoadCatalogue(cat.path()));
   EXPECT_EQ(strings::Text(2510), "Second");
 }

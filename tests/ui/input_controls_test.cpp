@@ -100,35 +100,33 @@ void InputControlsTest::typing_data() {
 
   QTest::newRow("address: space comma colon refused, at dot minus kept")
       << int(kAddress) << 0.0 << 0.0 << 0 << QString("a b,c:;<>[]\\`@.-_~") << QString("abc@.-_~");
-  QTest::newRow("address: symbols of the table") << int(kAddress) << 0.0 << 0.0 << 0
-                                                 << QString("!\"#$%&'*+/=?^{|}") << QString("!\"#$%&'*+/=?^{|}");
+  QTest::newRow("address: symbols of the table")
+      << int(kAddress) << 0.0 << 0.0 << 0 << QString("!\"#$%&'*+/=?^{|}") << QString("!\"#$%&'*+/=?^{|}");
   QTest::newRow("address: half-width kana kept, wide kana and accented letter refused")
       << int(kAddress) << 0.0 << 0.0 << 0 << QString("ｱあéZ") << QString("ｱZ");
   QTest::newRow("address: backspace") << int(kAddress) << 0.0 << 0.0 << 0 << QString("ab\bc") << QString("ac");
 
-  QTest::newRow("real: fifth digit above maximum") << int(kReal) << -big << big << 3 << QString("10000")
-                                                   << QString("1000");
-  QTest::newRow("real: below negative minimum") << int(kReal) << -big << big << 3 << QString("-10000")
-                                                << QString("-1000");
+  QTest::newRow("real: fifth digit above maximum")
+      << int(kReal) << -big << big << 3 << QString("10000") << QString("1000");
+  QTest::newRow("real: below negative minimum")
+      << int(kReal) << -big << big << 3 << QString("-10000") << QString("-1000");
   QTest::newRow("real: minus only at the start") << int(kReal) << -big << big << 3 << QString("-5-") << QString("-5");
-  QTest::newRow("real: second point refused") << int(kReal) << -big << big << 3 << QString("1.2.3")
-                                              << QString("1.23");
-  QTest::newRow("real: no point without decimals") << int(kReal) << -big << big << 0 << QString("1.5")
-                                                   << QString("15");
-  QTest::newRow("real: letters and space refused") << int(kReal) << -big << big << 2 << QString("1a b2")
-                                                   << QString("12");
+  QTest::newRow("real: second point refused") << int(kReal) << -big << big << 3 << QString("1.2.3") << QString("1.23");
+  QTest::newRow("real: no point without decimals") << int(kReal) << -big << big << 0 << QString("1.5") << QString("15");
+  QTest::newRow("real: letters and space refused")
+      << int(kReal) << -big << big << 2 << QString("1a b2") << QString("12");
   QTest::newRow("real: no range") << int(kReal) << 0.0 << 0.0 << 2 << QString("123456") << QString("123456");
 
-  QTest::newRow("positive: minus always refused") << int(kPositive) << 0.0 << 100.0 << 2 << QString("-1.5")
-                                                  << QString("1.5");
-  QTest::newRow("positive: one point whatever the decimals") << int(kPositive) << 0.0 << 0.0 << 0
-                                                             << QString("1..5") << QString("1.5");
+  QTest::newRow("positive: minus always refused")
+      << int(kPositive) << 0.0 << 100.0 << 2 << QString("-1.5") << QString("1.5");
+  QTest::newRow("positive: one point whatever the decimals")
+      << int(kPositive) << 0.0 << 0.0 << 0 << QString("1..5") << QString("1.5");
   QTest::newRow("positive: above maximum") << int(kPositive) << 0.0 << 15.0 << 1 << QString("16") << QString("1");
 
   QTest::newRow("num: 7 then 5 above 60") << int(kNum) << 1.0 << 60.0 << 0 << QString("75") << QString("7");
   QTest::newRow("num: only digits") << int(kNum) << 1.0 << 60.0 << 0 << QString("-a.5") << QString("5");
-  QTest::newRow("num: positive minimum not enforced while typing") << int(kNum) << 10.0 << 60.0 << 0
-                                                                   << QString("5") << QString("5");
+  QTest::newRow("num: positive minimum not enforced while typing")
+      << int(kNum) << 10.0 << 60.0 << 0 << QString("5") << QString("5");
 }
 
 void InputControlsTest::typing() {
@@ -154,8 +152,7 @@ void InputControlsTest::typingAtCursor_data() {
   QTest::newRow("minus at the start") << QString("12") << 0 << 0 << QString("-") << QString("-12");
   QTest::newRow("minus in the middle") << QString("12") << 1 << 0 << QString("-") << QString("12");
   QTest::newRow("digit before the minus") << QString("-12") << 0 << 0 << QString("3") << QString("-12");
-  QTest::newRow("selection replaced within range") << QString("9999") << 0 << 1 << QString("1")
-                                                   << QString("1999");
+  QTest::newRow("selection replaced within range") << QString("9999") << 0 << 1 << QString("1") << QString("1999");
   QTest::newRow("digit inserted above maximum") << QString("9999") << 0 << 0 << QString("1") << QString("9999");
 }
 
@@ -194,16 +191,15 @@ void InputControlsTest::normalizing_data() {
                                        << QString("-9999.999");
   QTest::newRow("real: positive minimum") << false << 1.5 << 3.0 << 1 << QString("0.5") << QString("1.5");
   QTest::newRow("real: no number") << false << -10.0 << 10.0 << 2 << QString("-") << QString("0.00");
-  QTest::newRow("real: no range still formats") << false << 0.0 << 0.0 << 2 << QString("12345.678")
-                                                << QString("12345.68");
-  QTest::newRow("real: digits beyond any double") << false << -10.0 << 10.0 << 1 << QString(400, QChar('9'))
-                                                  << QString("10.0");
+  QTest::newRow("real: no range still formats")
+      << false << 0.0 << 0.0 << 2 << QString("12345.678") << QString("12345.68");
+  QTest::newRow("real: digits beyond any double")
+      << false << -10.0 << 10.0 << 1 << QString(400, QChar('9')) << QString("10.0");
 
   QTest::newRow("num: pasted 75") << true << 1.0 << 60.0 << 0 << QString("75") << QString("60");
   QTest::newRow("num: typed 0") << true << 1.0 << 60.0 << 0 << QString("0") << QString("1");
   QTest::newRow("num: empty") << true << 1.0 << 60.0 << 0 << QString() << QString("1");
-  QTest::newRow("num: within range stays as typed") << true << 1.0 << 60.0 << 0 << QString("007")
-                                                    << QString("007");
+  QTest::newRow("num: within range stays as typed") << true << 1.0 << 60.0 << 0 << QString("007") << QString("007");
   QTest::newRow("num: beyond int") << true << 1.0 << 60.0 << 0 << QString("99999999999") << QString("60");
   QTest::newRow("num: no range never changes") << true << 0.0 << 0.0 << 0 << QString("x75") << QString("x75");
 }
@@ -216,9 +212,8 @@ void InputControlsTest::normalizing() {
   QFETCH(QString, text);
   QFETCH(QString, expected);
 
-  const QString result =
-      integer ? edit_rules::NormalizeInt(text, static_cast<int>(minimum), static_cast<int>(maximum))
-              : edit_rules::NormalizeReal(text, minimum, maximum, decimals);
+  const QString result = integer ? edit_rules::NormalizeInt(text, static_cast<int>(minimum), static_cast<int>(maximum))
+                                 : edit_rules::NormalizeReal(text, minimum, maximum, decimals);
   QCOMPARE(result, expected);
 }
 

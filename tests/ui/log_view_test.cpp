@@ -121,22 +121,20 @@ void LogViewTest::inputEditing_data() {
   QTest::addColumn<QByteArray>("expected");
   QTest::addColumn<int>("caret");
 
-  QTest::newRow("insert before the last character") << QByteArray("xyz") << 1 << QByteArray("ab") << false
-                                                    << QByteArray("xyabz") << 4;
-  QTest::newRow("backspace at the start does nothing") << QByteArray("abc") << 3 << QByteArray("\b") << false
-                                                       << QByteArray("abc") << 0;
-  QTest::newRow("backspace before the caret") << QByteArray("abc") << 1 << QByteArray("\b") << false
-                                              << QByteArray("ac") << 1;
-  QTest::newRow("backspace on an empty line") << QByteArray() << 0 << QByteArray("\b\b") << false << QByteArray()
-                                              << 0;
-  QTest::newRow("left stops at the start") << QByteArray("ab") << 5 << QByteArray("c") << false
-                                           << QByteArray("cab") << 1;
+  QTest::newRow("insert before the last character")
+      << QByteArray("xyz") << 1 << QByteArray("ab") << false << QByteArray("xyabz") << 4;
+  QTest::newRow("backspace at the start does nothing")
+      << QByteArray("abc") << 3 << QByteArray("\b") << false << QByteArray("abc") << 0;
+  QTest::newRow("backspace before the caret")
+      << QByteArray("abc") << 1 << QByteArray("\b") << false << QByteArray("ac") << 1;
+  QTest::newRow("backspace on an empty line") << QByteArray() << 0 << QByteArray("\b\b") << false << QByteArray() << 0;
+  QTest::newRow("left stops at the start")
+      << QByteArray("ab") << 5 << QByteArray("c") << false << QByteArray("cab") << 1;
   QTest::newRow("delete at the caret") << QByteArray("abc") << 2 << QByteArray() << true << QByteArray("ac") << 1;
-  QTest::newRow("delete at the end does nothing") << QByteArray("abc") << 0 << QByteArray() << true
-                                                  << QByteArray("abc") << 3;
-  QTest::newRow("256th character ignored") << QByteArray(CLogView::kMaxInputCells, 'a') << 0 << QByteArray("b")
-                                           << false << QByteArray(CLogView::kMaxInputCells, 'a')
-                                           << CLogView::kMaxInputCells;
+  QTest::newRow("delete at the end does nothing")
+      << QByteArray("abc") << 0 << QByteArray() << true << QByteArray("abc") << 3;
+  QTest::newRow("256th character ignored") << QByteArray(CLogView::kMaxInputCells, 'a') << 0 << QByteArray("b") << false
+                                           << QByteArray(CLogView::kMaxInputCells, 'a') << CLogView::kMaxInputCells;
 }
 
 void LogViewTest::inputEditing() {

@@ -18,9 +18,7 @@ CComSettingDlg::PortSource Ports(const QStringList& names) {
   };
 }
 
-QPushButton* Button(CComSettingDlg& dialog, const QString& name) {
-  return dialog.findChild<QPushButton*>(name);
-}
+QPushButton* Button(CComSettingDlg& dialog, const QString& name) { return dialog.findChild<QPushButton*>(name); }
 
 }  // namespace
 
@@ -42,10 +40,10 @@ void PortDialogTest::preselectionAndOk_data() {
   QTest::addColumn<QString>("pathAfterOk");
 
   QTest::newRow("no ports, empty path") << QStringList() << QString() << -1 << QString();
-  QTest::newRow("no ports, caller path kept") << QStringList() << QString("/dev/ttyUSB3") << -1
-                                              << QString("/dev/ttyUSB3");
-  QTest::newRow("exact name, not a prefix") << QStringList{"ttyUSB1", "ttyUSB12"} << QString("/dev/ttyUSB12") << 1
-                                            << QString("/dev/ttyUSB12");
+  QTest::newRow("no ports, caller path kept")
+      << QStringList() << QString("/dev/ttyUSB3") << -1 << QString("/dev/ttyUSB3");
+  QTest::newRow("exact name, not a prefix")
+      << QStringList{"ttyUSB1", "ttyUSB12"} << QString("/dev/ttyUSB12") << 1 << QString("/dev/ttyUSB12");
   QTest::newRow("bare name") << QStringList{"ttyUSB1", "ttyUSB12"} << QString("ttyUSB12") << 1
                              << QString("/dev/ttyUSB12");
   QTest::newRow("port gone: first row") << QStringList{"ttyS0", "ttyUSB0"} << QString("/dev/ttyUSB9") << 0

@@ -21,9 +21,9 @@
 #include <vector>
 
 #include "../support/fake_device_host.h"
+#include "common/timing.h"
 #include "controls/file_dialogs.h"
 #include "controls/message_box.h"
-#include "common/timing.h"
 #include "virtual_logger.h"
 
 namespace comm_test {

@@ -10,9 +10,9 @@
 
 #include "comm_test_support.h"
 #include "common/string_table.h"
-#include "settings/wizard/dlg_tree_item.h"
 #include "settings/pages/input_base_dlg.h"
 #include "settings/setting_work.h"
+#include "settings/wizard/dlg_tree_item.h"
 
 using namespace comm_test;
 

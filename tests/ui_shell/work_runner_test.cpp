@@ -89,9 +89,12 @@ class WorkRunnerTest : public QObject {
     QTest::addColumn<long>("value");
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("after");
-    QTest::newRow("own text, counter") << QString() << 0L << 5L << "通信中" << "通信中 ( 5 )";
-    QTest::newRow("caption, counter") << "読込中" << 0L << 5L << "読込中" << "読込中 ( 5 )";
-    QTest::newRow("total and counter") << QString() << 100L << 5L << "通信中" << "通信中 ( 5 / 100 )";
+    QTest::newRow("own text, counter") << QString() << 0L << 5L << "通信中"
+                                       << "通信中 ( 5 )";
+    QTest::newRow("caption, counter") << "読込中" << 0L << 5L << "読込中"
+                                      << "読込中 ( 5 )";
+    QTest::newRow("total and counter") << QString() << 100L << 5L << "通信中"
+                                       << "通信中 ( 5 / 100 )";
   }
 
   void progressTexts() {

@@ -7,9 +7,9 @@
 
 #include "../support/fake_device_host.h"
 #include "common/string_table.h"
-#include "settings/wizard/dlg_tree_item.h"
 #include "settings/pages/input_base_dlg.h"
 #include "settings/setting_work.h"
+#include "settings/wizard/dlg_tree_item.h"
 #include "settings/wizard_item_lists.h"
 #include "wizard_test_support.h"
 

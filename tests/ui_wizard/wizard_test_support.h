@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "../support/fake_device_host.h"
-#include "controls/message_box.h"
 #include "common/timing.h"
+#include "controls/message_box.h"
 #include "settings/pages/input_base_dlg.h"
 #include "virtual_logger.h"
 

@@ -19,8 +19,8 @@ TEST(BatteryField, ShowsVoltsWithOneDecimalAndStoresTruncatedMillivolts) {
     const char* text;
     int millivolts;
   };
-  for (const Case& c : std::vector<Case>{{"3.3", 3300}, {"", 0}, {"abc", 0}, {"2.4", 2400}, {"3.6", 3600},
-                                         {"3.2999", 3299}, {"1e12", 2147483647}}) {
+  for (const Case& c : std::vector<Case>{
+           {"3.3", 3300}, {"", 0}, {"abc", 0}, {"2.4", 2400}, {"3.6", 3600}, {"3.2999", 3299}, {"1e12", 2147483647}}) {
     EXPECT_EQ(MillivoltsFromVoltsText(c.text), c.millivolts) << c.text;
   }
   // Every one-decimal voltage a battery can have survives the round trip.
@@ -86,11 +86,8 @@ TEST(WizardItemLists, GroupKeepsOnlyItsOwnItems) {
     int group;
     std::vector<int> selected;
   };
-  for (const Case& c : std::vector<Case>{{0, {0, 1, 6, 11, 19, 20, 21, 22}},
-                                         {1, {0, 1, 6}},
-                                         {2, {}},
-                                         {3, {11, 19, 20}},
-                                         {4, {21, 22}}}) {
+  for (const Case& c : std::vector<Case>{
+           {0, {0, 1, 6, 11, 19, 20, 21, 22}}, {1, {0, 1, 6}}, {2, {}}, {3, {11, 19, 20}}, {4, {21, 22}}}) {
     const CSettingItemList list = GroupWizardList(0, c.group);
     EXPECT_EQ(list.group, c.group);
     std::vector<int> selected;

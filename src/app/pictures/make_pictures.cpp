@@ -35,13 +35,14 @@ struct Texts {
 };
 
 QString LatinFamily() {
-  return QFontDatabase::families().contains(QStringLiteral("DejaVu Sans")) ? QStringLiteral("DejaVu Sans")
-                                                                           : QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+  return QFontDatabase::families().contains(QStringLiteral("DejaVu Sans"))
+             ? QStringLiteral("DejaVu Sans")
+             : QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
 }
 
 QString JapaneseFamily() {
-  for (const QString& family : {QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic"),
-                                QStringLiteral("Noto Sans CJK JP")})
+  for (const QString& family :
+       {QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")})
     if (QFontDatabase::families().contains(family)) return family;
   return LatinFamily();
 }

@@ -15,11 +15,11 @@ constexpr int kWidth = 270;
 constexpr int kHeight = 330;
 
 // Vertical positions of the scene.
-constexpr int kGround = 44;     // ground level, top of the well
-constexpr int kUpper = 108;     // upper limit
-constexpr int kSurface = 158;   // water surface
-constexpr int kLower = 226;     // lower limit
-constexpr int kBottom = 318;    // bottom of the well
+constexpr int kGround = 44;    // ground level, top of the well
+constexpr int kUpper = 108;    // upper limit
+constexpr int kSurface = 158;  // water surface
+constexpr int kLower = 226;    // lower limit
+constexpr int kBottom = 318;   // bottom of the well
 // The well shaft between its two walls.
 constexpr int kShaftLeft = 108;
 constexpr int kShaftRight = 170;
