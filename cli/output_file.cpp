@@ -21,14 +21,10 @@ std::string TimestampedName(const std::string& prefix, const std::tm& time, cons
 }
 
 bool WriteOutput(const std::string& target, const std::string& bytes, std::string* error) {
-  if (target != kStandardOutput) return SaveFileAtomically(target, bytes, error);
-  StandardOutputAsBytes();  // the file's CR LF stay as they are
-  const size_t written = std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-  if (written != bytes.size() || std::fflush(stdout) != 0) {
-    if (error) *error = std::string("standard output: ") + std::strerror(errno);
-    return false;
-  }
-  return true;
+  StreamedOutput out;
+  if (!out.Begin(target, error)) return false;
+  out.Write(bytes.data(), bytes.size());
+  return out.Finish(std::string(), error);
 }
 
 bool StreamedOutput::Begin(const std::string& target, std::string* error) {

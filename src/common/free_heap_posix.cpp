@@ -18,10 +18,6 @@ void ReturnToSystem() {
 #endif
 }
 
-}  // namespace free_heap
-
-namespace free_heap {
-
 void MapLargeBlocksApart() {
 #if defined(__GLIBC__)
   // Fixing the threshold also fixes the trim threshold (no dynamic growth).
