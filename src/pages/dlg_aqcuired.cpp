@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QStringList>
 #include <QVBoxLayout>
@@ -90,7 +91,8 @@ void CDlgAqcuired::ShowChart(const ChartLimits& limits, int64_t samplingSeconds)
   chart_ = new CLevelChartPanel(this);
   chart_->View()->SetLimits(limits);
   chart_->View()->SetRecords(chart::RecordsOfText(text_, samplingSeconds));
-  // The chart goes beside the text; the window grows to make room for it.
+  // The chart goes beside the text; the window grows to make room for it,
+  // but never past the screen it is on (a field laptop's is small).
   auto* splitter = new QSplitter(Qt::Horizontal, this);
   splitter->setObjectName("textAndChart");
   layout()->replaceWidget(edit_, splitter);
@@ -98,7 +100,9 @@ void CDlgAqcuired::ShowChart(const ChartLimits& limits, int64_t samplingSeconds)
   splitter->addWidget(chart_);
   splitter->setStretchFactor(0, 1);
   splitter->setStretchFactor(1, 2);
-  resize(width() * 5 / 2, height() * 3 / 2);
+  QSize grown(width() * 5 / 2, height() * 3 / 2);
+  if (const QScreen* shown = screen()) grown = grown.boundedTo(shown->availableGeometry().size());
+  resize(grown.expandedTo(minimumSize()));
 #else
   (void)limits;
   (void)samplingSeconds;

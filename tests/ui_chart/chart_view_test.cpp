@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QLineSeries>
 #include <QPushButton>
+#include <QScreen>
 #include <QSet>
 #include <QSplitter>
 #include <QTemporaryDir>
@@ -389,6 +390,11 @@ void ChartViewTest::viewerShowsChartOfItsRecords() {
   QVERIFY(QTest::qWaitForWindowExposed(&viewer));
   QVERIFY(viewer.Chart() != nullptr);
   QVERIFY(viewer.findChild<QSplitter*>("textAndChart") != nullptr);
+  // The window grew for the chart, but stays on the screen.
+  QVERIFY(viewer.width() > viewer.minimumWidth());
+  const QSize available = viewer.screen()->availableGeometry().size();
+  QVERIFY(viewer.width() <= std::max(available.width(), viewer.minimumWidth()));
+  QVERIFY(viewer.height() <= std::max(available.height(), viewer.minimumHeight()));
   CLevelChartView* view = viewer.Chart()->View();
   QVERIFY(view->isVisible());
   // The line that is no record is left out; ID 3 missing breaks the line.
