@@ -1,12 +1,12 @@
 #include "link/rs_port.h"
 
 #include <cstring>
+#include <vector>
 
 #include "common/timing.h"
 
 namespace {
 
-constexpr int kReadChunk = 4096;
 constexpr int kReaderSliceMs = 200;
 constexpr int64_t kWriteLimitMs = 10000;
 constexpr int64_t kSettleMs = 500;
@@ -107,10 +107,11 @@ void CRSPort::Purge() {
 
 void CRSPort::ReadThread() {
   device_->ReaderStarted();
-  uint8_t buffer[kReadChunk];
+  std::vector<uint8_t> chunk(kReadChunk);
+  uint8_t* const buffer = chunk.data();
   Purge();
   while (running_.load() != 0) {
-    const int n = device_->Read(buffer, sizeof buffer, kReaderSliceMs);
+    const int n = device_->Read(buffer, chunk.size(), kReaderSliceMs);
     if (running_.load() == 0) break;
     if (n <= 0) continue;  // slice over, or the device is gone: no data this pass
     // The line buffer receives each chunk before the traffic capture.
