@@ -10,7 +10,9 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <cstring>
 #include <new>
+#include <utility>
 
 #include "controls/message_box.h"
 
@@ -114,7 +116,8 @@ void CLogView::AppendCells(const uint16_t* cells, int count) {
   if (cells == nullptr || count <= 0) return;
   const int firstRow = vertical_.Position();
   const int firstColumn = horizontal_.Position();
-  bool lineStored = false;
+  const int countBefore = display_.Count();
+  int stored = 0;
   try {
     for (int i = 0; i < count; ++i) {
       const uint16_t cell = cells[i];
@@ -123,13 +126,13 @@ void CLogView::AppendCells(const uint16_t* cells, int count) {
       if (c == kLineFeed) {
         display_.Push(partial_);
         partial_.clear();
-        lineStored = true;
+        ++stored;
       } else if (c != kCarriageReturn) {
         widestLine_ = std::max(widestLine_, static_cast<int>(partial_.size()));
         if (static_cast<int>(partial_.size()) >= kMaxLineCells) {
           display_.Push(partial_);
           partial_.clear();
-          lineStored = true;
+          ++stored;
         }
       }
     }
@@ -147,10 +150,23 @@ void CLogView::AppendCells(const uint16_t* cells, int count) {
   if (!barTimer_.isActive()) barTimer_.start(kBarIntervalMs, this);
   // Without a new stored line and without scrolling, only the row of the
   // partial line and the input line changed.
-  if (!lineStored && firstRow == vertical_.Position() && firstColumn == horizontal_.Position())
+  if (stored == 0 && firstRow == vertical_.Position() && firstColumn == horizontal_.Position()) {
     RepaintRow(display_.Count());
-  else
+    return;
+  }
+  // New lines move the text up by as many rows as the top of the view moved
+  // through the whole log (a full log drops its oldest lines). What is still
+  // on screen is moved rather than drawn again; the rows from the line that
+  // was partial down to the input line are drawn.
+  const int dropped = countBefore + stored - display_.Count();
+  const int shift = vertical_.Position() - firstRow + dropped;
+  if (firstColumn != horizontal_.Position() || shift < 0 || shift >= visibleRows_) {
     RepaintAll();
+    return;
+  }
+  if (shift > 0) ScrollTextUp(shift);
+  const int changedRow = std::max(0, countBefore - dropped - vertical_.Position());
+  RequestRepaint(QRect(0, changedRow * charHeight_, width(), height() - changedRow * charHeight_));
 }
 
 void CLogView::TypeChars(const uint8_t* bytes, int count) {
@@ -331,7 +347,18 @@ void CLogView::timerEvent(QTimerEvent* event) {
 
 // ---------------------------------------------------------------- repainting
 
-void CLogView::RepaintAll() { RequestRepaint(rect()); }
+void CLogView::RepaintAll() {
+  pendingScrollRows_ = 0;  // everything is drawn anew
+  RequestRepaint(rect());
+}
+
+// Moves what the next frame shows up by `rows`; what was waiting to be drawn
+// moves with it.
+void CLogView::ScrollTextUp(int rows) {
+  pendingRepaint_.translate(0, -rows * charHeight_);
+  pendingScrollRows_ += rows;
+  if (pendingScrollRows_ >= visibleRows_) RepaintAll();
+}
 
 void CLogView::RepaintRow(int index) {
   const int row = index - vertical_.Position();
@@ -360,6 +387,13 @@ void CLogView::RequestRepaint(const QRect& area) {
 }
 
 void CLogView::FlushRepaint() {
+  if (pendingScrollRows_ > 0) {
+    // The rows still shown are moved within the window's own image; only
+    // the rows that came in are painted.
+    const int rows = std::exchange(pendingScrollRows_, 0);
+    const int textWidth = verticalBar_ != nullptr && verticalBar_->isVisible() ? verticalBar_->x() : width();
+    scroll(0, -rows * charHeight_, QRect(0, 0, textWidth, visibleRows_ * charHeight_));
+  }
   if (pendingRepaint_.isEmpty()) return;
   lastRepaint_.start();
   update(pendingRepaint_);
@@ -482,56 +516,68 @@ void CLogView::paintEvent(QPaintEvent* event) {
 }
 
 // Renders the rows that `area` touches; the rest of the buffer is left as it is.
+// The rows are filled and the glyphs copied straight into the buffer's lines:
+// through a painter each of the thousands of cells of a scrolled view would
+// pay for a whole image draw.
 void CLogView::Render(QImage& target, const QRect& area) {
-  QPainter painter(&target);
   const int firstRow = std::max(0, area.top() / charHeight_);
   const int lastRow = area.bottom() / charHeight_;
-  painter.fillRect(QRect(0, firstRow * charHeight_, width(), (lastRow - firstRow + 1) * charHeight_), Qt::black);
+  const int right = std::min(width(), target.width());
+  const int fillEnd = std::min(target.height(), (lastRow + 1) * charHeight_);
+  for (int y = firstRow * charHeight_; y < fillEnd; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(target.scanLine(y));
+    std::fill(line, line + right, qRgb(0, 0, 0));
+  }
   const int x0 = -charWidth_ * horizontal_.Position();
   const int count = display_.Count();
   int index = vertical_.Position() + firstRow;
   for (int row = firstRow, y = firstRow * charHeight_; row < visibleRows_ && row <= lastRow && index <= count;
        ++row, ++index, y += charHeight_) {
     if (index < count) {
-      DrawCells(painter, display_.GetAt(index).cells, x0, y, -1, nullptr);
+      DrawCells(target, display_.GetAt(index).cells, x0, y, -1, nullptr);
       continue;
     }
-    const int inputX = DrawCells(painter, partial_, x0, y, -1, nullptr);
+    const int inputX = DrawCells(target, partial_, x0, y, -1, nullptr);
     int caretX = 0;
-    const int endX = DrawCells(painter, input_, inputX, y, caret_, &caretX);
+    const int endX = DrawCells(target, input_, inputX, y, caret_, &caretX);
     if (IsCaretShown()) {
       if (caret_ >= static_cast<int>(input_.size())) caretX = endX;
+      QPainter painter(&target);
       painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
       painter.fillRect(QRect(caretX, y, charWidth_, charHeight_), Qt::white);
-      painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     }
   }
 }
 
 // Draws the cells from x on; returns the x after the last one. CR and LF take
 // no space. When caretX is given it receives the x of cell caretIndex.
-int CLogView::DrawCells(QPainter& painter, const std::vector<uint16_t>& cells, int x, int y, int caretIndex,
-                        int* caretX) {
-  const int right = width();
+int CLogView::DrawCells(QImage& target, const std::vector<uint16_t>& cells, int x, int y, int caretIndex, int* caretX) {
+  const int right = std::min(width(), target.width());
+  const int rows = std::min(charHeight_, target.height() - y);
   for (int i = 0; i < static_cast<int>(cells.size()); ++i) {
     if (i == caretIndex && caretX != nullptr) *caretX = x;
     const uint8_t c = CharOf(cells[i]);
     if (c == kCarriageReturn || c == kLineFeed) continue;
-    if (x + charWidth_ > 0 && x < right) {
+    if (x + charWidth_ > 0 && x < right && rows > 0 && y >= 0) {
       // Any mark other than received and typed is drawn as sent.
       uint8_t mark = MarkOf(cells[i]);
       if (mark != kReceived && mark != kTyped) mark = kSent;
       const QRect glyph = GlyphRect(c, mark);
-      painter.drawImage(QPoint(x, y), glyphs_, glyph);
+      // Only the part of the cell inside the buffer is copied.
+      const int from = std::max(0, -x);
+      const int to = std::min(charWidth_, right - x);
+      const size_t bytes = static_cast<size_t>(to - from) * sizeof(QRgb);
+      for (int r = 0; r < rows; ++r) {
+        const auto* source = reinterpret_cast<const QRgb*>(glyphs_.constScanLine(glyph.y() + r)) + glyph.x() + from;
+        auto* dest = reinterpret_cast<QRgb*>(target.scanLine(y + r)) + x + from;
+        std::memcpy(dest, source, bytes);
+      }
     }
     x += charWidth_;
   }
   return x;
 }
 
-// Every character cell is drawn once per colour scheme into one image, the
-// first time it is needed; painting then copies cells instead of laying out
-// text. Returns the cell's place in that image.
 QRect CLogView::GlyphRect(uint8_t c, uint8_t mark) {
   if (glyphs_.isNull()) {
     glyphs_ = QImage(256 * charWidth_, 3 * charHeight_, QImage::Format_RGB32);

@@ -146,9 +146,10 @@ class CLogView : public QWidget {
   // Both bars, or the horizontal one alone.
   void SyncScrollBars(bool vertical = true);
   void Render(QImage& target, const QRect& area);
-  int DrawCells(QPainter& painter, const std::vector<uint16_t>& cells, int x, int y, int caretIndex, int* caretX);
+  int DrawCells(QImage& target, const std::vector<uint16_t>& cells, int x, int y, int caretIndex, int* caretX);
   QRect GlyphRect(uint8_t c, uint8_t mark);
   void RepaintAll();
+  void ScrollTextUp(int rows);
   void RepaintRow(int index);
   void RequestRepaint(const QRect& area);
   void FlushRepaint();
@@ -161,6 +162,7 @@ class CLogView : public QWidget {
   QImage glyphs_;
   std::vector<bool> glyphReady_;
   QRegion pendingRepaint_;
+  int pendingScrollRows_ = 0;  // rows the text moves up at the next frame
   QBasicTimer frameTimer_;
   QElapsedTimer lastRepaint_;
   bool following_ = true;

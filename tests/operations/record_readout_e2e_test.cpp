@@ -164,8 +164,12 @@ TEST_F(RecordReadoutTest, LineDroppedMidListingKeepsTheWholeRecords) {
 // Silence longer than the readout's limit in the middle of the listing:
 // the readout gives up, sends ESC first and keeps what arrived.
 TEST_F(RecordReadoutTest, SilenceGivesUpWithEscAndKeepsWhatArrived) {
-  // Chunks far apart: the gap is beyond the (scaled) 30 s silence limit.
-  const ops::ReadoutResult r = ReadWithFault(1, static_cast<int>(kPreset), [&] {
+  // Chunks far apart: the gap is beyond the (scaled) 30 s silence limit. The
+  // listing is long enough that most of it is still unsent when the chunking
+  // starts, however fast the line takes what was sent before.
+  constexpr int kLong = 60000;
+  logger->PresetMemory(kLong);
+  const ops::ReadoutResult r = ReadWithFault(1, kLong, [&] {
     logger->SetChunking(1500, std::chrono::milliseconds(static_cast<int>(30000 * Scale() * 2) + 200));
   });
   logger->SetChunking(0, std::chrono::microseconds(0));

@@ -1,5 +1,6 @@
 // The log view: stored lines and their limits, the input line with caret,
 // Enter/Escape and history, scrolling, and the colours it paints.
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QtTest>
@@ -57,6 +58,8 @@ class LogViewTest : public QObject {
   void typingKeepsTheCaretVisible();
   void pageWheelAndScrollBars();
   void paintsEachDirectionInItsColours();
+  void paintsTheColumnsScrolledTo();
+  void windowShowsWhatTheTextIsAfterTraffic();
 
  private:
   CLogView* view_ = nullptr;
@@ -397,6 +400,64 @@ void LogViewTest::paintsEachDirectionInItsColours() {
   view_->SetActive(false);
   QVERIFY(!view_->IsCaretBlinking());
   QVERIFY(!view_->IsCaretShown());
+}
+
+void LogViewTest::paintsTheColumnsScrolledTo() {
+  // A received line wider than the view, every third cell sent.
+  const int columns = view_->VisibleColumns();
+  std::vector<uint16_t> cells;
+  for (int i = 0; i < columns * 2; ++i)
+    cells.push_back(CLogView::MakeCell(' ', i % 3 == 1 ? CLogView::kSent : CLogView::kReceived));
+  view_->AppendCells(cells);
+  QScrollBar* horizontal = nullptr;
+  for (QScrollBar* bar : view_->findChildren<QScrollBar*>())
+    if (bar->orientation() == Qt::Horizontal) horizontal = bar;
+  horizontal->setValue(1);
+  QCOMPARE(view_->HorizontalAxis().Position(), 1);
+
+  const int w = view_->CharWidth();
+  const QImage shown = view_->grab().toImage();
+  const int y = view_->CharHeight() / 2;
+  const QColor received(0, 0, 100), sent(100, 0, 0);
+  // Cell 1 of the line is now the first one shown.
+  QCOMPARE(shown.pixelColor(w / 2, y), sent);
+  QCOMPARE(shown.pixelColor(w + w / 2, y), received);
+  QCOMPARE(shown.pixelColor(3 * w + w / 2, y), sent);
+  // The last text pixel left of the vertical bar belongs to the cell there.
+  const int lastX = view_->width() - CLogView::kScrollBarSize - 1;
+  QCOMPARE(shown.pixelColor(lastX, y), (lastX / w + 1) % 3 == 1 ? sent : received);
+  // Below the line the view is black.
+  QCOMPARE(shown.pixelColor(w / 2, view_->CharHeight() + y), QColor(Qt::black));
+}
+
+void LogViewTest::windowShowsWhatTheTextIsAfterTraffic() {
+  // Lines of both directions arrive in pieces, some frames apart and some
+  // within one frame, past the log's capacity. The window's own image (what
+  // the screen shows) must then match the text drawn afresh.
+  QVERIFY(QTest::qWaitForWindowExposed(view_));
+  Type(*view_, "typed");
+  const auto line = [](int i) {
+    std::vector<uint16_t> cells;
+    const QByteArray text = QByteArray::number(i) + QByteArray(i % 7, '#') + "\r\n";
+    for (char c : text)
+      cells.push_back(CLogView::MakeCell(static_cast<uint8_t>(c), i % 2 ? CLogView::kSent : CLogView::kReceived));
+    return cells;
+  };
+  for (int i = 0; i < 1600; ++i) {
+    std::vector<uint16_t> cells = line(i);
+    const size_t half = cells.size() / 2;
+    view_->AppendCells(std::vector<uint16_t>(cells.begin(), cells.begin() + half));
+    if (i > 1595) QTest::qWait(CLogView::kFrameIntervalMs + 5);  // the partial line is shown
+    view_->AppendCells(std::vector<uint16_t>(cells.begin() + half, cells.end()));
+    if (i % 97 == 0 || i > 1590) QTest::qWait(CLogView::kFrameIntervalMs + 5);
+  }
+  view_->SetActive(false);  // no caret blinking between the two pictures
+  QTest::qWait(3 * CLogView::kFrameIntervalMs);
+  const QImage drawn = view_->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const QImage shown =
+      view_->screen()->grabWindow(view_->winId()).toImage().convertToFormat(QImage::Format_RGB32).copy(drawn.rect());
+  QCOMPARE(shown.size(), drawn.size());
+  QVERIFY(shown == drawn);
 }
 
 QTEST_MAIN(LogViewTest)
