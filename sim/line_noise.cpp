@@ -1,6 +1,7 @@
 #include "line_noise.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace vlogger {
 
@@ -20,7 +21,11 @@ std::string LineNoise::Next(size_t max_bytes) {
     if (line_length_ == 0) {
       out += static_cast<char>(any(rng_));
     } else if (column_ < line_length_) {
-      out += static_cast<char>(printable(rng_));
+      char c = static_cast<char>(printable(rng_));
+      // A line of noise never begins as an answer ("NG", "NOT END", "OK",
+      // "YES END", "WAKE", "*>RX:ERROR") would: noise is what it stays.
+      while (column_ == 0 && std::strchr("NnOoYyWw*", c) != nullptr) c = static_cast<char>(printable(rng_));
+      out += c;
       ++column_;
     } else {
       out += column_ == line_length_ ? '\r' : '\n';

@@ -13,7 +13,8 @@ class LineNoise {
  public:
   // `bytes` of noise (-1: without end, 0: off). `line_length` 0 gives random
   // bytes of every value (line ends, NUL and ESC included); otherwise lines
-  // of that many printable characters, each ended by CR LF.
+  // of that many printable characters, each ended by CR LF and none
+  // beginning with the first letter of an answer.
   void Start(int64_t bytes, size_t line_length);
   void Stop() { left_ = 0; }
   bool Active() const { return left_ != 0; }
