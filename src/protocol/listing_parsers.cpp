@@ -140,26 +140,17 @@ void ParseSysInfoLine(const std::string& line, CVT7SysInfo* info) {
 void ParseMailInfoLine(const std::string& line, CVT7MailInfo* info) {
   std::string key, value;
   SplitKeyValue(line, &key, &value);
-  std::string* field = nullptr;
-  if (key == "APN")
-    field = &info->apn;
-  else if (key == "APU")
-    field = &info->apnUser;
-  else if (key == "APP")
-    field = &info->apnPassword;
-  else if (key == "APA")
-    field = &info->apnAuth;
-  else if (key == "IMEI")
-    field = &info->imei;
-  else if (key == "MYDIAL")
-    field = &info->myDial;
-  else if (key == "HOST")
-    field = &info->host;
-  else if (key == "PORT")
-    field = &info->port;
-  else if (key == "POST")
-    field = &info->post;
-  if (field != nullptr) *field = value;
+  static const struct {
+    const char* key;
+    std::string CVT7MailInfo::*field;
+  } kFields[] = {{"APN", &CVT7MailInfo::apn},     {"APU", &CVT7MailInfo::apnUser}, {"APP", &CVT7MailInfo::apnPassword},
+                 {"APA", &CVT7MailInfo::apnAuth}, {"IMEI", &CVT7MailInfo::imei},   {"MYDIAL", &CVT7MailInfo::myDial},
+                 {"HOST", &CVT7MailInfo::host},   {"PORT", &CVT7MailInfo::port},   {"POST", &CVT7MailInfo::post}};
+  for (const auto& f : kFields)
+    if (key == f.key) {
+      info->*f.field = value;
+      return;
+    }
 }
 
 void ParseIdentityLine(const char* line, int length, std::string* deviceName, std::string* version) {
