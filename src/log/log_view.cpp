@@ -552,13 +552,14 @@ void CLogView::Render(QImage& target, const QRect& area) {
 // Draws the cells from x on; returns the x after the last one. CR and LF take
 // no space. When caretX is given it receives the x of cell caretIndex.
 int CLogView::DrawCells(QImage& target, const std::vector<uint16_t>& cells, int x, int y, int caretIndex, int* caretX) {
+  // Cells outside the buffer are counted but not copied.
   const int right = std::min(width(), target.width());
-  const int rows = std::min(charHeight_, target.height() - y);
+  const int rows = y >= 0 ? std::min(charHeight_, target.height() - y) : 0;
   for (int i = 0; i < static_cast<int>(cells.size()); ++i) {
     if (i == caretIndex && caretX != nullptr) *caretX = x;
     const uint8_t c = CharOf(cells[i]);
     if (c == kCarriageReturn || c == kLineFeed) continue;
-    if (x + charWidth_ > 0 && x < right && rows > 0 && y >= 0) {
+    if (rows > 0 && x + charWidth_ > 0 && x < right) {
       // Any mark other than received and typed is drawn as sent.
       uint8_t mark = MarkOf(cells[i]);
       if (mark != kReceived && mark != kTyped) mark = kSent;
@@ -578,6 +579,9 @@ int CLogView::DrawCells(QImage& target, const std::vector<uint16_t>& cells, int 
   return x;
 }
 
+// Every character cell is drawn once per colour scheme into one image, the
+// first time it is needed; painting then copies cells instead of laying out
+// text. Returns the cell's place in that image.
 QRect CLogView::GlyphRect(uint8_t c, uint8_t mark) {
   if (glyphs_.isNull()) {
     glyphs_ = QImage(256 * charWidth_, 3 * charHeight_, QImage::Format_RGB32);
