@@ -4,12 +4,13 @@
 # libraries; Qt (with Qt Charts and Qt SVG for the level chart) and the fonts
 # of the desktop program; xvfb for
 # screenshots.sh; python3 for a test; the MinGW compiler, GoogleTest sources,
-# Wine and bc for wine-test.sh.
+# Wine and bc for wine-test.sh; ccache so that rebuilds and the sanitizer
+# stages reuse what was compiled before.
 # Safe to run again: apt-get skips what is already there.
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config ccache
   clang libclang-rt-14-dev
   libgtest-dev
   libserialport-dev libsqlite3-dev nlohmann-json3-dev libcli11-dev libicu-dev
