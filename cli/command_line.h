@@ -10,6 +10,10 @@ constexpr int kUsage = 2;   // the arguments were wrong
 // The work was cut short (a signal, an abort): what arrived was kept, but it
 // is not all that was asked for.
 constexpr int kIncomplete = 3;
+// The work was done, but with something the operator must know: records
+// repeated or unreadable, records the archive did not take, records lost
+// between visits. The message on standard error names what and how many.
+constexpr int kAttention = 4;
 }  // namespace exit_status
 
 struct GlobalOptions {
