@@ -23,6 +23,7 @@
 #include "output.h"
 #include "output_file.h"
 #include "progress_bar.h"
+#include "readout_summary.h"
 #ifdef QHX_HAVE_ARCHIVE
 #include "archive/export_format.h"
 #include "operations/archived_readout.h"
@@ -51,6 +52,7 @@ struct ReadDataOptions {
   std::string target;
   bool newOnly = false;
   std::string format = "txt";
+  std::string summary;  // --summary-json: file, or - for standard error
 };
 
 // The records as they arrive, written to the file at once (in the chosen
@@ -93,17 +95,21 @@ class ReadoutFront : public ops::RecordSink, public ops::ProgressSink, public op
   void Finish() { bar_.Finish(); }
 
   // Puts what arrived in place, named with the local time of saving when the
-  // command names no file.
-  int Save() {
+  // command names no file. Returns false (said on standard error) when it
+  // cannot; *written is the file's name.
+  bool Save(std::string* written) {
     Start();
     const std::string path = o_.target.empty() ? TargetPath() : path_;
     std::string error = error_;
     if (!begun_ || !out_.Finish(path, &error)) {
       output::Error(output::SaveFailed(begun_ ? path : path_, error));
-      return exit_status::kFailed;
+      return false;
     }
-    if (path != kStandardOutput) output::Result(path);
-    return exit_status::kOk;
+    if (path != kStandardOutput) {
+      output::Result(path);
+      *written = path;
+    }
+    return true;
   }
   // Nothing arrived: the target stays as it was.
   void Drop() { out_.Discard(); }
@@ -138,24 +144,59 @@ class ReadoutFront : public ops::RecordSink, public ops::ProgressSink, public op
   ProgressBar bar_;
 };
 
-// Saves what arrived, complete or not, and gives the exit status.
-int Finish(const ops::ReadoutResult& readout, ReadoutFront& front) {
-  if (readout.received == 0 && !readout.endLineSeen) {
-    front.Drop();
-    return output::Report(readout);
+// The summary line of --summary-json, where asked for; returns the status.
+int WriteSummary(const ReadDataOptions& o, const ops::ReadoutResult& readout, const ReadoutArchiveFacts& facts,
+                 const std::string& file, int status) {
+  if (o.summary.empty()) return status;
+  std::string error;
+  if (!WriteReadoutSummary(o.summary, ReadoutSummaryObject(readout, facts, file, status), &error)) {
+    output::Error(output::SaveFailed(o.summary, error));
+    return status == exit_status::kOk || status == exit_status::kAttention ? exit_status::kFailed : status;
   }
-  // Whatever arrived is kept, complete or not.
-  if (!readout.message.empty()) output::Error(readout.message);
-  const int saved = front.Save();
-  if (saved != exit_status::kOk) return saved;
-  // Only a whole readout of clean records is a success; an abort (Ctrl+C or a
-  // signal) says the work is incomplete; a readout that broke off, or data
-  // that may be damaged, is a failure.
-  if (readout.aborted) return exit_status::kIncomplete;
-  return readout.Succeeded() && readout.otherLines == 0 ? exit_status::kOk : exit_status::kFailed;
+  return status;
 }
 
+// Saves what arrived, complete or not, says what the readout brought and
+// gives the exit status.
+int Finish(const ops::ReadoutResult& readout, const ReadoutArchiveFacts& facts, ReadoutFront& front,
+           const ReadDataOptions& o) {
+  std::string file;
+  bool saved = true;
+  if (readout.Delivered() == 0 && !readout.endLineSeen) {
+    front.Drop();
+    if (readout.outcome == ops::Outcome::kFailed) {
+      // Nothing was listed at all: the operation's own report.
+      const int status = output::Report(readout);
+      return WriteSummary(o, readout, facts, file, status);
+    }
+  } else {
+    saved = front.Save(&file);
+  }
+  // Whatever arrived is kept, complete or not; what it was is told.
+  if (!readout.message.empty()) output::Error(readout.message);
+  return WriteSummary(o, readout, facts, file, ReadoutExitStatus(readout, facts, saved));
+}
+
+#ifdef QHX_HAVE_ARCHIVE
+ReadoutArchiveFacts FactsOf(const ops::ArchivedReadoutResult& r) {
+  ReadoutArchiveFacts facts;
+  facts.archived = r.archived;
+  facts.archiveFailed = r.archiveFailed;
+  facts.lost = r.lost;
+  facts.memoryMovedOn = r.memoryMovedOn;
+  facts.wholeMemory = r.wholeMemory;
+  return facts;
+}
+#endif
+
 int RunReadData(Connection& connection, const ReadDataOptions& o) {
+#ifdef QHX_HAVE_ARCHIVE
+  if (o.newOnly && connection.Options().noArchive) {
+    // What is new is told by the archive; without one there is nothing to go by.
+    output::Error(strings::Text(strings::id::kNewNeedsArchive));
+    return exit_status::kUsage;
+  }
+#endif
   if (const int status = connection.Connect(); status != exit_status::kOk) return status;
   CDeviceSession& session = connection.Session();
   // The range is worked out from the memory range the logger reported.
@@ -171,7 +212,7 @@ int RunReadData(Connection& connection, const ReadDataOptions& o) {
   if (o.newOnly) {
     const ops::ArchivedReadoutResult readout = ops::ReadNewRecords(session, front, connection.Archive(), context);
     front.Finish();
-    return Finish(readout, front);
+    return Finish(readout, FactsOf(readout), front, o);
   }
 #endif
   const int first = session.Current().sys.firstId, last = session.Current().sys.lastId;
@@ -187,17 +228,19 @@ int RunReadData(Connection& connection, const ReadDataOptions& o) {
     ops::ReadoutResult empty;
     empty.outcome = ops::Outcome::kSucceeded;
     empty.endLineSeen = true;
-    return Finish(empty, front);
+    return Finish(empty, {}, front, o);
   }
   const ReadoutRange range = ReadoutRangeForEntry(first, enteredLast, enteredCount);
 #ifdef QHX_HAVE_ARCHIVE
-  const ops::ReadoutResult readout =
+  const ops::ArchivedReadoutResult readout =
       ops::ReadRecordsArchived(session, {range.firstId, range.count}, front, connection.Archive(), context);
+  front.Finish();
+  return Finish(readout, FactsOf(readout), front, o);
 #else
   const ops::ReadoutResult readout = ops::ReadRecords(session, {range.firstId, range.count}, front, context);
-#endif
   front.Finish();
-  return Finish(readout, front);
+  return Finish(readout, {}, front, o);
+#endif
 }
 
 int RunReadErrors(Connection& connection, const std::string& target) {
@@ -244,6 +287,11 @@ void AddReadoutCommands(CLI::App& app, CommandRegistry& registry) {
                    "jsonl")
       ->check(CLI::IsMember({"txt", "csv", "jsonl"}));
 #endif
+  data->add_option("--summary-json", rd->summary,
+                   "Write what the readout brought as one JSON object to FILE (- for standard error): outcome, "
+                   "exit_status, asked, arrived, kept, duplicates, unparsed, out_of_range, not_records, archived, "
+                   "archive_failed, lost_since_last_visit, memory_cleared, whole_memory, first_id, last_id, end_line, "
+                   "file");
   registry.Add(data, [rd](Connection& c) { return RunReadData(c, *rd); });
 
   auto errorsTarget = std::make_shared<std::string>();

@@ -16,6 +16,7 @@
 
 #include "command_gate.h"
 #include "line_noise.h"
+#include "listing_fault.h"
 #include "logger_device.h"
 #include "output_queue.h"
 #include "pty_pair.h"
@@ -66,6 +67,7 @@ class VirtualLogger::Impl {
   LinePacer pacer_;
   std::chrono::milliseconds reply_delay_{0};
   bool endless_listing_ = false;
+  ListingFault listing_fault_;
   int ignore_esc_ = 0;
   LineNoise noise_;
   std::string late_tail_prefix_;
@@ -83,6 +85,7 @@ class VirtualLogger::Impl {
     uint64_t begin = 0;
     uint64_t next = 0;
     uint64_t end = 0;
+    long sent = 0;  // records sent in this listing
   } readout_;
 
   std::vector<std::string> received_lines_;
@@ -291,7 +294,7 @@ void VirtualLogger::Impl::Enqueue(const Reply& reply) {
     style_.Append(line.text, bytes);
   }
   queue_.Push(std::move(bytes), due);
-  if (reply.stream) readout_ = Readout{true, reply.stream_begin, reply.stream_begin, reply.stream_end};
+  if (reply.stream) readout_ = Readout{true, reply.stream_begin, reply.stream_begin, reply.stream_end, 0};
 }
 
 // Record lines are made one batch at a time, so a long readout needs little
@@ -312,6 +315,23 @@ void VirtualLogger::Impl::RefillReadout() {
     style_.Append("YES END", bytes);
     queue_.Push(std::move(bytes), Clock::now());
     readout_.active = false;
+    return;
+  }
+  if (listing_fault_.Active()) {
+    // Record by record, each as the fault makes it.
+    for (size_t at = 0; at < lines.size();) {
+      const size_t lf = lines.find('\n', at);
+      const std::string_view record = std::string_view(lines).substr(at, lf - at - (plain ? 1 : 0));
+      at = lf + 1;
+      const ListingStep step = StepOf(listing_fault_, ++readout_.sent);
+      if (step != ListingStep::kSend) {
+        if (step != ListingStep::kStall) style_.Append(step == ListingStep::kRefuse ? "NOT END" : "YES END", bytes);
+        readout_.active = false;
+        break;
+      }
+      FaultyRecordLines(listing_fault_, readout_.sent, record, [&](const std::string& l) { style_.Append(l, bytes); });
+    }
+    queue_.Push(std::move(bytes), Clock::now(), true);
     return;
   }
   if (plain) {
@@ -566,6 +586,10 @@ void VirtualLogger::SetPaced(bool on) {
 }
 void VirtualLogger::SetEndlessListing(bool on) {
   impl_->Knob([&] { impl_->endless_listing_ = on; });
+}
+
+void VirtualLogger::SetListingFault(const ListingFault& fault) {
+  impl_->Knob([&] { impl_->listing_fault_ = fault; });
 }
 void VirtualLogger::IgnoreEsc(int count) {
   impl_->Knob([&] { impl_->ignore_esc_ = count; });

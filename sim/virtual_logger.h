@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "calendar.h"
+#include "listing_fault.h"
 #include "logger_types.h"
 
 namespace vlogger {
@@ -85,6 +86,9 @@ class VirtualLogger {
   // nobody has the line open (the bytes are lost), as a logger does whose
   // client went away in the middle of a readout.
   void SetEndlessListing(bool on);
+  // Record listings from now on come with this fault (a default-made one:
+  // off).
+  void SetListingFault(const ListingFault& fault);
   // The next `count` ESC bytes are ignored (-1: every one, 0: off).
   void IgnoreEsc(int count);
   // Noise from now on, in order with the replies: `bytes` of it (-1: until

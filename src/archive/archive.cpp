@@ -8,6 +8,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "archive/record_line.h"
 #include "archive/statement.h"
 
 namespace archive {
@@ -282,6 +283,37 @@ Status Archive::NewestRecord(const std::string& serial, std::optional<RecordKey>
               "SELECT record_id, logger_time FROM records WHERE parsed = 1 AND "
               "logger_id = (SELECT id FROM loggers WHERE serial = ?1) "
               "ORDER BY logger_time DESC, record_id DESC LIMIT 1");
+  if (!q.Prepared()) return FailureOf(q.PrepareCode());
+  q.Bind(1, serial);
+  const int rc = q.Step();
+  if (rc == SQLITE_ROW) *key = RecordKey{static_cast<int>(q.Int(0)), q.Int(1)};
+  return FailureOf(rc);
+}
+
+Status Archive::NewestHeldRecord(const std::string& serial, const MemoryIds& held, std::optional<RecordKey>* key) {
+  key->reset();
+  const int64_t count = HeldCount(held);
+  if (count > 0) {
+    Statement q(db_,
+                "SELECT record_id, logger_time FROM records WHERE parsed = 1 AND "
+                "logger_id = (SELECT id FROM loggers WHERE serial = ?1) AND "
+                "((record_id - ?2) % ?4 + ?4) % ?4 < ?3 "
+                "ORDER BY ((record_id - ?2) % ?4 + ?4) % ?4 DESC, id DESC LIMIT 1");
+    if (!q.Prepared()) return FailureOf(q.PrepareCode());
+    q.Bind(1, serial);
+    q.Bind(2, static_cast<int64_t>(held.first));
+    q.Bind(3, count);
+    q.Bind(4, static_cast<int64_t>(kRecordIdModulus));
+    const int rc = q.Step();
+    if (rc == SQLITE_ROW) {
+      *key = RecordKey{static_cast<int>(q.Int(0)), q.Int(1)};
+      return Status{};
+    }
+    if (rc != SQLITE_DONE) return FailureOf(rc);
+  }
+  Statement q(db_,
+              "SELECT record_id, logger_time FROM records WHERE parsed = 1 AND "
+              "logger_id = (SELECT id FROM loggers WHERE serial = ?1) ORDER BY id DESC LIMIT 1");
   if (!q.Prepared()) return FailureOf(q.PrepareCode());
   q.Bind(1, serial);
   const int rc = q.Step();

@@ -111,6 +111,13 @@ class Archive {
 
   // The newest parsed record of a logger (latest logger time).
   Status NewestRecord(const std::string& serial, std::optional<RecordKey>* key);
+  // The record the logger put last, as far as the archive knows, for a
+  // memory that now holds `held`: of the archived records whose ID lies in
+  // the held range, the one furthest on in the logger's numbering (which
+  // wraps after 99999), the latest archived of equal IDs. A clock that went
+  // back does not change it. Where no archived ID lies in the range, the
+  // record archived last.
+  Status NewestHeldRecord(const std::string& serial, const MemoryIds& held, std::optional<RecordKey>* key);
   Status Loggers(std::vector<LoggerSummary>* out);
   Status Connects(const std::string& serial, std::vector<ConnectSample>* out);
   // The logger's records in order of logger time (unparsed lines last), those

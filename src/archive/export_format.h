@@ -11,11 +11,11 @@
 #include <string_view>
 
 #include "archive/archive_status.h"
+#include "archive/record_line.h"
 
 namespace archive {
 
 class Archive;
-struct RecordValues;
 
 enum class ExportFormat { kTxt, kCsv, kJsonl };
 

@@ -117,11 +117,16 @@ class ArchivedVisit {
   std::string* Message() { return &message_; }
   ArchiveAccess& Access() { return access_; }
 
-  // Records the outcome; returns the archive's message, if any.
-  std::string End(long delivered, bool complete) {
+  // Records the outcome and puts what the archive took into the result;
+  // returns the archive's message, if any.
+  std::string End(long delivered, bool complete, ArchivedReadoutResult* result) {
     if (writer_ != nullptr) {
-      if (const archive::Status s = writer_->EndReadout(delivered, complete, timing::NowSeconds()); !s.ok())
-        access_.Report(s, &message_);
+      const archive::Status s = writer_->EndReadout(delivered, complete, timing::NowSeconds());
+      if (!s.ok()) access_.Report(s, &message_);
+      result->archived = static_cast<long>(writer_->Added());
+      result->archiveFailed = !s.ok() || !writer_->FirstFailure().ok();
+    } else {
+      result->archiveFailed = !access_.Path().empty();
     }
     return message_;
   }
@@ -133,14 +138,17 @@ class ArchivedVisit {
   std::string message_;
 };
 
-ArchivedReadoutResult FromReadout(const ReadoutResult& readout, long forwarded) {
+ArchivedReadoutResult FromReadout(const ReadoutResult& readout) {
   ArchivedReadoutResult result;
   static_cast<ReadoutResult&>(result) = readout;
-  result.received = forwarded;
   return result;
 }
 
 bool Complete(const ReadoutResult& r) { return r.endLineSeen && !r.aborted && r.outcome != Outcome::kIncomplete; }
+
+std::string NewRecordsText(long added) {
+  return added == 0 ? strings::Text(strings::id::kNoNewRecords) : FormatText(strings::id::kNewRecordCount, added);
+}
 
 }  // namespace
 
@@ -149,9 +157,9 @@ ArchivedReadoutResult ReadRecordsArchived(CDeviceSession& session, const Readout
   ArchivedVisit visit(session, archive, {request.firstId, request.count});
   ArchivingSink archiving(sink, visit.Writer(), archive, visit.Message());
   const ReadoutResult readout = ReadRecords(session, request, archiving, context);
-  ArchivedReadoutResult result = FromReadout(readout, archiving.Forwarded());
+  ArchivedReadoutResult result = FromReadout(readout);
   result.wholeMemory = request.firstId < 0;
-  result.message = JoinMessages(result.message, visit.End(archiving.Forwarded(), Complete(readout)));
+  result.message = JoinMessages(result.message, visit.End(archiving.Forwarded(), Complete(readout), &result));
   return result;
 }
 
@@ -166,7 +174,7 @@ ArchivedReadoutResult ReadNewRecords(CDeviceSession& session, RecordSink& sink, 
   std::string openMessage;
   std::optional<archive::RecordKey> newest;
   if (archive::Archive* a = archive.Get(&openMessage)) {
-    if (const archive::Status s = a->NewestRecord(session.Current().sys.serialNumber, &newest); !s.ok())
+    if (const archive::Status s = a->NewestHeldRecord(session.Current().sys.serialNumber, memory, &newest); !s.ok())
       archive.Report(s, &openMessage);
   }
   const archive::ReadPlan plan = archive::PlanNewReadout(newest, memory);
@@ -174,6 +182,7 @@ ArchivedReadoutResult ReadNewRecords(CDeviceSession& session, RecordSink& sink, 
     ArchivedReadoutResult result;
     result.outcome = Outcome::kSucceeded;
     result.endLineSeen = true;
+    result.archiveFailed = !archive.Path().empty() && archive.Get(nullptr) == nullptr;
     result.message = JoinMessages(openMessage, strings::Text(strings::id::kNoNewRecords));
     return result;
   }
@@ -186,6 +195,8 @@ ArchivedReadoutResult ReadNewRecords(CDeviceSession& session, RecordSink& sink, 
   Context checkContext = context;
   checkContext.abort = &checkAbort;
   ReadoutResult readout = ReadRecords(session, asked, first, checkContext);
+  // The archived record read back first is no new record.
+  long heldBack = first.Matched() ? 1 : 0;
   long forwarded = first.Forwarded();
   std::optional<archive::RecordKey> oldestShown = first.FirstForwarded();
   bool wholeMemory = plan.wholeMemory, movedOn = false;
@@ -193,6 +204,7 @@ ArchivedReadoutResult ReadNewRecords(CDeviceSession& session, RecordSink& sink, 
   if (plan.fromArchived && checkFailed && !checkAbort.UserAbort() && readout.endLineSeen) {
     // Cleared or overwritten since the last visit: the whole memory.
     movedOn = wholeMemory = true;
+    heldBack = 0;
     ArchivingSink whole(sink, visit.Writer(), archive, visit.Message());
     readout = ReadRecords(session, {memory.first, static_cast<int>(archive::HeldCount(memory))}, whole, context);
     forwarded = whole.Forwarded();
@@ -202,22 +214,27 @@ ArchivedReadoutResult ReadNewRecords(CDeviceSession& session, RecordSink& sink, 
     // never reached its end line: a readout that broke off.
     readout.aborted = false;
     readout.outcome = Outcome::kIncomplete;
+    readout.message = ReadoutMessage(readout);
   }
 
-  ArchivedReadoutResult result = FromReadout(readout, forwarded);
+  ArchivedReadoutResult result = FromReadout(readout);
+  result.received = readout.received > heldBack ? readout.received - heldBack : 0;
+  if (readout.expected > 0 && heldBack > 0) result.expected = readout.expected - heldBack;
   result.wholeMemory = wholeMemory;
   result.memoryMovedOn = movedOn;
   if (wholeMemory && newest && oldestShown) {
     if (const auto lost = archive::LostBetweenVisits(*newest, *oldestShown)) result.lost = static_cast<long>(*lost);
   }
-  std::string message = JoinMessages(openMessage, visit.End(forwarded, Complete(readout)));
+  std::string message = JoinMessages(openMessage, visit.End(forwarded, Complete(readout), &result));
   if (movedOn) message = JoinMessages(message, strings::Text(strings::id::kMemoryClearedReadingAll));
   if (result.lost && *result.lost > 0)
     message = JoinMessages(message, FormatText(strings::id::kRecordsLostBetweenVisits, *result.lost));
   message = JoinMessages(message, readout.message);
-  if (result.outcome == Outcome::kSucceeded)
-    message = JoinMessages(message, forwarded == 0 ? strings::Text(strings::id::kNoNewRecords)
-                                                   : FormatText(strings::id::kNewRecordCount, forwarded));
+  if (result.outcome == Outcome::kSucceeded) {
+    // New is what the archive did not hold yet; without an archive, what was read.
+    const long added = result.archived ? *result.archived : result.received;
+    message = JoinMessages(message, NewRecordsText(added));
+  }
   result.message = message;
   return result;
 }

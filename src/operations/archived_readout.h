@@ -21,6 +21,11 @@ struct ArchivedReadoutResult : ReadoutResult {
   bool wholeMemory = false;    // the whole memory was read
   bool memoryMovedOn = false;  // the archived record was no longer held
   std::optional<long> lost;    // records lost between visits, when told
+  // Records new to the archive; nothing when no archive took this readout.
+  std::optional<long> archived;
+  // The archive could not be opened or stopped taking records: what arrived
+  // from then on is only in the front end's output.
+  bool archiveFailed = false;
 };
 
 // The range asked for, archived as it arrives.

@@ -26,9 +26,9 @@ ListingLine ClassifyListingLine(const char* line, size_t length) {
   size_t digits = 0;
   while (digits < length && line[digits] >= '0' && line[digits] <= '9') ++digits;
   if (digits > 0 && digits <= kMaxIdDigits && digits < length && line[digits] == ',') return ListingLine::kRecord;
-  if (digits == 0 &&
-      (IsWholeLine(line, length, "YES END") || IsWholeLine(line, length, "NOT END") || IsWholeLine(line, length, "NG")))
-    return ListingLine::kEnd;
+  if (digits > 0) return ListingLine::kOther;
+  if (IsWholeLine(line, length, "YES END")) return ListingLine::kEnd;
+  if (IsWholeLine(line, length, "NOT END") || IsWholeLine(line, length, "NG")) return ListingLine::kRefusal;
   return ListingLine::kOther;
 }
 

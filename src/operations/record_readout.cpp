@@ -1,6 +1,10 @@
 #include "operations/record_readout.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "common/string_table.h"
 #include "common/timing.h"
@@ -8,6 +12,7 @@
 #include "operations/readout_range.h"
 #include "operations/record_lines.h"
 #include "protocol/com_ctrl_base.h"
+#include "protocol/record_line.h"
 #include "session/device_session.h"
 
 namespace ops {
@@ -16,19 +21,27 @@ namespace {
 
 constexpr int kStartTries = 3;
 constexpr int64_t kSilenceLimitMs = 30000;
+// After ESC the logger ends its listing at once; one that stays quiet this
+// long is given up on, so an abort never waits out the silence limit.
+constexpr int64_t kQuietAfterEscMs = 1000;
+// One wait for a line: short, so that an abort request is noticed soon.
+constexpr uint32_t kLineWaitMs = 250;
 constexpr int kAbortResendPass = 10;
 constexpr int kAbortPassLimit = 100;
-// Records are handed to the sink in batches of this many lines (and at the end).
+// Lines are handed to the sink in batches of this many, or once the oldest
+// line of a batch is this old, and whenever a wait brought no line.
 constexpr long kBatchLines = 256;
+constexpr int64_t kBatchAgeMs = 1000;
 // The clock is read on every wait that brought no line and once per this
-// many lines, not per record.
-constexpr long kClockEveryLines = 64;
+// many lines, not per line.
+constexpr long kClockEveryLines = 16;
 // The longest line the protocol layer hands over (longer ones come in pieces).
 constexpr int kLineBuffer = 4096;
-// A listing that brings more lines that are not records than this (or than
-// the records asked for, if more) is line noise, not a listing: the readout
-// stops it instead of reading for as long as the noise lasts.
+// Lines that are no kept record beyond this many times the records asked
+// for (at least 1000) are line noise, not a listing: room for a logger that
+// repeats, garbles and interleaves module noise with every record.
 constexpr long kOtherLinesAtLeast = 1000;
+constexpr long kOtherLinesPerRecord = 4;
 
 class Batch {
  public:
@@ -39,13 +52,10 @@ class Batch {
     ++lines_;
   }
   long Lines() const { return lines_; }
-  // Hands the batch to the sink; returns the number of records handed.
-  long Flush() {
-    const long n = lines_;
-    if (n > 0) sink_.Records(text_.data(), text_.size(), n);
+  void Flush() {
+    if (lines_ > 0) sink_.Records(text_.data(), text_.size(), lines_);
     text_.clear();
     lines_ = 0;
-    return n;
   }
 
  private:
@@ -54,17 +64,69 @@ class Batch {
   long lines_ = 0;
 };
 
+// The records kept so far, by ID: a fingerprint of each kept line tells a
+// repeat (the same bytes again) from another text under the same ID.
+class KeptRecords {
+ public:
+  KeptRecords() : fingerprints_(kRecordIdSpan, 0) {}
+  enum class Seen { kNew, kRepeat, kOther };
+  Seen Check(int id, std::string_view line) const {
+    const uint64_t held = fingerprints_[static_cast<size_t>(id)];
+    if (held == 0) return Seen::kNew;
+    return held == Fingerprint(line) ? Seen::kRepeat : Seen::kOther;
+  }
+  void Keep(int id, std::string_view line) { fingerprints_[static_cast<size_t>(id)] = Fingerprint(line); }
+
+ private:
+  // FNV-1a, never 0 (0 marks an ID not kept).
+  static uint64_t Fingerprint(std::string_view line) {
+    uint64_t h = 1469598103934665603ULL;
+    for (const char c : line) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+    return h == 0 ? 1 : h;
+  }
+  std::vector<uint64_t> fingerprints_;
+};
+
+bool InRange(const ReadoutRequest& request, int id) {
+  if (request.firstId < 0 || request.count <= 0) return true;
+  const long forward = ((static_cast<long>(id) - request.firstId) % kRecordIdSpan + kRecordIdSpan) % kRecordIdSpan;
+  return forward < request.count;
+}
+
 }  // namespace
 
 long MaxRecordsOfRequest(const ReadoutRequest& request) {
   return request.count > 0 && request.count < kRecordIdSpan ? request.count : kRecordIdSpan;
 }
 
+std::string ReadoutMessage(const ReadoutResult& r) {
+  std::string message;
+  if (r.outcome == Outcome::kAborted) {
+    message = strings::Text(strings::id::kAborted);
+  } else if (r.outcome == Outcome::kIncomplete) {
+    if (r.refused)
+      message = FormatText(strings::id::kReadoutRefused, r.received, r.expected);
+    else if (r.endLineSeen)
+      message = FormatText(strings::id::kReadoutEndedEarly, r.received, r.expected);
+    else if (r.expected > 0)
+      message = FormatText(strings::id::kReadoutIncomplete, r.received, r.expected);
+    else
+      message = FormatText(strings::id::kReadoutBrokeOffUnknownCount, r.received);
+  }
+  if (r.flooded) message = JoinMessages(message, strings::Text(strings::id::kReadoutFlooded));
+  if (r.overrun) message = JoinMessages(message, strings::Text(strings::id::kReadoutOverrun));
+  if (r.duplicates > 0) message = JoinMessages(message, FormatText(strings::id::kReadoutRepeats, r.duplicates));
+  if (r.unparsed > 0) message = JoinMessages(message, FormatText(strings::id::kReadoutUnparsed, r.unparsed));
+  if (r.outOfRange > 0) message = JoinMessages(message, FormatText(strings::id::kReadoutOutOfRange, r.outOfRange));
+  if (r.otherLines > 0) message = JoinMessages(message, FormatText(strings::id::kReadoutDamagedLines, r.otherLines));
+  return message;
+}
+
 ReadoutResult ReadRecords(CDeviceSession& session, const ReadoutRequest& request, RecordSink& sink,
                           const Context& context) {
   ReadoutResult result;
   const long limit = MaxRecordsOfRequest(request);
-  const long otherLimit = limit > kOtherLinesAtLeast ? limit : kOtherLinesAtLeast;
+  const long otherLimit = kOtherLinesPerRecord * (limit > kOtherLinesAtLeast ? limit : kOtherLinesAtLeast);
   result.expected = request.count > 0 ? request.count : 0;
   result.steps.push_back("RD ALL");
 
@@ -78,90 +140,116 @@ ReadoutResult ReadRecords(CDeviceSession& session, const ReadoutRequest& request
   }
 
   Batch batch(sink);
+  KeptRecords kept;
   char line[kLineBuffer];
   auto lastLine = timing::Clock::now();
+  auto batchStart = lastLine;
+  auto escAt = lastLine;
   long linesSinceClock = 0;
-  long received = 0;  // records taken, including those still in the batch
-  int abortPasses = 0;
+  int passesAfterEsc = 0;
   bool escSent = false;
   auto sendEsc = [&] {
     CComCtrlBase::SendAbort(session.PortPtr());
     escSent = true;
+    escAt = timing::Clock::now();
     result.steps.push_back("ESC");
   };
+  auto flush = [&] {
+    batch.Flush();
+    context.Position(result.received);
+  };
+  auto extras = [&] { return result.duplicates + result.unparsed + result.outOfRange + result.otherLines; };
 
   for (;;) {
     if (!result.aborted && context.AbortRequested()) {
       result.aborted = true;
+      flush();
       sendEsc();
     }
     if (result.aborted || result.overrun) {
-      ++abortPasses;
-      if (abortPasses == kAbortResendPass) sendEsc();
-      if (abortPasses > kAbortPassLimit) {
+      ++passesAfterEsc;
+      if (passesAfterEsc == kAbortResendPass) sendEsc();
+      if (passesAfterEsc > kAbortPassLimit) break;
+    }
+    if (!session.IsOpen()) break;
+    const int n = session.Protocol().ReadRawRecordLine(session.PortPtr(), line, sizeof line, kLineWaitMs);
+    if (n > 0) {
+      const std::string_view text(line, static_cast<size_t>(n));
+      const ListingLine kind = ClassifyListingLine(line, text.size());
+      if (kind == ListingLine::kEnd || kind == ListingLine::kRefusal) {
+        result.endLineSeen = true;
+        result.refused = kind == ListingLine::kRefusal;
         break;
       }
-    }
-    if (!session.IsOpen()) {
-      break;
-    }
-    const int n = session.Protocol().ReadRawRecordLine(session.PortPtr(), line, sizeof line);
-    if (n > 0) {
-      const ListingLine kind = ClassifyListingLine(line, static_cast<size_t>(n));
-      if (kind == ListingLine::kEnd) {
-        result.endLineSeen = true;
-        break;
+      const auto record = kind == ListingLine::kRecord ? records::ParseRecordLine(text) : std::nullopt;
+      if (kind == ListingLine::kRecord && result.received >= limit && !result.overrun) {
+        // Every record asked for is here and the logger goes on: past the count.
+        result.overrun = true;
+        sendEsc();
       }
       if (kind == ListingLine::kOther) {
-        if (++result.otherLines > otherLimit) {
-          sendEsc();
-          break;
-        }
-      } else if (received >= limit) {
-        // Past the count asked for: nothing more is taken, and the logger is told to stop.
-        if (!result.overrun) {
-          result.overrun = true;
-          sendEsc();
-        }
+        ++result.otherLines;
+      } else if (!record) {
+        ++result.unparsed;
+        batch.Add(line, text.size());
+      } else if (!InRange(request, record->id)) {
+        ++result.outOfRange;
       } else {
-        batch.Add(line, static_cast<size_t>(n));
-        ++received;
-        if (batch.Lines() >= kBatchLines) {
-          result.received += batch.Flush();
-          context.Position(result.received);
+        switch (kept.Check(record->id, text)) {
+          case KeptRecords::Seen::kNew:
+            kept.Keep(record->id, text);
+            batch.Add(line, text.size());
+            if (result.received == 0) result.firstId = record->id;
+            result.lastId = record->id;
+            ++result.received;
+            break;
+          case KeptRecords::Seen::kRepeat: ++result.duplicates; break;
+          case KeptRecords::Seen::kOther:
+            ++result.unparsed;
+            batch.Add(line, text.size());
+            break;
         }
+      }
+      if (extras() > otherLimit) {
+        result.flooded = true;  // ESC below, with the end
+        break;
+      }
+      if (batch.Lines() >= kBatchLines) {
+        flush();
+        batchStart = timing::Clock::now();
       }
       if (++linesSinceClock < kClockEveryLines) continue;
     }
     const auto now = timing::Clock::now();
+    if (n <= 0 || now - batchStart > timing::Scaled(kBatchAgeMs)) {
+      // The line paused, or the batch has waited long enough: hand it on.
+      if (batch.Lines() > 0) flush();
+      batchStart = now;
+    }
     if (linesSinceClock > 0) {
       lastLine = now;
       linesSinceClock = 0;
     } else if (now - lastLine > timing::Scaled(kSilenceLimitMs)) {
       break;
+    } else if (escSent && (result.aborted || result.overrun) && now - lastLine > timing::Scaled(kQuietAfterEscMs) &&
+               now - escAt > timing::Scaled(kQuietAfterEscMs)) {
+      break;
     }
   }
 
-  result.received += batch.Flush();
-  context.Position(result.received);
+  flush();
   // A listing left without its end line may still be running in the logger.
   if (!result.endLineSeen && !escSent) sendEsc();
 
-  std::string message;
-  if (result.endLineSeen && !result.aborted) {
-    result.outcome = Outcome::kSucceeded;
-  } else if (result.endLineSeen && result.aborted) {
+  if (result.endLineSeen && result.aborted) {
     result.outcome = Outcome::kAborted;
-    message = strings::Text(strings::id::kAborted);
+  } else if (result.endLineSeen && !result.refused && !result.flooded &&
+             (result.expected == 0 || result.received >= result.expected)) {
+    result.outcome = Outcome::kSucceeded;
   } else {
     result.outcome = Outcome::kIncomplete;
-    const long expected = result.expected > 0 ? result.expected : result.received;
-    message = FormatText(strings::id::kReadoutIncomplete, result.received, expected);
   }
-  if (result.overrun) message = JoinMessages(message, strings::Text(strings::id::kReadoutOverrun));
-  if (result.otherLines > 0)
-    message = JoinMessages(message, FormatText(strings::id::kReadoutDamagedLines, result.otherLines));
-  result.message = message;
+  result.message = ReadoutMessage(result);
   return result;
 }
 

@@ -244,13 +244,15 @@ int CDlgMainRecodeData::ReadRecords() {
 
 int CDlgMainRecodeData::TakeReadout(const ops::ReadoutResult& r) {
   CDeviceSession& session = Host().Session();
-  // An abort that the logger ended with its end line keeps a whole text.
-  if (r.endLineSeen && r.otherLines == 0) {
+  // Every record asked for, or an abort that the logger ended with its end
+  // line, with nothing besides the records: a whole text.
+  const bool whole = r.outcome == ops::Outcome::kSucceeded || (r.outcome == ops::Outcome::kAborted && r.endLineSeen);
+  if (whole && !r.Irregular()) {
     if (!r.message.empty() && r.outcome != ops::Outcome::kAborted) session.SetResultMessage(r.message);
     return 1;
   }
-  textIncomplete_ = r.received > 0;
-  session.SetErrorMessage(session_rc::kFailed, r.received > 0 || r.otherLines > 0 ? r.message.c_str() : nullptr);
+  textIncomplete_ = r.Delivered() > 0;
+  session.SetErrorMessage(session_rc::kFailed, r.Delivered() > 0 || r.Irregular() ? r.message.c_str() : nullptr);
   return 0;
 }
 

@@ -160,10 +160,10 @@ int CComCtrlVTrelix7::ReadRecordLine(CRSPort* port, std::string* text) {
   return rc::kDataLine;
 }
 
-int CComCtrlVTrelix7::ReadRawRecordLine(CRSPort* port, char* buffer, int size) {
+int CComCtrlVTrelix7::ReadRawRecordLine(CRSPort* port, char* buffer, int size, uint32_t waitMs) {
   if (port == nullptr) return 0;
   std::lock_guard<std::recursive_mutex> lock(port->ExchangeLock());
-  return ReadLine(port, buffer, size, kRecordLineMs);
+  return ReadLine(port, buffer, size, waitMs);
 }
 
 int CComCtrlVTrelix7::ReadErrorLog(CRSPort* port, std::string* text) {

@@ -1,6 +1,7 @@
 #pragma once
 // The v-TRELIX7 command set on top of the framing.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -47,8 +48,9 @@ class CComCtrlVTrelix7 : public CComCtrlBase {
   // line (text unchanged); 1 when no line came within 3000 ms.
   int ReadRecordLine(CRSPort* port, std::string* text);
   // One line of a record listing as it came, without classifying it: its
-  // length, 0 when no line came within 3000 ms (or an empty line).
-  int ReadRawRecordLine(CRSPort* port, char* buffer, int size);
+  // length, 0 when no line came within waitMs (or an empty line). The
+  // readout waits in short steps so that it notices an abort request soon.
+  int ReadRawRecordLine(CRSPort* port, char* buffer, int size, uint32_t waitMs = 3000);
   // "RD ERR": appends each line of the error log followed by CR LF.
   int ReadErrorLog(CRSPort* port, std::string* text);
 

@@ -6,7 +6,11 @@
 #include <cstdio>
 #include <sstream>
 
+#include <nlohmann/json.hpp>
+
+#include "command_line.h"
 #include "ctl_fixture.h"
+#include "operations/operation_strings.h"
 
 namespace {
 
@@ -139,7 +143,8 @@ TEST_F(CtlArchiveReadoutTest, MemoryOverwrittenFromTheFrontTellsHowManyWereLost)
   ASSERT_EQ(ReadData({"-o", "all.txt"}).exitCode, 0);
   logger->AddRecords(70);  // 20 of them taken and dropped before this visit
   const ChildResult r = ReadData({"--new", "-o", "new.txt"});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
+  // Records lost between visits: done, with something the operator must know.
+  ASSERT_EQ(r.exitCode, exit_status::kAttention) << r.err;
   EXPECT_EQ(SavedLines("new.txt").size(), 50u);
   EXPECT_NE(r.err.find(Formatted(strings::id::kRecordsLostBetweenVisits, 20)), std::string::npos) << r.err;
   EXPECT_EQ(Archived(), 100);
@@ -195,7 +200,8 @@ TEST_F(CtlArchiveReadoutTest, UnusableArchiveStillCompletesTheReadout) {
       std::vector<std::string> args = {"--archive", c.path, "read-data", "-o", "out.txt"};
       if (std::string(mode) == "--new") args.push_back("--new");
       const ChildResult r = CtlOnLogger(args);
-      EXPECT_EQ(r.exitCode, 0) << r.err;
+      // The records are saved, but not archived: the status says so.
+      EXPECT_EQ(r.exitCode, exit_status::kAttention) << r.err;
       EXPECT_EQ(SavedLines("out.txt").size(), 25u);
       EXPECT_EQ(Count(r.err, Text(c.message)), 1u) << r.err;
       EXPECT_EQ(Count(r.err, Text(strings::id::kArchiveReadoutGoesOn)), 1u) << r.err;
@@ -277,6 +283,102 @@ TEST_F(CtlArchiveReadoutTest, ConnectsAndSyncAreRecordedForTheDrift) {
   // The last clock offset column of the logger's row.
   const std::string row = r.out.substr(r.out.find('\n') + 1);
   EXPECT_NE(row.find("\t+8"), std::string::npos) << r.out;
+}
+
+// A listing as a damaged logger sends it: the file and the archive hold every
+// distinct record that arrived, the message names the numbers, the summary
+// gives them to scripts and the exit status says what happened.
+TEST_F(CtlArchiveReadoutTest, EveryRecordThatArrivedIsKeptCountedAndTold) {
+  struct Case {
+    const char* name;
+    vlogger::ListingFault fault;
+    int exitCode;
+    const char* outcome;
+    long fileLines;  // lines in the saved file
+    long kept, duplicates, unparsed;
+    long archived;
+  };
+  auto fault = [](auto set) {
+    vlogger::ListingFault f;
+    set(f);
+    return f;
+  };
+  const std::vector<Case> cases = {
+      {"every 10th line twice", fault([](auto& f) { f.repeatEvery = 10; }), exit_status::kAttention, "complete", 1000,
+       1000, 100, 0, 1000},
+      {"a garbled line before every 100th", fault([](auto& f) { f.garbleEvery = 100; }), exit_status::kAttention,
+       "complete", 1010, 1000, 0, 10, 1010},
+      {"refused after 500", fault([](auto& f) { f.refuseAfter = 500; }), exit_status::kFailed, "refused", 500, 500, 0,
+       0, 500},
+      {"ended after 995", fault([](auto& f) { f.endAfter = 995; }), exit_status::kFailed, "ended_early", 995, 995, 0, 0,
+       995},
+      {"8-bit bytes after every record", fault([](auto& f) { f.suffix = "\xB0\xB1"; }), exit_status::kFailed,
+       "ended_early", 1000, 0, 0, 1000, 1000},
+      {"stalled after 300", fault([](auto& f) { f.stallAfter = 300; }), exit_status::kFailed, "broke_off", 300, 300, 0,
+       0, 300},
+  };
+  vlogger::Options options;
+  options.preset_records = 1000;
+  StartLogger(options);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(archive_);
+    logger->SetListingFault(c.fault);
+    const ChildResult r = ReadData({"-o", "data.txt", "--summary-json", Path("summary.json")});
+    logger->SetListingFault({});
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+    const std::vector<std::string> lines = SavedLines("data.txt");
+    EXPECT_EQ(static_cast<long>(lines.size()), c.fileLines);
+    const nlohmann::json summary = nlohmann::json::parse(ReadFile(Path("summary.json")));
+    EXPECT_EQ(summary["outcome"], c.outcome) << summary.dump();
+    EXPECT_EQ(summary["exit_status"], c.exitCode);
+    EXPECT_EQ(summary["asked"], 1000);
+    EXPECT_EQ(summary["kept"], c.kept);
+    EXPECT_EQ(summary["duplicates"], c.duplicates);
+    EXPECT_EQ(summary["unparsed"], c.unparsed);
+    EXPECT_EQ(summary["archived"], c.archived);
+    EXPECT_EQ(summary["file"], "data.txt");
+    EXPECT_EQ(Archived(), c.archived);
+    if (c.duplicates > 0) {
+      EXPECT_NE(r.err.find(Formatted(strings::id::kReadoutRepeats, c.duplicates)), std::string::npos) << r.err;
+    }
+    if (c.unparsed > 0) {
+      EXPECT_NE(r.err.find(Formatted(strings::id::kReadoutUnparsed, c.unparsed)), std::string::npos) << r.err;
+    }
+    if (c.exitCode == exit_status::kFailed) {
+      EXPECT_NE(r.err.find(std::to_string(c.kept)), std::string::npos) << r.err;
+    }
+  }
+}
+
+TEST_F(CtlArchiveReadoutTest, NewWithoutAnArchiveIsAUsageError) {
+  StartLogger();
+  const ChildResult r = CtlOnLogger({"--no-archive", "read-data", "--new", "-o", "out.txt"});
+  EXPECT_EQ(r.exitCode, exit_status::kUsage) << r.err;
+  EXPECT_NE(r.err.find(Text(strings::id::kNewNeedsArchive)), std::string::npos) << r.err;
+  EXPECT_TRUE(logger->ReceivedLines().empty());
+}
+
+// Records taken while the logger's clock was set back are newer all the same:
+// --new goes by the logger's numbering, never reads them twice, and counts what
+// the archive added.
+TEST_F(CtlArchiveReadoutTest, NewGoesByTheLoggersOrderWhenItsClockWentBack) {
+  StartLogger();
+  logger->PresetMemory(100);
+  ASSERT_EQ(ReadData({"-o", "all.txt"}).exitCode, 0);
+  logger->SetClockOffset(std::chrono::hours(-24));
+  logger->AddRecords(50);  // IDs 101..150, stamped a day before 1..100
+  ChildResult r = ReadData({"--new", "-o", "new.txt"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(SavedLines("new.txt").size(), 50u);
+  EXPECT_NE(r.err.find(Formatted(strings::id::kNewRecordCount, 50)), std::string::npos) << r.err;
+  EXPECT_EQ(Archived(), 150);
+  logger->ClearReceived();
+  r = ReadData({"--new", "-o", "again.txt"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find(Text(strings::id::kNoNewRecords)), std::string::npos) << r.err;
+  EXPECT_EQ(LinesFromToolStarting({"RD ALL"}), std::vector<std::string>{"RD ALL 150 1"});
+  EXPECT_EQ(Archived(), 150);
 }
 
 }  // namespace

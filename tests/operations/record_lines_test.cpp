@@ -29,8 +29,8 @@ INSTANTIATE_TEST_SUITE_P(
                       // Six digits are no record ID; no comma, no record.
                       LineCase{"123456,24/01/31", ListingLine::kOther}, LineCase{"12345", ListingLine::kOther},
                       LineCase{",12", ListingLine::kOther}, LineCase{"YES END", ListingLine::kEnd},
-                      LineCase{"yes end  ", ListingLine::kEnd}, LineCase{"NOT END", ListingLine::kEnd},
-                      LineCase{"NG", ListingLine::kEnd}, LineCase{"ng", ListingLine::kEnd},
+                      LineCase{"yes end  ", ListingLine::kEnd}, LineCase{"NOT END", ListingLine::kRefusal},
+                      LineCase{"NG", ListingLine::kRefusal}, LineCase{"ng", ListingLine::kRefusal},
                       // A line that merely begins like an end line is not one.
                       LineCase{"ng,24/01/31 23:50:00,3.61,1.234", ListingLine::kOther},
                       LineCase{"NGX", ListingLine::kOther}, LineCase{"YES ENDING", ListingLine::kOther},

@@ -6,13 +6,16 @@
 #include <cstdlib>
 #include <functional>
 #include <random>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "../e2e/logger_fixture.h"
+#include "common/timing.h"
 #include "operations/record_lines.h"
 #include "operations/record_readout.h"
+#include "protocol/record_line.h"
 
 namespace {
 
@@ -212,7 +215,7 @@ TEST_F(RecordReadoutTest, NoiseOfAnyKindNeverBecomesRecordsOrEndlessReading) {
     logger->SetNoiseLine("");
     logger->SetEndlessListing(false);
     EXPECT_LE(r.received, count);
-    EXPECT_EQ(sink.lines_, r.received);
+    EXPECT_EQ(sink.lines_, r.Delivered());
     for (const std::string& line : sink.Lines()) {
       ASSERT_EQ(ops::ClassifyListingLine(line.data(), line.size()), ops::ListingLine::kRecord) << line;
     }
@@ -227,6 +230,117 @@ TEST_F(RecordReadoutTest, NoiseOfAnyKindNeverBecomesRecordsOrEndlessReading) {
     session.Port().LineBuffer()->WaitQuiet(300, 5000);
     session.Port().LineBuffer()->Reset();
   }
+}
+
+// Whatever a logger makes of its listing (records repeated, garbled lines
+// shaped like records, bytes that are no ASCII, module noise, a refusal, an
+// early end or a dead stop part way), every distinct record of the range that
+// arrived is kept exactly once, every other record-shaped line is delivered as
+// it arrived and counted, nothing else is a record, and the readout ends.
+TEST_F(RecordReadoutTest, EveryDistinctRecordThatArrivedIsKeptOnceWhateverTheListing) {
+  std::mt19937 rng(11);
+  for (int round = 0; round < 10; ++round) {
+    SCOPED_TRACE(round);
+    const int first = 1 + static_cast<int>(rng() % 500);
+    const long count = 200 + static_cast<long>(rng() % 1200);
+    vlogger::ListingFault fault;
+    const int repeats[] = {0, 2, 3, 10};
+    const int garbles[] = {0, 3, 7};
+    fault.repeatEvery = repeats[rng() % 4];
+    fault.garbleEvery = garbles[rng() % 3];
+    if (round == 3) fault.suffix = "\xB0\xB1";
+    const long cut = 1 + static_cast<long>(rng() % static_cast<unsigned>(count));
+    switch (round % 4) {
+      case 1: fault.refuseAfter = cut; break;
+      case 2: fault.endAfter = cut; break;
+      case 3: fault.stallAfter = cut; break;
+      default: break;
+    }
+    const bool noise = rng() % 2 == 0;
+    sink = CollectingSink();
+    logger->SetListingFault(fault);
+    const ops::ReadoutResult r = ReadWithFault(first, static_cast<int>(count), [&] {
+      if (noise) logger->SetNoiseLine("+CREG: 1", 5);
+    });
+    logger->SetListingFault({});
+    logger->SetNoiseLine("");
+
+    const long sent = round % 4 == 0 ? count : std::min(cut, count);
+    long garbled = 0, repeated = 0;
+    for (long n = 1; n <= sent; ++n) {
+      if (fault.garbleEvery > 0 && n % fault.garbleEvery == 0) ++garbled;
+      if (fault.repeatEvery > 0 && n % fault.repeatEvery == 0) ++repeated;
+    }
+    std::set<int> keptIds;
+    long unparsedLines = 0;
+    for (const std::string& line : sink.Lines()) {
+      const auto record = records::ParseRecordLine(line);
+      if (!record) {
+        ++unparsedLines;
+        continue;
+      }
+      EXPECT_TRUE(keptIds.insert(record->id).second) << "kept twice: " << line;
+    }
+    EXPECT_EQ(static_cast<long>(keptIds.size()), r.received);
+    EXPECT_EQ(unparsedLines, r.unparsed);
+    if (fault.suffix.empty()) {
+      EXPECT_EQ(r.received, sent);
+      if (!keptIds.empty()) {
+        EXPECT_EQ(*keptIds.begin(), first);
+        EXPECT_EQ(*keptIds.rbegin(), first + sent - 1);
+      }
+      EXPECT_EQ(r.duplicates, repeated);
+      EXPECT_EQ(r.unparsed, garbled);
+    } else {
+      // Nothing is a record, and nothing that arrived is left out.
+      EXPECT_EQ(r.received, 0);
+      EXPECT_EQ(r.unparsed, garbled + sent + repeated);
+    }
+    EXPECT_EQ(r.Succeeded(), round % 4 == 0 && fault.suffix.empty()) << r.message;
+    EXPECT_EQ(r.refused, round % 4 == 1);
+    if (r.duplicates > 0) {
+      EXPECT_NE(r.message.find(std::to_string(r.duplicates)), std::string::npos) << r.message;
+    }
+    if (r.unparsed > 0) {
+      EXPECT_NE(r.message.find(std::to_string(r.unparsed)), std::string::npos) << r.message;
+    }
+    if (!r.Succeeded()) {
+      EXPECT_NE(r.message.find(std::to_string(r.received)), std::string::npos) << r.message;
+    }
+    session.Port().LineBuffer()->WaitQuiet(300, 5000);
+    session.Port().LineBuffer()->Reset();
+  }
+}
+
+// An abort on a logger that has stopped sending ends the readout within
+// about a second, not after the 30 s silence limit, and keeps what arrived.
+// Run at the production time-outs, so that the second and the limit are far
+// apart whatever the machine's load.
+TEST_F(RecordReadoutTest, AbortOfAStalledListingEndsLongBeforeTheSilenceLimit) {
+  timing::SetTimeScale(1.0);
+  vlogger::ListingFault fault;
+  fault.stallAfter = 300;
+  logger->SetListingFault(fault);
+  // Asks for the abort once the stall has shown (a wait brought no line).
+  class AbortWhenStalled : public ops::AbortSource {
+   public:
+    explicit AbortWhenStalled(CollectingSink& sink) : sink_(sink) {}
+    bool AbortRequested() override { return sink_.lines_ >= 300; }
+
+   private:
+    CollectingSink& sink_;
+  } abort(sink);
+  ops::Context context;
+  context.abort = &abort;
+  const auto started = std::chrono::steady_clock::now();
+  const ops::ReadoutResult r = Read(1, 2000, context);
+  const auto took = std::chrono::steady_clock::now() - started;
+  logger->SetListingFault({});
+  EXPECT_TRUE(r.aborted);
+  EXPECT_EQ(r.received, 300);
+  EXPECT_TRUE(EscSent());
+  EXPECT_LT(took, std::chrono::seconds(20));
+  timing::SetTimeScale(Scale());
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
-#include "archive/record_line.h"
+#include "protocol/record_line.h"
 
 #include <charconv>
 #include <cstdlib>
 
-namespace archive {
+namespace records {
 namespace {
 
 // Days since 1970-01-01 of a proleptic Gregorian date.
@@ -147,4 +147,4 @@ std::optional<int64_t> ParseIsoTime(std::string_view text) {
   return CalendarSeconds(y, mo, d, h, mi, s);
 }
 
-}  // namespace archive
+}  // namespace records
