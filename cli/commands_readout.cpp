@@ -71,8 +71,8 @@ class ReadoutFront : public ops::RecordSink, public ops::ProgressSink, public op
     Start();
 #ifdef QHX_HAVE_ARCHIVE
     if (formatter_) {
-      // CSV or JSON Lines through the archive's formatter (lines that are
-      // not records left out).
+      // CSV or JSON Lines through the archive's formatter (a line that is
+      // not a record becomes a row with its text, counted).
       chunk_.clear();
       const std::string_view all(text, bytes);
       for (size_t at = 0; at < all.size();) {
@@ -107,6 +107,13 @@ class ReadoutFront : public ops::RecordSink, public ops::ProgressSink, public op
   }
   // Nothing arrived: the target stays as it was.
   void Drop() { out_.Discard(); }
+  // Lines written as rows that are not records (CSV, JSON Lines).
+  long long UnparsedRows() const {
+#ifdef QHX_HAVE_ARCHIVE
+    if (formatter_) return formatter_->UnparsedLines();
+#endif
+    return 0;
+  }
 
  private:
   std::string TargetPath() const {
@@ -148,11 +155,14 @@ int Finish(const ops::ReadoutResult& readout, ReadoutFront& front) {
   if (!readout.message.empty()) output::Error(readout.message);
   const int saved = front.Save();
   if (saved != exit_status::kOk) return saved;
+  if (front.UnparsedRows() > 0) output::Error(output::UnparsedRows(front.UnparsedRows()));
   // Only a whole readout of clean records is a success; an abort (Ctrl+C or a
   // signal) says the work is incomplete; a readout that broke off, or data
-  // that may be damaged, is a failure.
+  // that may be damaged, is a failure; records kept only as their text need
+  // the operator's attention.
   if (readout.aborted) return exit_status::kIncomplete;
-  return readout.Succeeded() && readout.otherLines == 0 ? exit_status::kOk : exit_status::kFailed;
+  if (!readout.Succeeded() || readout.otherLines != 0) return exit_status::kFailed;
+  return front.UnparsedRows() > 0 ? exit_status::kAttention : exit_status::kOk;
 }
 
 int RunReadData(Connection& connection, const ReadDataOptions& o) {
