@@ -238,15 +238,14 @@ Status Archive::OpenForReading(const std::string& path, const OpenOptions& optio
 Status Archive::OpenForWriting(const std::string& path, const OpenOptions& options, int* version) {
   if (const int err = MakeParentFolders(path); err != 0) return Status{Failure::kUnreadable, std::strerror(err)};
   int code = SQLITE_OK;
-  if (Status s = OpenConnection(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, options, version, &code); !s.ok())
-    return s;
-  // SQLite opens a file it may not write read-only without a word; the
-  // first write would then fail without the system's reason.
-  if (sqlite3_db_readonly(db_, "main") == 1) {
+  const Status s = OpenConnection(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, options, version, &code);
+  // SQLite opens a file it may not write read-only without a word; a write,
+  // or the read of a WAL archive, then fails without the system's reason.
+  if (db_ != nullptr && sqlite3_db_readonly(db_, "main") == 1) {
     const int err = access(path.c_str(), W_OK) != 0 ? errno : EACCES;
     return Status{Failure::kUnreadable, std::string(sqlite3_errstr(SQLITE_READONLY)) + " (" + std::strerror(err) + ")"};
   }
-  return {};
+  return s;
 }
 
 Status Archive::CreateSchema() {
