@@ -230,3 +230,40 @@ for line in open(sys.argv[1], encoding='utf-8', errors='strict', newline=''):
 }
 
 }  // namespace
+
+namespace {
+
+// Lines with bytes that are not UTF-8 are archived as they came; another
+// SQLite client (Python's, which refuses text that is not UTF-8) reads every
+// row, and the export writes as many rows as "loggers" counts.
+TEST_F(ExportTest, NoisyLinesAreArchivedReadableByOtherClientsAndExportedAll) {
+  archive::Archive a;
+  ASSERT_TRUE(a.Open(path).ok());
+  const std::vector<std::string> lines = {Line(1, 0) + "\xA0\xFE", Line(2, 10), "00003,\xE6\x97\xA5", "\xFF"};
+  Readout(a, lines);
+  const std::string got = Python(R"py(
+import sqlite3, sys
+rows = sqlite3.connect(sys.argv[1]).execute('SELECT raw FROM records ORDER BY id').fetchall()
+print(' '.join((r if isinstance(r, bytes) else r.encode('utf-8')).hex() for (r,) in rows))
+)py",
+                                 path);
+  std::string expected;
+  for (const std::string& line : lines) {
+    for (unsigned char c : line) {
+      char hex[3];
+      std::snprintf(hex, sizeof hex, "%02x", c);
+      expected += hex;
+    }
+    expected += line == lines.back() ? "\n" : " ";
+  }
+  EXPECT_EQ(got, expected);
+  std::vector<archive::LoggerSummary> loggers;
+  ASSERT_TRUE(a.Loggers(&loggers).ok());
+  for (const ExportFormat format : {ExportFormat::kCsv, ExportFormat::kJsonl, ExportFormat::kTxt}) {
+    int64_t written = 0;
+    Export(a, "S100", format, std::nullopt, std::nullopt, &written);
+    EXPECT_EQ(written, loggers.at(0).records);
+  }
+}
+
+}  // namespace
