@@ -1,7 +1,6 @@
 // archive loggers: what the field-data archive holds of each logger;
 // archive export: one logger's archived records as CSV, JSON Lines or text.
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cinttypes>
@@ -41,7 +40,9 @@ int OpenForReading(const GlobalOptions& options, archive::Archive* a, bool* miss
   struct stat st {};
   *missing = stat(path.c_str(), &st) != 0 && errno == ENOENT;
   if (*missing) return exit_status::kOk;
-  if (const archive::Status s = a->Open(path); !s.ok()) {
+  archive::OpenOptions readOnly;
+  readOnly.readOnly = true;
+  if (const archive::Status s = a->Open(path, readOnly); !s.ok()) {
     output::Error(archive::FailureMessage(s, path));
     return exit_status::kFailed;
   }
@@ -89,41 +90,6 @@ struct ExportOptions {
   std::string target = kStandardOutput;
 };
 
-// A regular file is written beside the target and put in its place when
-// whole; standard output, a device or a pipe is written as it is.
-class ExportTarget {
- public:
-  explicit ExportTarget(const std::string& target) : target_(target) {}
-  ~ExportTarget() {
-    if (file_ != nullptr && file_ != stdout) std::fclose(file_);
-    if (!temp_.empty()) unlink(temp_.c_str());
-  }
-  std::FILE* Open() {
-    if (target_ == kStandardOutput) return file_ = stdout;
-    struct stat st {};
-    if (stat(target_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return file_ = std::fopen(target_.c_str(), "wb");
-    std::string temp = target_ + ".XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) return nullptr;
-    temp_ = temp;
-    return file_ = fdopen(fd, "wb");
-  }
-  bool Commit() {
-    if (file_ == stdout) return std::fflush(stdout) == 0;
-    const bool closed = std::fclose(file_) == 0;
-    file_ = nullptr;
-    if (temp_.empty()) return closed;
-    if (!closed || std::rename(temp_.c_str(), target_.c_str()) != 0) return false;
-    temp_.clear();
-    return true;
-  }
-
- private:
-  std::string target_;
-  std::string temp_;
-  std::FILE* file_ = nullptr;
-};
-
 int RunExport(Connection& connection, const ExportOptions& o) {
   const std::optional<archive::ExportFormat> format = archive::ParseExportFormat(o.format);
   std::optional<int64_t> from, to;
@@ -151,18 +117,29 @@ int RunExport(Connection& connection, const ExportOptions& o) {
     output::Error(strings::Text(strings::id::kArchiveNoSuchLogger) + "\r\n(" + o.serial + ")");
     return exit_status::kFailed;
   }
-  ExportTarget target(o.target);
-  std::FILE* out = target.Open();
-  int64_t written = 0;
-  const archive::Status s = out == nullptr ? archive::Status{archive::Failure::kUnreadable, "write"}
-                                           : archive::ExportRecords(a, o.serial, from, to, *format, out, &written);
-  if (s.ok() && target.Commit()) return exit_status::kOk;
-  if (out == nullptr || s.reason.rfind("write", 0) == 0 || s.ok()) {
-    output::Error(output::WithPath(strings::Text(strings::id::kFileCreateFailed), o.target));
-  } else {
-    output::Error(archive::FailureMessage(s, a.Path()));
+  // Saved as every file of the tool: whole or not at all (output_file.h).
+  StreamedOutput out;
+  std::string error;
+  if (!out.Begin(o.target, &error)) {
+    output::Error(output::SaveFailed(o.target, error));
+    return exit_status::kFailed;
   }
-  return exit_status::kFailed;
+  archive::ExportCounts counts;
+  const archive::Status s = archive::ExportRecords(
+      a, o.serial, from, to, *format, [&out](const char* bytes, size_t size) { return out.Write(bytes, size); },
+      &counts);
+  if (!s.ok() && !counts.sinkFailed) {
+    out.Discard();
+    output::Error(archive::FailureMessage(s, a.Path()));
+    return exit_status::kFailed;
+  }
+  if (!out.Finish(std::string(), &error)) {
+    output::Error(output::SaveFailed(o.target, error));
+    return exit_status::kFailed;
+  }
+  if (counts.unparsed == 0) return exit_status::kOk;
+  output::Error(output::UnparsedRows(counts.unparsed));
+  return exit_status::kAttention;
 }
 
 }  // namespace

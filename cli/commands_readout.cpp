@@ -73,8 +73,8 @@ class ReadoutFront : public ops::RecordSink, public ops::ProgressSink, public op
     Start();
 #ifdef QHX_HAVE_ARCHIVE
     if (formatter_) {
-      // CSV or JSON Lines through the archive's formatter (lines that are
-      // not records left out).
+      // CSV or JSON Lines through the archive's formatter (a line that is
+      // not a record becomes a row with its text, counted).
       chunk_.clear();
       const std::string_view all(text, bytes);
       for (size_t at = 0; at < all.size();) {

@@ -73,4 +73,10 @@ std::string SaveFailed(const std::string& path, const std::string& reason) {
   return WithPath(strings::Text(strings::id::kFileCreateFailed), reason.empty() ? path : reason);
 }
 
+std::string UnparsedRows(long long count) {
+  char text[512];
+  std::snprintf(text, sizeof text, strings::Text(strings::id::kExportUnparsedRows).c_str(), static_cast<long>(count));
+  return text;
+}
+
 }  // namespace output

@@ -33,4 +33,8 @@ std::string WithPath(const std::string& text, const std::string& path);
 // the reason the save gave ("path: what the system said"), or the path alone.
 std::string SaveFailed(const std::string& path, const std::string& reason);
 
+// The notice that a CSV or JSON Lines file holds lines that are not records
+// (written with parsed 0 and their text).
+std::string UnparsedRows(long long count);
+
 }  // namespace output

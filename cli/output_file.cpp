@@ -36,16 +36,13 @@ bool StreamedOutput::Begin(const std::string& target, std::string* error) {
   return true;
 }
 
-void StreamedOutput::Write(const char* bytes, size_t size) {
-  if (size == 0) return;
-  if (!toStandardOutput_) {
-    file_.Write(bytes, size);
-    return;
-  }
-  if (!failed_ && std::fwrite(bytes, 1, size, stdout) != size) {
+bool StreamedOutput::Write(const char* bytes, size_t size) {
+  if (!toStandardOutput_) return file_.Write(bytes, size);
+  if (size > 0 && !failed_ && std::fwrite(bytes, 1, size, stdout) != size) {
     failed_ = true;
     error_ = errno;
   }
+  return !failed_;
 }
 
 bool StreamedOutput::Finish(const std::string& finalTarget, std::string* error) {

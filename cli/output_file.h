@@ -29,8 +29,8 @@ class StreamedOutput {
  public:
   // False when the file cannot be started, with the reason in *error.
   bool Begin(const std::string& target, std::string* error);
-  // Appends bytes; a failure shows at Finish().
-  void Write(const char* bytes, size_t size);
+  // Appends bytes; false once a write failed, which Finish() reports.
+  bool Write(const char* bytes, size_t size);
   // Puts the file in place under `finalTarget` (the name given to Begin()
   // when empty; the same folder).
   bool Finish(const std::string& finalTarget, std::string* error);

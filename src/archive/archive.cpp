@@ -2,19 +2,23 @@
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 
 #include "archive/record_line.h"
+#include "archive/raw_text.h"
 #include "archive/statement.h"
 
 namespace archive {
 namespace {
 
-constexpr int kSchemaVersion = 1;
+// 1: the tables below. 2: raw holds bytes that are not valid UTF-8 as a blob.
+constexpr int kSchemaVersion = 2;
 
 const char* const kSchema = R"sql(
 CREATE TABLE IF NOT EXISTS loggers (
@@ -78,6 +82,27 @@ int MakeParentFolders(const std::string& path) {
     if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return errno;
   }
   return 0;
+}
+
+// The "file:" URI of a path, for the open options only a URI carries.
+std::string FileUri(const std::string& path) {
+  std::string uri = path.compare(0, 1, "/") == 0 ? "file://" : "file:";
+  for (const unsigned char c : path) {
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || std::strchr("/-._~", c)) {
+      uri += static_cast<char>(c);
+    } else {
+      char escaped[4];
+      std::snprintf(escaped, sizeof escaped, "%%%02X", c);
+      uri += escaped;
+    }
+  }
+  return uri;
+}
+
+void ValidUtf8Function(sqlite3_context* context, int, sqlite3_value** args) {
+  const auto* bytes = static_cast<const char*>(sqlite3_value_blob(args[0]));
+  const auto size = static_cast<size_t>(sqlite3_value_bytes(args[0]));
+  sqlite3_result_int(context, IsValidUtf8(std::string_view(bytes == nullptr ? "" : bytes, size)) ? 1 : 0);
 }
 
 }  // namespace
@@ -144,50 +169,27 @@ Status Archive::Open(const std::string& path, const OpenOptions& options) {
   std::call_once(configured, [] { sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0); });
   Close();
   path_ = path;
-  if (const int err = MakeParentFolders(path); err != 0) {
-    return Status{Failure::kUnreadable, std::strerror(err)};
-  }
-  // One thread at a time uses an Archive: the connection needs no mutex.
-  const int rc =
-      sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
-  if (rc != SQLITE_OK) {
-    Status s = FailureOf(rc);
+  int version = 0;
+  Status s = options.readOnly ? OpenForReading(path, options, &version) : OpenForWriting(path, options, &version);
+  if (s.ok() && version > kSchemaVersion)
+    s = Status{Failure::kCorrupt, "archive of a newer version (" + std::to_string(version) + ")"};
+  if (s.ok() && version == 0 && options.readOnly) s = Status{Failure::kCorrupt, "no archive tables in the file"};
+  if (!s.ok()) {
     Close();
     return s;
   }
-  sqlite3_extended_result_codes(db_, 1);
-  sqlite3_busy_timeout(db_, options.busyTimeoutMs);
-  // The first read of the file tells whether it is an archive at all.
-  int version = 0;
-  {
-    Statement q(db_, "PRAGMA user_version");
-    if (!q.Prepared()) {
-      Status s = FailureOf(q.PrepareCode());
-      Close();
-      return s;
-    }
-    const int step = q.Step();
-    if (step != SQLITE_ROW) {
-      Status s = FailureOf(step);
-      Close();
-      return s;
-    }
-    version = static_cast<int>(q.Int(0));
+  if (!options.readOnly) {
+    // WAL lets readers and the writer go on side by side; where the file
+    // system cannot share its index the rollback journal stays.
+    Exec("PRAGMA journal_mode=WAL");
+    // A process killed mid-write never damages the file in either mode;
+    // NORMAL only lets a power cut drop the last commits.
+    Exec("PRAGMA synchronous=NORMAL");
   }
-  if (version > kSchemaVersion) {
-    Close();
-    return Status{Failure::kCorrupt, "archive of a newer version (" + std::to_string(version) + ")"};
-  }
-  // WAL lets readers and the writer go on side by side; where the file
-  // system cannot share its index the rollback journal stays.
-  Exec("PRAGMA journal_mode=WAL");
-  // A process killed mid-write never damages the file in either mode; NORMAL
-  // only lets a power cut drop the last commits.
-  Exec("PRAGMA synchronous=NORMAL");
   UseWriterSettings(false);
-  // An existing archive is only read here: opening never writes to it.
-  if (version == 0) {
-    if (Status s = CreateSchema(); !s.ok()) {
+  if (!options.readOnly && version < kSchemaVersion) {
+    s = version == 0 ? CreateSchema() : StoreInvalidTextAsBlobs();
+    if (!s.ok()) {
       Close();
       return s;
     }
@@ -195,9 +197,78 @@ Status Archive::Open(const std::string& path, const OpenOptions& options) {
   return {};
 }
 
+Status Archive::OpenConnection(const std::string& name, int flags, const OpenOptions& options, int* version,
+                               int* code) {
+  Close();
+  // One thread at a time uses an Archive: the connection needs no mutex.
+  *code = sqlite3_open_v2(name.c_str(), &db_, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+  if (*code != SQLITE_OK) return FailureOf(*code);
+  sqlite3_extended_result_codes(db_, 1);
+  sqlite3_busy_timeout(db_, options.busyTimeoutMs);
+  // The first read of the file tells whether it is an archive at all, and
+  // whether it can be read here.
+  Statement q(db_, "PRAGMA user_version");
+  if (!q.Prepared()) return FailureOf(*code = q.PrepareCode());
+  if ((*code = q.Step()) != SQLITE_ROW) return FailureOf(*code);
+  *code = SQLITE_OK;
+  *version = static_cast<int>(q.Int(0));
+  return {};
+}
+
+Status Archive::OpenForReading(const std::string& path, const OpenOptions& options, int* version) {
+  int code = SQLITE_OK;
+  const Status s = OpenConnection(path, SQLITE_OPEN_READONLY, options, version, &code);
+  if (s.ok()) return s;
+  Close();
+  if ((code & 0xFF) != SQLITE_READONLY && (code & 0xFF) != SQLITE_CANTOPEN) return s;
+  // The WAL index (path-shm) can be neither used nor made: a folder without
+  // write permission, a read-only mount. Opened as immutable, the file is
+  // read alone, without locks or index. Commits still in the write-ahead log
+  // would then be passed over, so an archive with one keeps the reason.
+  struct stat wal {};
+  if (stat((path + "-wal").c_str(), &wal) == 0 && wal.st_size > 0) {
+    return Status{s.failure, s.reason + " (" + path + "-wal holds commits that cannot be read without writing)"};
+  }
+  if (OpenConnection(FileUri(path) + "?immutable=1", SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, options, version, &code)
+          .ok())
+    return {};
+  Close();
+  return s;
+}
+
+Status Archive::OpenForWriting(const std::string& path, const OpenOptions& options, int* version) {
+  if (const int err = MakeParentFolders(path); err != 0) return Status{Failure::kUnreadable, std::strerror(err)};
+  int code = SQLITE_OK;
+  const Status s = OpenConnection(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, options, version, &code);
+  // SQLite opens a file it may not write read-only without a word; a write,
+  // or the read of a WAL archive, then fails without the system's reason.
+  if (db_ != nullptr && sqlite3_db_readonly(db_, "main") == 1) {
+    const int err = access(path.c_str(), W_OK) != 0 ? errno : EACCES;
+    return Status{Failure::kUnreadable, std::string(sqlite3_errstr(SQLITE_READONLY)) + " (" + std::strerror(err) + ")"};
+  }
+  return s;
+}
+
 Status Archive::CreateSchema() {
   if (Status s = Exec("BEGIN IMMEDIATE"); !s.ok()) return s;
   Status s = Exec(kSchema);
+  if (s.ok()) s = Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
+  if (!s.ok()) {
+    Exec("ROLLBACK");
+    return s;
+  }
+  return Exec("COMMIT");
+}
+
+// Version 1 kept lines that are not valid UTF-8 as text, which other SQLite
+// clients refuse to read; version 2 keeps the same bytes as blobs.
+Status Archive::StoreInvalidTextAsBlobs() {
+  const int rc =
+      sqlite3_create_function_v2(db_, "qhx_valid_utf8", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY,
+                                 nullptr, &ValidUtf8Function, nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) return FailureOf(rc);
+  if (Status s = Exec("BEGIN IMMEDIATE"); !s.ok()) return s;
+  Status s = Exec("UPDATE records SET raw = CAST(raw AS BLOB) WHERE typeof(raw) = 'text' AND NOT qhx_valid_utf8(raw)");
   if (s.ok()) s = Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
   if (!s.ok()) {
     Exec("ROLLBACK");
@@ -401,7 +472,7 @@ Status Archive::ForEachRecord(const std::string& serial, std::optional<int64_t> 
     int rc;
     while ((rc = q.Step()) == SQLITE_ROW) {
       r.parsed = q.Int(1) != 0;
-      if (withRaw || !r.parsed) r.raw.assign(q.Text(0));
+      if (withRaw || !r.parsed) r.raw.assign(q.Bytes(0));
       r.id = q.IsNull(2) ? 0 : static_cast<int>(q.Int(2));
       r.time = q.IsNull(3) ? 0 : q.Int(3);
       r.batteryV = q.Real(4);

@@ -4,7 +4,7 @@
 // it is: a locked, unreadable or damaged file is reported and left alone,
 // never deleted or created anew over the old one.
 //
-// Schema (version 1, PRAGMA user_version):
+// Schema (version 2, PRAGMA user_version):
 //   loggers  (id, serial UNIQUE, name, firmware, imei, first_seen, last_seen)
 //   connects (id, logger_id, pc_time, logger_clock, offset_s, synchronised,
 //             measuring, sampling_s, event_sampling_s, interval, event_interval,
@@ -18,6 +18,9 @@
 // the same records again adds nothing while a record whose ID comes back
 // with another time (memory cleared, IDs wrapped) is kept apart. A line that
 // does not parse is kept with parsed = 0, unique by (logger, raw text).
+// raw holds the line's bytes exactly: as text where they are valid UTF-8, as
+// a blob otherwise (version 2; a version 1 archive opened for writing has
+// such text turned into blobs, one opened for reading is read as it is).
 // Times: pc_time, started, finished, first/last_seen in seconds since the
 // epoch; logger_clock and logger_time in calendar seconds of the logger's
 // clock (its fields read as UTC).
@@ -84,6 +87,9 @@ struct LoggerSummary {
 
 struct OpenOptions {
   int busyTimeoutMs = 5000;  // how long to wait for another program's lock
+  // Only reads: the file must exist, nothing is created or changed, and a
+  // file or folder without write permission (or a read-only mount) is read.
+  bool readOnly = false;
 };
 
 // One thread at a time may use an Archive; other threads and programs open
@@ -96,7 +102,9 @@ class Archive {
   Archive& operator=(const Archive&) = delete;
 
   // Opens the archive at path, creating the file and its folder when they do
-  // not exist, and the tables when the file is new.
+  // not exist, and the tables when the file is new. An archive that cannot
+  // be written fails here, with the system's reason, unless it is opened
+  // read-only.
   Status Open(const std::string& path, const OpenOptions& options = {});
   void Close();
   bool IsOpen() const { return db_ != nullptr; }
@@ -139,7 +147,11 @@ class Archive {
   Status FailureOf(int code) const;
 
  private:
+  Status OpenConnection(const std::string& name, int flags, const OpenOptions& options, int* version, int* code);
+  Status OpenForReading(const std::string& path, const OpenOptions& options, int* version);
+  Status OpenForWriting(const std::string& path, const OpenOptions& options, int* version);
   Status CreateSchema();
+  Status StoreInvalidTextAsBlobs();
 
   sqlite3* db_ = nullptr;
   std::string path_;

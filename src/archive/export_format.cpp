@@ -1,10 +1,10 @@
 #include "archive/export_format.h"
 
-#include <cerrno>
 #include <charconv>
-#include <cstring>
+#include <cstdio>
 
 #include "archive/archive.h"
+#include "archive/raw_text.h"
 #include "archive/record_line.h"
 
 namespace archive {
@@ -55,6 +55,12 @@ void AppendNumber(std::string& out, double v) {
     out += ".0";
 }
 
+std::string Escaped(std::string_view bytes) {
+  std::string out;
+  AppendEscapedRaw(out, bytes);
+  return out;
+}
+
 void AppendInt(std::string& out, int64_t v) {
   char text[24];
   auto [end, ec] = std::to_chars(text, text + sizeof text, v);
@@ -70,24 +76,22 @@ std::optional<ExportFormat> ParseExportFormat(std::string_view name) {
   return std::nullopt;
 }
 
-RecordFormatter::RecordFormatter(ExportFormat format, std::string serial)
-    : format_(format), csvSerial_(CsvField(serial)), jsonSerial_(JsonString(serial)) {}
+RecordFormatter::RecordFormatter(ExportFormat format, std::string_view serial)
+    : format_(format), csvSerial_(CsvField(Escaped(serial))), jsonSerial_(JsonString(Escaped(serial))) {}
 
 std::string RecordFormatter::Header() const {
-  return format_ == ExportFormat::kCsv ? "serial,id,time,battery_v,level_m\r\n" : "";
+  return format_ == ExportFormat::kCsv ? "serial,id,time,battery_v,level_m,parsed,raw\r\n" : "";
 }
 
-bool RecordFormatter::AppendLine(std::string& out, std::string_view rawLine) const {
+bool RecordFormatter::AppendLine(std::string& out, std::string_view rawLine) {
   rawLine = StripLineEnd(rawLine);
-  if (format_ == ExportFormat::kTxt) {
-    out.append(rawLine);
-    out += "\r\n";
-    return true;
-  }
   const std::optional<RecordValues> v = ParseRecordLine(rawLine);
-  if (!v) return false;
-  AppendRecord(out, *v, rawLine);
-  return true;
+  if (v) {
+    AppendRecord(out, *v, rawLine);
+  } else {
+    AppendUnparsed(out, rawLine);
+  }
+  return v.has_value();
 }
 
 void RecordFormatter::AppendRecord(std::string& out, const RecordValues& v, std::string_view rawLine) const {
@@ -108,7 +112,7 @@ void RecordFormatter::AppendRecord(std::string& out, const RecordValues& v, std:
       AppendNumber(out, v.batteryV);
       out += ',';
       AppendNumber(out, v.levelM);
-      out += "\r\n";
+      out += ",1,\r\n";
       return;
     case ExportFormat::kJsonl:
       out += "{\"serial\":";
@@ -121,40 +125,61 @@ void RecordFormatter::AppendRecord(std::string& out, const RecordValues& v, std:
       AppendNumber(out, v.batteryV);
       out += ",\"level_m\":";
       AppendNumber(out, v.levelM);
+      out += ",\"parsed\":true,\"raw\":null}\n";
+      return;
+  }
+}
+
+void RecordFormatter::AppendUnparsed(std::string& out, std::string_view rawLine) {
+  rawLine = StripLineEnd(rawLine);
+  switch (format_) {
+    case ExportFormat::kTxt:
+      out.append(rawLine);
+      out += "\r\n";
+      return;
+    case ExportFormat::kCsv:
+      ++unparsed_;
+      out += csvSerial_;
+      out += ",,,,,0,";
+      out += CsvField(Escaped(rawLine));
+      out += "\r\n";
+      return;
+    case ExportFormat::kJsonl:
+      ++unparsed_;
+      out += "{\"serial\":";
+      out += jsonSerial_;
+      out += ",\"id\":null,\"time\":null,\"battery_v\":null,\"level_m\":null,\"parsed\":false,\"raw\":";
+      out += JsonString(Escaped(rawLine));
       out += "}\n";
       return;
   }
 }
 
 Status ExportRecords(Archive& archive, const std::string& serial, std::optional<int64_t> from,
-                     std::optional<int64_t> to, ExportFormat format, std::FILE* out, int64_t* written) {
-  *written = 0;
-  const RecordFormatter formatter(format, serial);
+                     std::optional<int64_t> to, ExportFormat format, const ByteSink& sink, ExportCounts* counts) {
+  *counts = ExportCounts();
+  RecordFormatter formatter(format, serial);
   std::string buffer = formatter.Header();
   buffer.reserve(1 << 17);
-  bool writeFailed = false;
   auto drain = [&]() {
-    if (!buffer.empty() && std::fwrite(buffer.data(), 1, buffer.size(), out) != buffer.size()) writeFailed = true;
+    if (!buffer.empty() && !counts->sinkFailed && !sink(buffer.data(), buffer.size())) counts->sinkFailed = true;
     buffer.clear();
   };
-  Status s = archive.ForEachRecord(
+  const Status s = archive.ForEachRecord(
       serial, from, to,
       [&](const ArchivedRecord& r) {
-        if (!r.parsed) {
-          if (format != ExportFormat::kTxt) return true;
-          buffer.append(r.raw);
-          buffer += "\r\n";
-        } else {
+        if (r.parsed) {
           formatter.AppendRecord(buffer, RecordValues{r.id, r.time, r.batteryV, r.levelM}, r.raw);
+        } else {
+          formatter.AppendUnparsed(buffer, r.raw);
         }
-        ++*written;
+        ++counts->written;
         if (buffer.size() >= (1 << 16)) drain();
-        return !writeFailed;
+        return !counts->sinkFailed;
       },
       format == ExportFormat::kTxt);
   drain();
-  if (std::fflush(out) != 0) writeFailed = true;
-  if (writeFailed) return Status{Failure::kUnreadable, std::string("write: ") + std::strerror(errno)};
+  counts->unparsed = formatter.UnparsedLines();
   return s;
 }
 

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include "archive/raw_text.h"
 #include "archive/record_line.h"
 #include "archive/statement.h"
 
@@ -163,7 +164,7 @@ Status ReadoutWriter::Flush(const std::vector<std::string>& blocks) {
       ins.Reset();
       ins.Bind(1, loggerRow_);
       ins.Bind(2, readoutRow_);
-      ins.BindUnchanged(3, line);  // the block outlives the step
+      ins.BindRawUnchanged(3, line, IsValidUtf8(line));  // the block outlives the step
       if (const std::optional<RecordValues> v = ParseRecordLine(line)) {
         ins.Bind(4, int64_t{1});
         ins.Bind(5, int64_t{v->id});

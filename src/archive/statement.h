@@ -27,6 +27,15 @@ class Statement {
   void BindUnchanged(int i, std::string_view v) {
     sqlite3_bind_text(stmt_, i, v.data(), static_cast<int>(v.size()), SQLITE_STATIC);
   }
+  // The bytes as text where they are valid UTF-8 and as a blob otherwise, so
+  // that every SQLite client reads the column and no byte changes.
+  void BindRawUnchanged(int i, std::string_view v, bool validUtf8) {
+    if (validUtf8) {
+      BindUnchanged(i, v);
+    } else {
+      sqlite3_bind_blob(stmt_, i, v.data(), static_cast<int>(v.size()), SQLITE_STATIC);
+    }
+  }
   void BindNull(int i) { sqlite3_bind_null(stmt_, i); }
   int Step() { return sqlite3_step(stmt_); }
   void Reset() {
@@ -39,6 +48,12 @@ class Statement {
   double Real(int col) const { return sqlite3_column_double(stmt_, col); }
   std::string_view Text(int col) const {
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, col));
+    return p == nullptr ? std::string_view()
+                        : std::string_view(p, static_cast<size_t>(sqlite3_column_bytes(stmt_, col)));
+  }
+  // The column's bytes as stored, text or blob alike.
+  std::string_view Bytes(int col) const {
+    const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt_, col));
     return p == nullptr ? std::string_view()
                         : std::string_view(p, static_cast<size_t>(sqlite3_column_bytes(stmt_, col)));
   }

@@ -26,6 +26,7 @@
 #include "chart/level_chart_panel.h"
 #include "chart/level_chart_view.h"
 #include "chart/record_table_model.h"
+#include "common/atomic_file.h"
 #include "common/string_table.h"
 #include "controls/file_dialogs.h"
 #include "controls/message_box.h"
@@ -211,16 +212,22 @@ bool CArchiveWindow::Plot() {
   return true;
 }
 
-std::optional<int64_t> CArchiveWindow::ExportTo(const QString& path, archive::ExportFormat format) {
+std::optional<int64_t> CArchiveWindow::ExportTo(const QString& path, archive::ExportFormat format, std::string* error) {
   const std::string serial = Serial();
   if (serial.empty()) return std::nullopt;
-  std::FILE* out = std::fopen(QFile::encodeName(path).constData(), "wb");
-  if (out == nullptr) return std::nullopt;
-  int64_t written = 0;
-  const archive::Status status = archive::ExportRecords(archive_, serial, From(), To(), format, out, &written);
-  const bool closed = std::fclose(out) == 0;
-  if (!status.ok() || !closed) return std::nullopt;
-  return written;
+  // Saved whole or not at all, as the command line tool saves its files.
+  AtomicFileWriter file;
+  if (!file.Begin(QFile::encodeName(path).toStdString(), error)) return std::nullopt;
+  archive::ExportCounts counts;
+  const archive::Status status = archive::ExportRecords(
+      archive_, serial, From(), To(), format,
+      [&file](const char* bytes, size_t size) { return file.Write(bytes, size); }, &counts);
+  if (!status.ok() && !counts.sinkFailed) {
+    if (error != nullptr) *error = archive::FailureMessage(status, archive_.Path());
+    return std::nullopt;
+  }
+  if (!file.Commit(error)) return std::nullopt;
+  return counts.written;
 }
 
 void CArchiveWindow::OnExport(archive::ExportFormat format) {
@@ -233,15 +240,21 @@ void CArchiveWindow::OnExport(archive::ExportFormat format) {
   request.defaultSuffix = csv ? QStringLiteral("csv") : QStringLiteral("jsonl");
   const QString path = filedlg::Ask(request);
   if (path.isEmpty()) return;
-  if (!ExportTo(path, format)) msgbox::Warning(this, msgbox::WithPath(Text(strings::id::kFileCreateFailed), path));
+  std::string error;
+  if (!ExportTo(path, format, &error))
+    msgbox::Warning(this, msgbox::WithPath(Text(strings::id::kFileCreateFailed), path, QString::fromStdString(error)));
 }
 
 const chart::RecordSeries& CArchiveWindow::Records() const { return chart_->View()->Records(); }
 
 void ShowArchiveWindow(const std::string& path, QWidget* owner) {
   archive::Archive archive;
+  // An archive that exists is only read, so that a read-only file or folder
+  // can be shown; one not made yet is made empty, as a readout would.
+  archive::OpenOptions options;
+  options.readOnly = !path.empty() && QFile::exists(QFile::decodeName(path.c_str()));
   const archive::Status status =
-      path.empty() ? archive::Status{archive::Failure::kUnreadable, std::string()} : archive.Open(path);
+      path.empty() ? archive::Status{archive::Failure::kUnreadable, std::string()} : archive.Open(path, options);
   if (!status.ok()) {
     msgbox::Warning(owner, QString::fromStdString(archive::FailureMessage(status, path)));
     return;

@@ -32,8 +32,9 @@ class CArchiveWindow : public QDialog {
   void SetRange(int64_t from, int64_t to);
   // Reads the range of the chosen logger into the chart and the table.
   bool Plot();
-  // Writes the range in `format` to `path`; the number written, or nothing.
-  std::optional<int64_t> ExportTo(const QString& path, archive::ExportFormat format);
+  // Writes the range in `format` to `path`; the number written, or nothing
+  // (with the reason in *error when given).
+  std::optional<int64_t> ExportTo(const QString& path, archive::ExportFormat format, std::string* error = nullptr);
 
   CLevelChartPanel* Chart() const { return chart_; }
   const chart::RecordSeries& Records() const;

@@ -137,6 +137,7 @@ constexpr uint32_t kNoNewRecords = 9012;
 constexpr uint32_t kNewRecordCount = 9013;
 constexpr uint32_t kClockOffsetCaption = 9020;
 constexpr uint32_t kClockOffsetSeconds = 9021;
+constexpr uint32_t kExportUnparsedRows = 9030;
 constexpr uint32_t kNewNeedsArchive = 9040;
 }  // namespace id
 

@@ -142,7 +142,7 @@ void CDlgAqcuired::OnSave() {
 
 std::string CDlgAqcuired::CsvText() const {
 #ifdef QHX_HAVE_ARCHIVE
-  const archive::RecordFormatter formatter(archive::ExportFormat::kCsv, host_.Session().Current().sys.serialNumber);
+  archive::RecordFormatter formatter(archive::ExportFormat::kCsv, host_.Session().Current().sys.serialNumber);
   std::string out = formatter.Header();
   for (size_t at = 0; at < text_.size();) {
     size_t end = text_.find('\n', at);

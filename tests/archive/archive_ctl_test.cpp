@@ -1,6 +1,14 @@
 // quorvane-ctl archive loggers / archive export on archives this test fills
 // through the archive itself.
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
 
 #include "../cli/child_process.h"
 #include "archive_fixture.h"
@@ -52,10 +60,12 @@ TEST_F(ArchiveCtlTest, ReadingAMissingArchiveCreatesNothing) {
 TEST_F(ArchiveCtlTest, ExportWritesTheChosenFormatToStandardOutputOrAFile) {
   Fill();
   ChildResult r = Ctl({"archive", "export", "--serial", "S100", "--format", "csv"});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
+  // The noise line is a row of its own, and told.
+  ASSERT_EQ(r.exitCode, 4) << r.err;
+  EXPECT_EQ(r.err, "1 lines were not records; they are written with parsed 0 and their text in raw.\n");
   EXPECT_EQ(r.out,
-            "serial,id,time,battery_v,level_m\r\nS100,7,2026-01-03T00:00:00,3.612,1.2345\r\n"
-            "S100,8,2026-01-03T00:10:00,3.612,1.2345\r\n");
+            "serial,id,time,battery_v,level_m,parsed,raw\r\nS100,7,2026-01-03T00:00:00,3.612,1.2345,1,\r\n"
+            "S100,8,2026-01-03T00:10:00,3.612,1.2345,1,\r\nS100,,,,,0,#>RX:$NOISE\r\n");
   r = Ctl(
       {"archive", "export", "--serial", "S100", "--format", "txt", "--from", "2026-01-03T00:05:00", "-o", "out.txt"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -63,7 +73,132 @@ TEST_F(ArchiveCtlTest, ExportWritesTheChosenFormatToStandardOutputOrAFile) {
   // A date alone is its midnight; bounds are inclusive.
   r = Ctl({"archive", "export", "--serial", "S100", "--format", "jsonl", "--to", "2026-01-03"});
   EXPECT_EQ(r.out,
-            "{\"serial\":\"S100\",\"id\":7,\"time\":\"2026-01-03T00:00:00\",\"battery_v\":3.612,\"level_m\":1.2345}\n");
+            "{\"serial\":\"S100\",\"id\":7,\"time\":\"2026-01-03T00:00:00\",\"battery_v\":3.612,\"level_m\":1.2345,"
+            "\"parsed\":true,\"raw\":null}\n");
+}
+
+// 1,000 records with two 8-bit bytes after each: every one is archived,
+// counted by "loggers" and exported as a row, with its bytes in raw.
+TEST_F(ArchiveCtlTest, LinesThatDoNotParseAreCountedAndExportedAlike) {
+  std::vector<std::string> lines = Lines(1, 1000, 0);
+  for (std::string& line : lines) line += "\xA0\xFE";
+  {
+    archive::Archive a;
+    ASSERT_TRUE(a.Open(path).ok());
+    Readout(a, lines);
+  }
+  EXPECT_NE(Ctl({"archive", "loggers"}).out.find("\tHX7\t1000\t"), std::string::npos);
+  // The two bytes in the escape; JSON escapes its backslashes once more.
+  const struct {
+    const char* format;
+    std::string bytes;
+  } cases[] = {{"csv", "\\xA0\\xFE"}, {"jsonl", "\\\\xA0\\\\xFE"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.format);
+    const ChildResult r = Ctl({"archive", "export", "--serial", "S100", "--format", c.format, "-o", "out"});
+    EXPECT_EQ(r.exitCode, 4) << r.err;
+    EXPECT_NE(r.err.find("1000 lines were not records"), std::string::npos) << r.err;
+    const std::string out = ReadFile(dir + "/out");
+    size_t rows = 0;
+    for (size_t at = out.find(c.bytes); at != std::string::npos; at = out.find(c.bytes, at + 1)) ++rows;
+    EXPECT_EQ(rows, 1000u);
+  }
+}
+
+// "archive export -o" saves as every file of the tool: a link keeps pointing
+// at the file it names, a new file takes its mode from the umask, and a save
+// killed part way (here by the file size limit) leaves no temporary file.
+TEST_F(ArchiveCtlTest, ExportSavesThroughTheCommonSavePath) {
+  {
+    archive::Archive a;
+    ASSERT_TRUE(a.Open(path).ok());
+    Readout(a, Lines(1, 5000, 0));
+  }
+  const std::vector<std::string> exportTo = {"archive", "export", "--serial", "S100", "--format", "csv", "-o"};
+  auto Export = [&](const std::string& target) {
+    std::vector<std::string> args = exportTo;
+    args.push_back(target);
+    return Ctl(args);
+  };
+  auto Entries = [&] {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+
+  std::ofstream(dir + "/real.csv") << "old";
+  ASSERT_EQ(symlink("real.csv", (dir + "/link.csv").c_str()), 0);
+  ASSERT_EQ(Export("link.csv").exitCode, 0);
+  struct stat st {};
+  ASSERT_EQ(lstat((dir + "/link.csv").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(ReadFile(dir + "/real.csv").rfind("serial,", 0), 0u);
+
+  const mode_t before = umask(027);
+  const ChildResult made = Export("new.csv");
+  umask(before);
+  ASSERT_EQ(made.exitCode, 0) << made.err;
+  ASSERT_EQ(stat((dir + "/new.csv").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+  const std::vector<std::string> files = Entries();
+  std::ofstream(dir + "/big.csv") << "old";
+  rlimit limit{};
+  getrlimit(RLIMIT_FSIZE, &limit);
+  const rlimit small{64 * 1024, limit.rlim_max};
+  setrlimit(RLIMIT_FSIZE, &small);
+  const ChildResult killed = Export("big.csv");
+  setrlimit(RLIMIT_FSIZE, &limit);
+  EXPECT_EQ(killed.signal, SIGXFSZ) << killed.err;
+  EXPECT_EQ(ReadFile(dir + "/big.csv"), "old");
+  std::vector<std::string> expected = files;
+  expected.push_back("big.csv");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(Entries(), expected);
+}
+
+// Runs quorvane-ctl as the unprivileged user "nobody" where the test runs as
+// root, so that permission bits bind.
+ChildResult CtlUnprivileged(const std::string& dir, const std::string& path, const std::vector<std::string>& args) {
+  std::vector<std::string> all = {"--lang", "en", "--archive", path};
+  all.insert(all.end(), args.begin(), args.end());
+  std::string program = QHX_CTL_PATH;
+  if (geteuid() == 0) {
+    all.insert(all.begin(), {"--reuid=65534", "--regid=65534", "--clear-groups", program});
+    program = "/usr/bin/setpriv";
+  }
+  ChildProcess child;
+  EXPECT_TRUE(child.Start(program, all, dir, {"TZ=UTC"}));
+  return child.Finish();
+}
+
+// A read-only archive (the file, or its folder so that the WAL index cannot
+// be made) is listed and exported; a read-only target file is refused with
+// the system's reason.
+TEST_F(ArchiveCtlTest, ReadOnlyArchiveIsListedAndExported) {
+  if (geteuid() == 0 && access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "root, and no setpriv to drop to";
+  Fill();
+  ASSERT_EQ(chmod(dir.c_str(), 0755), 0);
+  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  for (const mode_t folder : {0777, 0555}) {
+    SCOPED_TRACE(folder);
+    ASSERT_EQ(chmod(dir.c_str(), folder), 0);
+    ChildResult r = CtlUnprivileged(dir, path, {"archive", "loggers"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("S100\tHX7\t3\t"), std::string::npos) << r.out;
+    r = CtlUnprivileged(dir, path, {"archive", "export", "--serial", "S100", "--format", "txt"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, Line(7, 0) + "\r\n" + Line(8, 10) + "\r\n#>RX:$NOISE\r\n");
+  }
+  ASSERT_EQ(chmod(dir.c_str(), 0777), 0);
+  std::ofstream(dir + "/ro.txt") << "old";
+  ASSERT_EQ(chmod((dir + "/ro.txt").c_str(), 0444), 0);
+  const ChildResult r =
+      CtlUnprivileged(dir, path, {"archive", "export", "--serial", "S100", "--format", "txt", "-o", "ro.txt"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("ro.txt: " + std::string(std::strerror(EACCES))), std::string::npos) << r.err;
+  EXPECT_EQ(ReadFile(dir + "/ro.txt"), "old");
 }
 
 struct RefusalCase {

@@ -1,8 +1,11 @@
+#include <grp.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <functional>
 #include <thread>
 
 #include "archive/record_line.h"
@@ -278,6 +281,113 @@ TEST_F(ArchiveTest, KilledWriterLeavesEveryCommittedBatch) {
   // The broken-off readout is kept, marked incomplete, and a new one adds the rest.
   EXPECT_EQ(Query("SELECT complete FROM readouts"), 0);
   EXPECT_EQ(Readout(a, Lines(1, static_cast<int>(count) + 10, 10)), 10);
+}
+
+}  // namespace
+
+namespace {
+
+// Runs `work` in a child process that, where the test runs as root, takes
+// the unprivileged user "nobody" (uid 65534), so that permission bits bind;
+// returns what the work returned.
+std::string Unprivileged(const std::function<std::string()>& work) {
+  int fds[2];
+  if (pipe(fds) != 0) return "pipe failed";
+  const pid_t child = fork();
+  if (child == 0) {
+    close(fds[0]);
+    std::string result = "cannot drop privileges";
+    if (geteuid() != 0 || (setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0)) result = work();
+    const ssize_t written = write(fds[1], result.data(), result.size());
+    _exit(written == static_cast<ssize_t>(result.size()) ? 0 : 1);
+  }
+  close(fds[1]);
+  std::string out;
+  char buffer[512];
+  ssize_t n;
+  while ((n = read(fds[0], buffer, sizeof buffer)) > 0) out.append(buffer, static_cast<size_t>(n));
+  close(fds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  return out;
+}
+
+// An archive that may not be written (the file, or its folder so that the
+// WAL index cannot be made): opened for reading it gives every record;
+// opened for writing it fails at once with the system's reason.
+TEST_F(ArchiveTest, ReadOnlyArchiveIsReadAndRefusedForWritingWithTheReason) {
+  const struct {
+    const char* name;
+    mode_t file, folder;
+  } cases[] = {{"file", 0444, 0777}, {"folder", 0644, 0555}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string folder = dir + "/" + c.name;
+    const std::string file = folder + "/archive.sqlite";
+    {
+      Archive a;
+      ASSERT_TRUE(a.Open(file).ok());
+      Readout(a, {Line(1, 0), Line(2, 10), "#>RX:$NOISE"});
+    }
+    ASSERT_EQ(chmod(dir.c_str(), 0755), 0);
+    ASSERT_EQ(chmod(file.c_str(), c.file), 0);
+    ASSERT_EQ(chmod(folder.c_str(), c.folder), 0);
+    const std::string got = Unprivileged([&] {
+      Archive a;
+      archive::OpenOptions readOnly;
+      readOnly.readOnly = true;
+      std::string out;
+      if (archive::Status s = a.Open(file, readOnly); !s.ok()) return "read: " + s.reason;
+      std::vector<archive::LoggerSummary> loggers;
+      if (archive::Status s = a.Loggers(&loggers); !s.ok() || loggers.size() != 1) return "loggers: " + s.reason;
+      int64_t rows = 0;
+      a.ForEachRecord("S100", std::nullopt, std::nullopt, [&](const archive::ArchivedRecord&) { return ++rows > 0; });
+      out = "read " + std::to_string(loggers[0].records) + " " + std::to_string(rows) + "\n";
+      a.Close();
+      const archive::Status w = a.Open(file);
+      return out + (w.failure == Failure::kUnreadable ? "write refused: " : "write not refused: ") + w.reason;
+    });
+    EXPECT_EQ(got.rfind("read 3 3\nwrite refused: ", 0), 0u) << got;
+    EXPECT_NE(got.find(std::strerror(EACCES)), std::string::npos) << got;
+    ASSERT_EQ(chmod(folder.c_str(), 0755), 0);
+    struct stat st {};
+    EXPECT_NE(stat((file + "-journal").c_str(), &st), 0) << "nothing was written";
+  }
+}
+
+// Version 1 kept lines that are not UTF-8 as text. Read as it is, the bytes
+// come back unchanged; opened for writing, such text becomes a blob.
+TEST_F(ArchiveTest, VersionOneArchiveIsReadAsItIsAndMigratedWhenOpenedForWriting) {
+  const std::string noisy = Line(3, 20) + "\xA0\xFE";
+  {
+    Archive a;
+    ASSERT_TRUE(a.Open(path).ok());
+    Readout(a, {Line(1, 0), noisy, "\xE6\x97\xA5"});
+    ASSERT_TRUE(a.Exec("UPDATE records SET raw = CAST(raw AS TEXT); PRAGMA user_version = 1").ok());
+  }
+  ASSERT_EQ(Query("SELECT COUNT(*) FROM records WHERE typeof(raw) = 'text'"), 3);
+  auto raws = [&](const archive::OpenOptions& options) {
+    Archive a;
+    std::vector<std::string> raw;
+    EXPECT_TRUE(a.Open(path, options).ok());
+    a.ForEachRecord("S100", std::nullopt, std::nullopt, [&](const archive::ArchivedRecord& r) {
+      raw.push_back(r.raw);
+      return true;
+    });
+    return raw;
+  };
+  const std::vector<std::string> expected = {Line(1, 0), noisy, "\xE6\x97\xA5"};
+  archive::OpenOptions readOnly;
+  readOnly.readOnly = true;
+  EXPECT_EQ(raws(readOnly), expected);
+  EXPECT_EQ(Query("PRAGMA user_version"), 1);
+  EXPECT_EQ(raws({}), expected);
+  EXPECT_EQ(Query("PRAGMA user_version"), 2);
+  EXPECT_EQ(Query("SELECT COUNT(*) FROM records WHERE typeof(raw) = 'blob'"), 1);
+  // The same line read again is the same blob: nothing is added.
+  Archive a;
+  ASSERT_TRUE(a.Open(path).ok());
+  EXPECT_EQ(Readout(a, {noisy}), 0);
 }
 
 }  // namespace

@@ -241,7 +241,7 @@ TEST_F(CtlArchiveReadoutTest, FormatsCsvAndJsonLines) {
     at = end + 2;
   }
   ASSERT_EQ(rows.size(), 4u) << r.out;
-  EXPECT_EQ(rows[0], "serial,id,time,battery_v,level_m");
+  EXPECT_EQ(rows[0], "serial,id,time,battery_v,level_m,parsed,raw");
   EXPECT_EQ(rows[1].find(",7,"), rows[1].find(','));
   EXPECT_TRUE(HasShape(rows[1].substr(rows[1].find(",7,") + 3, 19), "9999-99-99T99:99:99")) << rows[1];
 

@@ -296,14 +296,16 @@ void DataDialogsTest::viewerSavesRecordsAsCsv_data() {
   const QByteArray text("00091,24/01/31 23:50:00,3.600,1.2345\r\n#>noise\r\n00092,24/01/31 23:59:59,3.412,-0.0100\r\n");
   QTest::newRow("csv") << int(CDlgAqcuired::kRecords) << "out.csv"
                        << QByteArray(
-                              "serial,id,time,battery_v,level_m\r\n"
-                              "HX7-0042,91,2024-01-31T23:50:00,3.6,1.2345\r\n"
-                              "HX7-0042,92,2024-01-31T23:59:59,3.412,-0.01\r\n");
+                              "serial,id,time,battery_v,level_m,parsed,raw\r\n"
+                              "HX7-0042,91,2024-01-31T23:50:00,3.6,1.2345,1,\r\n"
+                              "HX7-0042,,,,,0,#>noise\r\n"
+                              "HX7-0042,92,2024-01-31T23:59:59,3.412,-0.01,1,\r\n");
   QTest::newRow("CSV suffix in capitals") << int(CDlgAqcuired::kRecords) << "OUT.CSV"
                                           << QByteArray(
-                                                 "serial,id,time,battery_v,level_m\r\n"
-                                                 "HX7-0042,91,2024-01-31T23:50:00,3.6,1.2345\r\n"
-                                                 "HX7-0042,92,2024-01-31T23:59:59,3.412,-0.01\r\n");
+                                                 "serial,id,time,battery_v,level_m,parsed,raw\r\n"
+                                                 "HX7-0042,91,2024-01-31T23:50:00,3.6,1.2345,1,\r\n"
+                                                 "HX7-0042,,,,,0,#>noise\r\n"
+                                                 "HX7-0042,92,2024-01-31T23:59:59,3.412,-0.01,1,\r\n");
   // Text keeps every line as it came; an error log never becomes CSV.
   QTest::newRow("txt") << int(CDlgAqcuired::kRecords) << "out.txt" << text;
   QTest::newRow("error log named .csv") << int(CDlgAqcuired::kErrorLog) << "log.csv" << text;
