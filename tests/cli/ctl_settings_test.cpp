@@ -102,7 +102,7 @@ TEST_F(CtlSettingsTest, AccessPointPreset) {
 
 const char kSettingsFile[] =
     "[ZEB_TXLI]\r\nDATE,2026-01-02 03:04:05\r\nIMEI,\r\n"
-    "//6\r\nBATTERY_ALART,3260\r\n"
+    "//6\r\nBATTERY_ALART,3300\r\n"
     "//11\r\nAP_NAME,file.example\r\nAP_USER,fu\r\nAP_PASS,fp\r\nAP_AUTH,PAP\r\n"
     "//21\r\nALM_AD,0,5.0000,1.0000,1,0\r\n"
     "//22\r\nMES_ENABLE,1\r\nMES_START_TIME,2030-01-03 00:00:00\r\nMES_INTERVAL_TIME,1200\r\n"
@@ -113,7 +113,6 @@ TEST_F(CtlSettingsTest, ApplySendsTheItemsInTheWizardsOrder) {
   const ChildResult r = CtlOnLogger({"apply", "in.txi"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out, "バッテリ警告: 成功\nアクセスポイント: 成功\n判定基準: 成功\n測定設定: 成功\n");
-  // The battery page shows 3260 mV as 3.3 V and sends what it shows.
   EXPECT_EQ(LinesFromToolStarting({"ST ", "MAIL A", "MAIL INI"}),
             (Lines{"ST BAT 3300", "MAIL APN file.example", "MAIL APU fu", "MAIL APP fp", "MAIL APA PAP", "MAIL INI",
                    "ST ALM AN 5.0000 1.0000 ", "ST ALM AN ON OFF", "ST SMP D00H00M20S00", "ST ITV 3",

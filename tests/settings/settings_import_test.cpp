@@ -240,7 +240,7 @@ TEST_F(SettingsFileStreamTest, PipesAndFifosAreReadToTheirEnd) {
   EXPECT_EQ(file.text, GoodFile());
 }
 
-TEST_F(SettingsFileStreamTest, AnEndlessStreamIsReadOnlyUpToTheLimit) {
+TEST_F(SettingsFileStreamTest, AnEndlessStreamIsRefusedOneByteBeyondTheLimit) {
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);
   std::thread writer([fd = fds[1]] {
@@ -252,8 +252,8 @@ TEST_F(SettingsFileStreamTest, AnEndlessStreamIsReadOnlyUpToTheLimit) {
   });
   signal(SIGPIPE, SIG_IGN);
   std::string bytes;
-  EXPECT_EQ(settings_import::ReadFileBytes("/dev/fd/" + std::to_string(fds[0]), &bytes), SettingsFileLoad::kOk);
-  EXPECT_EQ(bytes.size(), CVTCSettingWork::kMaxFileBytes);
+  EXPECT_EQ(settings_import::ReadFileBytes("/dev/fd/" + std::to_string(fds[0]), &bytes), SettingsFileLoad::kNotWhole);
+  EXPECT_EQ(bytes.size(), CVTCSettingWork::kMaxFileBytes + 1);
   close(fds[0]);
   writer.join();
 }
