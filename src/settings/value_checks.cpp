@@ -158,6 +158,7 @@ std::optional<double> LimitFromText(const std::string& text) {
 }
 
 std::string LimitProblem(double metres) {
+  if (metres == 0) metres = 0;  // -0 is sent as 0.0000, as it is meant
   if (!LimitOk(metres)) return Formatted(strings::id::kLimitRangeProblem, CommandLimitText(metres).c_str());
   const std::string given = CommandLimitText(metres);
   const std::string sent = CommandLimitText(PageLimit(metres));

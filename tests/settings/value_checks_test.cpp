@@ -128,6 +128,7 @@ TEST(ValueChecks, ProblemsNameTheValueAndWhatWouldBeSent) {
       {LimitProblem(1.2345), "1.2345 m: 判定値は 0.001 m 単位で設定します (送信される値は 1.2340)"},
       {LimitProblem(10000), "10000.0000 m: 判定値の設定範囲は -9999.999 - 9999.999 m です"},
       {LimitTextProblem("5.0000"), ""},
+      {LimitTextProblem("-0.000"), ""},
       {LimitTextProblem("1.23401"), "1.23401 m: 判定値は 0.001 m 単位で設定します (送信される値は 1.2340)"},
       {StartTimeProblem(CSdlTime{2030, 1, 3, 0, 0, 0}), ""},
       {StartTimeProblem(CSdlTime{2030, 1, 3, 0, 0, 30}),
