@@ -18,10 +18,14 @@ int RunCommandLine(int argc, char** argv) {
   app.footer(
       "Exit status: 0 success; 1 the logger refused or did not answer, or a file or standard output could not be "
       "written (the message on standard error); 2 usage error; 3 cut short by Ctrl+C, SIGTERM or SIGHUP (what "
-      "arrived was kept).\nMessages are the system's own texts, Japanese unless --lang en.");
+      "arrived was kept).\nMessages are the system's own texts in the language of --lang, else of the environment's "
+      "message locale (the first set of LC_ALL, LC_MESSAGES, LANG: Japanese for ja*, English otherwise), else "
+      "Japanese.");
 
   CLI::Option* port =
-      app.add_option("--port", global.port, "Device path of the logger's serial line, e.g. /dev/ttyUSB0");
+      app.add_option("--port", global.port,
+                     "The logger's serial line as `ports` prints it: a device path (/dev/ttyUSB0), a bare name "
+                     "(ttyUSB0) or COMn");
   app.add_flag("--simulate", global.simulate, "Talk to a virtual logger started in-process on a pseudo-terminal")
       ->excludes(port);
   app.add_option("--sim-records", global.simRecords, "Records the virtual logger of --simulate holds")
@@ -29,7 +33,8 @@ int RunCommandLine(int argc, char** argv) {
       ->needs("--simulate");
   app.add_flag("--sim-paced", global.simPaced, "The virtual logger of --simulate sends at 9600 baud")
       ->needs("--simulate");
-  app.add_option("--lang", global.lang, "Language of the messages")->check(CLI::IsMember({"ja", "en"}));
+  app.add_option("--lang", global.lang, "Language of the messages (default: from LC_ALL, LC_MESSAGES, LANG)")
+      ->check(CLI::IsMember({"ja", "en"}));
   CLI::Option* archivePath = app.add_option(
       "--archive", global.archive,
       "The field-data archive (default $XDG_DATA_HOME/quorvane-hx/archive.sqlite, ~/.local/share/... when unset)");
@@ -53,7 +58,7 @@ int RunCommandLine(int argc, char** argv) {
     return code == static_cast<int>(CLI::ExitCodes::Success) ? exit_status::kOk : exit_status::kUsage;
   }
 
-  SelectLanguage(global.lang);
+  SelectLanguage(global.lang.empty() ? LanguageFromEnvironment() : global.lang);
   const CommandAction* action = registry.Chosen();
   if (action == nullptr) return exit_status::kUsage;
   Connection connection(global);

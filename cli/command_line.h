@@ -23,7 +23,9 @@ struct GlobalOptions {
   // has something to read (--sim-records).
   size_t simRecords = 2000;
   bool simPaced = false;  // the virtual logger sends at 9600 baud (--sim-paced)
-  std::string lang = "ja";
+  // "ja" or "en" from --lang; empty: chosen from the environment
+  // (LanguageFromEnvironment).
+  std::string lang;
   // The field-data archive: --archive PATH, else the default place;
   // --no-archive keeps a readout out of it.
   std::string archive;

@@ -22,6 +22,7 @@
 #include "connection.h"
 #include "output.h"
 #include "output_file.h"
+#include "time_range_options.h"
 
 namespace {
 
@@ -92,15 +93,12 @@ struct ExportOptions {
 
 int RunExport(Connection& connection, const ExportOptions& o) {
   const std::optional<archive::ExportFormat> format = archive::ParseExportFormat(o.format);
-  std::optional<int64_t> from, to;
-  if (!o.from.empty() && !(from = archive::ParseIsoTime(o.from))) {
-    output::Error("quorvane-ctl archive export: --from is not a time such as 2026-01-03T08:30:00: " + o.from);
+  const TimeRangeParse range = ParseTimeRange("quorvane-ctl archive export", o.from, o.to);
+  if (!range.problem.empty()) {
+    output::Error(range.problem);
     return exit_status::kUsage;
   }
-  if (!o.to.empty() && !(to = archive::ParseIsoTime(o.to))) {
-    output::Error("quorvane-ctl archive export: --to is not a time such as 2026-01-03T08:30:00: " + o.to);
-    return exit_status::kUsage;
-  }
+  const std::optional<int64_t> from = range.range.from, to = range.range.to;
   archive::Archive a;
   bool missing = false;
   if (const int status = OpenForReading(connection.Options(), &a, &missing); status != exit_status::kOk) return status;
@@ -157,8 +155,10 @@ void AddArchiveCommands(CLI::App& app, CommandRegistry& registry) {
   auto o = std::make_shared<ExportOptions>();
   CLI::App* exportCmd = group->add_subcommand("export", "One logger's archived records as CSV, JSON Lines or text");
   exportCmd->add_option("--serial", o->serial, "The logger's serial number")->required();
-  exportCmd->add_option("--from", o->from, "Records from this logger time on, e.g. 2026-01-03T08:30:00");
-  exportCmd->add_option("--to", o->to, "Records up to this logger time");
+  exportCmd->add_option("--from", o->from,
+                        "Records from this logger time on: a date (2026-01-03, from its start), a date and minutes "
+                        "(2026-01-03T08:30) or a time (2026-01-03T08:30:00)");
+  exportCmd->add_option("--to", o->to, "Records up to this logger time, in the forms of --from (a date: to its end)");
   exportCmd->add_option("--format", o->format, "csv (header serial,id,time,battery_v,level_m), jsonl or txt")
       ->required()
       ->check(CLI::IsMember({"csv", "jsonl", "txt"}));

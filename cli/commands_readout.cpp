@@ -20,6 +20,7 @@
 #include "operations/readout_range.h"
 #include "operations/readouts.h"
 #include "operations/record_readout.h"
+#include "option_formats.h"
 #include "output.h"
 #include "output_file.h"
 #include "progress_bar.h"
@@ -273,8 +274,9 @@ void AddReadoutCommands(CLI::App& app, CommandRegistry& registry) {
       "Ctrl+C aborts and keeps what arrived");
   rd->lastOption = data->add_option("--last", rd->last, "Last record ID to read (default: the newest)")
                        ->check(CLI::Range(0, kRecordIdSpan - 1));
-  rd->countOption = data->add_option("--count", rd->count, "Number of records ending at --last (default: all)")
-                        ->check(CLI::PositiveNumber);
+  rd->countOption =
+      data->add_option("--count", rd->count, "Number of records ending at --last (default: all)")
+          ->check(CLI::Validator([](std::string& v) { return CheckWholeNumber(v, 1, kRecordIdSpan, "records"); }, "N"));
   data->add_option("-o,--output", rd->target, "File to write; - for standard output");
 #ifdef QHX_HAVE_ARCHIVE
   data->add_flag("--new", rd->newOnly,

@@ -2,6 +2,7 @@
 // commands run the setting wizard over their item (apply over the items of
 // a settings file) with the page fields edited from the command line.
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -82,14 +83,22 @@ int RunApply(Connection& connection, const ApplyOptions& o) {
   // The file is read and the values of its chosen items checked before
   // anything is sent. "-" reads standard input.
   settings_import::SettingsText file;
-  switch (settings_import::ReadSettingsFile(o.file, &file)) {
+  int osError = 0;
+  // The system's reason beside the path, where there is one.
+  const auto reasonOrPath = [&] { return osError == 0 ? o.file : o.file + ": " + std::strerror(osError); };
+  switch (settings_import::ReadSettingsFile(o.file, &file, &osError)) {
     case SettingsFileLoad::kOk: break;
-    case SettingsFileLoad::kReadError: output::Error("Read Err"); return exit_status::kFailed;
+    case SettingsFileLoad::kReadError:
+      output::Error(osError == 0 ? std::string("Read Err") : "Read Err\r\n(" + reasonOrPath() + ")");
+      return exit_status::kFailed;
     case SettingsFileLoad::kNotSettingsFile:
       output::Error(output::WithPath(strings::Text(strings::id::kNotValidFile), o.file));
       return exit_status::kFailed;
+    case SettingsFileLoad::kNotWhole:
+      output::Error(output::WithPath(settings_import::DescribeNotWhole(file), o.file));
+      return exit_status::kFailed;
     case SettingsFileLoad::kCannotOpen:
-      output::Error(output::WithPath(strings::Text(strings::id::kFileOpenFailed), o.file));
+      output::Error(output::WithPath(strings::Text(strings::id::kFileOpenFailed), reasonOrPath()));
       return exit_status::kFailed;
   }
   // The values are checked once without a logger, so that a bad file sends
@@ -185,6 +194,11 @@ CLI::Validator Check(std::string (*check)(const std::string&), const char* descr
   return CLI::Validator([check](std::string& value) { return check(value); }, description);
 }
 
+// A transmission interval: every N measurements, 0 to 240.
+CLI::Validator TransmissionCount() {
+  return CLI::Validator([](std::string& v) { return CheckWholeNumber(v, 0, 240, "measurements"); }, "N");
+}
+
 }  // namespace
 
 void AddSettingsCommands(CLI::App& app, CommandRegistry& registry) {
@@ -224,12 +238,12 @@ void AddSettingsCommands(CLI::App& app, CommandRegistry& registry) {
   st->intervalOption = start->add_option("--interval", st->interval, "Measurement interval D:HH:MM")
                            ->check(Check(CheckIntervalText, "D:HH:MM"));
   st->transmissionOption = start->add_option("--tx", st->transmission, "Transmit every N measurements (0: never)")
-                               ->check(CLI::Range(0, 240));
+                               ->check(TransmissionCount());
   st->eventIntervalOption =
       start->add_option("--event-interval", st->eventInterval, "Event measurement interval D:HH:MM")
           ->check(Check(CheckIntervalText, "D:HH:MM"));
   st->eventTransmissionOption =
       start->add_option("--event-tx", st->eventTransmission, "Event state: transmit every N measurements (0: never)")
-          ->check(CLI::Range(0, 240));
+          ->check(TransmissionCount());
   registry.Add(start, [st](Connection& c) { return RunStart(c, *st); });
 }

@@ -10,7 +10,9 @@
 #include "connection.h"
 #include "operation_output.h"
 #include "operations/device_commands.h"
+#include "operations/listings.h"
 #include "output.h"
+#include "session/device_session.h"
 
 namespace {
 
@@ -23,8 +25,13 @@ bool Confirmed(bool yes, uint32_t questionId) {
   return false;
 }
 
-int RunSyncTime(Connection& connection) {
+int RunSyncTime(Connection& connection, bool yes) {
   if (const int status = connection.Connect(); status != exit_status::kOk) return status;
+  // The window asks first while the logger measures; a logger whose state
+  // was not read may be measuring.
+  const CDeviceSession& session = connection.Session();
+  const bool measuring = !session.HasRead(listing_read::kSystem) || session.Current().sys.measuring != 0;
+  if (measuring && !Confirmed(yes, strings::id::kConfirmTimeSync)) return exit_status::kUsage;
   const ops::Result synced = ops::SyncClock(connection.Session());
 #ifdef QHX_HAVE_ARCHIVE
   if (synced.Succeeded()) {
@@ -65,8 +72,15 @@ int RunRestartModule(Connection& connection, bool yes) {
 }  // namespace
 
 void AddSystemCommands(CLI::App& app, CommandRegistry& registry) {
-  CLI::App* sync = app.add_subcommand("sync-time", "Set the logger's clock from the network time (\"MAIL TIME\")");
-  registry.Add(sync, RunSyncTime);
+  auto syncYes = std::make_shared<bool>(false);
+  CLI::App* sync = app.add_subcommand(
+      "sync-time",
+      "Set the logger's clock from the network time (\"MAIL TIME\"): its communication module fetches the time "
+      "over the cellular network; the logger cannot take the PC's time. Where it has no coverage the sync fails: "
+      "check the antenna level (antenna) and sync where it has coverage. While the logger measures, stop it first "
+      "or confirm with --yes");
+  sync->add_flag("--yes", *syncYes, "Synchronise while the logger measures");
+  registry.Add(sync, [syncYes](Connection& c) { return RunSyncTime(c, *syncYes); });
 
   CLI::App* stop = app.add_subcommand("stop", "Stop scheduled measurement (\"ST STP\")");
   registry.Add(stop, RunStop);

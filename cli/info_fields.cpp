@@ -19,7 +19,7 @@ std::string DateTimeText(int year, int month, int day, int hour, int minute, int
   return buf;
 }
 
-nlohmann::ordered_json InfoObject(const CDeviceSession& session) {
+nlohmann::ordered_json InfoObject(const CDeviceSession& session, bool showPassword) {
   const CVT7SysInfo& sys = session.Current().sys;
   const CVT7MailInfo& mail = session.Current().mail;
   nlohmann::ordered_json j;
@@ -49,7 +49,8 @@ nlohmann::ordered_json InfoObject(const CDeviceSession& session) {
   j["battery_cutoff_mv"] = sys.batteryAlert;
   j["apn"] = Text(mail.apn);
   j["apn_user"] = Text(mail.apnUser);
-  j["apn_password"] = Text(mail.apnPassword);
+  // An empty password stays empty: that none is set is no secret.
+  j["apn_password"] = showPassword || mail.apnPassword.empty() ? Text(mail.apnPassword) : kMaskedPassword;
   j["apn_auth"] = Text(mail.apnAuth);
   j["host"] = Text(mail.host);
   j["port"] = Text(mail.port);

@@ -8,7 +8,10 @@
 
 class CDeviceSession;
 
-nlohmann::ordered_json InfoObject(const CDeviceSession& session);
+// The access point password is masked, as the window masks it, unless
+// `showPassword`: a saved report then does not carry it.
+constexpr const char* kMaskedPassword = "********";
+nlohmann::ordered_json InfoObject(const CDeviceSession& session, bool showPassword = false);
 
 // One "key: value" line per field, each ended by LF.
 std::string InfoLines(const nlohmann::ordered_json& info);

@@ -1,5 +1,6 @@
 #include "language.h"
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "common/program_paths.h"
@@ -8,6 +9,15 @@
 
 namespace {
 constexpr const char* kEnglishCatalogue = "TessaHXResE.txt";
+}
+
+std::string LanguageFromEnvironment() {
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0') continue;
+    return std::string(value).compare(0, 2, "ja") == 0 ? "ja" : "en";
+  }
+  return "ja";
 }
 
 std::string ExecutableDirectory() { return program_paths::ExecutableDirectory(); }

@@ -6,6 +6,11 @@
 // The folder of the running executable ("" when it cannot be found).
 std::string ExecutableDirectory();
 
+// The language of the environment's message locale: the first of LC_ALL,
+// LC_MESSAGES and LANG that is set and not empty decides, "ja" for a value
+// starting with "ja", "en" for any other; "ja" when none is set.
+std::string LanguageFromEnvironment();
+
 // "ja" keeps the built-in texts; "en" loads the English catalogue. False
 // (after a warning on standard error) when the catalogue cannot be read; the
 // messages then stay Japanese.

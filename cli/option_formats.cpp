@@ -51,12 +51,15 @@ std::optional<IntervalTexts> IntervalTextsFromText(const std::string& text) {
   const int days = DigitsAt(text, 0, first), hours = DigitsAt(text, first + 1, 2),
             minutes = DigitsAt(text, first + 4, 2);
   if (!InRange(days, 0, 10) || !InRange(hours, 0, 23) || !InRange(minutes, 0, 59)) return std::nullopt;
+  // 1 minute to 10 days, as the schedule page takes it.
+  if (!value_checks::IntervalSecondsOk(days * 86400 + hours * 3600 + minutes * 60)) return std::nullopt;
   return IntervalTexts{std::to_string(days), text.substr(first + 1, 2) + text.substr(first + 4, 2)};
 }
 
 std::string CheckIntervalText(const std::string& text) {
-  return IntervalTextsFromText(text) ? std::string()
-                                     : "expected D:HH:MM with 0 to 10 days, e.g. 0:00:10 for 10 minutes";
+  return IntervalTextsFromText(text)
+             ? std::string()
+             : "expected D:HH:MM from 0:00:01 (1 minute) to 10:00:00 (10 days), e.g. 0:00:10 for 10 minutes";
 }
 
 std::string CheckVoltsText(const std::string& text) {
@@ -65,5 +68,14 @@ std::string CheckVoltsText(const std::string& text) {
 }
 
 std::string CheckLimitText(const std::string& text) {
-  return value_checks::LimitFromText(text) ? std::string() : "expected metres from -9999.999 to 9999.999, e.g. 1.25";
+  if (!value_checks::LimitFromText(text)) return "expected metres from -9999.999 to 9999.999, e.g. 1.25";
+  // More decimals than the logger takes: named with what would be sent.
+  return value_checks::LimitTextProblem(text);
+}
+
+std::string CheckWholeNumber(const std::string& text, long low, long high, const char* what) {
+  const std::optional<int32_t> n = value_checks::StrictInt(text);
+  if (n && *n >= low && *n <= high) return std::string();
+  return "expected a whole number of " + std::string(what) + " from " + std::to_string(low) + " to " +
+         std::to_string(high) + ", not \"" + text + "\"";
 }

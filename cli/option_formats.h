@@ -10,7 +10,7 @@
 std::optional<std::string> StartDigitsFromText(const std::string& text);
 std::string CheckStartText(const std::string& text);
 
-// "D:HH:MM" (days 0 to 10) to the days field and the four digits "HHMM" of
+// "D:HH:MM" (1 minute to 10 days) to the days field and the four digits "HHMM" of
 // the hours-and-minutes field.
 struct IntervalTexts {
   std::string days;
@@ -23,5 +23,9 @@ std::string CheckIntervalText(const std::string& text);
 std::string CheckVoltsText(const std::string& text);
 
 // Metres as a limit field takes them: a number from -9999.999 to 9999.999
-// (after the page's rounding to three decimals).
+// with no more than three decimals that are not zero.
 std::string CheckLimitText(const std::string& text);
+
+// A whole number from `low` to `high` as an option takes it; the reason
+// names the range in the option's terms (`what`: "records").
+std::string CheckWholeNumber(const std::string& text, long low, long high, const char* what);

@@ -46,6 +46,9 @@ int FinishStandardOutput(int status) {
   const bool flushFailed = std::fflush(stdout) != 0;
   int err = flushFailed ? errno : 0;
   if (!flushFailed && !std::ferror(stdout)) return status;
+  // A failed command has named its reason, a failed write to standard
+  // output among them; one reason per failure.
+  if (status == exit_status::kFailed) return status;
   if (err == 0) err = StandardOutputError();
   if (err == 0) err = EIO;
   Error(std::string("quorvane-ctl: standard output: ") + std::strerror(err));

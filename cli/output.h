@@ -22,8 +22,9 @@ bool SessionMessages(const CDeviceSession& session);
 
 // Flushes standard output. Writing that failed anywhere during the run (a
 // full disk, a closed pipe) is reported on standard error and turns a
-// successful status into exit_status::kFailed. Returns the status to exit
-// with.
+// successful status into exit_status::kFailed; a status that already is
+// kFailed comes with its own reason and gets no second line. Returns the
+// status to exit with.
 int FinishStandardOutput(int status);
 
 // The system's message for a text and a path: "%s\r\n(%s)".

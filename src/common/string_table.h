@@ -114,6 +114,18 @@ constexpr uint32_t kModuleSettingFailed = 2533;
 constexpr uint32_t kStopMeasurementFirst = 2536;
 constexpr uint32_t kImportValueProblem = 2561;  // key, line number, value
 constexpr uint32_t kInvalidFieldValue = 2562;   // the field's name
+// Why a value does not reach the logger as given (value_checks).
+constexpr uint32_t kBatteryStepProblem = 2563;        // mV, the steps below and above
+constexpr uint32_t kBatteryRangeProblem = 2564;       // mV
+constexpr uint32_t kIntervalMinutesProblem = 2565;    // s, the seconds the page would send
+constexpr uint32_t kIntervalRangeProblem = 2566;      // s
+constexpr uint32_t kStartMinutesProblem = 2567;       // the time given, the time that would be sent
+constexpr uint32_t kLimitDecimalsProblem = 2568;      // m given, m that would be sent
+constexpr uint32_t kLimitRangeProblem = 2569;         // m
+constexpr uint32_t kTransmissionRangeProblem = 2570;  // count
+// Why a settings file is refused whole: the line.
+constexpr uint32_t kSettingsFileNulByte = 2571;
+constexpr uint32_t kSettingsFileTooLong = 2572;
 
 // Setting item names: item index i has the name kSettingItemName0 + i.
 constexpr uint32_t kSettingItemName0 = 3000;
@@ -135,6 +147,8 @@ constexpr uint32_t kMemoryClearedReadingAll = 9010;
 constexpr uint32_t kRecordsLostBetweenVisits = 9011;
 constexpr uint32_t kNoNewRecords = 9012;
 constexpr uint32_t kNewRecordCount = 9013;
+constexpr uint32_t kNewRecordCountOne = 9015;            // the singular of kNewRecordCount
+constexpr uint32_t kRecordsLostBetweenVisitsOne = 9016;  // the singular of kRecordsLostBetweenVisits
 constexpr uint32_t kClockOffsetCaption = 9020;
 constexpr uint32_t kClockOffsetSeconds = 9021;
 constexpr uint32_t kExportUnparsedRows = 9030;

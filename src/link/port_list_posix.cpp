@@ -20,3 +20,5 @@ std::vector<SerialPortInfo> ListSerialPorts() {
 }
 
 std::string PortPathForName(const std::string& name) { return "/dev/" + name; }
+
+std::string PortArgumentForName(const std::string& name) { return PortPathForName(name); }

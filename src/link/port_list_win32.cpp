@@ -72,3 +72,5 @@ std::vector<SerialPortInfo> ListSerialPorts() {
 }
 
 std::string PortPathForName(const std::string& name) { return "\\\\.\\" + name; }
+
+std::string PortArgumentForName(const std::string& name) { return name; }

@@ -97,8 +97,11 @@ class PosixSerialDevice final : public SerialDevice {
  public:
   ~PosixSerialDevice() override { Close(); }
 
-  int Open(const std::string& path, const SerialSettings& settings, PortOpenError* error) override {
+  int Open(const std::string& given, const SerialSettings& settings, PortOpenError* error) override {
     Close();
+    // A bare port name ("ttyUSB0", as the port list names it) is the device
+    // of that name, as "COM3" is on Windows.
+    const std::string path = given.find('/') == std::string::npos && !given.empty() ? "/dev/" + given : given;
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
       const int err = errno;

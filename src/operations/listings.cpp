@@ -21,6 +21,8 @@ std::string FormatText(uint32_t id, long a, long b) {
   return text;
 }
 
+std::string FormatCount(uint32_t oneId, uint32_t manyId, long n) { return FormatText(n == 1 ? oneId : manyId, n); }
+
 const char* ListingName(int listing) { return listing == listing_read::kMail ? "MAIL DSP" : "RD SYS"; }
 
 Result RequireListings(const CDeviceSession& session, int listings) {

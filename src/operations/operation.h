@@ -62,5 +62,8 @@ std::string JoinMessages(const std::string& first, const std::string& second);
 
 // The string table's text `id` with its one or two numbers filled in.
 std::string FormatText(uint32_t id, long a, long b = 0);
+// A count with its noun: `oneId` for exactly one, `manyId` otherwise (the
+// languages that need no singular give both ids the same text).
+std::string FormatCount(uint32_t oneId, uint32_t manyId, long n);
 
 }  // namespace ops

@@ -6,8 +6,11 @@
 #include "operations/listings.h"
 #include "operations/operation_strings.h"
 #include "session/device_session.h"
+#include "settings/decimal_text.h"
+#include "settings/schedule_fields.h"
 #include "settings/setting_item_list.h"
 #include "settings/setting_work.h"
+#include "settings/value_checks.h"
 #include "settings/wizard_flags.h"
 #include "settings/wizard_values.h"
 
@@ -114,6 +117,58 @@ int PressNext(CDeviceSession& session, int item, const PageEdits& edits) {
     default: break;
   }
   return kCarrierOther;
+}
+
+// The first problem among values checked in turn.
+struct FirstProblem {
+  std::string text;
+  void Add(const std::string& problem) {
+    if (text.empty()) text = problem;
+  }
+};
+
+// The problems of one page's values: each value as given (the working
+// record's where the edits leave the field as the page shows it, else the
+// edited field's) must be what the page sends.
+std::string PageProblem(int item, const DeviceRecord& working, const PageEdits& edits) {
+  using namespace value_checks;
+  const CVT7SysInfo& sys = working.sys;
+  FirstProblem p;
+  switch (item) {
+    case kItemBatteryAlert: {
+      const std::string shown = VoltsFieldText(sys.batteryAlert);
+      std::string volts = shown;
+      if (edits.battery) edits.battery(volts);
+      p.Add(BatteryProblem(volts == shown ? sys.batteryAlert : MillivoltsFromVoltsText(volts)));
+      break;
+    }
+    case kItemJudgement: {
+      const JudgementFields shown = JudgementFieldsFrom(sys);
+      JudgementFields f = shown;
+      if (edits.judgement) edits.judgement(f);
+      p.Add(LimitProblem(f.upper == shown.upper ? sys.upperThreshold : LimitFromFieldText(f.upper)));
+      p.Add(LimitProblem(f.lower == shown.lower ? sys.lowerThreshold : LimitFromFieldText(f.lower)));
+      break;
+    }
+    case kItemMeasurement: {
+      const ScheduleFields shown = ScheduleFieldsFrom(sys);
+      ScheduleFields f = shown;
+      if (edits.schedule) edits.schedule(f);
+      const bool sameStart = f.startDigits == shown.startDigits;
+      p.Add(StartTimeProblem(sameStart ? sys.startTime : ::StartTimeFromDigits(f.startDigits)));
+      const bool sameInterval = f.intervalDigits == shown.intervalDigits && f.intervalDays == shown.intervalDays;
+      p.Add(IntervalProblem(sameInterval ? sys.sampling : IntervalFromFields(f.intervalDigits, f.intervalDays)));
+      p.Add(TransmissionProblem(DecimalToInt(f.transmission)));
+      const bool sameEvent =
+          f.eventIntervalDigits == shown.eventIntervalDigits && f.eventIntervalDays == shown.eventIntervalDays;
+      p.Add(IntervalProblem(sameEvent ? sys.eventSampling
+                                      : IntervalFromFields(f.eventIntervalDigits, f.eventIntervalDays)));
+      p.Add(TransmissionProblem(DecimalToInt(f.eventTransmission)));
+      break;
+    }
+    default: break;
+  }
+  return p.text;
 }
 
 void CopySchedule(const CVT7SysInfo& from, CVT7SysInfo* to) {
@@ -255,9 +310,24 @@ Result RestartMeasurement(CDeviceSession& session, const CVT7SysInfo& previous) 
   return RunPageWork(session, kItemMeasurement, wizard::kNoRefresh);
 }
 
+std::string ValuesNotSentAsGiven(const DeviceRecord& working, const std::vector<WizardStep>& steps,
+                                 const PageEdits& edits) {
+  for (const WizardStep& step : steps) {
+    const std::string problem = PageProblem(step.item, working, edits);
+    if (!problem.empty()) return strings::Text(strings::id::kSettingItemName0 + step.item) + ": " + problem;
+  }
+  return std::string();
+}
+
 WizardResult RunWizard(CDeviceSession& session, const std::vector<WizardStep>& steps, const PageEdits& edits,
                        const CVT7SysInfo& previous) {
   WizardResult run;
+  // Nothing is sent when any page would send a value other than the one given.
+  run.message = ValuesNotSentAsGiven(session.Working(), steps, edits);
+  if (!run.message.empty()) {
+    run.outcome = Outcome::kFailed;
+    return run;
+  }
   bool stopped = false;
   for (const WizardStep& step : steps) {
     const int carrier = PressNext(session, step.item, edits);

@@ -77,8 +77,19 @@ struct WizardResult : Result {
   bool measurementLeftStopped = false;
 };
 
+// Why a page of the run would send a value other than the one given; empty
+// when none would. A field that the edits leave as the page shows it gives
+// the working record's value, which the page must show exactly (no one sees
+// these pages, so their rounding would change the value unseen); an edited
+// field gives its own value. Every value must lie within what the logger
+// takes: a zero interval or one beyond 10 days is never sent. The text names
+// the page and the first problem.
+std::string ValuesNotSentAsGiven(const DeviceRecord& working, const std::vector<WizardStep>& steps,
+                                 const PageEdits& edits);
+
 // Runs the steps in order, each page's fields filled from the working
-// record, edited and stored back as its Next does. Stops at the first page
+// record, edited and stored back as its Next does; nothing is sent when
+// ValuesNotSentAsGiven finds a problem. Stops at the first page
 // whose work fails; if measurement was stopped by then, restarts it with
 // the schedule of `previous` (the logger's before the run).
 WizardResult RunWizard(CDeviceSession& session, const std::vector<WizardStep>& steps, const PageEdits& edits,

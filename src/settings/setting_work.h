@@ -28,6 +28,9 @@ enum class SettingsFileLoad : int {
   kCannotOpen = -1,       // the file could not be opened (string 2502 and the path)
   kReadError = -2,        // fewer bytes arrived than the file holds ("Read Err")
   kNotSettingsFile = -3,  // not a settings file: no header, empty, binary or UTF-16 (string 2504)
+  // A NUL byte, or more bytes than the reader takes: never read in part
+  // (string 2504 and the line).
+  kNotWhole = -4,
 };
 
 class CDeviceHost;
@@ -35,7 +38,7 @@ class CDeviceHost;
 class CVTCSettingWork {
  public:
   static constexpr const char* kHeader = "[ZEB_TXLI]";
-  // Only the first this many bytes of a file are read.
+  // The longest file the reader takes; a longer one is refused whole.
   static constexpr size_t kMaxFileBytes = 100000;
 
   // --- writing ---
@@ -54,10 +57,10 @@ class CVTCSettingWork {
 
   // --- reading ---
 
-  // Reads the first kMaxFileBytes bytes of the file ("-": standard input)
-  // into `text`, decoded as settings_import::DecodeSettingsBytes does (cut at
-  // the first NUL byte, a UTF-8 byte-order mark skipped, UTF-8 converted to
-  // the code page), and checks the header.
+  // Reads the file ("-": standard input) into `text`, decoded as
+  // settings_import::DecodeSettingsBytes does (a UTF-8 byte-order mark
+  // skipped, UTF-8 converted to the code page), and checks the header. A
+  // file with a NUL byte or longer than kMaxFileBytes is kNotWhole.
   static SettingsFileLoad ReadSettingsText(const std::string& path, std::string& text);
 
   // True when the text starts with the header (exact, case-sensitive).

@@ -79,6 +79,26 @@ int LineOf(const std::string& text, size_t offset) {
   return line;
 }
 
+// Judges one value: true when it passes, else false with the reason where
+// there is one beyond the value itself.
+using Judge = std::function<bool(const std::string& value, std::string* reason)>;
+
+// A judge of a check without reasons.
+Judge Plain(bool (*ok)(const std::string&)) {
+  return [ok](const std::string& v, std::string*) { return ok(v); };
+}
+
+// A judge of an integer value: a strict number whose problem (if any) is
+// given by `problem`.
+Judge IntValue(std::string (*problem)(int32_t)) {
+  return [problem](const std::string& v, std::string* reason) {
+    const std::optional<int32_t> n = value_checks::StrictInt(v);
+    if (!n) return false;
+    *reason = problem(*n);
+    return reason->empty();
+  };
+}
+
 // Checks of the values of one file.
 class Checker {
  public:
@@ -95,18 +115,19 @@ class Checker {
     return value;
   }
 
-  // Checks a non-empty value of `key` with `ok`; an empty or absent value
-  // keeps the logger's value and needs no check. `reportKey` names the value
-  // in a problem (defaults to the key).
-  void Check(const std::string& key, const std::function<bool(const std::string&)>& ok,
-             const std::string& reportKey = std::string()) {
+  // Checks a non-empty value of `key` with `ok`, which may give the reason
+  // of a refusal; an empty or absent value keeps the logger's value and
+  // needs no check. `reportKey` names the value in a problem (defaults to
+  // the key).
+  void Check(const std::string& key, const Judge& ok, const std::string& reportKey = std::string()) {
     int line = 0;
     const std::optional<std::string> value = Find(key, &line);
     if (!value || value->empty()) return;
-    if (Unconvertible(line) || !ok(*value)) Report(reportKey.empty() ? key : reportKey, line, *value);
+    std::string reason;
+    if (Unconvertible(line) || !ok(*value, &reason)) Report(reportKey.empty() ? key : reportKey, line, *value, reason);
   }
 
-  void Report(const std::string& key, int line, const std::string& value) {
+  void Report(const std::string& key, int line, const std::string& value, const std::string& reason) {
     std::string shown = codepage::AnsiToUtf8(value);
     for (const auto& [badLine, text] : file_.unconvertible) {
       if (badLine != line) continue;
@@ -114,7 +135,7 @@ class Checker {
       const size_t comma = text.find(',', text.find(key));
       shown = comma == std::string::npos ? text : text.substr(comma + 1);
     }
-    problems_->push_back(ValueProblem{key, line, shown});
+    problems_->push_back(ValueProblem{key, line, shown, reason});
   }
 
   bool Unconvertible(int line) const {
@@ -139,7 +160,7 @@ bool AccessPointText(const std::string& text) {
 }
 
 // The judgement line's four values: upper, lower, upper flag, lower flag.
-bool ThresholdFields(const std::string& value) {
+bool ThresholdFields(const std::string& value, std::string* reason) {
   std::vector<std::string> parts(1);
   for (const char c : value) {
     if (c == ',')
@@ -149,8 +170,9 @@ bool ThresholdFields(const std::string& value) {
   }
   if (parts.size() != 4) return false;
   for (int i = 0; i < 2; ++i) {
-    const std::optional<double> metres = value_checks::StrictDecimal(parts[i]);
-    if (!metres || !value_checks::LimitOk(*metres)) return false;
+    if (!value_checks::StrictDecimal(parts[i])) return false;
+    *reason = value_checks::LimitTextProblem(parts[i]);
+    if (!reason->empty()) return false;
   }
   return IntWhere(parts[2], value_checks::JudgementFlagOk) && IntWhere(parts[3], value_checks::JudgementFlagOk);
 }
@@ -196,7 +218,8 @@ SettingsFileLoad ReadFileBytes(const std::string& path, std::string* bytes, int*
     if (osError != nullptr) *osError = S_ISDIR(st.st_mode) ? EISDIR : errno;
     return finish(SettingsFileLoad::kCannotOpen);
   }
-  const size_t limit = CVTCSettingWork::kMaxFileBytes;
+  // One byte beyond the limit tells a file that is too long.
+  const size_t limit = CVTCSettingWork::kMaxFileBytes + 1;
   if (S_ISREG(st.st_mode)) {
     // A regular file is read for its length; fewer bytes is a read error.
     const size_t length = st.st_size > static_cast<off_t>(limit) ? limit : static_cast<size_t>(st.st_size);
@@ -204,14 +227,12 @@ SettingsFileLoad ReadFileBytes(const std::string& path, std::string* bytes, int*
       bytes->clear();
       return finish(SettingsFileLoad::kReadError);
     }
-    return finish(SettingsFileLoad::kOk);
-  }
-  // Pipes, FIFOs and terminals have no length: their data up to the end.
-  if (!ReadUpTo(fd, *bytes, limit, osError)) {
+  } else if (!ReadUpTo(fd, *bytes, limit, osError)) {
+    // Pipes, FIFOs and terminals have no length: their data up to the end.
     bytes->clear();
     return finish(SettingsFileLoad::kReadError);
   }
-  return finish(SettingsFileLoad::kOk);
+  return finish(bytes->size() > CVTCSettingWork::kMaxFileBytes ? SettingsFileLoad::kNotWhole : SettingsFileLoad::kOk);
 }
 
 SettingsFileLoad DecodeSettingsBytes(const std::string& bytes, SettingsText* out) {
@@ -220,9 +241,19 @@ SettingsFileLoad DecodeSettingsBytes(const std::string& bytes, SettingsText* out
   // UTF-16 in either byte order, with its mark.
   if (bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF')))
     return SettingsFileLoad::kNotSettingsFile;
-  std::string text = bytes.substr(0, bytes.find('\0'));
+  std::string text = bytes;
   if (text.compare(0, 3, kUtf8Bom) == 0) text.erase(0, 3);
   if (!CVTCSettingWork::HasHeader(text)) return SettingsFileLoad::kNotSettingsFile;
+  // A file is taken whole or not at all: nothing after a NUL byte or the
+  // reader's limit is quietly dropped.
+  const size_t nul = text.find('\0');
+  const bool tooLong = bytes.size() > CVTCSettingWork::kMaxFileBytes;
+  if (nul != std::string::npos || tooLong) {
+    const size_t at = nul != std::string::npos ? nul : text.size() - 1;
+    out->brokenLine = LineOf(text, at);
+    out->tooLong = nul == std::string::npos;
+    return SettingsFileLoad::kNotWhole;
+  }
   if (HasNonAscii(text) && codepage::IsValidUtf8(text))
     ConvertUtf8Lines(text, out);
   else
@@ -233,8 +264,17 @@ SettingsFileLoad DecodeSettingsBytes(const std::string& bytes, SettingsText* out
 SettingsFileLoad ReadSettingsFile(const std::string& path, SettingsText* out, int* osError) {
   std::string bytes;
   const SettingsFileLoad result = ReadFileBytes(path, &bytes, osError);
-  if (result != SettingsFileLoad::kOk) return result;
+  // A file that is too long is still decoded, for the header and the line.
+  if (result != SettingsFileLoad::kOk && result != SettingsFileLoad::kNotWhole) return result;
   return DecodeSettingsBytes(bytes, out);
+}
+
+std::string DescribeNotWhole(const SettingsText& file) {
+  const std::string format =
+      strings::Text(file.tooLong ? strings::id::kSettingsFileTooLong : strings::id::kSettingsFileNulByte);
+  char line[256];
+  std::snprintf(line, sizeof line, format.c_str(), static_cast<long>(file.brokenLine));
+  return strings::Text(strings::id::kNotValidFile) + "\r\n" + line;
 }
 
 std::vector<ValueProblem> CheckTickedItems(const SettingsText& file, const std::vector<int>& tickedItems,
@@ -243,13 +283,12 @@ std::vector<ValueProblem> CheckTickedItems(const SettingsText& file, const std::
   std::vector<ValueProblem> problems;
   Checker c(file, &problems);
 
-  if (Ticked(tickedItems, kItemBatteryAlert))
-    c.Check("BATTERY_ALART", [](const std::string& v) { return IntWhere(v, BatteryMillivoltsOk); });
+  if (Ticked(tickedItems, kItemBatteryAlert)) c.Check("BATTERY_ALART", IntValue(BatteryProblem));
 
   std::optional<std::string> auth;
   if (Ticked(tickedItems, kItemAccessPoint)) {
-    for (const char* key : {"AP_NAME", "AP_USER", "AP_PASS"}) c.Check(key, AccessPointText);
-    c.Check("AP_AUTH", [&auth](const std::string& v) {
+    for (const char* key : {"AP_NAME", "AP_USER", "AP_PASS"}) c.Check(key, Plain(AccessPointText));
+    c.Check("AP_AUTH", [&auth](const std::string& v, std::string*) {
       auth = CanonicalAuth(v);
       return auth.has_value();
     });
@@ -258,12 +297,15 @@ std::vector<ValueProblem> CheckTickedItems(const SettingsText& file, const std::
   if (Ticked(tickedItems, kItemJudgement)) c.Check("ALM_AD,0", ThresholdFields, "ALM_AD");
 
   if (Ticked(tickedItems, kItemMeasurement)) {
-    c.Check("MES_ENABLE", [](const std::string& v) { return IntWhere(v, JudgementFlagOk); });
-    c.Check("MES_START_TIME", [](const std::string& v) { return StartTimeFromText(v).has_value(); });
-    for (const char* key : {"MES_INTERVAL_TIME", "MES_INTERVAL_EVENT_TIME"})
-      c.Check(key, [](const std::string& v) { return IntWhere(v, IntervalSecondsOk); });
-    for (const char* key : {"MES_INTERVAL_NUM", "MES_INTERVAL_EVENT_NUM"})
-      c.Check(key, [](const std::string& v) { return IntWhere(v, TransmissionOk); });
+    c.Check("MES_ENABLE", [](const std::string& v, std::string*) { return IntWhere(v, JudgementFlagOk); });
+    c.Check("MES_START_TIME", [](const std::string& v, std::string* reason) {
+      const std::optional<CSdlTime> start = StartTimeFromText(v);
+      if (!start) return false;
+      *reason = StartTimeProblem(*start);
+      return reason->empty();
+    });
+    for (const char* key : {"MES_INTERVAL_TIME", "MES_INTERVAL_EVENT_TIME"}) c.Check(key, IntValue(IntervalProblem));
+    for (const char* key : {"MES_INTERVAL_NUM", "MES_INTERVAL_EVENT_NUM"}) c.Check(key, IntValue(TransmissionProblem));
   }
 
   if (problems.empty() && auth && record != nullptr) record->mail.apnAuth = *auth;
@@ -274,9 +316,11 @@ std::string DescribeProblems(const std::vector<ValueProblem>& problems) {
   std::string message = strings::Text(strings::id::kNotValidFile);
   const std::string format = strings::Text(strings::id::kImportValueProblem);
   for (const ValueProblem& p : problems) {
-    const int n = std::snprintf(nullptr, 0, format.c_str(), p.key.c_str(), p.line, p.value.c_str());
+    // The reason names the value itself; a value without one is shown as found.
+    const char* shown = p.reason.empty() ? p.value.c_str() : p.reason.c_str();
+    const int n = std::snprintf(nullptr, 0, format.c_str(), p.key.c_str(), p.line, shown);
     std::string line(n > 0 ? static_cast<size_t>(n) : 0, '\0');
-    if (n > 0) std::snprintf(&line[0], line.size() + 1, format.c_str(), p.key.c_str(), p.line, p.value.c_str());
+    if (n > 0) std::snprintf(&line[0], line.size() + 1, format.c_str(), p.key.c_str(), p.line, shown);
     message += "\r\n" + line;
   }
   return message;

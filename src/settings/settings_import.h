@@ -20,17 +20,23 @@ struct SettingsText {
   std::string text;  // in the logger's code page, from the header on
   // Lines (1-based) that could not be converted, with their UTF-8 text.
   std::vector<std::pair<int, std::string>> unconvertible;
+  // kNotWhole: the line (1-based) of the first NUL byte, or of the first
+  // byte beyond the reader's limit when `tooLong`.
+  int brokenLine = 0;
+  bool tooLong = false;
 };
 
-// Reads at most CVTCSettingWork::kMaxFileBytes bytes: of a regular file its
-// length (fewer arriving is kReadError), of a pipe, FIFO or terminal up to
-// the end of its data. "-" is standard input. A FIFO without a writer waits
-// for one, as any reader of it does. `osError` receives errno when the file
-// cannot be opened or read.
+// Reads the file's bytes: of a regular file its length (fewer arriving is
+// kReadError), of a pipe, FIFO or terminal up to the end of its data. "-" is
+// standard input. A FIFO without a writer waits for one, as any reader of it
+// does. At most CVTCSettingWork::kMaxFileBytes + 1 bytes are kept: one more
+// than the limit tells a file that is too long (kNotWhole with those bytes).
+// `osError` receives errno when the file cannot be opened or read.
 SettingsFileLoad ReadFileBytes(const std::string& path, std::string* bytes, int* osError = nullptr);
 
-// The text of the bytes as described above, cut at the first NUL byte;
-// kNotSettingsFile when the text does not start with the header.
+// The text of the bytes as described above; kNotSettingsFile when the text
+// does not start with the header, kNotWhole (with the line) when the bytes
+// hold a NUL byte or more than the reader's limit.
 SettingsFileLoad DecodeSettingsBytes(const std::string& bytes, SettingsText* out);
 
 // ReadFileBytes followed by DecodeSettingsBytes.
@@ -41,6 +47,10 @@ struct ValueProblem {
   std::string key;
   int line = 0;       // 1-based line of the value in the file
   std::string value;  // as found, in UTF-8
+  // Why the value does not reach the logger as given, naming the value (a
+  // step or range it misses, what would be sent instead); empty when the
+  // value is not of its key's form at all.
+  std::string reason;
 };
 
 // Checks every value the file gives for the ticked items (6, 11, 21, 22;
@@ -51,7 +61,11 @@ struct ValueProblem {
 std::vector<ValueProblem> CheckTickedItems(const SettingsText& file, const std::vector<int>& tickedItems,
                                            DeviceRecord* record);
 
-// String 2504 followed by one line per problem: key, line number, value.
+// String 2504 and the line where a kNotWhole file stops being whole.
+std::string DescribeNotWhole(const SettingsText& file);
+
+// String 2504 followed by one line per problem: key, line number, and the
+// reason (or the value as found when there is none).
 std::string DescribeProblems(const std::vector<ValueProblem>& problems);
 
 }  // namespace settings_import

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "common/codepage.h"
+#include "common/string_table.h"
 #include "settings/decimal_text.h"
+#include "settings/schedule_fields.h"
 #include "settings/wizard_values.h"
 
 namespace value_checks {
@@ -73,6 +75,29 @@ std::vector<std::string> DateParts(const std::string& text) {
   return parts;
 }
 
+// The string table's text `id` with its conversions filled in.
+template <typename... Args>
+std::string Formatted(uint32_t id, Args... args) {
+  const std::string format = strings::Text(id);
+  const int n = std::snprintf(nullptr, 0, format.c_str(), args...);
+  if (n <= 0) return format;
+  std::string text(static_cast<size_t>(n), '\0');
+  std::snprintf(&text[0], text.size() + 1, format.c_str(), args...);
+  return text;
+}
+
+// A limit as the judgement command carries it: four decimals.
+std::string CommandLimitText(double metres) { return FormatFixed(metres, 4); }
+
+// What the judgement page sends for a limit: its three decimals.
+double PageLimit(double metres) { return LimitFromFieldText(LimitFieldText(metres)); }
+
+std::string MinuteText(const CSdlTime& t) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour, t.minute);
+  return buf;
+}
+
 bool IsAddressSymbol(unsigned char c) {
   return (c >= 33 && c <= 39) || c == '*' || c == '+' || (c >= 45 && c <= 47) || c == '=' || c == '?' || c == '@' ||
          c == '^' || c == '_' || (c >= 123 && c <= 126);
@@ -102,10 +127,13 @@ int DecimalPlaces(const std::string& text) {
   return point == std::string::npos ? 0 : static_cast<int>(t.size() - point - 1);
 }
 
-bool BatteryMillivoltsOk(int32_t millivolts) {
-  // The page shows the volts with one decimal and sends what it shows.
-  const int sent = MillivoltsFromVoltsText(VoltsFieldText(millivolts));
-  return sent >= kBatteryMinMillivolts && sent <= kBatteryMaxMillivolts;
+std::string BatteryProblem(int32_t millivolts) {
+  if (millivolts < kBatteryMinMillivolts || millivolts > kBatteryMaxMillivolts)
+    return Formatted(strings::id::kBatteryRangeProblem, static_cast<long>(millivolts));
+  const long below = millivolts / kBatteryStepMillivolts * kBatteryStepMillivolts;
+  if (below == millivolts) return std::string();
+  return Formatted(strings::id::kBatteryStepProblem, static_cast<long>(millivolts), below,
+                   below + kBatteryStepMillivolts);
 }
 
 std::optional<int32_t> BatteryFromVoltsText(const std::string& text) {
@@ -129,9 +157,40 @@ std::optional<double> LimitFromText(const std::string& text) {
   return metres;
 }
 
+std::string LimitProblem(double metres) {
+  if (metres == 0) metres = 0;  // -0 is sent as 0.0000, as it is meant
+  if (!LimitOk(metres)) return Formatted(strings::id::kLimitRangeProblem, CommandLimitText(metres).c_str());
+  const std::string given = CommandLimitText(metres);
+  const std::string sent = CommandLimitText(PageLimit(metres));
+  if (given == sent) return std::string();
+  return Formatted(strings::id::kLimitDecimalsProblem, given.c_str(), sent.c_str());
+}
+
+std::string LimitTextProblem(const std::string& text) {
+  const std::optional<double> metres = StrictDecimal(text);
+  if (!metres) return std::string();  // not a number: the caller names the text
+  const std::string t = Trimmed(text);
+  const size_t point = t.find('.');
+  if (point != std::string::npos && t.size() > point + 4 && t.find_first_not_of('0', point + 4) != std::string::npos)
+    return Formatted(strings::id::kLimitDecimalsProblem, t.c_str(), CommandLimitText(PageLimit(*metres)).c_str());
+  return LimitProblem(*metres);
+}
+
 bool JudgementFlagOk(int32_t flag) { return flag == 0 || flag == 1; }
 
-bool IntervalSecondsOk(int32_t seconds) { return seconds >= 0 && seconds <= kMaxIntervalSeconds; }
+bool IntervalSecondsOk(int32_t seconds) { return IntervalProblem(seconds).empty(); }
+
+std::string IntervalProblem(int32_t seconds) {
+  if (seconds % 60 != 0 && seconds > 0 && seconds < kMaxIntervalSeconds) {
+    // As the page's fields show the interval and take it back.
+    const std::string shown = IntervalHoursMinutesText(seconds);
+    const int sent = IntervalFromFields(shown.substr(0, 2) + shown.substr(3, 2), IntervalDaysText(seconds));
+    return Formatted(strings::id::kIntervalMinutesProblem, static_cast<long>(seconds), static_cast<long>(sent));
+  }
+  if (seconds < kMinIntervalSeconds || seconds > kMaxIntervalSeconds)
+    return Formatted(strings::id::kIntervalRangeProblem, static_cast<long>(seconds));
+  return std::string();
+}
 
 std::optional<int32_t> IntervalFromFieldTexts(const std::string& daysText, const std::string& hoursMinutesDigits) {
   const std::optional<int32_t> days = daysText.empty() ? std::optional<int32_t>(0) : StrictInt(daysText);
@@ -140,10 +199,17 @@ std::optional<int32_t> IntervalFromFieldTexts(const std::string& daysText, const
   const int hours = Digits(hoursMinutesDigits, 0, 2);
   const int minutes = Digits(hoursMinutesDigits, 2, 2);
   if (hours > 23 || minutes > 59) return std::nullopt;
-  return *days * 86400 + hours * 3600 + minutes * 60;
+  const int32_t seconds = *days * 86400 + hours * 3600 + minutes * 60;
+  if (!IntervalSecondsOk(seconds)) return std::nullopt;
+  return seconds;
 }
 
 bool TransmissionOk(int32_t count) { return count >= 0 && count <= kMaxTransmission; }
+
+std::string TransmissionProblem(int32_t count) {
+  return TransmissionOk(count) ? std::string()
+                               : Formatted(strings::id::kTransmissionRangeProblem, static_cast<long>(count));
+}
 
 std::optional<int32_t> TransmissionFromText(const std::string& text) {
   const std::optional<int32_t> n = StrictInt(text);
@@ -179,6 +245,14 @@ std::optional<CSdlTime> StartTimeFromText(const std::string& text) {
   time.second = values[5];
   if (!StartTimeOk(time)) return std::nullopt;
   return time;
+}
+
+std::string StartTimeProblem(const CSdlTime& time) {
+  if (time.second == 0) return std::string();
+  char seconds[8];
+  std::snprintf(seconds, sizeof seconds, ":%02d", time.second);
+  const std::string minute = MinuteText(time);
+  return Formatted(strings::id::kStartMinutesProblem, (minute + seconds).c_str(), minute.c_str());
 }
 
 std::optional<CSdlTime> StartTimeFromDigits(const std::string& digits) {

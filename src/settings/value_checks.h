@@ -26,9 +26,10 @@ int DecimalPlaces(const std::string& text);
 // ---- battery cut-off (battery page: 2.4 to 3.6 V in steps of 0.1 V) ----
 constexpr int kBatteryMinMillivolts = 2400;
 constexpr int kBatteryMaxMillivolts = 3600;
-// A cut-off in millivolts whose value as the page shows and sends it (one
-// decimal of volts) lies within the page's range.
-bool BatteryMillivoltsOk(int32_t millivolts);
+constexpr int kBatteryStepMillivolts = 100;
+// Empty when the logger gets exactly this cut-off (a step of 100 mV within
+// the range), else the reason with the value and the steps beside it.
+std::string BatteryProblem(int32_t millivolts);
 // The page's voltage field or the command line: volts with at most one
 // decimal within the range; the millivolts the page sends.
 std::optional<int32_t> BatteryFromVoltsText(const std::string& text);
@@ -39,19 +40,31 @@ constexpr double kLimitMagnitude = 9999.999;
 // the formatted limits then never exceed the command's form.
 bool LimitOk(double metres);
 std::optional<double> LimitFromText(const std::string& text);
+// Empty when the limit reaches the logger as given (within the range, no
+// more than the page's three decimals), else the reason with the value the
+// command would carry. The text form also refuses further non-zero digits
+// that the command's four decimals would hide.
+std::string LimitProblem(double metres);
+std::string LimitTextProblem(const std::string& text);
 // A judgement on/off flag: 1 on, 0 off.
 bool JudgementFlagOk(int32_t flag);
 
 // ---- measurement schedule ----
 constexpr int kMaxIntervalDays = 10;
 constexpr int kMaxTransmission = 240;
-// Seconds the page's fields can hold: days 0 to 10, hours and minutes of a
-// day (seconds are dropped by the page).
-constexpr int32_t kMaxIntervalSeconds = (kMaxIntervalDays + 1) * 86400 - 1;
+// An interval is 1 minute to 10 days in whole minutes, as the page's range
+// text says; the page's fields drop seconds.
+constexpr int32_t kMinIntervalSeconds = 60;
+constexpr int32_t kMaxIntervalSeconds = kMaxIntervalDays * 86400;
 bool IntervalSecondsOk(int32_t seconds);
-// The page's interval fields: days text and the four digits "hhmm".
+// Empty when the interval reaches the logger as given, else the reason
+// with the value (and, for seconds the page drops, what it would send).
+std::string IntervalProblem(int32_t seconds);
+// The page's interval fields: days text and the four digits "hhmm"; a zero
+// interval or one beyond 10 days is refused.
 std::optional<int32_t> IntervalFromFieldTexts(const std::string& daysText, const std::string& hoursMinutesDigits);
 bool TransmissionOk(int32_t count);
+std::string TransmissionProblem(int32_t count);
 std::optional<int32_t> TransmissionFromText(const std::string& text);
 
 // A real date and time in the years 2000 to 2099.
@@ -59,6 +72,9 @@ bool StartTimeOk(const CSdlTime& time);
 // The settings file's "Y-M-D h:m[:s]" (each separator any of "-/:_"),
 // checked as above.
 std::optional<CSdlTime> StartTimeFromText(const std::string& text);
+// Empty when the start time has no seconds (the start field and the "ST STM"
+// command carry minutes), else the reason with the minute that would be sent.
+std::string StartTimeProblem(const CSdlTime& time);
 // The start field's ten digits "YYMMDDhhmm" (year 20YY, seconds 0).
 std::optional<CSdlTime> StartTimeFromDigits(const std::string& digits);
 

@@ -70,8 +70,8 @@ TEST_F(ArchiveCtlTest, ExportWritesTheChosenFormatToStandardOutputOrAFile) {
       {"archive", "export", "--serial", "S100", "--format", "txt", "--from", "2026-01-03T00:05:00", "-o", "out.txt"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(ReadFile(dir + "/out.txt"), Line(8, 10) + "\r\n");
-  // A date alone is its midnight; bounds are inclusive.
-  r = Ctl({"archive", "export", "--serial", "S100", "--format", "jsonl", "--to", "2026-01-03"});
+  // Minutes end at their last second; bounds are inclusive.
+  r = Ctl({"archive", "export", "--serial", "S100", "--format", "jsonl", "--to", "2026-01-03T00:09"});
   EXPECT_EQ(r.out,
             "{\"serial\":\"S100\",\"id\":7,\"time\":\"2026-01-03T00:00:00\",\"battery_v\":3.612,\"level_m\":1.2345,"
             "\"parsed\":true,\"raw\":null}\n");
@@ -199,6 +199,54 @@ TEST_F(ArchiveCtlTest, ReadOnlyArchiveIsListedAndExported) {
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.err.find("ro.txt: " + std::string(std::strerror(EACCES))), std::string::npos) << r.err;
   EXPECT_EQ(ReadFile(dir + "/ro.txt"), "old");
+}
+
+// --from and --to take a date, a date and minutes or the full form; a date
+// covers its whole day.
+TEST_F(ArchiveCtlTest, DateOptionsInEachForm) {
+  Fill();
+  struct Case {
+    std::string from, to;
+    std::vector<int> ids;
+  };
+  const Case cases[] = {
+      {"2026-01-03", "2026-01-03", {7, 8}},
+      {"2026-01-03T00:10", "", {8}},
+      {"", "2026-01-03 00:10", {7, 8}},
+      {"2026-01-03T00:00:01", "2026-01-03T00:10:00", {8}},
+      {"2026-01-04", "", {}},
+      {"2026-01-02", "2026-01-02T23:59", {}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"archive", "export", "--serial", "S100", "--format", "txt"};
+    if (!c.from.empty()) args.insert(args.end(), {"--from", c.from});
+    if (!c.to.empty()) args.insert(args.end(), {"--to", c.to});
+    const ChildResult r = Ctl(args);
+    ASSERT_EQ(r.exitCode, 0) << c.from << " " << c.to << ": " << r.err;
+    std::string expected;
+    for (const int id : c.ids) expected += Line(id, (id - 7) * 10) + "\r\n";
+    EXPECT_EQ(r.out, expected) << c.from << " " << c.to;
+  }
+}
+
+TEST_F(ArchiveCtlTest, BadDatesAndAReversedRangeAreUsageErrors) {
+  Fill();
+  const std::vector<std::string> base = {"archive", "export", "--serial", "S100", "--format", "csv"};
+  auto run = [&](std::vector<std::string> extra) {
+    std::vector<std::string> args = base;
+    args.insert(args.end(), extra.begin(), extra.end());
+    return Ctl(args);
+  };
+  ChildResult r = run({"--from", "03.01.2026", "--to", "2026-02-30"});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("--from is not a date"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(": 03.01.2026\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("--to is not a date"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(": 2026-02-30\n"), std::string::npos) << r.err;
+  r = run({"--from", "2026-01-04", "--to", "2026-01-03T23:59"});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("--to 2026-01-03T23:59 lies before --from 2026-01-04"), std::string::npos) << r.err;
 }
 
 struct RefusalCase {

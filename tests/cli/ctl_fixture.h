@@ -77,9 +77,9 @@ class CtlTest : public ::testing::Test {
 
   // Starts the tool without waiting for it.
   void Launch(ChildProcess& child, const std::vector<std::string>& args, const std::string& stdinPath = "/dev/null") {
-    ASSERT_TRUE(child.Start(QHX_CTL_PATH, args, dir_.string(),
-                            {"QHX_TIME_SCALE=" + std::to_string(Scale()), "XDG_DATA_HOME=" + dataDir_.string()},
-                            stdinPath));
+    std::vector<std::string> env = {"QHX_TIME_SCALE=" + std::to_string(Scale()), "XDG_DATA_HOME=" + dataDir_.string()};
+    env.insert(env.end(), language_.begin(), language_.end());
+    ASSERT_TRUE(child.Start(QHX_CTL_PATH, args, dir_.string(), env, stdinPath));
   }
 
   ChildResult Ctl(const std::vector<std::string>& args) {
@@ -149,6 +149,8 @@ class CtlTest : public ::testing::Test {
   static std::string Text(uint32_t id) { return TerminalText(id); }
 
   std::unique_ptr<vlogger::VirtualLogger> logger;
+  // The message locale the tool sees: Japanese unless a test says otherwise.
+  std::vector<std::string> language_ = {"LC_ALL=", "LC_MESSAGES=", "LANG=ja_JP.UTF-8"};
   std::filesystem::path dir_;
   std::filesystem::path dataDir_;
 };

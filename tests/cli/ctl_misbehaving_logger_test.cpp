@@ -176,7 +176,7 @@ const Scenario kScenarios[] = {
     {"LimitsAsThePageKeepsThem",
      false,
      nullptr,
-     {"set-thresholds", "--upper", "1.2345", "--lower", "-0.0004"},
+     {"set-thresholds", "--upper", "1.234", "--lower", "-0.000"},
      0,
      [](CtlMisbehavingLoggerTest& t, const ChildResult&) {
        const Lines sent = t.SettingLines();

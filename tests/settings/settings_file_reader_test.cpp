@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/setting_work.h"
+#include "settings/settings_import.h"
 #include "temp_dir.h"
 
 namespace {
@@ -229,31 +230,40 @@ TEST_F(SettingsFileLoadTest, HeaderVariants) {
   }
 }
 
-TEST_F(SettingsFileLoadTest, OnlyTheFirst100000BytesAreRead) {
-  std::string bytes = kHead + "BATTERY_ALART,3000\r\n";
-  bytes += std::string(99995 - bytes.size(), ' ');
-  bytes += "AP_NAME,cut\r\n";  // starts before the limit but its comma lies after it
-  bytes += std::string(150000 - bytes.size() - 20, '.');
-  bytes += "MES_ENABLE,1\r\n";
-  bytes.resize(150000, '.');
-  ASSERT_EQ(bytes.size(), 150000u);
-  const std::string path = Path("big.txi");
-  WriteBytes(path, bytes);
-
-  std::string text;
-  ASSERT_EQ(CVTCSettingWork::ReadSettingsText(path, text), SettingsFileLoad::kOk);
-  EXPECT_EQ(text.size(), 100000u);
-  DeviceRecord r = LoggerRecord();
-  ASSERT_EQ(CVTCSettingWork::LoadSettingsFile(path, r), SettingsFileLoad::kOk);
-  EXPECT_EQ(PresentItems(r), std::vector<int>{6});
-}
-
-TEST_F(SettingsFileLoadTest, TextEndsAtTheFirstNulByte) {
-  const std::string path = Path("nul-byte.txi");  // "nul.txi" would name the NUL device on Windows
-  WriteBytes(path, kHead + "BATTERY_ALART,3000\r\n" + std::string(1, '\0') + "MES_ENABLE,1\r\n");
-  DeviceRecord r = LoggerRecord();
-  ASSERT_EQ(CVTCSettingWork::LoadSettingsFile(path, r), SettingsFileLoad::kOk);
-  EXPECT_EQ(PresentItems(r), std::vector<int>{6});
+// A file is taken whole or refused whole: nothing after a NUL byte or the
+// reader's limit is dropped while the items before it are applied.
+TEST_F(SettingsFileLoadTest, FilesThatCannotBeReadWholeAreRefused) {
+  const std::string items = "BATTERY_ALART,3000\r\nMES_ENABLE,1\r\nMES_INTERVAL_TIME,abc\r\n";
+  std::string atLimit = kHead + items;
+  atLimit.resize(CVTCSettingWork::kMaxFileBytes, ' ');
+  struct Case {
+    const char* what;
+    std::string bytes;
+    SettingsFileLoad expected;
+    int brokenLine;
+    bool tooLong;
+  };
+  const Case cases[] = {
+      {"exactly the limit", atLimit, SettingsFileLoad::kOk, 0, false},
+      {"one byte beyond", atLimit + "x", SettingsFileLoad::kNotWhole, 7, true},
+      {"150,000 bytes", atLimit + std::string(50000, '.'), SettingsFileLoad::kNotWhole, 7, true},
+      {"a NUL inside a value", kHead + "AP_NAME,a.ex" + std::string(1, '\0') + "ample\r\n" + items,
+       SettingsFileLoad::kNotWhole, 4, false},
+      {"a NUL at the end", kHead + items + std::string(1, '\0'), SettingsFileLoad::kNotWhole, 7, false},
+  };
+  for (const Case& c : cases) {
+    const std::string path = Path("whole.txi");
+    WriteBytes(path, c.bytes);
+    settings_import::SettingsText file;
+    EXPECT_EQ(settings_import::ReadSettingsFile(path, &file), c.expected) << c.what;
+    EXPECT_EQ(file.brokenLine, c.brokenLine) << c.what;
+    EXPECT_EQ(file.tooLong, c.tooLong) << c.what;
+    DeviceRecord r = LoggerRecord();
+    EXPECT_EQ(CVTCSettingWork::LoadSettingsFile(path, r), c.expected) << c.what;
+    if (c.expected != SettingsFileLoad::kOk) {
+      EXPECT_EQ(r.sys.batteryAlert, 3300) << c.what << ": nothing taken";
+    }
+  }
 }
 
 TEST_F(SettingsFileLoadTest, MissingFileOrDirectoryCannotBeOpened) {

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "settings/wizard_values.h"
+
 namespace {
 
 using namespace value_checks;
@@ -39,15 +41,11 @@ TEST(ValueChecks, StrictNumbersAreNumbersAsAWhole) {
 }
 
 TEST(ValueChecks, BatteryWithinThePageRangeAndStep) {
-  // Millivolts as a logger reports them: judged as the page shows them.
-  EXPECT_TRUE(BatteryMillivoltsOk(2400));
-  EXPECT_TRUE(BatteryMillivoltsOk(3600));
-  EXPECT_TRUE(BatteryMillivoltsOk(3260));  // shown and sent as 3.3 V
-  EXPECT_FALSE(BatteryMillivoltsOk(3));    // volts given instead of millivolts
-  EXPECT_FALSE(BatteryMillivoltsOk(0));
-  EXPECT_FALSE(BatteryMillivoltsOk(2300));
-  EXPECT_FALSE(BatteryMillivoltsOk(3700));
-  EXPECT_FALSE(BatteryMillivoltsOk(-3000));
+  // Every step the page offers reaches the logger as given.
+  for (int mv = kBatteryMinMillivolts; mv <= kBatteryMaxMillivolts; mv += kBatteryStepMillivolts) {
+    EXPECT_EQ(BatteryProblem(mv), "") << mv;
+    EXPECT_EQ(BatteryFromVoltsText(VoltsFieldText(mv)).value_or(0), mv);
+  }
 
   struct Case {
     std::string volts;
@@ -71,7 +69,7 @@ TEST(ValueChecks, LimitsFiniteAndWithinTheFieldRange) {
   EXPECT_FALSE(LimitOk(-1e300));
   EXPECT_FALSE(LimitOk(std::numeric_limits<double>::infinity()));
   EXPECT_FALSE(LimitOk(std::numeric_limits<double>::quiet_NaN()));
-  EXPECT_DOUBLE_EQ(*LimitFromText("1.2345"), 1.2345);  // the page rounds it
+  EXPECT_DOUBLE_EQ(*LimitFromText("1.2345"), 1.2345);  // the page field rounds what it shows
   EXPECT_FALSE(LimitFromText("10000"));
   EXPECT_FALSE(LimitFromText("2,5"));
   EXPECT_TRUE(JudgementFlagOk(0));
@@ -81,16 +79,11 @@ TEST(ValueChecks, LimitsFiniteAndWithinTheFieldRange) {
 }
 
 TEST(ValueChecks, IntervalsAndTransmissionCounts) {
-  EXPECT_TRUE(IntervalSecondsOk(0));  // sent as entered, as the page does
-  EXPECT_TRUE(IntervalSecondsOk(600));
-  EXPECT_TRUE(IntervalSecondsOk(90061));  // seconds dropped by the page
-  EXPECT_TRUE(IntervalSecondsOk(10 * 86400 + 23 * 3600 + 59 * 60));
-  EXPECT_FALSE(IntervalSecondsOk(11 * 86400));  // 11 days
-  EXPECT_FALSE(IntervalSecondsOk(100 * 86400));
-  EXPECT_FALSE(IntervalSecondsOk(-60));
-
   EXPECT_EQ(IntervalFromFieldTexts("1", "0230").value_or(-1), 95400);
   EXPECT_EQ(IntervalFromFieldTexts("", "0010").value_or(-1), 600);
+  EXPECT_EQ(IntervalFromFieldTexts("10", "0000").value_or(-1), 864000);
+  EXPECT_FALSE(IntervalFromFieldTexts("0", "0000"));   // a zero interval
+  EXPECT_FALSE(IntervalFromFieldTexts("10", "2359"));  // beyond 10 days
   EXPECT_FALSE(IntervalFromFieldTexts("11", "0000"));
   EXPECT_FALSE(IntervalFromFieldTexts("0", "2400"));
   EXPECT_FALSE(IntervalFromFieldTexts("0", "0060"));
@@ -102,6 +95,46 @@ TEST(ValueChecks, IntervalsAndTransmissionCounts) {
   EXPECT_FALSE(TransmissionOk(241));
   EXPECT_FALSE(TransmissionOk(-1));
   EXPECT_FALSE(TransmissionFromText("6x"));
+}
+
+// Each value either reaches the logger as given or is refused with a reason
+// that names it and what the page would have sent.
+TEST(ValueChecks, ProblemsNameTheValueAndWhatWouldBeSent) {
+  struct Case {
+    std::string problem;
+    std::string expected;  // Japanese built-in texts
+  };
+  const Case cases[] = {
+      {BatteryProblem(3300), ""},
+      {BatteryProblem(3333), "3333 mV: 設定は 100 mV 単位です (3300 または 3400)"},
+      {BatteryProblem(3350), "3350 mV: 設定は 100 mV 単位です (3300 または 3400)"},
+      {BatteryProblem(3260), "3260 mV: 設定は 100 mV 単位です (3200 または 3300)"},
+      {BatteryProblem(3), "3 mV: 設定範囲は 2400 - 3600 mV です"},  // volts given for millivolts
+      {BatteryProblem(3700), "3700 mV: 設定範囲は 2400 - 3600 mV です"},
+      {IntervalProblem(600), ""},
+      {IntervalProblem(60), ""},
+      {IntervalProblem(864000), ""},
+      {IntervalProblem(90), "90 秒: 間隔は分単位で設定します (送信される値は 60 秒)"},
+      {IntervalProblem(7), "7 秒: 間隔は分単位で設定します (送信される値は 0 秒)"},
+      {IntervalProblem(59), "59 秒: 間隔は分単位で設定します (送信される値は 0 秒)"},
+      {IntervalProblem(90061), "90061 秒: 間隔は分単位で設定します (送信される値は 90060 秒)"},
+      {IntervalProblem(0), "0 秒: 間隔の設定範囲は 1分 - 10日 (60 - 864000 秒) です"},
+      {IntervalProblem(864060), "864060 秒: 間隔の設定範囲は 1分 - 10日 (60 - 864000 秒) です"},
+      {IntervalProblem(-60), "-60 秒: 間隔の設定範囲は 1分 - 10日 (60 - 864000 秒) です"},
+      {TransmissionProblem(240), ""},
+      {TransmissionProblem(241), "241: 送信間隔の設定範囲は 0 - 240 です"},
+      {LimitProblem(5.0), ""},
+      {LimitProblem(-9999.999), ""},
+      {LimitProblem(1.2345), "1.2345 m: 判定値は 0.001 m 単位で設定します (送信される値は 1.2340)"},
+      {LimitProblem(10000), "10000.0000 m: 判定値の設定範囲は -9999.999 - 9999.999 m です"},
+      {LimitTextProblem("5.0000"), ""},
+      {LimitTextProblem("-0.000"), ""},
+      {LimitTextProblem("1.23401"), "1.23401 m: 判定値は 0.001 m 単位で設定します (送信される値は 1.2340)"},
+      {StartTimeProblem(CSdlTime{2030, 1, 3, 0, 0, 0}), ""},
+      {StartTimeProblem(CSdlTime{2030, 1, 3, 0, 0, 30}),
+       "2030-01-03 00:00:30: 測定開始日時は分単位で設定します (送信される値は 2030-01-03 00:00)"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.problem, c.expected);
 }
 
 TEST(ValueChecks, StartTimeIsARealDateIn2000To2099) {

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <cstring>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -39,9 +40,12 @@ bool ChooseItems(CDeviceHost& host, QWidget* owner, uint32_t captionId, CSetting
   return true;
 }
 
-// "エラー！ ファイルを開くことに失敗しました" and the path in brackets.
-void ShowOpenFailed(QWidget* owner, const QString& path) {
-  msgbox::Warning(owner, msgbox::WithPath(Text(strings::id::kFileOpenFailed), QDir::toNativeSeparators(path)));
+// "エラー！ ファイルを開くことに失敗しました" and, in brackets, the path with
+// the system's reason where there is one.
+void ShowOpenFailed(QWidget* owner, const QString& path, int osError) {
+  QString where = QDir::toNativeSeparators(path);
+  if (osError != 0) where += QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(osError));
+  msgbox::Warning(owner, msgbox::WithPath(Text(strings::id::kFileOpenFailed), where));
 }
 
 // "エラー！  設定ファイルではありません" and the path in brackets.
@@ -61,13 +65,18 @@ int ChooseAndReadFile(QWidget* owner, settings_import::SettingsText& file, Devic
   const QString path = filedlg::Ask(request);
   if (path.isEmpty()) return -1;
 
-  switch (settings_import::ReadSettingsFile(QFile::encodeName(path).toStdString(), &file)) {
+  int osError = 0;
+  switch (settings_import::ReadSettingsFile(QFile::encodeName(path).toStdString(), &file, &osError)) {
     case SettingsFileLoad::kOk: CVTCSettingWork::ApplySettingsText(file.text, record); return 0;
     case SettingsFileLoad::kReadError: msgbox::Warning(owner, QStringLiteral("Read Err")); return -1;
     case SettingsFileLoad::kNotSettingsFile: ShowNotValid(owner, path); return -1;
+    case SettingsFileLoad::kNotWhole:
+      msgbox::Warning(owner, msgbox::WithPath(QString::fromStdString(settings_import::DescribeNotWhole(file)),
+                                              QDir::toNativeSeparators(path)));
+      return -1;
     case SettingsFileLoad::kCannotOpen: break;
   }
-  ShowOpenFailed(owner, path);
+  ShowOpenFailed(owner, path, osError);
   return -1;
 }
 
