@@ -17,6 +17,7 @@
 #include "interrupt.h"
 #include "operation_output.h"
 #include "operations/listings.h"
+#include "operations/operation_strings.h"
 #include "operations/readout_range.h"
 #include "operations/readouts.h"
 #include "operations/record_readout.h"
@@ -219,6 +220,13 @@ int RunReadData(Connection& connection, const ReadDataOptions& o) {
   const int first = session.Current().sys.firstId, last = session.Current().sys.lastId;
   // What the readout range dialog proposes, with the user's entries over it.
   const int enteredLast = o.lastOption->count() > 0 ? o.last : last;
+  if (o.lastOption->count() > 0 && ProposedReadoutCount(first, last) > 0 && !IsHeldId(first, last, enteredLast)) {
+    // Said before anything is sent: the logger would refuse the range.
+    char text[512];
+    std::snprintf(text, sizeof text, strings::Text(strings::id::kReadoutLastNotHeld).c_str(), enteredLast, first, last);
+    output::Error(text);
+    return exit_status::kUsage;
+  }
   const int enteredCount = o.countOption->count() > 0 ? o.count : ProposedReadoutCount(first, last);
   if (enteredCount <= 0) {
     // An empty memory: the dialog offers nothing to read.

@@ -147,7 +147,8 @@ ArchivedReadoutResult FromReadout(const ReadoutResult& readout) {
 bool Complete(const ReadoutResult& r) { return r.endLineSeen && !r.aborted && r.outcome != Outcome::kIncomplete; }
 
 std::string NewRecordsText(long added) {
-  return added == 0 ? strings::Text(strings::id::kNoNewRecords) : FormatText(strings::id::kNewRecordCount, added);
+  return added == 0 ? strings::Text(strings::id::kNoNewRecords)
+                    : FormatCount(strings::id::kNewRecordCountOne, strings::id::kNewRecordCount, added);
 }
 
 }  // namespace
@@ -228,7 +229,8 @@ ArchivedReadoutResult ReadNewRecords(CDeviceSession& session, RecordSink& sink, 
   std::string message = JoinMessages(openMessage, visit.End(forwarded, Complete(readout), &result));
   if (movedOn) message = JoinMessages(message, strings::Text(strings::id::kMemoryClearedReadingAll));
   if (result.lost && *result.lost > 0)
-    message = JoinMessages(message, FormatText(strings::id::kRecordsLostBetweenVisits, *result.lost));
+    message = JoinMessages(message, FormatCount(strings::id::kRecordsLostBetweenVisitsOne,
+                                                strings::id::kRecordsLostBetweenVisits, *result.lost));
   message = JoinMessages(message, readout.message);
   if (result.outcome == Outcome::kSucceeded) {
     // New is what the archive did not hold yet; without an archive, what was read.

@@ -25,6 +25,13 @@ int ProposedReadoutCount(int firstId, int lastId) {
   return n == 0 ? kRecordIdSpan : n;
 }
 
+bool IsHeldId(int firstId, int lastId, int id) {
+  const int held = ProposedReadoutCount(firstId, lastId);
+  if (held == 0 || id < 0 || id >= kRecordIdSpan) return false;
+  const int upTo = IdsFromTo(firstId, id);  // 0: all the way round
+  return (upTo == 0 ? kRecordIdSpan : upTo) <= held;
+}
+
 int ReadoutSummaryFirstId(int lastId, int count) {
   if (count == 0) return 0;
   return WrapId(int64_t{lastId} - count + 1);

@@ -14,6 +14,9 @@ int ProposedReadoutCount(int firstId, int lastId);
 // (0 when the count is 0).
 int ReadoutSummaryFirstId(int lastId, int count);
 
+// True when the memory first..last (both 0: empty) holds the ID.
+bool IsHeldId(int firstId, int lastId, int id);
+
 struct ReadoutRange {
   int firstId = 0;
   int count = 0;

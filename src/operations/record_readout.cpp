@@ -111,14 +111,23 @@ std::string ReadoutMessage(const ReadoutResult& r) {
     else if (r.expected > 0)
       message = FormatText(strings::id::kReadoutIncomplete, r.received, r.expected);
     else
-      message = FormatText(strings::id::kReadoutBrokeOffUnknownCount, r.received);
+      message = FormatCount(strings::id::kReadoutBrokeOffUnknownCountOne, strings::id::kReadoutBrokeOffUnknownCount,
+                            r.received);
   }
   if (r.flooded) message = JoinMessages(message, strings::Text(strings::id::kReadoutFlooded));
   if (r.overrun) message = JoinMessages(message, strings::Text(strings::id::kReadoutOverrun));
-  if (r.duplicates > 0) message = JoinMessages(message, FormatText(strings::id::kReadoutRepeats, r.duplicates));
-  if (r.unparsed > 0) message = JoinMessages(message, FormatText(strings::id::kReadoutUnparsed, r.unparsed));
-  if (r.outOfRange > 0) message = JoinMessages(message, FormatText(strings::id::kReadoutOutOfRange, r.outOfRange));
-  if (r.otherLines > 0) message = JoinMessages(message, FormatText(strings::id::kReadoutDamagedLines, r.otherLines));
+  if (r.duplicates > 0)
+    message =
+        JoinMessages(message, FormatCount(strings::id::kReadoutRepeatsOne, strings::id::kReadoutRepeats, r.duplicates));
+  if (r.unparsed > 0)
+    message =
+        JoinMessages(message, FormatCount(strings::id::kReadoutUnparsedOne, strings::id::kReadoutUnparsed, r.unparsed));
+  if (r.outOfRange > 0)
+    message = JoinMessages(
+        message, FormatCount(strings::id::kReadoutOutOfRangeOne, strings::id::kReadoutOutOfRange, r.outOfRange));
+  if (r.otherLines > 0)
+    message = JoinMessages(
+        message, FormatCount(strings::id::kReadoutDamagedLinesOne, strings::id::kReadoutDamagedLines, r.otherLines));
   return message;
 }
 

@@ -359,6 +359,18 @@ TEST_F(CtlArchiveReadoutTest, NewWithoutAnArchiveIsAUsageError) {
   EXPECT_TRUE(logger->ReceivedLines().empty());
 }
 
+TEST_F(CtlArchiveReadoutTest, LastRecordBeyondTheMemoryIsSaidBeforeAnythingIsSent) {
+  StartLogger();
+  logger->PresetMemory(10);
+  const ChildResult r = CtlOnLogger({"read-data", "--last", "50", "-o", "out.txt"});
+  EXPECT_EQ(r.exitCode, exit_status::kUsage) << r.err;
+  EXPECT_TRUE(LinesFromToolStarting({"RD ALL"}).empty());
+  char expected[512];
+  std::snprintf(expected, sizeof expected, Text(strings::id::kReadoutLastNotHeld).c_str(), 50, 1, 10);
+  EXPECT_NE(r.err.find(expected), std::string::npos) << r.err;
+  EXPECT_TRUE(Files().empty() || std::find(Files().begin(), Files().end(), "out.txt") == Files().end());
+}
+
 // Records taken while the logger's clock was set back are newer all the same:
 // --new goes by the logger's numbering, never reads them twice, and counts what
 // the archive added.

@@ -13,6 +13,19 @@ TEST(ReadoutRange, ProposedCount) {
   EXPECT_EQ(ReadoutSummaryFirstId(0, 100000), 1);
 }
 
+TEST(ReadoutRange, HeldIds) {
+  struct Case {
+    int first, last, id;
+    bool held;
+  };
+  const Case cases[] = {{1, 10, 1, true},         {1, 10, 10, true},       {1, 10, 11, false},    {1, 10, 0, false},
+                        {1, 10, 50, false},       {99990, 9, 99999, true}, {99990, 9, 0, true},   {99990, 9, 10, false},
+                        {99990, 9, 99989, false}, {0, 0, 0, false},        {1, 0, 12345, true},   {5, 5, 5, true},
+                        {5, 5, 4, false},         {1, 10, -1, false},      {1, 10, 100000, false}};
+  for (const Case& c : cases)
+    EXPECT_EQ(IsHeldId(c.first, c.last, c.id), c.held) << c.first << ".." << c.last << " " << c.id;
+}
+
 TEST(ReadoutRange, SummaryFirstId) {
   EXPECT_EQ(ReadoutSummaryFirstId(100, 100), 1);
   EXPECT_EQ(ReadoutSummaryFirstId(9, 20), 99990);
