@@ -3,6 +3,7 @@
 // archive does not hold yet (checking that the logger still holds the newest
 // archived record), and an archive that cannot be used is named once while the
 // readout goes on and its file is saved.
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
