@@ -14,6 +14,7 @@ archive::Archive* ArchiveAccess::Get(std::string* message) {
   if (archive_.IsOpen()) return &archive_;
   if (const archive::Status s = archive_.Open(path_); !s.ok()) {
     openFailed_ = true;
+    openFailure_ = s;
     Report(s, message);
     return nullptr;
   }
