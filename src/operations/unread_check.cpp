@@ -69,8 +69,8 @@ UnreadCheck CheckUnreadRecords(CDeviceSession& session, ArchiveAccess& archive, 
   UnreadCheck check;
   check.held = archive::HeldCount(held);
   if (check.held > 0) {
-    // Without a message: an archive that cannot be opened stays to be
-    // told by the readouts too; here it is named as the reason.
+    // Without a message, so that the readouts still tell an archive that
+    // cannot be opened; here it is named as the reason.
     archive::Archive* a = archive.Get(nullptr);
     if (a == nullptr)
       return Unchecked(archive.Path().empty() ? strings::Text(strings::id::kNoArchiveInUse)

@@ -4,6 +4,7 @@
 // either tells exactly which held records the archive lacks or says that it
 // could not tell, with why.
 #include <cctype>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -37,7 +38,7 @@ struct HostileCase {
 
 void PrintTo(const HostileCase& c, std::ostream* os) { *os << c.what; }
 
-class UnreadCheckTest : public LoggerTest, public ::testing::WithParamInterface<HostileCase> {
+class UnreadCheckBase : public LoggerTest {
  protected:
   void SetUp() override {
     LoggerTest::SetUp();
@@ -55,6 +56,8 @@ class UnreadCheckTest : public LoggerTest, public ::testing::WithParamInterface<
   std::string dir_;
   std::unique_ptr<ops::ArchiveAccess> access_;
 };
+
+class UnreadCheckTest : public UnreadCheckBase, public ::testing::WithParamInterface<HostileCase> {};
 
 TEST_P(UnreadCheckTest, TellsExactlyOrSaysItCouldNot) {
   const HostileCase& c = GetParam();
@@ -120,5 +123,23 @@ INSTANTIATE_TEST_SUITE_P(
         if (std::isalnum(static_cast<unsigned char>(*p))) name += *p;
       return name;
     });
+
+// An archive that cannot be opened is the check's reason, and the readout
+// after it still tells that its records are not archived.
+TEST_F(UnreadCheckBase, UnusableArchiveIsNamedByTheCheckAndStillByTheReadout) {
+  std::ofstream(dir_ + "/plain") << "a file, not a folder";
+  ops::ArchiveAccess unusable(dir_ + "/plain/archive.sqlite");
+  logger->PresetMemory(20);
+  Connect();
+  const ops::UnreadCheck check = ops::CheckUnreadRecords(session, unusable);
+  EXPECT_FALSE(check.Succeeded());
+  const std::string unreadable = strings::Text(strings::id::kArchiveUnreadable);
+  EXPECT_NE(check.message.find(unreadable), std::string::npos) << check.message;
+
+  DiscardingSink discard;
+  const ops::ArchivedReadoutResult readout = ops::ReadRecordsArchived(session, {-1, 0}, discard, unusable, {});
+  EXPECT_TRUE(readout.Succeeded());
+  EXPECT_NE(readout.message.find(unreadable), std::string::npos) << readout.message;
+}
 
 }  // namespace
