@@ -138,10 +138,10 @@ constexpr uint32_t kNewRecordCount = 9013;
 constexpr uint32_t kClockOffsetCaption = 9020;
 constexpr uint32_t kClockOffsetSeconds = 9021;
 // Records not in the archive, before a clear or a reset.
-constexpr uint32_t kUnreadWillBeLost = 9030;  // count, "%s": the IDs
-constexpr uint32_t kUnreadErased = 9031;      // count, "%s": the IDs
-constexpr uint32_t kUnreadCheckFailed = 9032;
-constexpr uint32_t kNoArchiveInUse = 9033;
+constexpr uint32_t kUnreadWillBeLost = 9050;  // count, "%s": the IDs
+constexpr uint32_t kUnreadErased = 9051;      // count, "%s": the IDs
+constexpr uint32_t kUnreadCheckFailed = 9052;
+constexpr uint32_t kNoArchiveInUse = 9053;
 }  // namespace id
 
 }  // namespace strings
