@@ -8,6 +8,7 @@
 #include "commands.h"
 #include "common/string_table.h"
 #include "connection.h"
+#include "erase_guard.h"
 #include "operation_output.h"
 #include "operations/device_commands.h"
 #include "operations/listings.h"
@@ -48,19 +49,17 @@ int RunStop(Connection& connection) {
   return output::Report(ops::StopMeasurement(connection.Session()));
 }
 
-int RunClear(Connection& connection, bool yes) {
+int RunClear(Connection& connection, bool yes, bool force) {
   if (!Confirmed(yes, strings::id::kConfirmClearData)) return exit_status::kUsage;
-  if (const int status = connection.Connect(); status != exit_status::kOk) return status;
-  return output::Report(ops::ClearMemory(connection.Session()));
+  return RunGuardedErase(connection, force, "clear", ops::ClearMemory);
 }
 
-int RunReset(Connection& connection, bool yes) {
+int RunReset(Connection& connection, bool yes, bool force) {
   if (!yes) {
     output::Error("quorvane-ctl: reset erases the measured data and the settings; add --yes to go ahead");
     return exit_status::kUsage;
   }
-  if (const int status = connection.Connect(); status != exit_status::kOk) return status;
-  return output::Report(ops::ResetDevice(connection.Session()));
+  return RunGuardedErase(connection, force, "reset", ops::ResetDevice);
 }
 
 int RunRestartModule(Connection& connection, bool yes) {
@@ -86,15 +85,25 @@ void AddSystemCommands(CLI::App& app, CommandRegistry& registry) {
   registry.Add(stop, RunStop);
 
   auto clearYes = std::make_shared<bool>(false);
+  auto clearForce = std::make_shared<bool>(false);
   CLI::App* clear = app.add_subcommand(
-      "clear", "Erase the recorded data and the error log; stops scheduled measurement (\"ST CLR\")");
+      "clear",
+      "Erase the recorded data and the error log; stops scheduled measurement (\"ST CLR\"). Refused (exit 1) "
+      "while the logger holds records the archive lacks; names how many and their IDs");
   clear->add_flag("--yes", *clearYes, "Confirm the erasure");
-  registry.Add(clear, [clearYes](Connection& c) { return RunClear(c, *clearYes); });
+  clear->add_flag("--force", *clearForce,
+                  "Erase even records the archive lacks (they are named, exit 4), or without an archive");
+  registry.Add(clear, [clearYes, clearForce](Connection& c) { return RunClear(c, *clearYes, *clearForce); });
 
   auto resetYes = std::make_shared<bool>(false);
-  CLI::App* reset = app.add_subcommand("reset", "Reset the logger to its initial state (\"ST RES\")");
+  auto resetForce = std::make_shared<bool>(false);
+  CLI::App* reset = app.add_subcommand("reset",
+                                       "Reset the logger to its initial state (\"ST RES\"). Refused (exit 1) while "
+                                       "the logger holds records the archive lacks; names how many and their IDs");
   reset->add_flag("--yes", *resetYes, "Confirm the reset");
-  registry.Add(reset, [resetYes](Connection& c) { return RunReset(c, *resetYes); });
+  reset->add_flag("--force", *resetForce,
+                  "Reset even with records the archive lacks (they are named, exit 4), or without an archive");
+  registry.Add(reset, [resetYes, resetForce](Connection& c) { return RunReset(c, *resetYes, *resetForce); });
 
   auto restartYes = std::make_shared<bool>(false);
   CLI::App* restart = app.add_subcommand("restart-module", "Restart the logger's communication module");

@@ -392,6 +392,26 @@ Status Archive::NewestHeldRecord(const std::string& serial, const MemoryIds& hel
   return FailureOf(rc);
 }
 
+Status Archive::ArchivedHeldIds(const std::string& serial, const MemoryIds& held, int64_t from, int64_t to,
+                                std::vector<int>* ids) {
+  ids->clear();
+  // Along the index of parsed records by time; a run that wraps holds the
+  // IDs from its first up and those up to its last.
+  Statement q(db_,
+              "SELECT DISTINCT record_id FROM records WHERE parsed = 1 AND "
+              "logger_id = (SELECT id FROM loggers WHERE serial = ?1) AND logger_time BETWEEN ?2 AND ?3 AND "
+              "CASE WHEN ?4 <= ?5 THEN record_id BETWEEN ?4 AND ?5 ELSE record_id >= ?4 OR record_id <= ?5 END");
+  if (!q.Prepared()) return FailureOf(q.PrepareCode());
+  q.Bind(1, serial);
+  q.Bind(2, from);
+  q.Bind(3, to);
+  q.Bind(4, int64_t{held.first});
+  q.Bind(5, int64_t{held.last});
+  int rc;
+  while ((rc = q.Step()) == SQLITE_ROW) ids->push_back(static_cast<int>(q.Int(0)));
+  return FailureOf(rc);
+}
+
 Status Archive::Connects(const std::string& serial, std::vector<ConnectSample>* out) {
   out->clear();
   Statement q(db_,

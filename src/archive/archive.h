@@ -126,6 +126,11 @@ class Archive {
   // back does not change it. Where no archived ID lies in the range, the
   // record archived last.
   Status NewestHeldRecord(const std::string& serial, const MemoryIds& held, std::optional<RecordKey>* key);
+  // The IDs of the logger's parsed records that lie in the held run of IDs
+  // (first to last, wrapping after 99999) and have a logger time within
+  // [from, to]: the held records the archive has. Each ID once, in no order.
+  Status ArchivedHeldIds(const std::string& serial, const MemoryIds& held, int64_t from, int64_t to,
+                         std::vector<int>* ids);
   Status Loggers(std::vector<LoggerSummary>* out);
   Status Connects(const std::string& serial, std::vector<ConnectSample>* out);
   // The logger's records in order of logger time (unparsed lines last), those

@@ -10,10 +10,16 @@
 namespace ops {
 
 archive::Archive* ArchiveAccess::Get(std::string* message) {
-  if (path_.empty() || openFailed_) return nullptr;
+  if (path_.empty()) return nullptr;
+  if (openFailed_) {
+    // A failure met where no message was given is told to the next caller.
+    Report(openFailure_, message);
+    return nullptr;
+  }
   if (archive_.IsOpen()) return &archive_;
   if (const archive::Status s = archive_.Open(path_); !s.ok()) {
     openFailed_ = true;
+    openFailure_ = s;
     Report(s, message);
     return nullptr;
   }

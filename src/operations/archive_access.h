@@ -23,6 +23,8 @@ class ArchiveAccess {
 
   // The open archive, or nullptr when there is none or it cannot be opened.
   archive::Archive* Get(std::string* message);
+  // Why the archive could not be opened (ok while it could, or was not tried).
+  const archive::Status& OpenFailure() const { return openFailure_; }
 
   // Records the connect just made: the logger as last seen, its clock's
   // offset from the PC clock and the settings read.
@@ -38,6 +40,7 @@ class ArchiveAccess {
   std::string path_;
   archive::Archive archive_;
   bool openFailed_ = false;
+  archive::Status openFailure_;
   bool reported_ = false;
   int64_t lastConnect_ = 0;
 };

@@ -132,7 +132,8 @@ void CDlgMainRecodeData::OnReadErrorLog() {
 }
 
 void CDlgMainRecodeData::OnClearData() {
-  if (!msgbox::Confirm(this, ui_text::Text(strings::id::kConfirmClearData), kClearCaption)) return;
+  const QString question = ClearQuestion();
+  if (question.isEmpty() || !msgbox::Confirm(this, question, kClearCaption)) return;
 
   SetMainFrameEnabled(false);
   workKind_ = kClearMemory;
@@ -143,6 +144,28 @@ void CDlgMainRecodeData::OnClearData() {
     Refresh();
   SetMainFrameEnabled(true);
   setFocus();
+}
+
+QString CDlgMainRecodeData::ClearQuestion() {
+  const QString usual = ui_text::Text(strings::id::kConfirmClearData);
+  // A clear that cannot reach the logger erases nothing.
+  if (!Host().Session().IsOpen()) return usual;
+#ifdef QHX_HAVE_ARCHIVE
+  // The memory range as the logger has it now, then the check.
+  QuickRefresh();
+  SetMainFrameEnabled(false);
+  workKind_ = kCheckUnread;
+  runner_.Run(this, QString(), 0);
+  SetMainFrameEnabled(true);
+  // A worker still running (the page was hidden meanwhile) owns the result.
+  if (runner_.IsRunning()) return QString();
+  if (unreadCheck_.Succeeded() && unreadCheck_.UnreadCount() == 0) return usual;
+  const QString lost = QString::fromStdString(unreadCheck_.message);
+#else
+  const QString lost = ui_text::Text(strings::id::kUnreadCheckFailed) + QStringLiteral("\r\n") +
+                       ui_text::Text(strings::id::kNoArchiveInUse);
+#endif
+  return lost + QStringLiteral("\r\n") + usual;
 }
 
 int CDlgMainRecodeData::RunWork() {
@@ -192,6 +215,11 @@ int CDlgMainRecodeData::DoWork() {
     case kReadErrorLog: return ReadErrorLog();
     case kClearMemory: return ClearMemory();
     case kRefreshSystemInfo: return Host().Session().RefreshSystemInfo();
+#ifdef QHX_HAVE_ARCHIVE
+    case kCheckUnread:
+      unreadCheck_ = ops::CheckUnreadRecords(Host().Session(), Host().Archive());
+      return unreadCheck_.Succeeded() ? 1 : 0;
+#endif
     default: return 0;
   }
 }

@@ -7,6 +7,9 @@
 
 #include "operations/record_readout.h"
 #include "pages/device_page.h"
+#ifdef QHX_HAVE_ARCHIVE
+#include "operations/unread_check.h"
+#endif
 
 class QPushButton;
 
@@ -20,6 +23,7 @@ class CDlgMainRecodeData : public CDevicePage {
     kClearMemory = 2,
     kRefreshSystemInfo = 3,  // the quick refresh when no main frame runs it
     kReadNewRecords = 4,     // the records after the newest archived one
+    kCheckUnread = 5,        // before a clear: held records the archive lacks
   };
 
   explicit CDlgMainRecodeData(CDeviceHost& host, QWidget* parent = nullptr);
@@ -55,6 +59,10 @@ class CDlgMainRecodeData : public CDevicePage {
   void ShowRecords(int result);
   int ReadErrorLog();
   int ClearMemory();
+  // The question before a clear: the usual one, preceded by what would be
+  // lost when the logger holds records the archive lacks or that could not
+  // be checked. Empty when the page was hidden while checking.
+  QString ClearQuestion();
   void QuickRefresh();
   void SetMainFrameEnabled(bool enabled);
   void ShowViewer(int kind, bool incomplete);
@@ -64,6 +72,9 @@ class CDlgMainRecodeData : public CDevicePage {
   uint8_t workKind_ = kReadRecords;
   std::string text_;
   bool textIncomplete_ = false;
+#ifdef QHX_HAVE_ARCHIVE
+  ops::UnreadCheck unreadCheck_;
+#endif
 
   QPushButton* readData_;
   QPushButton* readNewData_;

@@ -210,8 +210,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "\nError: ( -APN-APU-APP-APA )"},
         RefusalCase{
             {"set-apn", "--preset", "iij"}, "MAIL INI", "アクセスポイント: ", strings::id::kModuleSettingFailed},
-        RefusalCase{{"stop"}, "ST STP", "", kFailed}, RefusalCase{{"clear", "--yes"}, "ST CLR", "", kFailed},
-        RefusalCase{{"reset", "--yes"}, "ST RES", "", kFailed},
+        RefusalCase{{"stop"}, "ST STP", "", kFailed}, RefusalCase{{"clear", "--yes", "--force"}, "ST CLR", "", kFailed},
+        RefusalCase{{"reset", "--yes", "--force"}, "ST RES", "", kFailed},
         RefusalCase{{"sync-time"}, "MAIL TIME", "", strings::id::kErrorFailedShort},
         RefusalCase{{"restart-module", "--yes"}, "INSPECT ON", "", strings::id::kErrorFailedShort},
         RefusalCase{{"antenna"}, "RD ANT", "", kFailed}, RefusalCase{{"imei"}, "MAIL IMEI", "", kFailed},

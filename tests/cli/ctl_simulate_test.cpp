@@ -90,7 +90,9 @@ INSTANTIATE_TEST_SUITE_P(
             1,
             [](const std::string& l) { return StartsWith(l, "{\"device\":\"Quorvane-HX7\",") && l.back() == '}'; }},
         SimulatedCase{{"sync-time"}, 1, Is("成功")}, SimulatedCase{{"stop"}, 1, Is("成功")},
-        SimulatedCase{{"clear", "--yes"}, 1, Is("成功")}, SimulatedCase{{"reset", "--yes"}, 1, Is("成功")},
+        // An empty memory: nothing a clear or reset could lose.
+        SimulatedCase{{"--sim-records", "0", "clear", "--yes"}, 1, Is("成功")},
+        SimulatedCase{{"--sim-records", "0", "reset", "--yes"}, 1, Is("成功")},
         SimulatedCase{{"restart-module", "--yes"}, 1, Is("成功")}, SimulatedCase{{"antenna"}, 2, AntennaLine},
         SimulatedCase{{"imei"}, 1, [](const std::string& l) { return l.size() == 15 && AllDigits(l); }},
         SimulatedCase{{"test-mail"}, 1, Is("成功")}, SimulatedCase{{"set-battery", "3.3"}, 1, Is("バッテリ警告: 成功")},

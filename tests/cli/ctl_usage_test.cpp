@@ -62,7 +62,10 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"set-apn", "--auth", "mschap"}, "--auth"},
         UsageCase{{"set-apn", "--name", "caf\xC3\xA9\xF0\x9F\x98\x80"}, "code page"},
         UsageCase{{"set-apn", "--name", "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88"}, "half-width"},
-        UsageCase{{"set-apn", "--user", "my user"}, "half-width"}));
+        UsageCase{{"set-apn", "--user", "my user"}, "half-width"},
+        // Without an archive nothing tells which records a clear or reset would lose.
+        UsageCase{{"--no-archive", "clear", "--yes"}, "--force"},
+        UsageCase{{"--no-archive", "reset", "--yes"}, "--force"}));
 
 TEST_F(CtlTest, VersionIsTheProjectsAndNeedsNoLine) {
   const ChildResult r = Ctl({"--version"});

@@ -16,6 +16,10 @@
 #include "common/string_table.h"
 #include "common/timing.h"
 #include "log/traffic_capture.h"
+#include "operations/operation.h"
+#ifdef QHX_HAVE_ARCHIVE
+#include "operations/archived_readout.h"
+#endif
 #include "pages/data_strings.h"
 #include "pages/dlg_aqcuired.h"
 #include "pages/dlg_main_recode_data.h"
@@ -86,10 +90,15 @@ class DataPageTest : public QObject {
   void clearAsksAndCancelSendsNothing();
   void clearSendsClearAndReportsSuccess();
   void failedClearReportsFailure();
+  void clearWarnsOfRecordsNotArchived_data();
+  void clearWarnsOfRecordsNotArchived();
   void readNewDataShowsOnlyTheNewRecords();
 
  private:
   CDeviceSession& session() { return host_.Session(); }
+  // Every record the logger holds goes into an archive of the test's own, so
+  // that a clear loses nothing (without the archive: nothing to do).
+  void ArchiveAllHeld();
   // Lines the logger received since the test began that start with prefix.
   QStringList Received(const std::string& prefix = "") const {
     QStringList out;
@@ -102,7 +111,28 @@ class DataPageTest : public QObject {
   FakeDeviceHost host_;
   std::unique_ptr<vlogger::VirtualLogger> logger_;
   std::unique_ptr<CDlgMainRecodeData> page_;
+  std::unique_ptr<QTemporaryDir> archiveDir_;
 };
+
+#ifdef QHX_HAVE_ARCHIVE
+namespace {
+class DiscardingSink : public ops::RecordSink {
+ public:
+  void Records(const char*, size_t, long) override {}
+};
+}  // namespace
+
+void DataPageTest::ArchiveAllHeld() {
+  archiveDir_ = std::make_unique<QTemporaryDir>();
+  host_.SetArchivePath(archiveDir_->filePath("archive.sqlite").toStdString());
+  DiscardingSink discard;
+  const ops::ArchivedReadoutResult r = ops::ReadRecordsArchived(session(), {-1, 0}, discard, host_.Archive(), {});
+  QVERIFY2(r.Succeeded(), r.message.c_str());
+  logger_->ClearReceived();
+}
+#else
+void DataPageTest::ArchiveAllHeld() {}
+#endif
 
 void DataPageTest::initTestCase() {
   QCOMPARE(log_.Ring().Allocate(), 1);
@@ -124,6 +154,10 @@ void DataPageTest::init() {
 
 void DataPageTest::cleanup() {
   page_.reset();
+#ifdef QHX_HAVE_ARCHIVE
+  host_.SetArchivePath(std::string());
+#endif
+  archiveDir_.reset();
   session().Close();
   logger_->Stop();
   logger_.reset();
@@ -365,6 +399,7 @@ void DataPageTest::errorLogIntoViewer() {
 }
 
 void DataPageTest::clearAsksAndCancelSendsNothing() {
+  ArchiveAllHeld();
   MessageBoxSpy boxes;
   boxes.answer = QMessageBox::Cancel;
   QTest::mouseClick(page_->findChild<QPushButton*>("clearData"), Qt::LeftButton);
@@ -375,11 +410,12 @@ void DataPageTest::clearAsksAndCancelSendsNothing() {
   QCOMPARE(q.caption, QStringLiteral("Clear"));
   QCOMPARE(q.icon, msgbox::Icon::kWarning);
   QVERIFY(q.okCancel);
-  QVERIFY(Received().isEmpty());
+  QVERIFY(Received("ST ").isEmpty());
   QCOMPARE(logger_->State().record_count, size_t(100));
 }
 
 void DataPageTest::clearSendsClearAndReportsSuccess() {
+  ArchiveAllHeld();
   MessageBoxSpy boxes;
   QTest::mouseClick(page_->findChild<QPushButton*>("clearData"), Qt::LeftButton);
 
@@ -393,6 +429,7 @@ void DataPageTest::clearSendsClearAndReportsSuccess() {
 }
 
 void DataPageTest::failedClearReportsFailure() {
+  ArchiveAllHeld();
   logger_->RefuseCommands("ST CLR", -1);
   MessageBoxSpy boxes;
   QTest::mouseClick(page_->findChild<QPushButton*>("clearData"), Qt::LeftButton);
@@ -401,6 +438,53 @@ void DataPageTest::failedClearReportsFailure() {
   QCOMPARE(boxes.Texts(), (QStringList{Ui(strings::id::kConfirmClearData), QStringLiteral("エラー！ 失敗しました")}));
   QCOMPARE(boxes.requests[1].icon, msgbox::Icon::kWarning);
   QCOMPARE(logger_->State().record_count, size_t(100));
+}
+
+// Records the archive lacks, or a check that could not be made, come before
+// the usual question; Cancel stays the default and sends no clear.
+void DataPageTest::clearWarnsOfRecordsNotArchived_data() {
+  QTest::addColumn<int>("added");      // records taken after everything was archived
+  QTest::addColumn<bool>("archived");  // with an archive at all
+  QTest::addColumn<bool>("refuseReadout");
+  QTest::addColumn<QString>("warning");
+  QTest::addColumn<int>("answer");
+  const QString checkFailed = Ui(strings::id::kUnreadCheckFailed) + "\r\n";
+#ifdef QHX_HAVE_ARCHIVE
+  const QString twoLost = QString::fromStdString(strings::Text(strings::id::kUnreadWillBeLost))
+                              .replace("%ld", "2")
+                              .replace("%s", "101-102");
+  QTest::newRow("two unread, cancelled") << 2 << true << false << twoLost << int(QMessageBox::Cancel);
+  QTest::newRow("two unread, cleared") << 2 << true << false << twoLost << int(QMessageBox::Ok);
+  QTest::newRow("check refused") << 0 << true << true << checkFailed + Ui(strings::id::kFailed)
+                                 << int(QMessageBox::Cancel);
+#endif
+  QTest::newRow("no archive") << 0 << false << false << checkFailed + Ui(strings::id::kNoArchiveInUse)
+                              << int(QMessageBox::Cancel);
+}
+
+void DataPageTest::clearWarnsOfRecordsNotArchived() {
+  QFETCH(int, added);
+  QFETCH(bool, archived);
+  QFETCH(bool, refuseReadout);
+  QFETCH(QString, warning);
+  QFETCH(int, answer);
+  if (archived) ArchiveAllHeld();
+  logger_->AddRecords(static_cast<size_t>(added));
+  if (refuseReadout) logger_->RefuseCommands("RD ALL", -1);
+  MessageBoxSpy boxes;
+  boxes.answer = answer;
+
+  QTest::mouseClick(page_->findChild<QPushButton*>("clearData"), Qt::LeftButton);
+
+  QVERIFY(!boxes.requests.empty());
+  const msgbox::Request& q = boxes.requests[0];
+  QCOMPARE(q.text, warning + "\r\n" + Ui(strings::id::kConfirmClearData));
+  QCOMPARE(q.caption, QStringLiteral("Clear"));
+  QCOMPARE(q.icon, msgbox::Icon::kWarning);
+  QVERIFY(q.okCancel);
+  const bool cleared = answer == QMessageBox::Ok;
+  QCOMPARE(Received("ST CLR").size(), cleared ? 1 : 0);
+  QCOMPARE(logger_->State().record_count, cleared ? size_t(0) : size_t(100 + added));
 }
 
 #ifdef QHX_HAVE_ARCHIVE
