@@ -73,7 +73,10 @@ ReadoutResult ReadRecords(CDeviceSession& session, const ReadoutRequest& request
     start = session.Protocol().ReadAllStart(session.PortPtr(), request.firstId, request.count);
   context.Total(result.expected);
   if (start != rc::kOk) {
-    result.message = CDeviceSession::MessageForCode(session.IsOpen() ? session_rc::kFailed : session_rc::kNotConnected);
+    const int code = session.LineLost() ? session_rc::kLineLost
+                     : session.IsOpen() ? session_rc::kFailed
+                                        : session_rc::kNotConnected;
+    result.message = session.MessageOf(code);
     return result;
   }
 
@@ -102,7 +105,8 @@ ReadoutResult ReadRecords(CDeviceSession& session, const ReadoutRequest& request
         break;
       }
     }
-    if (!session.IsOpen()) {
+    // A lost line still gives the records it brought.
+    if (!session.Port().LinesMayCome()) {
       break;
     }
     const int n = session.Protocol().ReadRawRecordLine(session.PortPtr(), line, sizeof line);
@@ -161,6 +165,7 @@ ReadoutResult ReadRecords(CDeviceSession& session, const ReadoutRequest& request
   if (result.overrun) message = JoinMessages(message, strings::Text(strings::id::kReadoutOverrun));
   if (result.otherLines > 0)
     message = JoinMessages(message, FormatText(strings::id::kReadoutDamagedLines, result.otherLines));
+  if (!result.endLineSeen && session.LineLost()) message = JoinMessages(message, session.LineLostMessage());
   result.message = message;
   return result;
 }
