@@ -10,7 +10,8 @@
 //   end line the readout gives up.
 // - No line for 30 s gives up too. Giving up, or a closed port, leaves the
 //   result kIncomplete with the records that arrived; a readout given up on
-//   while the logger may still be sending sends ESC first.
+//   while the logger may still be sending sends ESC first. A lost line ends
+//   it at once, after the records it brought, and the message says so.
 // - Never more records than were asked for: a record beyond the count sends
 //   ESC, is not delivered, and the result says so.
 // - Lines that are not records are counted, not delivered, and make the
