@@ -114,7 +114,7 @@ constexpr uint32_t kModuleSettingFailed = 2533;
 constexpr uint32_t kStopMeasurementFirst = 2536;
 constexpr uint32_t kImportValueProblem = 2561;  // key, line number, value
 constexpr uint32_t kInvalidFieldValue = 2562;   // the field's name
-constexpr uint32_t kLineLost = 2563;            // the system's reason goes below it
+constexpr uint32_t kLineLost = 2580;            // the system's reason goes below it
 
 // Setting item names: item index i has the name kSettingItemName0 + i.
 constexpr uint32_t kSettingItemName0 = 3000;
