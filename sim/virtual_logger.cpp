@@ -78,6 +78,7 @@ class VirtualLogger::Impl {
   std::string port_path_;
   std::string last_error_;
   bool client_present_ = true;
+  Clock::time_point hold_input_until_{};
   std::string line_buffer_;
   std::deque<std::string> pending_lines_;
   struct Readout {
@@ -214,11 +215,13 @@ void VirtualLogger::Impl::Serve() {
     RefillNoise();
     Clock::time_point wake_at = Clock::time_point::max();
     const bool want_write = PumpOutput(&wake_at);
+    if (dropping_) continue;  // a drop just begun: its drain is watched from the top
 
     const int master = pty_.IsOpen() ? pty_.MasterFd() : -1;
     pollfd fds[2] = {{wake_pipe_[0], POLLIN, 0}, {master, 0, 0}};
     nfds_t count = 1;
-    if (master >= 0 && client_present_) {
+    const bool holding = Clock::now() < hold_input_until_;
+    if (master >= 0 && client_present_ && !holding) {
       fds[1].events = static_cast<short>(POLLIN | (want_write ? POLLOUT : 0));
       count = 2;
     }
@@ -233,6 +236,11 @@ void VirtualLogger::Impl::Serve() {
         const auto wait = std::chrono::ceil<std::chrono::milliseconds>(wake_at - Clock::now());
         timeout_ms = static_cast<int>(std::clamp<int64_t>(wait.count(), 0, timeout_ms));
       }
+    }
+
+    if (holding) {
+      const auto wait = std::chrono::ceil<std::chrono::milliseconds>(hold_input_until_ - Clock::now());
+      timeout_ms = static_cast<int>(std::clamp<int64_t>(wait.count(), 0, timeout_ms));
     }
 
     lock.unlock();
@@ -577,6 +585,9 @@ void VirtualLogger::SetNoiseLine(const std::string& line, int every) {
 }
 void VirtualLogger::DropOnCommand(const std::string& prefix) {
   impl_->Knob([&] { impl_->gate_.DropOnPrefix(prefix); });
+}
+void VirtualLogger::HoldInput(std::chrono::milliseconds duration) {
+  impl_->Knob([&] { impl_->hold_input_until_ = Clock::now() + duration; });
 }
 void VirtualLogger::DropAfterBytes(int64_t count) {
   impl_->Knob([&] { impl_->pacer_.Shaping().drop_after_bytes = count < 0 ? -1 : count; });

@@ -79,6 +79,11 @@ class VirtualLogger {
   // not answered), or after `count` more bytes of output (-1: off).
   void DropOnCommand(const std::string& prefix);
   void DropAfterBytes(int64_t count);
+  // The logger reads nothing of the line for this long from now on (a busy
+  // logger, or an adapter that has not passed the bytes on yet): what the
+  // program writes meanwhile waits in the line, and is read afterwards even
+  // when the program has closed its side by then.
+  void HoldInput(std::chrono::milliseconds duration);
   // Send at the pace of 9600 baud.
   void SetPaced(bool on);
   // A record readout never ends on its own: after the newest record it

@@ -57,6 +57,11 @@ CDeviceSession& Session() { return theApp().Session(); }
 
 std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
+// The lost line and the system's reason, one per line.
+QString LineLostText() {
+  return QString::fromStdString(Session().LineLostMessage()).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+}
+
 }  // namespace
 
 CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
@@ -233,7 +238,7 @@ bool CMainFrame::ConnectToPort(const QString& portPath) {
       return true;
     }
     // An aborted check needs no message: the user gave it up.
-    if (checked == 0) message = ShellText(strings::id::kNoResponse);
+    if (checked == 0) message = Session().LineLost() ? LineLostText() : ShellText(strings::id::kNoResponse);
   }
   Session().InvalidateClockReference();
   Session().Close();
@@ -301,6 +306,30 @@ void CMainFrame::ResetConnection() {
   connectionState_ = 0;
   ShowClientArea();
   UpdateCommandStates();
+}
+
+void CMainFrame::NoteLineLost() {
+  if (lineLossPending_ || tornDown_) return;
+  lineLossPending_ = true;
+  QTimer::singleShot(0, this, &CMainFrame::EndLostConnection);
+}
+
+void CMainFrame::EndLostConnection() {
+  // A connect that failed has told and closed already.
+  if (tornDown_ || !IsConnected() || !Session().LineLost()) {
+    lineLossPending_ = false;
+    return;
+  }
+  // The window that ran the operation may still be on the stack (showing its
+  // result, or a wizard going on): its pages go only once it has returned.
+  if (CVTCWorkingThread::CurrentProgressDialog() != nullptr || QApplication::activeModalWidget() != nullptr) {
+    QTimer::singleShot(kAbortWatchMs, this, &CMainFrame::EndLostConnection);
+    return;
+  }
+  lineLossPending_ = false;
+  const QString message = LineLostText();
+  ResetConnection();
+  msgbox::Warning(this, message, QStringLiteral("Error!"));
 }
 
 void CMainFrame::OnCloseConnection() {

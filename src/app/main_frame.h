@@ -79,6 +79,10 @@ class CMainFrame : public QMainWindow {
   bool DeferWhileAPageRuns();
   void OnCloseConnection();
   bool IsConnected() const { return (connectionState_ & 1) != 0; }
+  // A device operation ended with the line to the logger lost: once no run
+  // and no modal window is open any more, the connection is reset (pages
+  // gone, Connect offered) and the loss is told with the system's reason.
+  void NoteLineLost();
 
   // item -1: full refresh; -2: quick refresh ("RD SYS" only); >= 0: the
   // single-item setting wizard for that item with the given wizard flags.
@@ -126,6 +130,8 @@ class CMainFrame : public QMainWindow {
   // with Abort: the abort ends the line waits of the running exchange at
   // once. Returns DoWork's result, or -1 when the user aborted.
   int RunAbortableCheck();
+  // NoteLineLost()'s deferred part.
+  void EndLostConnection();
 
   CVTrelix7CommDoc* document_ = nullptr;
   QStackedWidget* client_ = nullptr;
@@ -136,6 +142,7 @@ class CMainFrame : public QMainWindow {
   uint8_t connectionState_ = 0;
   int recording_ = 0;
   bool tornDown_ = false;
+  bool lineLossPending_ = false;
   // Last: its worker is joined before the members above go.
   CVTCWorkingThread runner_{[this] { return DoWork(); }};
 };

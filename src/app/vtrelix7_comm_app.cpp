@@ -113,6 +113,8 @@ void CVTrelix7CommApp::OnWorkRunning(bool running) {
   workDepth_ += running ? 1 : -1;
   if (workDepth_ < 0) workDepth_ = 0;
   if (terminal_) terminal_->SetEnabled(workDepth_ == 0 ? 1 : 0);
+  // Whatever run found the line lost, the frame ends the connection.
+  if (!running && MainFrame != nullptr && session_.LineLost()) MainFrame->NoteLineLost();
 }
 
 // ---------------------------------------------------------------- texts, fonts

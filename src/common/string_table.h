@@ -126,6 +126,8 @@ constexpr uint32_t kTransmissionRangeProblem = 2570;  // count
 // Why a settings file is refused whole: the line.
 constexpr uint32_t kSettingsFileNulByte = 2571;
 constexpr uint32_t kSettingsFileTooLong = 2572;
+// A lost line: the system's reason goes below it.
+constexpr uint32_t kLineLost = 2580;
 
 // Setting item names: item index i has the name kSettingItemName0 + i.
 constexpr uint32_t kSettingItemName0 = 3000;

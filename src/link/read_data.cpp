@@ -164,11 +164,12 @@ int CReadData::Take(char* destination, int32_t size, uint32_t timeoutMs, bool dr
     for (;;) {
       if (line_count_ > 0) break;
       const auto now = timing::Clock::now();
-      if (now >= deadline || abandoned_) {
+      if (now >= deadline || abandoned_ || lost_) {
         if (size > 0) destination[0] = '\0';
         return 0;
       }
-      if (line_event_.wait_until(lock, deadline, [this] { return line_count_ > 0 || abandoned_; }) && line_count_ > 0)
+      if (line_event_.wait_until(lock, deadline, [this] { return line_count_ > 0 || abandoned_ || lost_; }) &&
+          line_count_ > 0)
         break;
     }
   }
@@ -252,7 +253,7 @@ bool CReadData::WaitQuiet(uint32_t quietMs, uint32_t limitMs) {
   for (;;) {
     const auto now = timing::Clock::now();
     const auto quiet_until = std::max(last_arrival_, start) + quiet;
-    if (now >= quiet_until || abandoned_) return true;
+    if (now >= quiet_until || abandoned_ || lost_) return true;
     if (now >= deadline) return false;
     arrival_event_.wait_until(lock, std::min(quiet_until, deadline));
   }
@@ -285,6 +286,25 @@ void CReadData::Abandon() {
 bool CReadData::Abandoned() const {
   std::lock_guard<std::mutex> lock(ring_lock_);
   return abandoned_;
+}
+
+void CReadData::MarkLost() {
+  {
+    std::lock_guard<std::mutex> lock(ring_lock_);
+    lost_ = true;
+  }
+  line_event_.notify_all();
+  arrival_event_.notify_all();
+}
+
+void CReadData::ClearLost() {
+  std::lock_guard<std::mutex> lock(ring_lock_);
+  lost_ = false;
+}
+
+bool CReadData::Lost() const {
+  std::lock_guard<std::mutex> lock(ring_lock_);
+  return lost_;
 }
 
 void CReadData::Resume() {

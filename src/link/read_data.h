@@ -56,6 +56,13 @@ class CReadData {
   void Resume();
   bool Abandoned() const;
 
+  // The line is lost: nothing more will arrive. Every wait in progress, and
+  // every later one until ClearLost(), ends at once with 0; lines already
+  // stored are still taken. Lost() tells such an end from a time-out.
+  void MarkLost();
+  void ClearLost();
+  bool Lost() const;
+
   // 1 drops lines that begin with '#', 0 keeps them.
   void SetFilter(int on);
   int Filter() const;
@@ -89,6 +96,7 @@ class CReadData {
   int32_t skipping_ = 0;
   int32_t line_count_ = 0;
   bool abandoned_ = false;
+  bool lost_ = false;
   int64_t touched_ = 0;  // highest byte index written since the last reset
   int64_t cut_lines_ = 0;
   // When the reader thread last handed over bytes (any bytes, stored or not).

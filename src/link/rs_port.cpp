@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/os_error.h"
 #include "common/timing.h"
 
 namespace {
@@ -10,6 +11,9 @@ namespace {
 constexpr int kReaderSliceMs = 200;
 constexpr int64_t kWriteLimitMs = 10000;
 constexpr int64_t kSettleMs = 500;
+// The longest wait for written bytes to leave before a purge or close: an
+// abort byte then reaches the logger even through an adapter's buffer.
+constexpr int64_t kOutputDrainMs = 1000;
 
 }  // namespace
 
@@ -28,6 +32,8 @@ int CRSPort::Open(const std::string& path, const SerialSettings& settings) {
   path_ = path;
   Close();
   open_error_ = PortOpenError();
+  lost_error_.store(0);
+  lost_.store(false);
 
   if (!line_buffer_) {
     line_buffer_ = std::make_unique<CReadData>();
@@ -49,6 +55,7 @@ int CRSPort::Open(const std::string& path, const SerialSettings& settings) {
 
   Purge();
   line_buffer_->Resume();
+  line_buffer_->ClearLost();
   if (!reader_.joinable()) {
     running_.store(1);
     reader_ = std::thread(&CRSPort::ReadThread, this);
@@ -68,10 +75,21 @@ int CRSPort::Close() {
   }
   std::lock_guard<std::mutex> io(io_lock_);
   if (!device_->IsOpen()) return 1;
-  device_->Purge();
+  if (!lost_.load()) SettleOutput();
+  device_->PurgeInput();
   if (line_buffer_) line_buffer_->Reset();
   device_->Close();
   return 1;
+}
+
+bool CRSPort::LinesMayCome() const {
+  if (IsOpen()) return true;
+  return lost_.load() && line_buffer_ && line_buffer_->LineCount() > 0;
+}
+
+std::string CRSPort::LineLostReason() const {
+  const int err = lost_error_.load();
+  return lost_.load() && err != 0 ? OsErrorText(err) : std::string();
 }
 
 int CRSPort::Write(const void* bytes, uint32_t length, int purge) {
@@ -88,7 +106,7 @@ int CRSPort::Write(const void* bytes, uint32_t length, int purge) {
   int result = 0;
   {
     std::lock_guard<std::mutex> io(io_lock_);
-    if (device_->IsOpen()) {
+    if (IsOpen()) {
       if (purge == 1) Purge();
       result = device_->Write(data, length, timing::Scaled(kWriteLimitMs)) ? 1 : 0;
     }
@@ -101,8 +119,19 @@ void CRSPort::Capture(const void* bytes, uint32_t length, TrafficDirection direc
 }
 
 void CRSPort::Purge() {
-  device_->Purge();
+  SettleOutput();
+  device_->PurgeInput();
   if (line_buffer_) line_buffer_->Reset();
+}
+
+void CRSPort::SettleOutput() {
+  if (!device_->DrainOutput(timing::Scaled(kOutputDrainMs))) device_->PurgeOutput();
+}
+
+void CRSPort::MarkLineLost(int systemError) {
+  lost_error_.store(systemError);
+  lost_.store(true);
+  if (line_buffer_) line_buffer_->MarkLost();
 }
 
 void CRSPort::ReadThread() {
@@ -111,9 +140,16 @@ void CRSPort::ReadThread() {
   uint8_t* const buffer = chunk.data();
   Purge();
   while (running_.load() != 0) {
-    const int n = device_->Read(buffer, chunk.size(), kReaderSliceMs);
+    int systemError = 0;
+    const int n = device_->Read(buffer, chunk.size(), kReaderSliceMs, &systemError);
     if (running_.load() == 0) break;
-    if (n <= 0) continue;  // slice over, or the device is gone: no data this pass
+    if (n == SerialDevice::kLineLost) {
+      // Nothing more can arrive: what is stored stays for the reader of the
+      // line buffer, and every wait ends now instead of at its time-out.
+      MarkLineLost(systemError);
+      break;
+    }
+    if (n <= 0) continue;  // slice over: no data this pass
     // The line buffer receives each chunk before the traffic capture.
     line_buffer_->Append(buffer, static_cast<size_t>(n));
     Capture(buffer, static_cast<uint32_t>(n), TrafficDirection::kReceived);

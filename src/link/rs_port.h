@@ -41,13 +41,14 @@ class CRSPort {
   // Why the last Open() failed (fault kNone after a successful one).
   const PortOpenError& LastOpenError() const { return open_error_; }
 
-  // Stops the reader thread, empties the buffers and closes the device.
-  // Returns 1 always.
+  // Stops the reader thread, lets the bytes written leave (bounded wait),
+  // empties the buffers and closes the device. Returns 1 always.
   int Close();
 
-  // Writes bytes (length 0: up to the first NUL). purge == 1 drops everything
-  // not yet sent or received, and empties the line buffer, first. Returns 1
-  // when every byte was written within the write limit, 0 otherwise.
+  // Writes bytes (length 0: up to the first NUL). purge == 1 first lets the
+  // bytes written before leave (bounded wait), then drops everything received
+  // and empties the line buffer. Returns 1 when every byte was written within
+  // the write limit, 0 otherwise (also once the line is lost).
   int Write(const void* bytes, uint32_t length, int purge);
 
   // Where the traffic goes (none: not captured). The sink must outlive the
@@ -57,7 +58,18 @@ class CRSPort {
   // by the reader thread itself.
   void Capture(const void* bytes, uint32_t length, TrafficDirection direction);
 
-  bool IsOpen() const { return device_->IsOpen(); }
+  // False once the line is lost, although the device stays open until Close().
+  bool IsOpen() const { return device_->IsOpen() && !lost_.load(); }
+  // The line hung up or the device went away while open: the reader has
+  // stopped, and every wait of the line buffer ends at once (lines already
+  // stored are still taken). Cleared by the next Open().
+  bool LineLost() const { return lost_.load(); }
+  // The system's error number and text of the loss (0 and empty while not lost).
+  int LineLostError() const { return lost_error_.load(); }
+  std::string LineLostReason() const;
+  // True while lines can still be taken: the port is open, or its line was
+  // lost with complete lines still stored.
+  bool LinesMayCome() const;
   // The device handle as a number; -1 while closed.
   intptr_t Handle() const { return device_->NativeHandle(); }
   const std::string& Path() const { return path_; }
@@ -78,7 +90,12 @@ class CRSPort {
 
  private:
   void ReadThread();
+  // Lets the bytes written leave, then drops what was received.
   void Purge();
+  // Waits (bounded) until the bytes written have left; what is still queued
+  // at the limit is dropped, so that closing never blocks on a stuck line.
+  void SettleOutput();
+  void MarkLineLost(int systemError);
 
   std::unique_ptr<SerialDevice> device_;
   PortOpenError open_error_;
@@ -88,6 +105,8 @@ class CRSPort {
   std::thread reader_;
   std::atomic<int32_t> running_{0};
   std::atomic<bool> unsettled_{false};
+  std::atomic<bool> lost_{false};
+  std::atomic<int> lost_error_{0};
   std::atomic<TrafficSink*> sink_{nullptr};
   std::mutex io_lock_;  // keeps the device open while a write uses it
   std::recursive_mutex exchange_lock_;

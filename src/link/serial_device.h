@@ -20,21 +20,29 @@ class SerialDevice {
   // one of CRSPort's open codes; on failure the device is closed again and
   // *error tells why.
   virtual int Open(const std::string& path, const SerialSettings& settings, PortOpenError* error) = 0;
-  // Clears the error state, drops both queues and closes the device.
+  // Clears the error state, drops what was received and closes the device.
+  // Bytes written and still queued are the caller's to drain or purge first.
   virtual void Close() = 0;
   virtual bool IsOpen() const = 0;
 
-  // Drops everything not yet sent or received.
-  virtual void Purge() = 0;
+  // Drops what was received and not yet read.
+  virtual void PurgeInput() = 0;
+  // Drops what was written and not yet sent.
+  virtual void PurgeOutput() = 0;
+  // Waits until the bytes written have left the driver's output queue, at
+  // most `limit`. False when some were still queued at the limit.
+  virtual bool DrainOutput(std::chrono::steady_clock::duration limit) = 0;
 
   // Called on the reader thread when it starts (raises its priority).
   virtual void ReaderStarted() = 0;
+  // Read() result: the line is lost (hung up, device removed).
+  static constexpr int kLineLost = -1;
   // Reader thread only: waits up to sliceMs for received bytes and reads what
   // is waiting, at most size bytes. Returns the number read; 0 when the slice
-  // ended or WakeReader() was called; -1 when the device is gone, after
-  // waiting out the slice, so that a vanished device never makes the reader
-  // spin.
-  virtual int Read(uint8_t* buffer, size_t size, int sliceMs) = 0;
+  // ended or WakeReader() was called; kLineLost when the line hung up or the
+  // device went away, with the system's error number in *systemError. Bytes
+  // that arrived before a hang-up are returned first.
+  virtual int Read(uint8_t* buffer, size_t size, int sliceMs, int* systemError) = 0;
   // Ends a Read() in progress at once; callable from any thread while open.
   virtual void WakeReader() = 0;
 

@@ -148,7 +148,9 @@ class PosixSerialDevice final : public SerialDevice {
   void Close() override {
     const int fd = fd_.exchange(-1);
     if (fd >= 0) {
-      tcflush(fd, TCIOFLUSH);
+      // Input only: flushing the output of a pseudo-terminal discards what
+      // its other side has not read yet, even after the driver reported it sent.
+      tcflush(fd, TCIFLUSH);
       ::close(fd);
     }
     if (wake_fd_ >= 0) {
@@ -160,14 +162,34 @@ class PosixSerialDevice final : public SerialDevice {
   bool IsOpen() const override { return fd_.load() >= 0; }
   intptr_t NativeHandle() const override { return fd_.load(); }
 
-  void Purge() override {
+  void PurgeInput() override {
     const int fd = fd_.load();
-    if (fd >= 0) tcflush(fd, TCIOFLUSH);
+    if (fd >= 0) tcflush(fd, TCIFLUSH);
+  }
+
+  void PurgeOutput() override {
+    const int fd = fd_.load();
+    if (fd >= 0) tcflush(fd, TCOFLUSH);
+  }
+
+  bool DrainOutput(std::chrono::steady_clock::duration limit) override {
+    // tcdrain() cannot be bounded: the output queue is watched instead.
+    const int fd = fd_.load();
+    if (fd < 0) return false;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+      int queued = 0;
+      if (ioctl(fd, TIOCOUTQ, &queued) != 0) return false;
+      if (queued <= 0) return true;
+      if (std::chrono::steady_clock::now() >= deadline) return false;
+      pollfd w{wake_fd_, 0, 0};
+      poll(&w, 1, kDrainPollMs);
+    }
   }
 
   void ReaderStarted() override {}
 
-  int Read(uint8_t* buffer, size_t size, int sliceMs) override {
+  int Read(uint8_t* buffer, size_t size, int sliceMs, int* systemError) override {
     const int fd = fd_.load();
     pollfd fds[2] = {{fd, POLLIN, 0}, {wake_fd_, POLLIN, 0}};
     const int pr = poll(fds, 2, sliceMs);
@@ -178,16 +200,23 @@ class PosixSerialDevice final : public SerialDevice {
       (void)ignored;
       return 0;
     }
-    if (fds[0].revents & POLLIN) {
-      const ssize_t n = ::read(fd, buffer, size);
-      if (n > 0) return static_cast<int>(n);
-      if (n < 0 && (errno == EAGAIN || errno == EINTR)) return 0;  // spurious wake-up: nothing lost
+    const bool hungUp = (fds[0].revents & (POLLHUP | POLLNVAL)) != 0;
+    if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) == 0) return 0;
+    // What arrived before a hang-up is read first; the loss shows on the next call.
+    const ssize_t n = ::read(fd, buffer, size);
+    if (n > 0) return static_cast<int>(n);
+    const int err = n < 0 ? errno : 0;
+    const bool readable = (fds[0].revents & POLLIN) != 0;
+    if (readable && (err == EAGAIN || err == EINTR)) return 0;  // spurious wake-up: nothing lost
+    if (err == EIO || err == ENXIO || err == ENODEV || (n == 0 && hungUp)) {
+      *systemError = err != 0 ? err : ErrorOfHungUpLine(fd);
+      return kLineLost;
     }
-    // The device went away (hang-up, EIO, or 0 bytes). Wait out the slice on
+    // Any other outcome brings nothing this time; the slice is waited out on
     // the wake-up descriptor alone, so that the reader never spins.
     pollfd w{wake_fd_, POLLIN, 0};
     poll(&w, 1, sliceMs);
-    return -1;
+    return 0;
   }
 
   void WakeReader() override {
@@ -222,6 +251,15 @@ class PosixSerialDevice final : public SerialDevice {
   }
 
  private:
+  static constexpr int kDrainPollMs = 5;
+
+  // A hung-up terminal reads as end of file; a write, even of nothing, is
+  // refused with the system's own reason.
+  static int ErrorOfHungUpLine(int fd) {
+    const ssize_t n = ::write(fd, "", 0);
+    return n < 0 && errno != EAGAIN && errno != EINTR ? errno : EIO;
+  }
+
   std::atomic<int> fd_{-1};
   int wake_fd_ = -1;
 };

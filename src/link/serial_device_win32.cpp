@@ -16,6 +16,7 @@ namespace {
 constexpr DWORD kInputQueue = 4096;
 constexpr DWORD kOutputQueue = 256;
 constexpr size_t kReadChunk = 4096;
+constexpr DWORD kDrainPollMs = 5;
 
 // "COM5" and "com12" become "\\.\COM5" and "\\.\com12"; a path that already
 // names a device or a file is taken as it is.
@@ -179,7 +180,7 @@ class Win32SerialDevice final : public SerialDevice {
     }
     DWORD errors = 0;
     ClearCommError(h, &errors, nullptr);
-    PurgeComm(h, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+    PurgeComm(h, PURGE_RXABORT | PURGE_RXCLEAR);
     CloseHandle(h);
     ReleasePortLock();
   }
@@ -190,9 +191,30 @@ class Win32SerialDevice final : public SerialDevice {
     return h == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<intptr_t>(h);
   }
 
-  void Purge() override {
+  void PurgeInput() override {
     const HANDLE h = handle_.load();
-    if (h != INVALID_HANDLE_VALUE) PurgeComm(h, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+    if (h != INVALID_HANDLE_VALUE) PurgeComm(h, PURGE_RXABORT | PURGE_RXCLEAR);
+  }
+
+  void PurgeOutput() override {
+    const HANDLE h = handle_.load();
+    if (h != INVALID_HANDLE_VALUE) PurgeComm(h, PURGE_TXABORT | PURGE_TXCLEAR);
+  }
+
+  bool DrainOutput(std::chrono::steady_clock::duration limit) override {
+    // FlushFileBuffers() cannot be bounded: the driver's output count is
+    // watched instead.
+    const HANDLE h = handle_.load();
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+      DWORD errors = 0;
+      COMSTAT stat{};
+      if (!ClearCommError(h, &errors, &stat)) return false;
+      if (stat.cbOutQue == 0) return true;
+      if (std::chrono::steady_clock::now() >= deadline) return false;
+      Sleep(kDrainPollMs);
+    }
   }
 
   void ReaderStarted() override {
@@ -200,7 +222,7 @@ class Win32SerialDevice final : public SerialDevice {
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
   }
 
-  int Read(uint8_t* buffer, size_t size, int sliceMs) override {
+  int Read(uint8_t* buffer, size_t size, int sliceMs, int* systemError) override {
     const HANDLE h = handle_.load();
     if (h == INVALID_HANDLE_VALUE) return 0;
     if (!pending_) {
@@ -208,7 +230,7 @@ class Win32SerialDevice final : public SerialDevice {
       // one-byte read pending so that the first byte wakes this thread.
       DWORD errors = 0;
       COMSTAT stat{};
-      if (!ClearCommError(h, &errors, &stat)) return Gone(sliceMs);
+      if (!ClearCommError(h, &errors, &stat)) return Failed(GetLastError(), false, sliceMs, systemError);
       const DWORD want = static_cast<DWORD>(std::min<size_t>({stat.cbInQue ? stat.cbInQue : 1, size, kReadChunk}));
       ResetEvent(read_.hEvent);
       DWORD got = 0;
@@ -219,7 +241,7 @@ class Win32SerialDevice final : public SerialDevice {
         return Deliver(buffer, got);
       }
       const DWORD err = GetLastError();
-      if (err != ERROR_IO_PENDING) return err == ERROR_OPERATION_ABORTED ? 0 : Gone(sliceMs);
+      if (err != ERROR_IO_PENDING) return Failed(err, false, sliceMs, systemError);
       pending_ = true;
     }
     const HANDLE events[2] = {read_.hEvent, stop_};
@@ -232,8 +254,7 @@ class Win32SerialDevice final : public SerialDevice {
     DWORD errors = 0;
     ClearCommError(h, &errors, nullptr);
     if (ok) return Deliver(buffer, got);
-    // A purge aborts the pending read: nothing was lost, read again.
-    return err == ERROR_OPERATION_ABORTED ? 0 : Gone(sliceMs);
+    return Failed(err, true, sliceMs, systemError);
   }
 
   void WakeReader() override { SetEvent(stop_); }
@@ -282,10 +303,37 @@ class Win32SerialDevice final : public SerialDevice {
     return static_cast<int>(got);
   }
 
-  // The device went away: wait out the slice on the stop event alone.
-  int Gone(int sliceMs) {
+  // The errors of a port whose device was removed or whose driver gave it
+  // up (a USB adapter pulled out).
+  static bool LineLostError(DWORD err) {
+    switch (err) {
+      case ERROR_ACCESS_DENIED:
+      case ERROR_BAD_COMMAND:
+      case ERROR_DEVICE_REMOVED:
+      case ERROR_DEVICE_NOT_CONNECTED:
+      case ERROR_DEV_NOT_EXIST:
+      case ERROR_FILE_NOT_FOUND:
+      case ERROR_GEN_FAILURE:
+      case ERROR_INVALID_HANDLE:
+      case ERROR_NOT_READY: return true;
+      default: return false;
+    }
+  }
+
+  // A read that failed. A purge aborts the pending read: nothing was lost,
+  // read again (a removed device fails the next call with its own error).
+  // A read or query that is aborted as it starts has no purge behind it: the
+  // driver gave the port up. Any other failure that does not mean a lost
+  // line brings nothing this time; the slice is waited out on the stop
+  // event, so that the reader never spins.
+  int Failed(DWORD err, bool wasPending, int sliceMs, int* systemError) {
+    if (err == ERROR_OPERATION_ABORTED && wasPending) return 0;
+    if (err == ERROR_OPERATION_ABORTED || LineLostError(err)) {
+      *systemError = static_cast<int>(err);
+      return kLineLost;
+    }
     WaitForSingleObject(stop_, static_cast<DWORD>(sliceMs));
-    return -1;
+    return 0;
   }
 
   std::atomic<HANDLE> handle_{INVALID_HANDLE_VALUE};

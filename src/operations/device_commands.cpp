@@ -11,16 +11,17 @@ namespace ops {
 
 namespace {
 
-Result FromCode(int code, const char* step, uint32_t failureText = 0) {
+Result FromCode(const CDeviceSession& session, int code, const char* step, uint32_t failureText = 0) {
   Result result;
   result.steps.push_back(step);
   if (code == session_rc::kOk) {
     result.outcome = Outcome::kSucceeded;
     result.message = strings::Text(strings::id::kSuccess);
   } else {
-    // The pages with a failure text of their own show only that.
-    result.message = code == session_rc::kNotConnected || failureText == 0 ? CDeviceSession::MessageForCode(code)
-                                                                           : strings::Text(failureText);
+    // The pages with a failure text of their own show only that, unless the
+    // logger is not there at all.
+    const bool noLine = code == session_rc::kNotConnected || code == session_rc::kLineLost;
+    result.message = noLine || failureText == 0 ? session.MessageOf(code) : strings::Text(failureText);
   }
   return result;
 }
@@ -35,11 +36,11 @@ Result SendTestTransmission(CDeviceSession& session) {
     refused.message = strings::Text(strings::id::kStopMeasurementFirst);
     return refused;
   }
-  return FromCode(session.SendTestTransmission(), "MAIL START");
+  return FromCode(session, session.SendTestTransmission(), "MAIL START");
 }
 
 Result SyncClock(CDeviceSession& session) {
-  Result result = FromCode(session.SyncNetworkTime(), "MAIL TIME", strings::id::kErrorFailedShort);
+  Result result = FromCode(session, session.SyncNetworkTime(), "MAIL TIME", strings::id::kErrorFailedShort);
   if (result.Succeeded()) {
     const Result refreshed = Refresh(session);
     result.steps.insert(result.steps.end(), refreshed.steps.begin(), refreshed.steps.end());
@@ -47,14 +48,14 @@ Result SyncClock(CDeviceSession& session) {
   return result;
 }
 
-Result StopMeasurement(CDeviceSession& session) { return FromCode(session.StopMeasurement(), "ST STP"); }
+Result StopMeasurement(CDeviceSession& session) { return FromCode(session, session.StopMeasurement(), "ST STP"); }
 
-Result ClearMemory(CDeviceSession& session) { return FromCode(session.ClearMemory(), "ST CLR"); }
+Result ClearMemory(CDeviceSession& session) { return FromCode(session, session.ClearMemory(), "ST CLR"); }
 
 Result ResetDevice(CDeviceSession& session) { return RunPageWork(session, kItemInitReset, wizard::kOnlyPage); }
 
 Result RestartModule(CDeviceSession& session) {
-  return FromCode(session.RestartModule(), "restart module", strings::id::kErrorFailedShort);
+  return FromCode(session, session.RestartModule(), "restart module", strings::id::kErrorFailedShort);
 }
 
 }  // namespace ops

@@ -49,14 +49,19 @@ Result Connect(CDeviceSession& session, const std::string& path) {
   }
   result.steps.push_back("HELLO");
   if (session.Identify() != 1) {
+    result.message = session.LineLost() ? session.LineLostMessage() : strings::Text(strings::id::kNoResponse);
     session.Close();
-    result.message = strings::Text(strings::id::kNoResponse);
     return result;
   }
   result.steps.push_back("RD SYS");
   session.RefreshSystemInfo();
   result.steps.push_back("MAIL DSP");
   session.ReadMailSettings();
+  if (session.LineLost()) {
+    result.message = session.LineLostMessage();
+    session.Close();
+    return result;
+  }
   session.connectionState = 1;
   result.outcome = Outcome::kSucceeded;
   return result;
@@ -71,7 +76,7 @@ Result Refresh(CDeviceSession& session, const Context& context) {
     return result;
   }
   if (!answered) {
-    result.message = strings::Text(strings::id::kNoDeviceResponse);
+    result.message = session.LineLost() ? session.LineLostMessage() : strings::Text(strings::id::kNoDeviceResponse);
     return result;
   }
   result.steps.push_back("RD SYS");
@@ -82,6 +87,10 @@ Result Refresh(CDeviceSession& session, const Context& context) {
   }
   result.steps.push_back("MAIL DSP");
   session.ReadMailSettings();
+  if (session.LineLost()) {
+    result.message = session.LineLostMessage();
+    return result;
+  }
   result.outcome = Outcome::kSucceeded;
   return result;
 }

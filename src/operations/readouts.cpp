@@ -15,10 +15,10 @@ constexpr int kErrorLogTries = 3;
 constexpr size_t kCurrentValueFields = 4;
 
 template <typename R>
-R FailedWith(int sessionCode) {
+R FailedWith(const CDeviceSession& session, int sessionCode) {
   R r;
   r.outcome = Outcome::kFailed;
-  r.message = CDeviceSession::MessageForCode(sessionCode);
+  r.message = session.MessageOf(sessionCode);
   return r;
 }
 
@@ -30,15 +30,17 @@ R NoValue() {
   return r;
 }
 
-// A closed port is reported as such; every other failure with the general text.
+// A lost line and a closed port are reported as such; every other failure
+// with the general text.
 int FailureCode(const CDeviceSession& session, int code) {
+  if (session.LineLost()) return session_rc::kLineLost;
   return !session.IsOpen() || code == session_rc::kNotConnected ? session_rc::kNotConnected : session_rc::kFailed;
 }
 
 }  // namespace
 
 TextResult ReadErrorLog(CDeviceSession& session) {
-  if (!session.IsOpen()) return FailedWith<TextResult>(session_rc::kNotConnected);
+  if (!session.IsOpen()) return FailedWith<TextResult>(session, FailureCode(session, session_rc::kNotConnected));
   for (int i = 0; i < kErrorLogTries; ++i) {
     std::string text;
     if (session.Protocol().ReadErrorLog(session.PortPtr(), &text) == rc::kOk) {
@@ -49,7 +51,7 @@ TextResult ReadErrorLog(CDeviceSession& session) {
       return result;
     }
   }
-  auto failed = FailedWith<TextResult>(FailureCode(session, session_rc::kFailed));
+  auto failed = FailedWith<TextResult>(session, FailureCode(session, session_rc::kFailed));
   failed.steps.assign(kErrorLogTries, "RD ERR");
   return failed;
 }
@@ -57,7 +59,7 @@ TextResult ReadErrorLog(CDeviceSession& session) {
 CurrentValuesResult ReadCurrentValues(CDeviceSession& session) {
   std::string reply;
   const int r = session.ReadCurrentValues(&reply);
-  if (r != session_rc::kOk) return FailedWith<CurrentValuesResult>(FailureCode(session, r));
+  if (r != session_rc::kOk) return FailedWith<CurrentValuesResult>(session, FailureCode(session, r));
   std::vector<std::string> fields;
   if (static_cast<size_t>(SplitKeepingEmptyFields(reply, &fields)) < kCurrentValueFields)
     return NoValue<CurrentValuesResult>();
@@ -74,7 +76,7 @@ AntennaResult ReadAntenna(CDeviceSession& session) {
   constexpr int kUntouched = INT_MIN;
   int level = kUntouched;
   const int r = session.ReadAntenna(&level);
-  if (r != session_rc::kOk) return FailedWith<AntennaResult>(r);
+  if (r != session_rc::kOk) return FailedWith<AntennaResult>(session, r);
   if (level == kUntouched) return NoValue<AntennaResult>();
   AntennaResult result;
   result.outcome = Outcome::kSucceeded;
@@ -86,7 +88,7 @@ AntennaResult ReadAntenna(CDeviceSession& session) {
 ImeiResult ReadImei(CDeviceSession& session) {
   std::string imei;
   const int r = session.ReadImei(&imei);
-  if (r != session_rc::kOk) return FailedWith<ImeiResult>(FailureCode(session, r));
+  if (r != session_rc::kOk) return FailedWith<ImeiResult>(session, FailureCode(session, r));
   if (imei.empty()) return NoValue<ImeiResult>();
   ImeiResult result;
   result.outcome = Outcome::kSucceeded;

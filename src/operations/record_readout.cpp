@@ -144,7 +144,10 @@ ReadoutResult ReadRecords(CDeviceSession& session, const ReadoutRequest& request
     start = session.Protocol().ReadAllStart(session.PortPtr(), request.firstId, request.count);
   context.Total(result.expected);
   if (start != rc::kOk) {
-    result.message = CDeviceSession::MessageForCode(session.IsOpen() ? session_rc::kFailed : session_rc::kNotConnected);
+    const int code = session.LineLost() ? session_rc::kLineLost
+                     : session.IsOpen() ? session_rc::kFailed
+                                        : session_rc::kNotConnected;
+    result.message = session.MessageOf(code);
     return result;
   }
 
@@ -180,7 +183,8 @@ ReadoutResult ReadRecords(CDeviceSession& session, const ReadoutRequest& request
       if (passesAfterEsc == kAbortResendPass) sendEsc();
       if (passesAfterEsc > kAbortPassLimit) break;
     }
-    if (!session.IsOpen()) break;
+    // A lost line still gives the records it brought.
+    if (!session.Port().LinesMayCome()) break;
     const int n = session.Protocol().ReadRawRecordLine(session.PortPtr(), line, sizeof line, kLineWaitMs);
     if (n > 0) {
       const std::string_view text(line, static_cast<size_t>(n));
@@ -259,6 +263,8 @@ ReadoutResult ReadRecords(CDeviceSession& session, const ReadoutRequest& request
     result.outcome = Outcome::kIncomplete;
   }
   result.message = ReadoutMessage(result);
+  if (!result.endLineSeen && session.LineLost())
+    result.message = JoinMessages(result.message, session.LineLostMessage());
   return result;
 }
 

@@ -14,21 +14,22 @@
 //   or another text under an ID already kept, is delivered as it arrived
 //   (the archive and the exports keep its raw text) and counted, never as a
 //   record.
-// - A well-formed record outside the range asked for is counted, not kept;
-//   one that arrives after every record asked for is the logger going on
-//   past the count: ESC.
+// - A well-formed record outside the range asked for is counted, not kept.
+// - Any line shaped like a record after every record asked for was kept is
+//   the logger going on past the count: ESC.
 // - Lines that are not records at all (module noise) are counted, not
 //   delivered.
-// - All that is not a kept record is bounded: more of it than the request
-//   could bring records (at least 1000) is noise, not a listing: ESC, and
-//   the readout ends incomplete.
+// - All that is not a kept record is bounded: more of it than four times the
+//   records the request could bring (at least 1000) is noise, not a
+//   listing: ESC, and the readout ends incomplete.
 //
 // The end: the listing ends with "YES END", or with a refusal ("NOT END",
 // "NG"), which leaves the readout incomplete like an end before the count.
 // An abort request sends ESC and reads on until the end line; a logger that
 // then stays quiet for a second, or goes on for 100 lines, is given up on
 // (ESC once more after 10). No line for 30 s gives up too. A readout given up
-// on while the logger may still be sending sends ESC first.
+// on while the logger may still be sending sends ESC first. A lost line ends
+// it at once, after the records it brought, and the message says so.
 #include <cstddef>
 
 #include "operations/operation.h"

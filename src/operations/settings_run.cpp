@@ -32,42 +32,45 @@ int PositionFlags(int p, int n) {
   return 0;
 }
 
-Result Outcome_(int code, const std::string& detail = std::string()) {
+Result Outcome_(const CDeviceSession& session, int code, const std::string& detail = std::string()) {
   Result r;
   if (code >= 0) {
     r.outcome = Outcome::kSucceeded;
     return r;
   }
-  const std::string text = CDeviceSession::MessageForCode(code);
+  const std::string text = session.MessageOf(code);
   r.message = detail.empty() || text.empty() ? text : text + "\r\n" + detail;
   return r;
 }
 
 Result BatteryWork(CDeviceSession& session) {
   const int r = session.SetBatteryCutoff();
-  return Outcome_(r == session_rc::kOk || r == session_rc::kNotConnected ? r : session_rc::kFailed);
+  const bool kept = r == session_rc::kOk || r == session_rc::kNotConnected || r == session_rc::kLineLost;
+  return Outcome_(session, kept ? r : session_rc::kFailed);
 }
 
 Result AccessPointWork(CDeviceSession& session, int carrier) {
   uint16_t flags = 0;
   const int r = session.SetAccessPoint(&flags, carrier);
-  return Outcome_(r, r < 0 ? AccessPointFailureDetail(flags) : std::string());
+  return Outcome_(session, r, r < 0 ? AccessPointFailureDetail(flags) : std::string());
 }
 
 Result JudgementWork(CDeviceSession& session) {
   uint16_t flags = 0;
-  return Outcome_(session.ApplyThresholds(&flags));
+  return Outcome_(session, session.ApplyThresholds(&flags));
 }
 
 Result MeasurementWork(CDeviceSession& session) {
   uint16_t flags = 0;
   const int r = session.ApplyMeasurementSettings(&flags);
-  return Outcome_(r, r < 0 ? MeasurementFailureDetail(flags) : std::string());
+  return Outcome_(session, r, r < 0 ? MeasurementFailureDetail(flags) : std::string());
 }
 
 Result ResetWork(CDeviceSession& session) {
-  // The initialisation page reports a closed port with the general text.
-  if (session.ResetDevice() != session_rc::kOk) return Outcome_(session_rc::kFailed);
+  // The initialisation page reports a closed port with the general text, a
+  // lost line as such.
+  const int reset = session.ResetDevice();
+  if (reset != session_rc::kOk) return Outcome_(session, reset == session_rc::kLineLost ? reset : session_rc::kFailed);
   Result r;
   r.outcome = Outcome::kSucceeded;
   r.message = strings::Text(strings::id::kSuccess);

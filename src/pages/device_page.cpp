@@ -23,7 +23,8 @@ ops::Result CDevicePage::RunOperation(CDeviceSession& session,
   const QString text = QString::fromStdString(result_.message);
   if (result_.Succeeded()) {
     if (!text.isEmpty()) msgbox::Plain(this, text, caption);
-  } else if (result_.outcome != ops::Outcome::kAborted) {
+  } else if (result_.outcome != ops::Outcome::kAborted && result_.message != session.LineLostMessage()) {
+    // A lost line alone is told by the frame, which ends the connection.
     msgbox::Warning(this, text, caption);
   }
   return result_;

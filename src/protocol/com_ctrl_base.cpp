@@ -43,12 +43,14 @@ std::string ExpectedText(const char* expected) {
 }  // namespace
 
 int CComCtrlBase::SendLine(CRSPort* port, const char* line) {
+  if (port->LineLost()) return rc::kLineLost;
   if (!port->IsOpen()) return rc::kNoReply;
   if (port->TakeUnsettled() && port->LineBuffer() != nullptr)
     port->LineBuffer()->WaitQuiet(kSettleQuietMs, kSettleLimitMs);
   const uint32_t len = static_cast<uint32_t>(std::strlen(line));
   port->Capture(line, len, TrafficDirection::kSent);
-  return port->Write(line, len, 1) ? rc::kOk : rc::kNoReply;
+  if (port->Write(line, len, 1)) return rc::kOk;
+  return port->LineLost() ? rc::kLineLost : rc::kNoReply;
 }
 
 void CComCtrlBase::SendAbort(CRSPort* port) {
@@ -60,8 +62,12 @@ void CComCtrlBase::SendAbort(CRSPort* port) {
 int CComCtrlBase::Outcome(CRSPort* port, int result) {
   switch (result) {
     case rc::kNoReply:
-    case rc::kUnexpected:
+    case rc::kNoWake:
     case rc::kTimeout:
+      if (port->LineLost()) return rc::kLineLost;
+      if (result != rc::kNoWake) port->MarkUnsettled();
+      break;
+    case rc::kUnexpected:
     case rc::kAborted: port->MarkUnsettled(); break;
     default: break;
   }
@@ -93,7 +99,10 @@ void CComCtrlBase::SetIdentity(const std::string& deviceName, const std::string&
 }
 
 int CComCtrlBase::Handshake(CRSPort* port, char* buffer, int* size) {
-  if (port->IsOpen() && SendLine(port, "\r\nHELLO\r\n") != rc::kOk) return rc::kNoReply;
+  if (port->IsOpen()) {
+    const int sent = SendLine(port, "\r\nHELLO\r\n");
+    if (sent != rc::kOk) return sent;
+  }
   char line[100];
   if (ReadLine(port, line, sizeof line, kHelloReplyMs) == 0) return rc::kNoWake;
   if (std::strncmp(line, "WAKE", 4) != 0) return rc::kUnexpected;
@@ -118,7 +127,7 @@ int CComCtrlBase::Hello(CRSPort* port, char* buffer, int* size) {
   // and a stale tail read instead of "WAKE" only costs one more try.
   port->TakeUnsettled();
   int result = Handshake(port, buffer, size);
-  if (!was_open || result == rc::kNoReply || Drain(port)) return Outcome(port, result);
+  if (!was_open || result == rc::kNoReply || result == rc::kLineLost || Drain(port)) return Outcome(port, result);
 
   // Still talking: stop a listing left running, let the line go quiet and
   // wake the logger again. A line that will not go quiet is not a logger
@@ -131,7 +140,7 @@ int CComCtrlBase::Hello(CRSPort* port, char* buffer, int* size) {
   }
   *size = capacity;
   result = Handshake(port, buffer, size);
-  if (result != rc::kNoReply && !Drain(port)) {
+  if (result != rc::kNoReply && result != rc::kLineLost && !Drain(port)) {
     *size = 0;
     result = rc::kUnexpected;
   }
@@ -142,7 +151,7 @@ int CComCtrlBase::SendCommandExpect(CRSPort* port, const char* line, const char*
   if (port == nullptr) return rc::kNoReply;
   const std::string want = ExpectedText(expected);
   std::lock_guard<std::recursive_mutex> lock(port->ExchangeLock());
-  if (SendLine(port, line) != rc::kOk) return rc::kNoReply;
+  if (const int sent = SendLine(port, line); sent != rc::kOk) return sent;
   char reply[256];
   if (ReadLine(port, reply, sizeof reply, timeoutMs) == 0) return Outcome(port, rc::kNoReply);
   if (Matches(reply, want.c_str())) return rc::kOk;
@@ -160,12 +169,13 @@ int CComCtrlBase::SendCommandAbortableExpect(CRSPort* port, const char* line, co
   const std::string want = ExpectedText(expected);
   std::lock_guard<std::recursive_mutex> lock(port->ExchangeLock());
   const auto deadline = timing::Clock::now() + timing::Scaled(totalMs);
-  if (SendLine(port, line) != rc::kOk) return rc::kNoReply;
+  if (const int sent = SendLine(port, line); sent != rc::kOk) return sent;
   char reply[256];
   for (int turn = 0; turn < kAbortableTurns; ++turn) {
     if (timing::Clock::now() > deadline) return Outcome(port, rc::kTimeout);
-    if (port->IsOpen() && ReadLine(port, reply, sizeof reply, exchange_times::kNextLineMs) != 0)
+    if (port->LinesMayCome() && ReadLine(port, reply, sizeof reply, exchange_times::kNextLineMs) != 0)
       return Matches(reply, want.c_str()) ? rc::kOk : Outcome(port, rc::kUnexpected);
+    if (port->LineLost()) return rc::kLineLost;
     if (abort != nullptr && abort->IsSet()) return Outcome(port, rc::kAborted);
   }
   return Outcome(port, rc::kNoReply);
@@ -188,7 +198,7 @@ int CComCtrlBase::ReadAllBegin(CRSPort* port, int firstId, int count, char* buff
   std::lock_guard<std::recursive_mutex> lock(port->ExchangeLock());
   char line[64];
   std::snprintf(line, sizeof line, "RD ALL %d %d\r\n", firstId, count);
-  if (SendLine(port, line) != rc::kOk) return rc::kNoReply;
+  if (const int sent = SendLine(port, line); sent != rc::kOk) return sent;
   if (ReadLine(port, buffer, size, exchange_times::kNextLineMs) == 0) return Outcome(port, rc::kNoReply);
   return std::strstr(buffer, "END") != nullptr ? rc::kNoReply : rc::kOk;
 }

@@ -53,15 +53,16 @@ class CComCtrlBase {
   // Hands the line to the traffic capture and writes it with purge. After an
   // exchange that failed, the line must first be quiet for a moment (bounded),
   // so that a late tail of that reply is purged, not taken as this reply.
-  // Returns rc::kOk, or rc::kNoReply when the port is closed or the write
-  // failed.
+  // Returns rc::kOk, rc::kLineLost when the line is lost, or rc::kNoReply
+  // when the port is closed or the write failed.
   static int SendLine(CRSPort* port, const char* line);
   // One line from the receive buffer, then one run of the message pump.
   // Returns its length; 0 for no line and for an empty line alike. A line
   // that does not fit the buffer is cut (*cut set when given).
   static int ReadLine(CRSPort* port, char* buffer, int size, uint32_t timeoutMs, bool* cut = nullptr);
   // Marks the line unsettled when the exchange ended without its reply.
-  // Returns result.
+  // Returns result, or rc::kLineLost when no reply came because the line
+  // was lost.
   static int Outcome(CRSPort* port, int result);
   // Case-insensitive comparison over the length of the expected text.
   static bool Matches(const char* line, const char* expected);

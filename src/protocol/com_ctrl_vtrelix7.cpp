@@ -62,7 +62,10 @@ int CComCtrlVTrelix7::ReadReplyLines(CRSPort* port, const char* line, std::vecto
                                      uint32_t inactivityMs, size_t maxLines) {
   if (port == nullptr) return rc::kNoReply;
   std::lock_guard<std::recursive_mutex> lock(port->ExchangeLock());
-  if (line != nullptr && line[0] != '\0' && SendLine(port, line) != rc::kOk) return rc::kNoReply;
+  if (line != nullptr && line[0] != '\0') {
+    const int sent = SendLine(port, line);
+    if (sent != rc::kOk) return sent;
+  }
 
   const auto inactivity = timing::Scaled(inactivityMs);
   auto last = timing::Clock::now();
@@ -72,8 +75,8 @@ int CComCtrlVTrelix7::ReadReplyLines(CRSPort* port, const char* line, std::vecto
     if (timing::Clock::now() - last > inactivity) return Outcome(port, rc::kTimeout);
     // A port closed (or its waits given up) meanwhile brings no more lines:
     // end now, not after the inactivity time-out, so that closing the port
-    // ends every exchange.
-    if (!port->IsOpen() || port->LineBuffer() == nullptr || port->LineBuffer()->Abandoned())
+    // ends every exchange. A lost line still gives the lines it brought.
+    if (!port->LinesMayCome() || port->LineBuffer() == nullptr || port->LineBuffer()->Abandoned())
       return Outcome(port, rc::kNoReply);
     bool cut = false;
     if (ReadLine(port, reply, sizeof reply, exchange_times::kListingPollMs, &cut) == 0) continue;
@@ -178,11 +181,11 @@ int CComCtrlVTrelix7::SendModuleCommand(CRSPort* port, const char* line, const c
   if (port == nullptr) return rc::kNoReply;
   const std::string want = expected != nullptr ? std::string(expected, strnlen(expected, 99)) : "YES END";
   std::lock_guard<std::recursive_mutex> lock(port->ExchangeLock());
-  if (SendLine(port, line) != rc::kOk) return rc::kNoReply;
+  if (const int sent = SendLine(port, line); sent != rc::kOk) return sent;
   int result = rc::kNoReply;
   char reply[256];
   for (int turn = 0; turn < lineCount; ++turn) {
-    if (!port->IsOpen()) continue;
+    if (!port->LinesMayCome()) continue;
     if (ReadLine(port, reply, sizeof reply, kModuleLineMs) == 0) continue;
     if (Matches(reply, want.c_str())) return rc::kOk;
     if (strcasecmp(reply, "*>RX:ERROR") == 0 || strcasecmp(reply, "NOT END") == 0) return rc::kRefused;
@@ -205,7 +208,7 @@ int CComCtrlVTrelix7::WaitForSleep(CRSPort* port, int lineCount) {
 int CComCtrlVTrelix7::WriteProgram(CRSPort* port) {
   if (port == nullptr) return rc::kNoReply;
   std::lock_guard<std::recursive_mutex> lock(port->ExchangeLock());
-  if (SendLine(port, "WEEP\r\n") != rc::kOk) return rc::kNoReply;
+  if (const int sent = SendLine(port, "WEEP\r\n"); sent != rc::kOk) return sent;
   char reply[256];
   if (ReadLine(port, reply, sizeof reply, kWritingMs) == 0 || !port->IsOpen()) return Outcome(port, rc::kTimeout);
   if (std::strstr(reply, "writing") == nullptr) return Outcome(port, rc::kNoReply);

@@ -91,6 +91,7 @@ int CDeviceSession::Identify() {
       protocol_.SetIdentity(name, version);
       return 1;
     }
+    if (r == rc::kLineLost) break;
     if (r == rc::kUnexpected) timing::SleepMs(kWrongWakeDelayMs);
   }
   return 0;
@@ -106,7 +107,7 @@ int CDeviceSession::RefreshSystemInfo() {
       listings_read_ |= listing_read::kSystem;
       break;
     }
-    if (r == rc::kNoReply) break;
+    if (r == rc::kNoReply || r == rc::kLineLost) break;
   }
   return 1;
 }
@@ -123,7 +124,7 @@ int CDeviceSession::ReadMailSettings() {
       listings_read_ |= listing_read::kMail;
       break;
     }
-    if (r == rc::kNoReply) break;
+    if (r == rc::kNoReply || r == rc::kLineLost) break;
   }
   return 1;
 }
@@ -174,12 +175,28 @@ std::string CDeviceSession::MessageForCode(int code) {
     case session_rc::kModuleStepRefused: return strings::Text(strings::id::kImeiUnavailable);
     case session_rc::kModuleSettingFailed: return strings::Text(strings::id::kModuleSettingFailed);
     case session_rc::kBusy: return "Another operation is still running. Try again when it has ended.";
+    case session_rc::kLineLost: return strings::Text(strings::id::kLineLost);
     default: return strings::Text(strings::id::kFailed);
   }
 }
 
+std::string CDeviceSession::MessageOf(int code) const {
+  std::string text = MessageForCode(code);
+  const std::string reason = code == session_rc::kLineLost ? port_.LineLostReason() : std::string();
+  if (!reason.empty() && !text.empty()) text += "\r\n" + reason;
+  return text;
+}
+
+int CDeviceSession::NotOpen() const { return port_.LineLost() ? session_rc::kLineLost : session_rc::kNotConnected; }
+
+int CDeviceSession::Ended(int code) const { return code < 0 && port_.LineLost() ? session_rc::kLineLost : code; }
+
 void CDeviceSession::SetErrorMessage(int code, const char* detail) {
   if (code >= 0) return;
+  if (detail == nullptr && code == session_rc::kLineLost) {
+    error_message_ = MessageOf(code);
+    return;
+  }
   const std::string text = MessageForCode(code);
   if (detail != nullptr && !text.empty())
     error_message_ = text + "\r\n" + detail;
@@ -198,7 +215,7 @@ int CDeviceSession::Retry(int tries, const char* line, const char* expected, uin
   int r = rc::kNoReply;
   for (int i = 0; i < tries; ++i) {
     r = protocol_.SendCommandExpect(&port_, line, expected, timeoutMs);
-    if (r == rc::kOk || (stopOnRefused && r == rc::kRefused)) break;
+    if (r == rc::kOk || r == rc::kLineLost || (stopOnRefused && r == rc::kRefused)) break;
   }
   return r;
 }
@@ -207,7 +224,7 @@ int CDeviceSession::RetryModule(int tries, const char* line, const char* expecte
   int r = rc::kNoReply;
   for (int i = 0; i < tries; ++i) {
     r = protocol_.SendModuleCommand(&port_, line, expected, lineCount);
-    if (r == rc::kOk || r == rc::kRefused) break;
+    if (r == rc::kOk || r == rc::kRefused || r == rc::kLineLost) break;
   }
   return r;
 }
@@ -215,7 +232,7 @@ int CDeviceSession::RetryModule(int tries, const char* line, const char* expecte
 // ---------------------------------------------------------------- measurement
 
 int CDeviceSession::ApplyMeasurementSettings(uint16_t* flags) {
-  if (!IsOpen()) return session_rc::kNotConnected;
+  if (!IsOpen()) return NotOpen();
   uint16_t f = 0;
   CVT7SysInfo& work = working_.sys;
   const CVT7SysInfo& cur = current_.sys;
@@ -257,11 +274,11 @@ int CDeviceSession::ApplyMeasurementSettings(uint16_t* flags) {
 
   RefreshSystemInfo();
   if (flags) *flags = f;
-  return f ? session_rc::kFailed : session_rc::kOk;
+  return Ended(f ? session_rc::kFailed : session_rc::kOk);
 }
 
 int CDeviceSession::ApplyThresholds(uint16_t* flags) {
-  if (!IsOpen()) return session_rc::kNotConnected;
+  if (!IsOpen()) return NotOpen();
   RefreshSystemInfo();
   uint16_t f = 0;
   const CVT7SysInfo& work = working_.sys;
@@ -281,52 +298,52 @@ int CDeviceSession::ApplyThresholds(uint16_t* flags) {
     if (r != rc::kOk) f |= apply_flags::kThresholdSwitches;
   }
   if (flags) *flags = f;
-  return f ? session_rc::kFailed : session_rc::kOk;
+  return Ended(f ? session_rc::kFailed : session_rc::kOk);
 }
 
 int CDeviceSession::StopMeasurement() {
-  if (!IsOpen()) return session_rc::kNotConnected;
+  if (!IsOpen()) return NotOpen();
   for (int i = 0; i < kTries; ++i) {
     const int r = protocol_.StopMeasurement(&port_, 1);
-    if (r == rc::kRefused) return session_rc::kFailed;
+    if (r == rc::kRefused) return Ended(session_rc::kFailed);
     if (r == rc::kOk) {
       RefreshSystemInfo();
       return session_rc::kOk;
     }
   }
-  return session_rc::kFailed;
+  return Ended(session_rc::kFailed);
 }
 
 int CDeviceSession::SetBatteryCutoff() {
-  if (!IsOpen()) return session_rc::kNotConnected;
+  if (!IsOpen()) return NotOpen();
   int r = rc::kNoReply;
   for (int i = 0; i < kTries && r != rc::kOk; ++i) r = protocol_.SetBatteryCutoff(&port_, working_.sys.batteryAlert);
-  return r == rc::kOk ? session_rc::kOk : session_rc::kFailed;
+  return Ended(r == rc::kOk ? session_rc::kOk : session_rc::kFailed);
 }
 
 int CDeviceSession::ResetDevice() {
-  if (!IsOpen()) return session_rc::kNotConnected;
+  if (!IsOpen()) return NotOpen();
   int r = rc::kNoReply;
   for (int i = 0; i < kTries && r != rc::kOk; ++i) r = protocol_.ResetDevice(&port_);
-  return r == rc::kOk ? session_rc::kOk : session_rc::kFailed;
+  return Ended(r == rc::kOk ? session_rc::kOk : session_rc::kFailed);
 }
 
 int CDeviceSession::ClearMemory() {
-  if (!IsOpen()) return session_rc::kNotConnected;
+  if (!IsOpen()) return NotOpen();
   Identify();
   const int r = protocol_.ClearMemory(&port_, kTries);
   RefreshSystemInfo();
   // A clear that failed on every try is a failure, not a success.
-  return r == rc::kOk ? session_rc::kOk : session_rc::kFailed;
+  return Ended(r == rc::kOk ? session_rc::kOk : session_rc::kFailed);
 }
 
 // ---------------------------------------------------------------- communication module
 
 int CDeviceSession::SetAccessPoint(uint16_t* flags, int kind) {
-  if (!IsOpen()) return session_rc::kNotConnected;
+  if (!IsOpen()) return NotOpen();
   if (kind == 0 || kind == 1)
-    return protocol_.MailInit(&port_, kind == 0 ? "IIJ" : "MDAP") == rc::kOk ? session_rc::kOk
-                                                                             : session_rc::kModuleSettingFailed;
+    return Ended(protocol_.MailInit(&port_, kind == 0 ? "IIJ" : "MDAP") == rc::kOk ? session_rc::kOk
+                                                                                   : session_rc::kModuleSettingFailed);
   struct Field {
     const char* key;
     std::string value;
@@ -349,47 +366,47 @@ int CDeviceSession::SetAccessPoint(uint16_t* flags, int kind) {
   }
   if (f != 0) {
     if (flags) *flags = f;
-    return session_rc::kFailed;
+    return Ended(session_rc::kFailed);
   }
   protocol_.MailInit(&port_, nullptr);
   return session_rc::kOk;
 }
 
 int CDeviceSession::ReadImei(std::string* imei) {
-  if (!IsOpen()) return session_rc::kNotConnected;
-  return protocol_.ReadImei(&port_, imei) == rc::kOk ? session_rc::kOk : session_rc::kFailed;
+  if (!IsOpen()) return NotOpen();
+  return Ended(protocol_.ReadImei(&port_, imei) == rc::kOk ? session_rc::kOk : session_rc::kFailed);
 }
 
 int CDeviceSession::ReadAntenna(int* level) {
-  if (!IsOpen()) return session_rc::kNotConnected;
+  if (!IsOpen()) return NotOpen();
   std::vector<std::string> lines;
   if (protocol_.RequestListing(&port_, "RD ANT\r\n", kSlowOkReplyMs, &lines, kModuleListingMs,
                                CComCtrlVTrelix7::kSettingsListingLineLimit) != rc::kOk)
-    return session_rc::kFailed;
+    return Ended(session_rc::kFailed);
   if (lines.empty()) return session_rc::kOk;  // no reading: the level stays as it was
-  if (strncasecmp(lines[0].c_str(), "ANT", 3) != 0) return session_rc::kFailed;
+  if (strncasecmp(lines[0].c_str(), "ANT", 3) != 0) return Ended(session_rc::kFailed);
   *level = lines[0].size() > 4 ? std::atoi(lines[0].c_str() + 4) : 0;
   return session_rc::kOk;
 }
 
 int CDeviceSession::SendTestTransmission() {
-  if (!IsOpen()) return session_rc::kNotConnected;
-  return protocol_.RequestListing(&port_, "MAIL START\r\n", kOkReplyMs, nullptr, kModuleListingMs) == rc::kOk
-             ? session_rc::kOk
-             : session_rc::kFailed;
+  if (!IsOpen()) return NotOpen();
+  return Ended(protocol_.RequestListing(&port_, "MAIL START\r\n", kOkReplyMs, nullptr, kModuleListingMs) == rc::kOk
+                   ? session_rc::kOk
+                   : session_rc::kFailed);
 }
 
 int CDeviceSession::SyncNetworkTime() {
-  if (!IsOpen()) return session_rc::kNotConnected;
-  return protocol_.RequestListing(&port_, "MAIL TIME\r\n", kSlowOkReplyMs, nullptr, kModuleListingMs) == rc::kOk
-             ? session_rc::kOk
-             : session_rc::kFailed;
+  if (!IsOpen()) return NotOpen();
+  return Ended(protocol_.RequestListing(&port_, "MAIL TIME\r\n", kSlowOkReplyMs, nullptr, kModuleListingMs) == rc::kOk
+                   ? session_rc::kOk
+                   : session_rc::kFailed);
 }
 
 // ---------------------------------------------------------------- readout
 
 int CDeviceSession::ReadCurrentValues(std::string* text) {
-  if (!IsOpen()) return session_rc::kNotConnected;
+  if (!IsOpen()) return NotOpen();
   for (int attempt = 0; attempt < kTries; ++attempt) {
     std::vector<std::string> lines;
     if (protocol_.RequestListing(&port_, "RD REL\r\n", kOkReplyMs, &lines, kCurrentValuesMs,
@@ -398,16 +415,16 @@ int CDeviceSession::ReadCurrentValues(std::string* text) {
       return session_rc::kOk;
     }
   }
-  return session_rc::kFailed;
+  return Ended(session_rc::kFailed);
 }
 
 // ---------------------------------------------------------------- maintenance
 
 int CDeviceSession::RestartModule() {
-  if (!IsOpen()) return session_rc::kNotConnected;
-  if (Identify() != 1) return session_rc::kNoResponse;
+  if (!IsOpen()) return NotOpen();
+  if (Identify() != 1) return Ended(session_rc::kNoResponse);
   if (Retry(kTries, "INSPECT ON\r\n", nullptr, exchange_times::kSetReplyMs) != rc::kOk)
-    return session_rc::kModuleStepRefused;
+    return Ended(session_rc::kModuleStepRefused);
   ModuleNoticeWindow notices(port_.LineBuffer());
   return RestartModulePasses();
 }
@@ -415,10 +432,10 @@ int CDeviceSession::RestartModule() {
 int CDeviceSession::RestartModulePasses() {
   for (int pass = 0; pass < 2; ++pass) {
     if (Retry(kTries, "dbg mtcoff\r\n", nullptr, exchange_times::kSetReplyMs) != rc::kOk)
-      return session_rc::kModuleStepRefused;
+      return Ended(session_rc::kModuleStepRefused);
     timing::SleepMs(1000);
     if (Retry(kTries, "dbg mtcon\r\n", nullptr, exchange_times::kSetReplyMs, true) != rc::kOk)
-      return session_rc::kModuleStepRefused;
+      return Ended(session_rc::kModuleStepRefused);
     const int slept = protocol_.WaitForSleep(&port_, 3);
     RetryModule(kTries, "mon\r\n", "#>RX:$WAKEUP", 2);
     if (slept == 0) {
@@ -429,20 +446,22 @@ int CDeviceSession::RestartModulePasses() {
     if (moff == rc::kOk) protocol_.WaitForSleep(&port_, 1);
     if (slept == 0 && moff == rc::kOk) return session_rc::kOk;
   }
-  return session_rc::kFailed;
+  return Ended(session_rc::kFailed);
 }
 
 int CDeviceSession::UpdateFirmware(const std::vector<std::string>& imageLines, int measuring, int forced) {
-  if (!IsOpen()) return session_rc::kNotConnected;
-  if (Identify() != 1) return session_rc::kNoResponse;
-  if (measuring && protocol_.StopMeasurement(&port_, 1) != rc::kOk) return session_rc::kModuleStepRefused;
+  if (!IsOpen()) return NotOpen();
+  if (Identify() != 1) return Ended(session_rc::kNoResponse);
+  if (measuring && protocol_.StopMeasurement(&port_, 1) != rc::kOk) return Ended(session_rc::kModuleStepRefused);
   if (Retry(kTries, "INSPECT ON\r\n", nullptr, exchange_times::kSetReplyMs) != rc::kOk)
-    return session_rc::kModuleStepRefused;
-  if (Retry(kTries, "SRAMCLR\r\n", "OK", exchange_times::kSetReplyMs) != rc::kOk) return session_rc::kModuleStepRefused;
-  if (Retry(kTries, "MONITOR\r\n", "OK", exchange_times::kSetReplyMs) != rc::kOk) return session_rc::kModuleStepRefused;
+    return Ended(session_rc::kModuleStepRefused);
+  if (Retry(kTries, "SRAMCLR\r\n", "OK", exchange_times::kSetReplyMs) != rc::kOk)
+    return Ended(session_rc::kModuleStepRefused);
+  if (Retry(kTries, "MONITOR\r\n", "OK", exchange_times::kSetReplyMs) != rc::kOk)
+    return Ended(session_rc::kModuleStepRefused);
   for (const std::string& line : imageLines) {
     if (Retry(kImageLineTries, (line + "\r\n").c_str(), "OK", kImageLineMs) != rc::kOk)
-      return session_rc::kModuleStepRefused;
+      return Ended(session_rc::kModuleStepRefused);
   }
   bool written = false;
   for (int i = 0; i < kTries && !written; ++i) written = protocol_.WriteProgram(&port_) == rc::kOk;
@@ -450,10 +469,10 @@ int CDeviceSession::UpdateFirmware(const std::vector<std::string>& imageLines, i
   Identify();
   if (forced) {
     if (Retry(kTries, "INSPECT ON\r\n", nullptr, exchange_times::kSetReplyMs) != rc::kOk)
-      return session_rc::kModuleStepRefused;
+      return Ended(session_rc::kModuleStepRefused);
     Retry(kTries, "SYSINIT\r\n", "OK", exchange_times::kSetReplyMs);
   }
   Identify();
   ResetDevice();
-  return written ? session_rc::kOk : session_rc::kModuleSettingFailed;
+  return Ended(written ? session_rc::kOk : session_rc::kModuleSettingFailed);
 }

@@ -36,6 +36,7 @@ constexpr int kAborted = -5;
 constexpr int kModuleStepRefused = -6;
 constexpr int kModuleSettingFailed = -7;
 constexpr int kBusy = -8;
+constexpr int kLineLost = -9;  // the line hung up or the device went away
 }  // namespace session_rc
 
 // Failure bits of the apply sequences.
@@ -89,7 +90,16 @@ class CDeviceSession {
   // Why the last Open() failed: the system's reason and the kind of fault.
   const PortOpenError& LastOpenError() const { return port_.LastOpenError(); }
   void Close();
+  // False once the line is lost (see LineLost()).
   bool IsOpen() const { return port_.IsOpen(); }
+  // The line to the logger hung up or the device went away while open:
+  // every exchange and readout ends at once and the sequences return
+  // kLineLost. Stays so until the next Open().
+  bool LineLost() const { return port_.LineLost(); }
+  // The system's text of the loss (empty while not lost).
+  std::string LineLostReason() const { return port_.LineLostReason(); }
+  // The user's text of a lost line with the system's reason.
+  std::string LineLostMessage() const { return MessageOf(session_rc::kLineLost); }
   // Wakes the logger and takes its identity. 1 when it answered, else 0.
   int Identify();
   // "RD SYS" into the current record (silent on failure). Returns 1.
@@ -113,6 +123,8 @@ class CDeviceSession {
   void InvalidateClockReference();
 
   // ---- messages ----
+  // The text of a code and the detail below it; kLineLost without a detail
+  // gets the system's reason.
   void SetErrorMessage(int code, const char* detail = nullptr);
   // An operation's failure text, shown as it is.
   void SetErrorText(const std::string& text) { error_message_ = text; }
@@ -122,6 +134,8 @@ class CDeviceSession {
   void SetResultMessage(const std::string& text) { result_message_ = text; }
   // The text of a session code (UTF-8), as SetErrorMessage() uses it.
   static std::string MessageForCode(int code);
+  // MessageForCode(), with the system's reason below it for kLineLost.
+  std::string MessageOf(int code) const;
 
   // ---- measurement ----
   int ApplyMeasurementSettings(uint16_t* flags);
@@ -169,6 +183,10 @@ class CDeviceSession {
   int connectionState = 0;
 
  private:
+  // kLineLost when the line was lost, else kNotConnected.
+  int NotOpen() const;
+  // A failure code, or kLineLost when the line was lost meanwhile.
+  int Ended(int code) const;
   // Sends line up to `tries` times with SendCommandExpect; stops at the first 0
   // (and at 240 when stopOnRefused). Returns the last result.
   int Retry(int tries, const char* line, const char* expected, uint32_t timeoutMs, bool stopOnRefused = false);

@@ -2,7 +2,9 @@
 // user did not give or the logger did not report, no record that arrived is
 // lost, and a logger whose measurement was stopped is restarted or reported.
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -74,6 +76,9 @@ TEST_P(CtlMisbehavingLoggerTest, NothingWrongIsSentNothingArrivedIsLost) {
 
 std::string Msg(uint32_t id) { return TerminalText(id); }
 
+// The tool's lines for a line that hung up (a pseudo-terminal reports EIO).
+std::string LineLost() { return Msg(strings::id::kLineLost) + "\n" + std::strerror(EIO) + "\n"; }
+
 // "RD SYS" or "MAIL DSP" not read: nothing goes out, the message names the listing.
 auto NothingSent(const char* listing) {
   return [listing](CtlMisbehavingLoggerTest& t, const ChildResult& r) {
@@ -128,7 +133,16 @@ const Scenario kScenarios[] = {
        std::snprintf(expected, sizeof expected, Msg(strings::id::kReadoutIncomplete).c_str(),
                      static_cast<long>(ids.size()), 1000L);
        EXPECT_NE(r.err.find(expected), std::string::npos) << r.err;
+       EXPECT_NE(r.err.find(LineLost()), std::string::npos) << r.err;
      }},
+    // A logger that hangs up instead of answering: the lost line and the
+    // system's reason, once.
+    {"CommandOnAHungUpLine",
+     false,
+     [](vlogger::VirtualLogger& l) { l.DropOnCommand("ST STP"); },
+     {"stop"},
+     1,
+     [](CtlMisbehavingLoggerTest&, const ChildResult& r) { EXPECT_EQ(r.err, LineLost()); }},
     // 3: a refused value in an apply on a measuring logger: restarted and said so
     {"RefusedValueRestartsMeasurement",
      true,

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -187,17 +188,32 @@ TEST_F(ReadDataTest, WaitingReaderWakesWhenALineArrives) {
   writer.join();
 }
 
-TEST_F(ReadDataTest, AbandonEndsWaitsUntilResumed) {
-  Feed("STORED\n");
-  buf.Abandon();
-  EXPECT_EQ(Take(256, 60000), "STORED");  // what is stored is still taken
-  const auto t0 = std::chrono::steady_clock::now();
-  EXPECT_EQ(Take(256, 60000), "");  // and nothing is waited for
-  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
-  buf.Resume();
-  std::thread writer([this] { Feed("AFTER\n"); });
-  EXPECT_EQ(Take(256, 60000), "AFTER");
-  writer.join();
+// An abandoned wait (the port closing) and a lost line end every wait at
+// once, after the lines already stored, until the buffer is told otherwise.
+TEST_F(ReadDataTest, AbandonAndLostLineEndWaitsUntilCleared) {
+  struct Case {
+    const char* name;
+    std::function<void(CReadData&)> end, clear;
+  };
+  const Case cases[] = {
+      {"abandon", [](CReadData& b) { b.Abandon(); }, [](CReadData& b) { b.Resume(); }},
+      {"lost", [](CReadData& b) { b.MarkLost(); }, [](CReadData& b) { b.ClearLost(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Feed("STORED\n");
+    c.end(buf);
+    EXPECT_EQ(Take(256, 60000), "STORED");  // what is stored is still taken
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(Take(256, 60000), "");  // and nothing is waited for
+    EXPECT_TRUE(buf.WaitQuiet(60000, 120000));
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
+    c.clear(buf);
+    EXPECT_FALSE(buf.Lost());
+    std::thread writer([this] { Feed("AFTER\n"); });
+    EXPECT_EQ(Take(256, 60000), "AFTER");
+    writer.join();
+  }
 }
 
 TEST_F(ReadDataTest, ResetEmptiesEverything) {

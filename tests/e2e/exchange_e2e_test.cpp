@@ -109,7 +109,7 @@ TEST_F(ExchangeTest, ListingEndsOnInactivity) {
 
 TEST_F(ExchangeTest, DroppedConnectionDuringExchangeAndListing) {
   logger->DropOnCommand("ST RSS");
-  EXPECT_EQ(proto().SendCommand(port(), "ST RSS 1\r\n", 5000), rc::kNoReply);
+  EXPECT_EQ(proto().SendCommand(port(), "ST RSS 1\r\n", 5000), rc::kLineLost);
   ASSERT_TRUE(logger->WaitForClosed(seconds(5)));
 
   // The vanished device neither crashes nor spins the reader.
@@ -119,7 +119,7 @@ TEST_F(ExchangeTest, DroppedConnectionDuringExchangeAndListing) {
   EXPECT_EQ(session.Port().LineBuffer()->ReadLine(line, sizeof line, static_cast<uint32_t>(1000 / Scale())), 0);
   const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
   EXPECT_LT(ProcessCpuSeconds() - cpu0, 0.25 * wall + 0.05);
-  EXPECT_EQ(proto().SendCommand(port(), "ST RSS 1\r\n", 5000), rc::kNoReply);  // writes fail
+  EXPECT_EQ(proto().SendCommand(port(), "ST RSS 1\r\n", 5000), rc::kLineLost);  // writes fail
   EXPECT_EQ(session.Port().Close(), 1);
 
   // The device comes back: a new open works.
@@ -133,7 +133,7 @@ TEST_F(ExchangeTest, DroppedConnectionDuringExchangeAndListing) {
   std::string text;
   int r, records = 0;
   while ((r = proto().ReadRecordLine(port(), &text)) == rc::kDataLine) ++records;
-  EXPECT_EQ(r, rc::kNoReply);
+  EXPECT_EQ(r, rc::kLineLost);
   EXPECT_GT(records, 10);
   EXPECT_LT(records, 500);
 }

@@ -18,7 +18,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <map>
 #include <set>
 
@@ -244,6 +246,26 @@ class MainFrameTest : public QObject {
     QVERIFY(messages.shown.empty());
     QVERIFY(!frame_->IsConnected());
     QCOMPARE(EnabledCommands(*frame_), NotConnectedCommands());
+  }
+
+  // The logger hangs up during a refresh: the frame ends the connection at
+  // once (pages gone, no running clock, Connect offered) and tells the lost
+  // line with the system's reason, once.
+  void lineLostDuringARefreshEndsTheConnection() {
+    QVERIFY(ConnectWithDialog());
+    CDevicePage* page = frame_->PageHost().Pages()[0].page;
+    shelltest::MessageRecorder messages;
+    logger_->DropOnCommand("RD SYS");
+    frame_->RunDeviceOperation(page, -2, 0);
+    QTRY_VERIFY(!frame_->IsConnected());
+    QVERIFY(!frame_->PageHost().HasWindow());
+    QCOMPARE(EnabledCommands(*frame_), NotConnectedCommands());
+    int64_t clock = 0;
+    QCOMPARE(theApp().Session().GetDeviceClock(&clock), 0);
+    QCOMPARE(messages.shown.size(), size_t{1});
+    QCOMPARE(messages.shown[0].text, QString::fromStdString(strings::Text(strings::id::kLineLost)) + QLatin1Char('\n') +
+                                         QString::fromLocal8Bit(std::strerror(EIO)));
+    QCOMPARE(messages.shown[0].caption, QStringLiteral("Error!"));
   }
 
   void disconnectAlwaysSucceedsSilently() {
