@@ -53,6 +53,7 @@ struct ReadDataOptions {
   CLI::Option *lastOption = nullptr, *countOption = nullptr;
   std::string target;
   bool newOnly = false;
+  bool missing = false;
   std::string format = "txt";
   std::string summary;  // --summary-json: file, or - for standard error
 };
@@ -187,15 +188,16 @@ ReadoutArchiveFacts FactsOf(const ops::ArchivedReadoutResult& r) {
   facts.lost = r.lost;
   facts.memoryMovedOn = r.memoryMovedOn;
   facts.wholeMemory = r.wholeMemory;
+  facts.olderMissing = r.olderMissing;
   return facts;
 }
 #endif
 
 int RunReadData(Connection& connection, const ReadDataOptions& o) {
 #ifdef QHX_HAVE_ARCHIVE
-  if (o.newOnly && connection.Options().noArchive) {
-    // What is new is told by the archive; without one there is nothing to go by.
-    output::Error(strings::Text(strings::id::kNewNeedsArchive));
+  if ((o.newOnly || o.missing) && connection.Options().noArchive) {
+    // What is new or missing is told by the archive; without one there is nothing to go by.
+    output::Error(strings::Text(o.newOnly ? strings::id::kNewNeedsArchive : strings::id::kMissingNeedsArchive));
     return exit_status::kUsage;
   }
 #endif
@@ -213,6 +215,11 @@ int RunReadData(Connection& connection, const ReadDataOptions& o) {
 #ifdef QHX_HAVE_ARCHIVE
   if (o.newOnly) {
     const ops::ArchivedReadoutResult readout = ops::ReadNewRecords(session, front, connection.Archive(), context);
+    front.Finish();
+    return Finish(readout, FactsOf(readout), front, o);
+  }
+  if (o.missing) {
+    const ops::ArchivedReadoutResult readout = ops::ReadMissingRecords(session, front, connection.Archive(), context);
     front.Finish();
     return Finish(readout, FactsOf(readout), front, o);
   }
@@ -292,6 +299,12 @@ void AddReadoutCommands(CLI::App& app, CommandRegistry& registry) {
                  "logger no longer holds it)")
       ->excludes(rd->lastOption)
       ->excludes(rd->countOption);
+  data->add_flag("--missing", rd->missing,
+                 "Exactly the records the logger holds that the archive lacks (those a clear would erase unread), "
+                 "each run of IDs as one readout")
+      ->excludes(rd->lastOption)
+      ->excludes(rd->countOption)
+      ->excludes("--new");
   data->add_option("--format", rd->format,
                    "txt (the records as received, the default), csv (header serial,id,time,battery_v,level_m) or "
                    "jsonl")

@@ -30,7 +30,8 @@ nlohmann::ordered_json OrNull(const std::optional<T>& v) {
 int ReadoutExitStatus(const ops::ReadoutResult& readout, const ReadoutArchiveFacts& facts, bool saved) {
   if (readout.aborted) return exit_status::kIncomplete;
   if (!saved || !readout.Succeeded()) return exit_status::kFailed;
-  if (readout.Irregular() || facts.archiveFailed || (facts.lost && *facts.lost > 0)) return exit_status::kAttention;
+  if (readout.Irregular() || facts.archiveFailed || (facts.lost && *facts.lost > 0) || facts.olderMissing > 0)
+    return exit_status::kAttention;
   return exit_status::kOk;
 }
 
@@ -51,6 +52,7 @@ nlohmann::ordered_json ReadoutSummaryObject(const ops::ReadoutResult& r, const R
   o["lost_since_last_visit"] = OrNull(facts.lost);
   o["memory_cleared"] = facts.memoryMovedOn;
   o["whole_memory"] = facts.wholeMemory;
+  o["older_missing"] = facts.olderMissing;
   o["first_id"] = r.firstId >= 0 ? nlohmann::ordered_json(r.firstId) : nlohmann::ordered_json(nullptr);
   o["last_id"] = r.lastId >= 0 ? nlohmann::ordered_json(r.lastId) : nlohmann::ordered_json(nullptr);
   o["end_line"] = r.endLineSeen;

@@ -15,6 +15,7 @@ struct ReadoutArchiveFacts {
   std::optional<long> lost;      // records lost between visits, where told
   bool memoryMovedOn = false;    // cleared or overwritten since the last readout
   bool wholeMemory = false;
+  long olderMissing = 0;  // older records held that the archive lacks
 };
 
 // 0 when every record asked for arrived with nothing else to tell; 3 when a
@@ -22,7 +23,7 @@ struct ReadoutArchiveFacts {
 // broke off or the output could not be saved; 4 when it completed with
 // something the operator must know (repeats, lines that are no records,
 // records outside the range, records the archive did not take, records lost
-// between visits).
+// between visits, older records held that the archive lacks).
 int ReadoutExitStatus(const ops::ReadoutResult& readout, const ReadoutArchiveFacts& facts, bool saved);
 
 nlohmann::ordered_json ReadoutSummaryObject(const ops::ReadoutResult& readout, const ReadoutArchiveFacts& facts,

@@ -155,6 +155,8 @@ constexpr uint32_t kClockOffsetCaption = 9020;
 constexpr uint32_t kClockOffsetSeconds = 9021;
 constexpr uint32_t kExportUnparsedRows = 9030;
 constexpr uint32_t kNewNeedsArchive = 9040;
+constexpr uint32_t kOlderRecordsNotArchived = 9041;  // count, "%s": the IDs
+constexpr uint32_t kMissingNeedsArchive = 9042;
 // Records not in the archive, before a clear or a reset.
 constexpr uint32_t kUnreadWillBeLost = 9050;  // count, "%s": the IDs
 constexpr uint32_t kUnreadErased = 9051;      // count, "%s": the IDs

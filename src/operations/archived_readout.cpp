@@ -13,6 +13,8 @@
 #include "common/string_table.h"
 #include "common/timing.h"
 #include "operations/listings.h"
+#include "operations/operation_strings.h"
+#include "operations/unread_check.h"
 #include "session/device_session.h"
 
 namespace ops {
@@ -146,6 +148,14 @@ ArchivedReadoutResult FromReadout(const ReadoutResult& readout) {
 
 bool Complete(const ReadoutResult& r) { return r.endLineSeen && !r.aborted && r.outcome != Outcome::kIncomplete; }
 
+std::string OlderMissingText(const UnreadCheck& older) {
+  const std::string ids = archive::IdRangesText(older.unread);
+  char text[1024];
+  std::snprintf(text, sizeof text, strings::Text(strings::id::kOlderRecordsNotArchived).c_str(),
+                static_cast<long>(older.UnreadCount()), ids.c_str());
+  return text;
+}
+
 std::string NewRecordsText(long added) {
   return added == 0 ? strings::Text(strings::id::kNoNewRecords)
                     : FormatCount(strings::id::kNewRecordCountOne, strings::id::kNewRecordCount, added);
@@ -236,9 +246,63 @@ ArchivedReadoutResult ReadNewRecords(CDeviceSession& session, RecordSink& sink, 
     // New is what the archive did not hold yet; without an archive, what was read.
     const long added = result.archived ? *result.archived : result.received;
     message = JoinMessages(message, NewRecordsText(added));
+    // Reading on from the newest archived record leaves out older records
+    // the archive may never have received (a readout of part of the memory).
+    if (plan.fromArchived && !movedOn && result.archived) {
+      const UnreadCheck older = CheckUnreadRecords(session, archive, context);
+      if (older.Succeeded() && older.UnreadCount() > 0) {
+        result.olderMissing = static_cast<long>(older.UnreadCount());
+        message = JoinMessages(message, OlderMissingText(older));
+      }
+    }
   }
   result.message = message;
   return result;
+}
+
+ArchivedReadoutResult ReadMissingRecords(CDeviceSession& session, RecordSink& sink, ArchiveAccess& archive,
+                                         const Context& context) {
+  ArchivedReadoutResult total;
+  const UnreadCheck check = CheckUnreadRecords(session, archive, context);
+  if (!check.Succeeded()) {
+    static_cast<Result&>(total) = check;
+    total.archiveFailed = archive.Get(nullptr) == nullptr;
+    return total;
+  }
+  total.outcome = Outcome::kSucceeded;
+  total.endLineSeen = true;
+  total.archived = 0;
+  std::string message;
+  for (const archive::IdRange& range : check.unread) {
+    const int count = static_cast<int>(archive::IdCount({range}));
+    const ArchivedReadoutResult r = ReadRecordsArchived(session, {range.first, count}, sink, archive, context);
+    total.expected += r.expected;
+    total.received += r.received;
+    total.duplicates += r.duplicates;
+    total.unparsed += r.unparsed;
+    total.outOfRange += r.outOfRange;
+    total.otherLines += r.otherLines;
+    if (total.firstId < 0) total.firstId = r.firstId;
+    if (r.lastId >= 0) total.lastId = r.lastId;
+    total.overrun = total.overrun || r.overrun;
+    total.flooded = total.flooded || r.flooded;
+    total.archiveFailed = total.archiveFailed || r.archiveFailed;
+    if (r.archived) *total.archived += *r.archived;
+    total.steps.insert(total.steps.end(), r.steps.begin(), r.steps.end());
+    message = JoinMessages(message, r.message);
+    if (!r.Succeeded()) {
+      total.outcome = r.outcome;
+      total.endLineSeen = r.endLineSeen;
+      total.refused = r.refused;
+      total.aborted = r.aborted;
+      break;
+    }
+  }
+  if (!total.archived || total.archiveFailed) total.archived.reset();
+  if (total.outcome == Outcome::kSucceeded)
+    message = JoinMessages(message, NewRecordsText(total.archived ? *total.archived : total.received));
+  total.message = message;
+  return total;
 }
 
 }  // namespace ops

@@ -26,6 +26,9 @@ struct ArchivedReadoutResult : ReadoutResult {
   // The archive could not be opened or stopped taking records: what arrived
   // from then on is only in the front end's output.
   bool archiveFailed = false;
+  // Records the logger holds from before the new ones that the archive never
+  // received (ReadNewRecords; ReadMissingRecords reads them).
+  long olderMissing = 0;
 };
 
 // The range asked for, archived as it arrives.
@@ -37,5 +40,11 @@ ArchivedReadoutResult ReadRecordsArchived(CDeviceSession& session, const Readout
 // is read.
 ArchivedReadoutResult ReadNewRecords(CDeviceSession& session, RecordSink& sink, ArchiveAccess& archive,
                                      const Context& context);
+
+// Exactly the records the logger holds that the archive lacks (as the check
+// before a clear tells them), each run of IDs as one readout. Needs "RD SYS"
+// read in this connection and a usable archive.
+ArchivedReadoutResult ReadMissingRecords(CDeviceSession& session, RecordSink& sink, ArchiveAccess& archive,
+                                         const Context& context);
 
 }  // namespace ops

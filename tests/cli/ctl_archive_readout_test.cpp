@@ -394,4 +394,37 @@ TEST_F(CtlArchiveReadoutTest, NewGoesByTheLoggersOrderWhenItsClockWentBack) {
   EXPECT_EQ(Archived(), 150);
 }
 
+// Reading on from the newest archived record leaves older records out; --new
+// says so and --missing reads exactly those.
+TEST_F(CtlArchiveReadoutTest, OlderRecordsNeverArchivedAreToldAndReadWithMissing) {
+  StartLogger();
+  logger->PresetMemory(700);
+  ASSERT_EQ(ReadData({"--last", "600", "--count", "100", "-o", "part.txt"}).exitCode, 0);
+  ChildResult r = ReadData({"--new", "-o", "new.txt", "--summary-json", "-"});
+  EXPECT_EQ(r.exitCode, exit_status::kAttention) << r.err;
+  ASSERT_EQ(SavedLines("new.txt").size(), 100u);
+  EXPECT_EQ(IdOf(SavedLines("new.txt").front()), 601);
+  char older[512];
+  std::snprintf(older, sizeof older, Text(strings::id::kOlderRecordsNotArchived).c_str(), 500L, "1-500");
+  EXPECT_NE(r.err.find(older), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("\"older_missing\":500"), std::string::npos) << r.err;
+  EXPECT_EQ(Archived(), 200);
+
+  logger->ClearReceived();
+  r = ReadData({"--missing", "-o", "missing.txt"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::vector<std::string> missing = SavedLines("missing.txt");
+  ASSERT_EQ(missing.size(), 500u);
+  EXPECT_EQ(IdOf(missing.front()), 1);
+  EXPECT_EQ(IdOf(missing.back()), 500);
+  EXPECT_EQ(LinesFromToolStarting({"RD ALL"}),
+            (std::vector<std::string>{"RD ALL 1 1", "RD ALL 700 1", "RD ALL 1 500"}));
+  EXPECT_EQ(Archived(), 700);
+
+  r = ReadData({"--missing", "-o", "none.txt"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find(Text(strings::id::kNoNewRecords)), std::string::npos) << r.err;
+  EXPECT_EQ(CtlOnLogger({"--no-archive", "read-data", "--missing"}).exitCode, exit_status::kUsage);
+}
+
 }  // namespace
