@@ -6,6 +6,7 @@
 
 #include "common/atomic_file.h"
 #include "common/console.h"
+#include "output.h"
 
 std::tm LocalNow() {
   const std::time_t now = std::time(nullptr);
@@ -39,7 +40,7 @@ bool StreamedOutput::Begin(const std::string& target, std::string* error) {
 void StreamedOutput::Write(const char* bytes, size_t size) {
   if (size == 0) return;
   if (!toStandardOutput_) {
-    file_.Write(bytes, size);
+    if (!file_.Write(bytes, size)) failed_ = true;
     return;
   }
   if (!failed_ && std::fwrite(bytes, 1, size, stdout) != size) {
@@ -54,6 +55,8 @@ bool StreamedOutput::Finish(const std::string& finalTarget, std::string* error) 
     failed_ = true;
     error_ = errno;
   }
-  if (failed_ && error) *error = std::string("standard output: ") + std::strerror(error_);
-  return !failed_;
+  if (!failed_) return true;
+  if (error) *error = std::string("standard output: ") + std::strerror(error_);
+  output::StandardOutputFailureTold();
+  return false;
 }

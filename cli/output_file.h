@@ -31,6 +31,9 @@ class StreamedOutput {
   bool Begin(const std::string& target, std::string* error);
   // Appends bytes; a failure shows at Finish().
   void Write(const char* bytes, size_t size);
+  // True once a write failed (a closed pipe, a full disk, the file size
+  // limit): nothing more can be added, and Finish() tells why.
+  bool Failed() const { return failed_; }
   // Puts the file in place under `finalTarget` (the name given to Begin()
   // when empty; the same folder).
   bool Finish(const std::string& finalTarget, std::string* error);

@@ -56,6 +56,11 @@ class CReadData {
   void Resume();
   bool Abandoned() const;
 
+  // Ends the line waits in progress at once with 0, as their time-out would;
+  // later waits wait as usual. A front end whose user asked to stop calls it
+  // so that the waiting loop sees the request without waiting out its wait.
+  void WakeWaiters();
+
   // 1 drops lines that begin with '#', 0 keeps them.
   void SetFilter(int on);
   int Filter() const;
@@ -89,6 +94,7 @@ class CReadData {
   int32_t skipping_ = 0;
   int32_t line_count_ = 0;
   bool abandoned_ = false;
+  uint64_t wakes_ = 0;   // WakeWaiters() calls so far
   int64_t touched_ = 0;  // highest byte index written since the last reset
   int64_t cut_lines_ = 0;
   // When the reader thread last handed over bytes (any bytes, stored or not).
