@@ -71,6 +71,8 @@ const SignalCase kCases[] = {
     {"FileSizeLimit", Stream::kFast, 100000, "ulimit -f 128; ", false, {}, exit_status::kFailed, true, EFBIG, true},
 };
 
+void PrintTo(const SignalCase& c, std::ostream* os) { *os << c.name; }
+
 class CtlSignalsTest : public CtlTest, public ::testing::WithParamInterface<SignalCase> {
  protected:
   void SetUp() override {
