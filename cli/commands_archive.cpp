@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <memory>
 #include <optional>
@@ -157,8 +158,15 @@ int RunExport(Connection& connection, const ExportOptions& o) {
   const archive::Status s = out == nullptr ? archive::Status{archive::Failure::kUnreadable, "write"}
                                            : archive::ExportRecords(a, o.serial, from, to, *format, out, &written);
   if (s.ok() && target.Commit()) return exit_status::kOk;
+  const int err = errno;  // of the step that failed
   if (out == nullptr || s.reason.rfind("write", 0) == 0 || s.ok()) {
-    output::Error(output::WithPath(strings::Text(strings::id::kFileCreateFailed), o.target));
+    // The output with the system's reason (a closed pipe, a full disk, the
+    // file size limit), told once.
+    const bool toStandardOutput = o.target == kStandardOutput;
+    const std::string written = "write: ";
+    const std::string why = s.reason.rfind(written, 0) == 0 ? s.reason.substr(written.size()) : std::strerror(err);
+    output::Error(output::SaveFailed(o.target, (toStandardOutput ? "standard output" : o.target) + ": " + why));
+    if (toStandardOutput) output::StandardOutputFailureTold();
   } else {
     output::Error(archive::FailureMessage(s, a.Path()));
   }
