@@ -35,7 +35,9 @@ class StreamedOutput {
   // limit): nothing more can be added, and Finish() tells why.
   bool Failed() const { return failed_; }
   // Puts the file in place under `finalTarget` (the name given to Begin()
-  // when empty; the same folder).
+  // when empty; the same folder). On failure *error holds the output and the
+  // system's reason for the caller to tell; for standard output the
+  // program's closing check then does not tell it again.
   bool Finish(const std::string& finalTarget, std::string* error);
   // Leaves the target as it was.
   void Discard() { file_.Discard(); }
