@@ -15,6 +15,7 @@
 #include "common/string_table.h"
 #include "connection.h"
 #include "interrupt.h"
+#include "link/read_data.h"
 #include "operation_output.h"
 #include "operations/listings.h"
 #include "operations/operation_strings.h"
@@ -59,10 +60,13 @@ struct ReadDataOptions {
 };
 
 // The records as they arrive, written to the file at once (in the chosen
-// form); the progress bar and Ctrl+C as the readout's progress and abort.
+// form); the progress bar as the readout's progress; Ctrl+C or a signal, or
+// an output that takes no more records (a closed pipe, a full disk, the file
+// size limit), as its abort.
 class ReadoutFront : public ops::RecordSink, public ops::ProgressSink, public ops::AbortSource {
  public:
-  ReadoutFront(const ReadDataOptions& o, const std::string& serial) : o_(o) {
+  ReadoutFront(const ReadDataOptions& o, const std::string& serial, InterruptScope& interrupt, CRSPort& port)
+      : o_(o), interrupt_(interrupt), port_(port) {
 #ifdef QHX_HAVE_ARCHIVE
     const std::optional<archive::ExportFormat> chosen = archive::ParseExportFormat(o.format);
     if (chosen && *chosen != archive::ExportFormat::kTxt) formatter_.emplace(*chosen, serial);
@@ -92,9 +96,18 @@ class ReadoutFront : public ops::RecordSink, public ops::ProgressSink, public op
 #endif
     if (begun_) out_.Write(text, bytes);
   }
-  void Total(long total) override { bar_.SetRange(static_cast<int>(total)); }
+  void Total(long total) override {
+    bar_.SetRange(static_cast<int>(total));
+    // The listing runs: from now on a request also ends the wait for its next
+    // line, so that the readout sees it at once.
+    if (CReadData* lines = port_.LineBuffer()) interrupt_.SetWake([lines] { lines->WakeWaiters(); });
+  }
   void Position(long done) override { bar_.SetPosition(static_cast<int>(done)); }
-  bool AbortRequested() override { return TakeInterrupt(); }
+  // The readout then stops the logger; what arrived is still archived.
+  bool AbortRequested() override {
+    stopping_ = stopping_ || TakeInterrupt() || out_.Failed();
+    return stopping_;
+  }
   void Finish() { bar_.Finish(); }
 
   // Puts what arrived in place, named with the local time of saving when the
@@ -135,6 +148,9 @@ class ReadoutFront : public ops::RecordSink, public ops::ProgressSink, public op
   }
 
   const ReadDataOptions& o_;
+  InterruptScope& interrupt_;
+  CRSPort& port_;
+  bool stopping_ = false;
 #ifdef QHX_HAVE_ARCHIVE
   std::optional<archive::RecordFormatter> formatter_;
   std::string chunk_;
@@ -208,7 +224,7 @@ int RunReadData(Connection& connection, const ReadDataOptions& o) {
     return output::Report(needed);
   const std::string serial = session.Current().sys.serialNumber;
   InterruptScope interrupt;
-  ReadoutFront front(o, serial);
+  ReadoutFront front(o, serial, interrupt, session.Port());
   ops::Context context;
   context.progress = &front;
   context.abort = &front;

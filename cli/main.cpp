@@ -9,6 +9,7 @@
 
 #include "command_line.h"
 #include "common/timing.h"
+#include "interrupt.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ void ApplyTimeScaleSeam() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  IgnoreWriteSignals();
   ApplyTimeScaleSeam();
   return RunCommandLine(argc, argv);
 }

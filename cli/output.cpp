@@ -32,7 +32,13 @@ int& StandardOutputError() {
   static int error = 0;
   return error;
 }
+bool& StandardOutputFailureWasTold() {
+  static bool told = false;
+  return told;
+}
 }  // namespace
+
+void StandardOutputFailureTold() { StandardOutputFailureWasTold() = true; }
 
 void Result(const std::string& text) {
   if (std::fputs(ForTerminal(text).c_str(), stdout) < 0 || std::fputc('\n', stdout) == EOF ||
@@ -51,7 +57,7 @@ int FinishStandardOutput(int status) {
   if (status == exit_status::kFailed) return status;
   if (err == 0) err = StandardOutputError();
   if (err == 0) err = EIO;
-  Error(std::string("quorvane-ctl: standard output: ") + std::strerror(err));
+  if (!StandardOutputFailureWasTold()) Error(std::string("quorvane-ctl: standard output: ") + std::strerror(err));
   return status == exit_status::kOk ? exit_status::kFailed : status;
 }
 

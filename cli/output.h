@@ -27,6 +27,11 @@ bool SessionMessages(const CDeviceSession& session);
 // status to exit with.
 int FinishStandardOutput(int status);
 
+// A command has given the reason of a failed standard output in its own
+// message: FinishStandardOutput() does not repeat it (the status still
+// says it).
+void StandardOutputFailureTold();
+
 // The system's message for a text and a path: "%s\r\n(%s)".
 std::string WithPath(const std::string& text, const std::string& path);
 

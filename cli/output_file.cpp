@@ -6,6 +6,7 @@
 
 #include "common/atomic_file.h"
 #include "common/console.h"
+#include "output.h"
 
 std::tm LocalNow() {
   const std::time_t now = std::time(nullptr);
@@ -37,8 +38,12 @@ bool StreamedOutput::Begin(const std::string& target, std::string* error) {
 }
 
 bool StreamedOutput::Write(const char* bytes, size_t size) {
-  if (!toStandardOutput_) return file_.Write(bytes, size);
-  if (size > 0 && !failed_ && std::fwrite(bytes, 1, size, stdout) != size) {
+  if (size == 0) return !failed_;
+  if (!toStandardOutput_) {
+    if (!file_.Write(bytes, size)) failed_ = true;
+    return !failed_;
+  }
+  if (!failed_ && std::fwrite(bytes, 1, size, stdout) != size) {
     failed_ = true;
     error_ = errno;
   }
@@ -51,6 +56,8 @@ bool StreamedOutput::Finish(const std::string& finalTarget, std::string* error) 
     failed_ = true;
     error_ = errno;
   }
-  if (failed_ && error) *error = std::string("standard output: ") + std::strerror(error_);
-  return !failed_;
+  if (!failed_) return true;
+  if (error) *error = std::string("standard output: ") + std::strerror(error_);
+  output::StandardOutputFailureTold();
+  return false;
 }

@@ -29,10 +29,14 @@ class StreamedOutput {
  public:
   // False when the file cannot be started, with the reason in *error.
   bool Begin(const std::string& target, std::string* error);
-  // Appends bytes; false once a write failed, which Finish() reports.
+  // Appends bytes; false once a write failed (a closed pipe, a full disk, the
+  // file size limit): nothing more can be added, and Finish() tells why.
   bool Write(const char* bytes, size_t size);
+  bool Failed() const { return failed_; }
   // Puts the file in place under `finalTarget` (the name given to Begin()
-  // when empty; the same folder).
+  // when empty; the same folder). On failure *error holds the output and the
+  // system's reason for the caller to tell; for standard output the
+  // program's closing check then does not tell it again.
   bool Finish(const std::string& finalTarget, std::string* error);
   // Leaves the target as it was.
   void Discard() { file_.Discard(); }

@@ -157,6 +157,7 @@ int CReadData::ReadLineCut(char* destination, int32_t size, uint32_t timeoutMs, 
 int CReadData::Take(char* destination, int32_t size, uint32_t timeoutMs, bool dropRest, bool* cut) {
   std::unique_lock<std::mutex> lock(ring_lock_);
   if (line_count_ == 0) {
+    const uint64_t wakes = wakes_;
     lock.unlock();
     std::lock_guard<std::recursive_mutex> waiting(wait_lock_);
     const auto deadline = timing::Clock::now() + timing::Scaled(timeoutMs);
@@ -164,11 +165,12 @@ int CReadData::Take(char* destination, int32_t size, uint32_t timeoutMs, bool dr
     for (;;) {
       if (line_count_ > 0) break;
       const auto now = timing::Clock::now();
-      if (now >= deadline || abandoned_ || lost_) {
+      if (now >= deadline || abandoned_ || lost_ || wakes_ != wakes) {
         if (size > 0) destination[0] = '\0';
         return 0;
       }
-      if (line_event_.wait_until(lock, deadline, [this] { return line_count_ > 0 || abandoned_ || lost_; }) &&
+      if (line_event_.wait_until(lock, deadline,
+                                 [&] { return line_count_ > 0 || abandoned_ || lost_ || wakes_ != wakes; }) &&
           line_count_ > 0)
         break;
     }
@@ -281,6 +283,14 @@ void CReadData::Abandon() {
   }
   line_event_.notify_all();
   arrival_event_.notify_all();
+}
+
+void CReadData::WakeWaiters() {
+  {
+    std::lock_guard<std::mutex> lock(ring_lock_);
+    ++wakes_;
+  }
+  line_event_.notify_all();
 }
 
 bool CReadData::Abandoned() const {

@@ -62,6 +62,10 @@ class CReadData {
   void MarkLost();
   void ClearLost();
   bool Lost() const;
+  // Ends the line waits in progress at once with 0, as their time-out would;
+  // later waits wait as usual. A front end whose user asked to stop calls it
+  // so that the waiting loop sees the request without waiting out its wait.
+  void WakeWaiters();
 
   // 1 drops lines that begin with '#', 0 keeps them.
   void SetFilter(int on);
@@ -97,6 +101,7 @@ class CReadData {
   int32_t line_count_ = 0;
   bool abandoned_ = false;
   bool lost_ = false;
+  uint64_t wakes_ = 0;   // WakeWaiters() calls so far
   int64_t touched_ = 0;  // highest byte index written since the last reset
   int64_t cut_lines_ = 0;
   // When the reader thread last handed over bytes (any bytes, stored or not).

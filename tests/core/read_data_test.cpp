@@ -216,6 +216,27 @@ TEST_F(ReadDataTest, AbandonAndLostLineEndWaitsUntilCleared) {
   }
 }
 
+TEST_F(ReadDataTest, WakeEndsOnlyTheWaitInProgress) {
+  std::atomic<bool> returned{false};
+  std::string got = "unset";
+  std::thread waiter([&] {
+    got = Take(256, 60000);
+    returned = true;
+  });
+  // A wake before the wait began is not kept: wake until the waiter is out.
+  while (!returned) {
+    buf.WakeWaiters();
+    std::this_thread::yield();
+  }
+  waiter.join();
+  EXPECT_EQ(got, "");
+  // Later waits wait for their line again.
+  std::thread late([&] { got = Take(256, 60000); });
+  Feed("AFTER\n");
+  late.join();
+  EXPECT_EQ(got, "AFTER");
+}
+
 TEST_F(ReadDataTest, ResetEmptiesEverything) {
   Feed("A\nB");
   buf.Reset();
