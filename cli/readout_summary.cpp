@@ -28,8 +28,9 @@ nlohmann::ordered_json OrNull(const std::optional<T>& v) {
 }  // namespace
 
 int ReadoutExitStatus(const ops::ReadoutResult& readout, const ReadoutArchiveFacts& facts, bool saved) {
+  if (!saved) return exit_status::kFailed;
   if (readout.aborted) return exit_status::kIncomplete;
-  if (!saved || !readout.Succeeded()) return exit_status::kFailed;
+  if (!readout.Succeeded()) return exit_status::kFailed;
   if (readout.Irregular() || facts.archiveFailed || (facts.lost && *facts.lost > 0) || facts.olderMissing > 0)
     return exit_status::kAttention;
   return exit_status::kOk;

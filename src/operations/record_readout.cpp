@@ -8,6 +8,7 @@
 
 #include "common/string_table.h"
 #include "common/timing.h"
+#include "link/read_data.h"
 #include "operations/operation_strings.h"
 #include "operations/readout_range.h"
 #include "operations/record_lines.h"
@@ -172,6 +173,52 @@ ReadoutResult ReadRecords(CDeviceSession& session, const ReadoutRequest& request
   };
   auto extras = [&] { return result.duplicates + result.unparsed + result.outOfRange + result.otherLines; };
 
+  enum class Taken { kGoOn, kEnd, kFlooded };
+  // One line of the listing: kept, delivered or counted as it is.
+  auto take = [&](int n) {
+    const std::string_view text(line, static_cast<size_t>(n));
+    const ListingLine kind = ClassifyListingLine(line, text.size());
+    if (kind == ListingLine::kEnd || kind == ListingLine::kRefusal) {
+      result.endLineSeen = true;
+      result.refused = kind == ListingLine::kRefusal;
+      return Taken::kEnd;
+    }
+    const auto record = kind == ListingLine::kRecord ? records::ParseRecordLine(text) : std::nullopt;
+    if (kind == ListingLine::kRecord && result.received >= limit && !result.overrun) {
+      // Every record asked for is here and the logger goes on: past the count.
+      result.overrun = true;
+      sendEsc();
+    }
+    if (kind == ListingLine::kOther) {
+      ++result.otherLines;
+    } else if (!record) {
+      ++result.unparsed;
+      batch.Add(line, text.size());
+    } else if (!InRange(request, record->id)) {
+      ++result.outOfRange;
+    } else {
+      switch (kept.Check(record->id, text)) {
+        case KeptRecords::Seen::kNew:
+          kept.Keep(record->id, text);
+          batch.Add(line, text.size());
+          if (result.received == 0) result.firstId = record->id;
+          result.lastId = record->id;
+          ++result.received;
+          break;
+        case KeptRecords::Seen::kRepeat: ++result.duplicates; break;
+        case KeptRecords::Seen::kOther:
+          ++result.unparsed;
+          batch.Add(line, text.size());
+          break;
+      }
+    }
+    if (extras() > otherLimit) {
+      result.flooded = true;  // ESC below, with the end
+      return Taken::kFlooded;
+    }
+    return Taken::kGoOn;
+  };
+
   for (;;) {
     if (!result.aborted && context.AbortRequested()) {
       result.aborted = true;
@@ -187,46 +234,7 @@ ReadoutResult ReadRecords(CDeviceSession& session, const ReadoutRequest& request
     if (!session.Port().LinesMayCome()) break;
     const int n = session.Protocol().ReadRawRecordLine(session.PortPtr(), line, sizeof line, kLineWaitMs);
     if (n > 0) {
-      const std::string_view text(line, static_cast<size_t>(n));
-      const ListingLine kind = ClassifyListingLine(line, text.size());
-      if (kind == ListingLine::kEnd || kind == ListingLine::kRefusal) {
-        result.endLineSeen = true;
-        result.refused = kind == ListingLine::kRefusal;
-        break;
-      }
-      const auto record = kind == ListingLine::kRecord ? records::ParseRecordLine(text) : std::nullopt;
-      if (kind == ListingLine::kRecord && result.received >= limit && !result.overrun) {
-        // Every record asked for is here and the logger goes on: past the count.
-        result.overrun = true;
-        sendEsc();
-      }
-      if (kind == ListingLine::kOther) {
-        ++result.otherLines;
-      } else if (!record) {
-        ++result.unparsed;
-        batch.Add(line, text.size());
-      } else if (!InRange(request, record->id)) {
-        ++result.outOfRange;
-      } else {
-        switch (kept.Check(record->id, text)) {
-          case KeptRecords::Seen::kNew:
-            kept.Keep(record->id, text);
-            batch.Add(line, text.size());
-            if (result.received == 0) result.firstId = record->id;
-            result.lastId = record->id;
-            ++result.received;
-            break;
-          case KeptRecords::Seen::kRepeat: ++result.duplicates; break;
-          case KeptRecords::Seen::kOther:
-            ++result.unparsed;
-            batch.Add(line, text.size());
-            break;
-        }
-      }
-      if (extras() > otherLimit) {
-        result.flooded = true;  // ESC below, with the end
-        break;
-      }
+      if (take(n) != Taken::kGoOn) break;
       if (batch.Lines() >= kBatchLines) {
         flush();
         batchStart = timing::Clock::now();
@@ -250,6 +258,16 @@ ReadoutResult ReadRecords(CDeviceSession& session, const ReadoutRequest& request
     }
   }
 
+  // Given up on before its end line: what already reached the program is
+  // taken all the same, though no more is waited for.
+  if (!result.endLineSeen && !result.flooded) {
+    if (CReadData* stored = session.Port().LineBuffer()) {
+      for (int32_t left = stored->LineCount(); left > 0; --left) {
+        const int n = session.Protocol().ReadRawRecordLine(session.PortPtr(), line, sizeof line, 0);
+        if (n > 0 && take(n) != Taken::kGoOn) break;
+      }
+    }
+  }
   flush();
   // A listing left without its end line may still be running in the logger.
   if (!result.endLineSeen && !escSent) sendEsc();
