@@ -10,14 +10,15 @@
 #include <cstring>
 #include <mutex>
 
-#include "archive/record_line.h"
 #include "archive/raw_text.h"
+#include "archive/record_line.h"
 #include "archive/statement.h"
 
 namespace archive {
 namespace {
 
-// 1: the tables below. 2: raw holds bytes that are not valid UTF-8 as a blob.
+// 1: the tables below. 2: raw holds bytes that are not valid UTF-8 as a blob;
+// records are indexed by ID as well.
 constexpr int kSchemaVersion = 2;
 
 const char* const kSchema = R"sql(
@@ -73,6 +74,7 @@ CREATE TABLE IF NOT EXISTS records (
 );
 CREATE UNIQUE INDEX IF NOT EXISTS records_parsed ON records(logger_id, logger_time, record_id) WHERE parsed = 1;
 CREATE UNIQUE INDEX IF NOT EXISTS records_unparsed ON records(logger_id, raw) WHERE parsed = 0;
+CREATE INDEX IF NOT EXISTS records_by_id ON records(logger_id, record_id) WHERE parsed = 1;
 )sql";
 
 // Creates every missing folder on the way to the file.
@@ -261,7 +263,8 @@ Status Archive::CreateSchema() {
 }
 
 // Version 1 kept lines that are not valid UTF-8 as text, which other SQLite
-// clients refuse to read; version 2 keeps the same bytes as blobs.
+// clients refuse to read; version 2 keeps the same bytes as blobs, and has
+// an index of the records by ID.
 Status Archive::StoreInvalidTextAsBlobs() {
   const int rc =
       sqlite3_create_function_v2(db_, "qhx_valid_utf8", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_DIRECTONLY,
@@ -269,6 +272,8 @@ Status Archive::StoreInvalidTextAsBlobs() {
   if (rc != SQLITE_OK) return FailureOf(rc);
   if (Status s = Exec("BEGIN IMMEDIATE"); !s.ok()) return s;
   Status s = Exec("UPDATE records SET raw = CAST(raw AS BLOB) WHERE typeof(raw) = 'text' AND NOT qhx_valid_utf8(raw)");
+  // Reading on from the record the logger put last looks records up by ID.
+  if (s.ok()) s = Exec("CREATE INDEX IF NOT EXISTS records_by_id ON records(logger_id, record_id) WHERE parsed = 1");
   if (s.ok()) s = Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
   if (!s.ok()) {
     Exec("ROLLBACK");
@@ -363,24 +368,28 @@ Status Archive::NewestRecord(const std::string& serial, std::optional<RecordKey>
 
 Status Archive::NewestHeldRecord(const std::string& serial, const MemoryIds& held, std::optional<RecordKey>* key) {
   key->reset();
-  const int64_t count = HeldCount(held);
-  if (count > 0) {
+  // The archived record with the highest ID in lo..hi (the latest archived
+  // of equal IDs), along the index by ID.
+  auto highestIn = [&](int64_t lo, int64_t hi) {
     Statement q(db_,
                 "SELECT record_id, logger_time FROM records WHERE parsed = 1 AND "
-                "logger_id = (SELECT id FROM loggers WHERE serial = ?1) AND "
-                "((record_id - ?2) % ?4 + ?4) % ?4 < ?3 "
-                "ORDER BY ((record_id - ?2) % ?4 + ?4) % ?4 DESC, id DESC LIMIT 1");
+                "logger_id = (SELECT id FROM loggers WHERE serial = ?1) AND record_id BETWEEN ?2 AND ?3 "
+                "ORDER BY record_id DESC, id DESC LIMIT 1");
     if (!q.Prepared()) return FailureOf(q.PrepareCode());
     q.Bind(1, serial);
-    q.Bind(2, static_cast<int64_t>(held.first));
-    q.Bind(3, count);
-    q.Bind(4, static_cast<int64_t>(kRecordIdModulus));
+    q.Bind(2, lo);
+    q.Bind(3, hi);
     const int rc = q.Step();
-    if (rc == SQLITE_ROW) {
-      *key = RecordKey{static_cast<int>(q.Int(0)), q.Int(1)};
-      return Status{};
-    }
-    if (rc != SQLITE_DONE) return FailureOf(rc);
+    if (rc == SQLITE_ROW) *key = RecordKey{static_cast<int>(q.Int(0)), q.Int(1)};
+    return FailureOf(rc);
+  };
+  if (HeldCount(held) > 0) {
+    // Furthest on from the first held ID: up to the last one, and where the
+    // run wraps, its part after 0 before its part up to 99999.
+    const bool wraps = held.first > held.last;
+    Status s = highestIn(wraps ? 0 : held.first, held.last);
+    if (s.ok() && !*key && wraps) s = highestIn(held.first, kRecordIdModulus - 1);
+    if (!s.ok() || *key) return s;
   }
   Statement q(db_,
               "SELECT record_id, logger_time FROM records WHERE parsed = 1 AND "

@@ -47,6 +47,42 @@ TEST_F(ArchiveTest, SameIdWithAnotherTimeIsKeptApart) {
   EXPECT_EQ(archive::IsoTime(newest->time), "2026-01-03T20:50:00");
 }
 
+// The record the logger put last, for the memory it now reports: by its
+// numbering within that memory, whatever the clock said, and across the wrap.
+TEST_F(ArchiveTest, RecordPutLastGoesByTheLoggersNumbering) {
+  Archive a;
+  ASSERT_TRUE(a.Open(path).ok());
+  Readout(a, Lines(1, 100, 1440));
+  Readout(a, Lines(101, 50, 0));             // the clock set back a day
+  Readout(a, Lines(99990, 20, 3000), "W7");  // 99990..99999, 0..9
+  struct Case {
+    const char* serial;
+    archive::MemoryIds held;
+    int id;  // -1: none
+  };
+  const Case cases[] = {
+      {"S100", {1, 150}, 150},    // not 100, the latest by time
+      {"S100", {1, 120}, 120},    // the memory as it was at an earlier visit
+      {"S100", {51, 150}, 150},   // overwritten from the front
+      {"S100", {151, 160}, 150},  // none archived in the memory: the one archived last
+      {"W7", {99990, 9}, 9},      // across the wrap
+      {"W7", {99990, 99995}, 99995}, {"W7", {99995, 5}, 5},
+      {"W7", {3, 99999}, 99999},  // the IDs after 0 lie before the first held
+      {"C3", {1, 10}, -1},
+  };
+  for (const Case& c : cases) {
+    std::optional<archive::RecordKey> key;
+    ASSERT_TRUE(a.NewestHeldRecord(c.serial, c.held, &key).ok());
+    EXPECT_EQ(key ? key->id : -1, c.id) << c.serial << " " << c.held.first << ".." << c.held.last;
+  }
+  // Among equal IDs of two deployments, the one archived later.
+  Readout(a, Lines(1, 150, 9000));
+  std::optional<archive::RecordKey> key;
+  ASSERT_TRUE(a.NewestHeldRecord("S100", {1, 150}, &key).ok());
+  ASSERT_TRUE(key);
+  EXPECT_EQ(key->time, archive::CalendarSeconds(2026, 1, 3, 0, 0, 0) + (9000 + 149 * 10) * int64_t{60});
+}
+
 TEST_F(ArchiveTest, LinesThatDoNotParseAreKeptMarkedAndNotRepeated) {
   Archive a;
   ASSERT_TRUE(a.Open(path).ok());
