@@ -11,14 +11,12 @@
 #include <string>
 #include <string_view>
 
+#include "common/codepage.h"
+
 namespace archive {
 
-// The length (1-4) of the well-formed UTF-8 character at the start of
-// `bytes`, or 0 when the bytes there are not one.
-size_t Utf8CharLength(std::string_view bytes);
-
-// Whether the whole text is well-formed UTF-8.
-bool IsValidUtf8(std::string_view bytes);
+using codepage::IsValidUtf8;
+using codepage::Utf8CharLength;
 
 // Appends `bytes` in the escape above.
 void AppendEscapedRaw(std::string& out, std::string_view bytes);

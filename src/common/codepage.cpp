@@ -2,38 +2,39 @@
 
 namespace codepage {
 
-bool IsValidUtf8(const std::string& text) {
-  const size_t n = text.size();
-  size_t i = 0;
-  while (i < n) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c < 0x80) {
-      ++i;
-      continue;
-    }
-    size_t len = 0;
-    unsigned char lo = 0x80, hi = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF) {
-      len = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      len = 3;
-      if (c == 0xE0) lo = 0xA0;
-      if (c == 0xED) hi = 0x9F;  // no surrogates
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      len = 4;
-      if (c == 0xF0) lo = 0x90;
-      if (c == 0xF4) hi = 0x8F;
-    } else {
-      return false;
-    }
-    if (i + len > n) return false;
-    const unsigned char second = static_cast<unsigned char>(text[i + 1]);
-    if (second < lo || second > hi) return false;
-    for (size_t k = 2; k < len; ++k) {
-      const unsigned char t = static_cast<unsigned char>(text[i + k]);
-      if (t < 0x80 || t > 0xBF) return false;
-    }
-    i += len;
+size_t Utf8CharLength(std::string_view bytes) {
+  if (bytes.empty()) return 0;
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const unsigned char c = p[0];
+  if (c < 0x80) return 1;
+  // The second byte's range for each lead byte: no overlong forms, no
+  // surrogates, nothing above U+10FFFF.
+  size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;
+  if (c >= 0xC2 && c <= 0xDF) {
+    length = 2;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    length = 3;
+    if (c == 0xE0) low = 0xA0;
+    if (c == 0xED) high = 0x9F;
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    length = 4;
+    if (c == 0xF0) low = 0x90;
+    if (c == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (bytes.size() < length || p[1] < low || p[1] > high) return 0;
+  for (size_t i = 2; i < length; ++i)
+    if ((p[i] & 0xC0) != 0x80) return 0;
+  return length;
+}
+
+bool IsValidUtf8(std::string_view text) {
+  while (!text.empty()) {
+    const size_t n = Utf8CharLength(text);
+    if (n == 0) return false;
+    text.remove_prefix(n);
   }
   return true;
 }

@@ -1,6 +1,7 @@
 #include "operations/archived_readout.h"
 
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -148,6 +149,23 @@ ArchivedReadoutResult FromReadout(const ReadoutResult& readout) {
 
 bool Complete(const ReadoutResult& r) { return r.endLineSeen && !r.aborted && r.outcome != Outcome::kIncomplete; }
 
+// Whether the archive may lack records held before the newest archived one:
+// some ID from the first held up to it is in the archive under no time at
+// all. Only then is the exact check (which reads two records back) worth
+// its time.
+bool MayLackOlder(ArchiveAccess& access, const CDeviceSession& session, const archive::MemoryIds& memory,
+                  const archive::RecordKey& newest) {
+  archive::Archive* a = access.Get(nullptr);
+  if (a == nullptr) return false;
+  const archive::MemoryIds upToNewest{memory.first, newest.id};
+  std::vector<int> ids;
+  if (!a->ArchivedHeldIds(session.Current().sys.serialNumber, upToNewest, std::numeric_limits<int64_t>::min(),
+                          std::numeric_limits<int64_t>::max(), &ids)
+           .ok())
+    return false;
+  return !archive::MissingIds(upToNewest, ids).empty();
+}
+
 std::string OlderMissingText(const UnreadCheck& older) {
   const std::string ids = archive::IdRangesText(older.unread);
   char text[1024];
@@ -248,7 +266,7 @@ ArchivedReadoutResult ReadNewRecords(CDeviceSession& session, RecordSink& sink, 
     message = JoinMessages(message, NewRecordsText(added));
     // Reading on from the newest archived record leaves out older records
     // the archive may never have received (a readout of part of the memory).
-    if (plan.fromArchived && !movedOn && result.archived) {
+    if (plan.fromArchived && !movedOn && result.archived && MayLackOlder(archive, session, memory, *newest)) {
       const UnreadCheck older = CheckUnreadRecords(session, archive, context);
       if (older.Succeeded() && older.UnreadCount() > 0) {
         result.olderMissing = static_cast<long>(older.UnreadCount());

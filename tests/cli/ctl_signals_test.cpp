@@ -86,9 +86,10 @@ class CtlSignalsTest : public CtlTest, public ::testing::WithParamInterface<Sign
     std::vector<std::string> args{"-c", script, QHX_CTL_PATH};
     for (const std::string& a : OnLogger({"--archive", archive_, "read-data", "-o", c.toPipe ? "-" : "data.txt"}))
       args.push_back(a);
-    ASSERT_TRUE(child.Start("/bin/sh", args, dir_.string(),
-                            {"QHX_TIME_SCALE=" + std::to_string(Scale()), "XDG_DATA_HOME=" + dataDir_.string(),
-                             "QHX_FIFO=" + Path("out.fifo")}));
+    std::vector<std::string> env = {"QHX_TIME_SCALE=" + std::to_string(Scale()), "XDG_DATA_HOME=" + dataDir_.string(),
+                                    "QHX_FIFO=" + Path("out.fifo")};
+    env.insert(env.end(), language_.begin(), language_.end());
+    ASSERT_TRUE(child.Start("/bin/sh", args, dir_.string(), env));
   }
 
   // Reads the pipe until one whole line came, then closes it.

@@ -4,6 +4,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <cerrno>
+#include <cstring>
+
 #include <QtTest>
 
 #include <algorithm>
@@ -325,7 +328,10 @@ class SettingsFileTest : public QObject {
     ModalDriver driver([](QWidget* modal) { modal->close(); });
     QCOMPARE(CVTCSettingWork::RunImportCommand(TestHost(), owner_.get()), -1);
     QVERIFY(driver.seen.isEmpty());
-    QCOMPARE(boxes.Texts(), QStringList{message + "\r\n(" + path + ")"});
+    QCOMPARE(boxes.Texts().size(), 1);
+    // A file that cannot be opened also names the system's reason.
+    const QString reason = content.isEmpty() ? QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(ENOENT)) : "";
+    QCOMPARE(boxes.Texts()[0], message + "\r\n(" + path + reason + ")");
     QCOMPARE(boxes.shown[0].icon, msgbox::Icon::kWarning);
   }
 
