@@ -114,9 +114,11 @@ void CRSPort::ReadThread() {
     const int n = device_->Read(buffer, chunk.size(), kReaderSliceMs);
     if (running_.load() == 0) break;
     if (n <= 0) continue;  // slice over, or the device is gone: no data this pass
-    // The line buffer receives each chunk before the traffic capture.
-    line_buffer_->Append(buffer, static_cast<size_t>(n));
+    // The capture takes each chunk before the line buffer makes it available:
+    // whatever an exchange has read is already in the capture (and in a
+    // recording), ahead of the next command the exchange sends.
     Capture(buffer, static_cast<uint32_t>(n), TrafficDirection::kReceived);
+    line_buffer_->Append(buffer, static_cast<size_t>(n));
   }
   if (IsOpen()) Purge();
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The one serial connection to the logger: opens the device with the line
-// settings, runs a reader thread that feeds the receive line buffer and the
-// traffic capture, and writes with a bounded wait. The operating system's
+// settings, runs a reader thread that feeds the traffic capture and then the
+// receive line buffer, and writes with a bounded wait. The operating system's
 // part is a SerialDevice.
 #include <atomic>
 #include <cstdint>
@@ -54,7 +54,7 @@ class CRSPort {
   // port or be replaced first; set it while the port is closed.
   void SetTrafficSink(TrafficSink* sink) { sink_.store(sink); }
   // Hands bytes sent by the caller to the sink; received bytes are handed on
-  // by the reader thread itself.
+  // by the reader thread itself, each chunk before the line buffer has it.
   void Capture(const void* bytes, uint32_t length, TrafficDirection direction);
 
   bool IsOpen() const { return device_->IsOpen(); }
