@@ -1,6 +1,7 @@
 #include "link/rs_port.h"
 
 #include <cstring>
+#include <future>
 #include <vector>
 
 #include "common/timing.h"
@@ -51,7 +52,12 @@ int CRSPort::Open(const std::string& path, const SerialSettings& settings) {
   line_buffer_->Resume();
   if (!reader_.joinable()) {
     running_.store(1);
-    reader_ = std::thread(&CRSPort::ReadThread, this);
+    std::promise<void> purged;
+    std::future<void> readerReady = purged.get_future();
+    reader_ = std::thread(&CRSPort::ReadThread, this, std::move(purged));
+    // The reader's first purge must not throw away what the caller writes
+    // after the open, however late the reader thread gets to run.
+    readerReady.wait();
   }
   timing::SleepMs(kSettleMs);
   return kOpenOk;
@@ -105,11 +111,12 @@ void CRSPort::Purge() {
   if (line_buffer_) line_buffer_->Reset();
 }
 
-void CRSPort::ReadThread() {
+void CRSPort::ReadThread(std::promise<void> purged) {
   device_->ReaderStarted();
   std::vector<uint8_t> chunk(kReadChunk);
   uint8_t* const buffer = chunk.data();
   Purge();
+  purged.set_value();
   while (running_.load() != 0) {
     const int n = device_->Read(buffer, chunk.size(), kReaderSliceMs);
     if (running_.load() == 0) break;

@@ -5,6 +5,7 @@
 // part is a SerialDevice.
 #include <atomic>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -77,7 +78,8 @@ class CRSPort {
   bool ReaderRunning() const { return reader_.joinable(); }
 
  private:
-  void ReadThread();
+  // Purges once, tells the opening thread so, then reads until stopped.
+  void ReadThread(std::promise<void> purged);
   void Purge();
 
   std::unique_ptr<SerialDevice> device_;
