@@ -9,7 +9,8 @@
 #   4. every fuzz target for a short time (FUZZ_SECONDS, default 20);
 #   5. the Windows cross build under Wine: the core's unit tests and
 #      quorvane-ctl.exe against the virtual logger (scripts/wine-test.sh).
-# QUICK=1 runs only the first stage.
+# QUICK=1 runs only the first stage. scripts/shake.sh runs the first three
+# stages' tests repeatedly under load, for failures that come by chance.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/setup.sh"
