@@ -9,27 +9,28 @@
 #   4. every fuzz target for a short time (FUZZ_SECONDS, default 20);
 #   5. the Windows cross build under Wine: the core's unit tests and
 #      quorvane-ctl.exe against the virtual logger (scripts/wine-test.sh).
-# QUICK=1 runs only the first stage.
+# QUICK=1 runs only the first stage. scripts/shake.sh runs the first three
+# stages' tests repeatedly under load, for failures that come by chance.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/setup.sh"
 export QT_QPA_PLATFORM=offscreen
+# shellcheck source=test_stages.sh
+. "$root/scripts/test_stages.sh"
 
 echo "== plain build and all tests"
-bash "$root/scripts/build.sh" "$root/build"
-ctest --test-dir "$root/build" --output-on-failure -j2 --timeout 600
+stage_build plain "$root/build"
+stage_ctest plain "$root/build" -j2
 
 [ "${QUICK:-0}" = 1 ] && exit 0
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
-bash "$root/scripts/build.sh" "$root/build-asan" -DQHX_SANITIZE=address -DQHX_BUILD_UI=OFF -DQHX_BUILD_BENCH=OFF
-QHX_TEST_TIME_SCALE=0.1 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir "$root/build-asan" --output-on-failure -j2 --timeout 900
+stage_build asan "$root/build-asan"
+stage_ctest asan "$root/build-asan" -j2
 
 echo "== ThreadSanitizer, end-to-end and desktop tests"
-bash "$root/scripts/build.sh" "$root/build-tsan" -DQHX_SANITIZE=thread -DQHX_BUILD_UI=ON -DQHX_BUILD_BENCH=OFF
-QHX_TEST_TIME_SCALE=0.25 TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$root/tests/tsan.supp" \
-  ctest --test-dir "$root/build-tsan" --output-on-failure -j2 --timeout 900 -L 'e2e|ui'
+stage_build tsan "$root/build-tsan"
+stage_ctest tsan "$root/build-tsan" -j2
 
 echo "== fuzz targets"
 FUZZ_BUILD_DIR="$root/build-fuzz" bash "$root/scripts/fuzz.sh" "${FUZZ_SECONDS:-20}"

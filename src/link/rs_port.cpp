@@ -1,6 +1,7 @@
 #include "link/rs_port.h"
 
 #include <cstring>
+#include <future>
 #include <vector>
 
 #include "common/os_error.h"
@@ -58,7 +59,12 @@ int CRSPort::Open(const std::string& path, const SerialSettings& settings) {
   line_buffer_->ClearLost();
   if (!reader_.joinable()) {
     running_.store(1);
-    reader_ = std::thread(&CRSPort::ReadThread, this);
+    std::promise<void> purged;
+    std::future<void> readerReady = purged.get_future();
+    reader_ = std::thread(&CRSPort::ReadThread, this, std::move(purged));
+    // The reader's first purge must not throw away what the caller writes
+    // after the open, however late the reader thread gets to run.
+    readerReady.wait();
   }
   timing::SleepMs(kSettleMs);
   return kOpenOk;
@@ -134,11 +140,12 @@ void CRSPort::MarkLineLost(int systemError) {
   if (line_buffer_) line_buffer_->MarkLost();
 }
 
-void CRSPort::ReadThread() {
+void CRSPort::ReadThread(std::promise<void> purged) {
   device_->ReaderStarted();
   std::vector<uint8_t> chunk(kReadChunk);
   uint8_t* const buffer = chunk.data();
   Purge();
+  purged.set_value();
   while (running_.load() != 0) {
     int systemError = 0;
     const int n = device_->Read(buffer, chunk.size(), kReaderSliceMs, &systemError);
@@ -150,9 +157,11 @@ void CRSPort::ReadThread() {
       break;
     }
     if (n <= 0) continue;  // slice over: no data this pass
-    // The line buffer receives each chunk before the traffic capture.
-    line_buffer_->Append(buffer, static_cast<size_t>(n));
+    // The capture takes each chunk before the line buffer makes it available:
+    // whatever an exchange has read is already in the capture (and in a
+    // recording), ahead of the next command the exchange sends.
     Capture(buffer, static_cast<uint32_t>(n), TrafficDirection::kReceived);
+    line_buffer_->Append(buffer, static_cast<size_t>(n));
   }
   if (IsOpen()) Purge();
 }

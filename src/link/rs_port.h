@@ -1,10 +1,11 @@
 #pragma once
 // The one serial connection to the logger: opens the device with the line
-// settings, runs a reader thread that feeds the receive line buffer and the
-// traffic capture, and writes with a bounded wait. The operating system's
+// settings, runs a reader thread that feeds the traffic capture and then the
+// receive line buffer, and writes with a bounded wait. The operating system's
 // part is a SerialDevice.
 #include <atomic>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -55,7 +56,7 @@ class CRSPort {
   // port or be replaced first; set it while the port is closed.
   void SetTrafficSink(TrafficSink* sink) { sink_.store(sink); }
   // Hands bytes sent by the caller to the sink; received bytes are handed on
-  // by the reader thread itself.
+  // by the reader thread itself, each chunk before the line buffer has it.
   void Capture(const void* bytes, uint32_t length, TrafficDirection direction);
 
   // False once the line is lost, although the device stays open until Close().
@@ -89,7 +90,8 @@ class CRSPort {
   bool ReaderRunning() const { return reader_.joinable(); }
 
  private:
-  void ReadThread();
+  // Purges once, tells the opening thread so, then reads until stopped.
+  void ReadThread(std::promise<void> purged);
   // Lets the bytes written leave, then drops what was received.
   void Purge();
   // Waits (bounded) until the bytes written have left; what is still queued

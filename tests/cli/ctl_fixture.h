@@ -3,10 +3,17 @@
 // the protocol's time-outs shortened through its QHX_TIME_SCALE seam. Fault
 // cases give it --port to a virtual logger started in this process, whose
 // knobs the test sets and whose received lines the test reads.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/generous_deadline.h"
 #include "child_process.h"
 #include "common/string_table.h"
 #include "common/timing.h"
@@ -95,26 +103,57 @@ class CtlTest : public ::testing::Test {
   }
   ChildResult CtlOnLogger(const std::vector<std::string>& args) { return Ctl(OnLogger(args)); }
 
-  // Wakes the logger from this process once the tool has ended: the logger
-  // handles its input in order, so everything before this last "HELLO" is
-  // what the tool sent.
+  // Once the tool has ended, writes an end mark to the logger from this
+  // process: the logger handles its input in order, so everything before the
+  // mark is what the tool sent. The line is opened without the port's purge,
+  // which would drop bytes the tool wrote last that the logger has not read
+  // yet. The ESC ends a listing the tool left running, so that the mark is
+  // acted on; its refusal is read here, so that no later client gets it.
+  // Depends on the virtual logger's thread getting its turn: the deadline is
+  // generous.
+  static constexpr const char* kEndMark = "QHX-TEST-END-OF-TOOL";
+  static std::string EndMarkBytes() { return std::string("\x1b\r\n") + kEndMark + "\r\n"; }
   void MarkEndOfTool() {
-    CDeviceSession probe;
-    ASSERT_EQ(probe.Open(logger->PortPath()), 0);
-    ASSERT_EQ(probe.Identify(), 1);
-    probe.Close();
+    const int fd = open(logger->PortPath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(fd, 0) << std::strerror(errno);
+    const std::string mark = EndMarkBytes();
+    const auto marks = [](const std::vector<std::string>& lines) {
+      return std::count(lines.begin(), lines.end(), kEndMark);
+    };
+    const auto before = marks(logger->ReceivedLines());
+    const auto marked = [&](const std::vector<std::string>& lines) { return marks(lines) > before; };
+    const bool written = write(fd, mark.data(), mark.size()) == static_cast<ssize_t>(mark.size());
+    const auto deadline = std::chrono::steady_clock::now() + testwait::Generous(std::chrono::seconds(20));
+    std::string reply;
+    bool answered = false;
+    if (written && logger->WaitForReceived(marked, testwait::Generous(std::chrono::seconds(20)))) {
+      while (!answered && std::chrono::steady_clock::now() < deadline) {
+        pollfd ready{fd, POLLIN, 0};
+        if (poll(&ready, 1, 100) <= 0) continue;
+        char chunk[4096];
+        const ssize_t n = read(fd, chunk, sizeof chunk);
+        if (n <= 0) break;
+        reply.append(chunk, static_cast<size_t>(n));
+        std::string upper = reply;
+        std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
+        answered = upper.find("NOT END\r\n") != std::string::npos;
+      }
+    }
+    close(fd);
+    ASSERT_TRUE(written) << std::strerror(errno);
+    ASSERT_TRUE(answered) << "the logger did not refuse the end mark; it sent: " << reply;
   }
   std::vector<std::string> LinesFromTool() {
     MarkEndOfTool();
     std::vector<std::string> lines = logger->ReceivedLines();
-    const auto last = std::find(lines.rbegin(), lines.rend(), "HELLO");
+    const auto last = std::find(lines.rbegin(), lines.rend(), kEndMark);
     if (last != lines.rend()) lines.erase(std::prev(last.base()), lines.end());
     return lines;
   }
   std::string BytesFromTool() {
     MarkEndOfTool();
     std::string bytes = logger->ReceivedBytes();
-    const size_t mark = bytes.rfind("\r\nHELLO\r\n");
+    const size_t mark = bytes.rfind(EndMarkBytes());
     return mark == std::string::npos ? bytes : bytes.substr(0, mark);
   }
   // The lines from the tool that start with one of the prefixes, in order.

@@ -122,6 +122,8 @@ TEST_F(ReadDataTest, CutReadOfAnUnfinishedLineWaitsLikeReadLine) {
   EXPECT_EQ(Take(), "NEXT");
 }
 
+// Speed-dependent: the flooding thread must get its turn at least every
+// quiet time (50 ms); a pause that long on a busy machine reads as quiet.
 TEST_F(ReadDataTest, WaitQuietEndsOnceNothingArrivesAndIsBoundedUnderAFlood) {
   timing::SetTimeScale(0.05);  // quiet 1000 -> 50 ms, limit 4000 -> 200 ms
   EXPECT_TRUE(buf.WaitQuiet(1000, 4000));

@@ -2,10 +2,13 @@
 #include <sys/resource.h>
 #include <time.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <thread>
 
 #include "logger_fixture.h"
@@ -206,17 +209,64 @@ TEST_F(ExchangeTest, OpenFailuresTellTheSystemsReason) {
 TEST_F(ExchangeTest, TrafficIsCapturedInBothDirections) {
   log.Ring().TakePending();
   EXPECT_EQ(proto().SendCommand(port(), "ST RSS 2\r\n", 5000), rc::kOk);
-  // The reader hands a chunk to the line buffer before the capture, so the
-  // reply's capture may follow the end of the exchange by a moment.
+  // The reply the exchange has read is in the capture already.
+  log.Ring().TakePending();
   std::string sent, received;
-  const auto deadline = std::chrono::steady_clock::now() + seconds(5);
-  while (received.find("YES END\r\n") == std::string::npos && std::chrono::steady_clock::now() < deadline) {
-    log.Ring().TakePending();
-    for (uint16_t cell : log.Ring().Snapshot()) ((cell >> 8) ? sent : received) += static_cast<char>(cell & 0xFF);
-    std::this_thread::yield();
+  for (uint16_t cell : log.Ring().Snapshot()) ((cell >> 8) ? sent : received) += static_cast<char>(cell & 0xFF);
+  EXPECT_EQ(sent, "ST RSS 2\r\n");
+  EXPECT_EQ(received, "YES END\r\n");
+}
+
+// Notes, for every received chunk, whether the line buffer already held a
+// line that the chunk completed: then an exchange could act on the line, and
+// a recording be stopped, before the capture had it.
+class CaptureOrderSink : public TrafficSink {
+ public:
+  explicit CaptureOrderSink(CReadData* lines) : lines_(lines) {}
+
+  void Capture(const void* bytes, uint32_t length, TrafficDirection direction) override {
+    if (direction != TrafficDirection::kReceived) return;
+    const char* text = static_cast<const char*>(bytes);
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (lines_->LineCount() != static_cast<int32_t>(std::count(received_.begin(), received_.end(), '\n')))
+      ++late_chunks_;
+    received_.append(text, length);
+    arrived_.notify_all();
   }
-  EXPECT_NE(sent.find("ST RSS 2\r\n"), std::string::npos);
-  EXPECT_NE(received.find("YES END\r\n"), std::string::npos);
+
+  bool WaitForReceived(const std::string& text, std::chrono::milliseconds limit) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return arrived_.wait_for(lock, limit, [&] { return received_.find(text) != std::string::npos; });
+  }
+  int LateChunks() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return late_chunks_;
+  }
+
+ private:
+  CReadData* lines_;
+  std::mutex mutex_;
+  std::condition_variable arrived_;
+  std::string received_;
+  int late_chunks_ = 0;
+};
+
+TEST_F(ExchangeTest, ReceivedChunkIsCapturedBeforeTheLineBufferHasIt) {
+  session.Close();
+  CaptureOrderSink sink(port()->LineBuffer());
+  session.SetTrafficSink(&sink);
+  ASSERT_EQ(session.Open(logger->PortPath()), 0);
+  port()->LineBuffer()->SetFilter(0);
+  // Nothing takes lines from the buffer, so its count only grows: at each
+  // capture it must equal the lines of the chunks captured before. A reply in
+  // small pieces gives many chunks to check.
+  logger->SetChunking(3, std::chrono::microseconds(300));
+  ASSERT_EQ(port()->Write("RD SYS\r\n", 0, 1), 1);
+  EXPECT_TRUE(sink.WaitForReceived("YES END\r\n", seconds(10)));
+  EXPECT_EQ(sink.LateChunks(), 0);
+  session.Close();  // the reader ends before the sink goes
+  port()->LineBuffer()->SetFilter(1);
+  session.SetTrafficSink(&log);
 }
 
 TEST_F(ExchangeTest, ClosingThePortEndsAWaitAtOnce) {
