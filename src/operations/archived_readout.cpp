@@ -248,6 +248,11 @@ ArchivedReadoutResult ReadNewRecords(CDeviceSession& session, RecordSink& sink, 
 
   ArchivedReadoutResult result = FromReadout(readout);
   result.received = readout.received > heldBack ? readout.received - heldBack : 0;
+  if (heldBack > 0) {
+    // The first and last new record, not the archived one read back.
+    result.firstId = result.received > 0 && oldestShown ? oldestShown->id : -1;
+    if (result.received == 0) result.lastId = -1;
+  }
   if (readout.expected > 0 && heldBack > 0) result.expected = readout.expected - heldBack;
   result.wholeMemory = wholeMemory;
   result.memoryMovedOn = movedOn;

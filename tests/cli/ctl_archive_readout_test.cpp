@@ -408,6 +408,7 @@ TEST_F(CtlArchiveReadoutTest, OlderRecordsNeverArchivedAreToldAndReadWithMissing
   std::snprintf(older, sizeof older, Text(strings::id::kOlderRecordsNotArchived).c_str(), 500L, "1-500");
   EXPECT_NE(r.err.find(older), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("\"older_missing\":500"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("\"first_id\":601,\"last_id\":700"), std::string::npos) << r.err;
   EXPECT_EQ(Archived(), 200);
 
   logger->ClearReceived();
