@@ -353,19 +353,6 @@ Status Archive::MarkSynchronised(int64_t connectId) {
   return FailureOf(up.Step());
 }
 
-Status Archive::NewestRecord(const std::string& serial, std::optional<RecordKey>* key) {
-  key->reset();
-  Statement q(db_,
-              "SELECT record_id, logger_time FROM records WHERE parsed = 1 AND "
-              "logger_id = (SELECT id FROM loggers WHERE serial = ?1) "
-              "ORDER BY logger_time DESC, record_id DESC LIMIT 1");
-  if (!q.Prepared()) return FailureOf(q.PrepareCode());
-  q.Bind(1, serial);
-  const int rc = q.Step();
-  if (rc == SQLITE_ROW) *key = RecordKey{static_cast<int>(q.Int(0)), q.Int(1)};
-  return FailureOf(rc);
-}
-
 Status Archive::NewestHeldRecord(const std::string& serial, const MemoryIds& held, std::optional<RecordKey>* key) {
   key->reset();
   // The archived record with the highest ID in lo..hi (the latest archived

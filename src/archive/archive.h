@@ -117,8 +117,6 @@ class Archive {
   // The logger's clock was set during this visit.
   Status MarkSynchronised(int64_t connectId);
 
-  // The newest parsed record of a logger (latest logger time).
-  Status NewestRecord(const std::string& serial, std::optional<RecordKey>* key);
   // The record the logger put last, as far as the archive knows, for a
   // memory that now holds `held`: of the archived records whose ID lies in
   // the held range, the one furthest on in the logger's numbering (which

@@ -41,9 +41,9 @@ TEST_F(ArchiveTest, SameIdWithAnotherTimeIsKeptApart) {
   EXPECT_EQ(Query("SELECT COUNT(*) FROM records WHERE record_id = 1"), 3);
 
   std::optional<archive::RecordKey> newest;
-  ASSERT_TRUE(a.NewestRecord("S100", &newest).ok());
+  ASSERT_TRUE(a.NewestHeldRecord("S100", {99998, 3}, &newest).ok());
   ASSERT_TRUE(newest);
-  EXPECT_EQ(newest->id, 3);  // after the wrap, by time, not the highest ID
+  EXPECT_EQ(newest->id, 3);  // after the wrap: by the logger's numbering, not the highest ID
   EXPECT_EQ(archive::IsoTime(newest->time), "2026-01-03T20:50:00");
 }
 
@@ -111,7 +111,7 @@ TEST_F(ArchiveTest, LoggersAreKeptApartBySerial) {
   Readout(a, Lines(1, 5, 0), "A1");
   EXPECT_EQ(Readout(a, Lines(1, 5, 0), "B2"), 5);
   std::optional<archive::RecordKey> none;
-  ASSERT_TRUE(a.NewestRecord("C3", &none).ok());
+  ASSERT_TRUE(a.NewestHeldRecord("C3", {1, 5}, &none).ok());
   EXPECT_FALSE(none);
 }
 

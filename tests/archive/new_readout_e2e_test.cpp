@@ -61,7 +61,7 @@ class NewReadoutTest : public LoggerTest {
                                                                timing::NowSeconds()))
                     .ok());
     std::optional<archive::RecordKey> newest;
-    EXPECT_TRUE(store.NewestRecord(who.serial, &newest).ok());
+    EXPECT_TRUE(store.NewestHeldRecord(who.serial, {rec.sys.firstId, rec.sys.lastId}, &newest).ok());
     const archive::ReadPlan plan = archive::PlanNewReadout(newest, {rec.sys.firstId, rec.sys.lastId});
     if (plan.nothingHeld) {
       v.complete = true;
