@@ -58,6 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   DeviceRecord record;
   record.sys.batteryAlert = 3000;
   record.sys.startTime = CSdlTime{2026, 1, 1, 0, 0, 0};
+  record.sys.sampling = 600;  // a zero interval is never sent
+  record.sys.eventSampling = 600;
   CVTCSettingWork::ApplySettingsText(file.text, record);
   if (!settings_import::CheckTickedItems(file, {6, 11, 21, 22}, &record).empty()) return 0;
 
