@@ -166,14 +166,6 @@ bool MayLackOlder(ArchiveAccess& access, const CDeviceSession& session, const ar
   return !archive::MissingIds(upToNewest, ids).empty();
 }
 
-std::string OlderMissingText(const UnreadCheck& older) {
-  const std::string ids = archive::IdRangesText(older.unread);
-  char text[1024];
-  std::snprintf(text, sizeof text, strings::Text(strings::id::kOlderRecordsNotArchived).c_str(),
-                static_cast<long>(older.UnreadCount()), ids.c_str());
-  return text;
-}
-
 std::string NewRecordsText(long added) {
   return added == 0 ? strings::Text(strings::id::kNoNewRecords)
                     : FormatCount(strings::id::kNewRecordCountOne, strings::id::kNewRecordCount, added);
@@ -275,7 +267,7 @@ ArchivedReadoutResult ReadNewRecords(CDeviceSession& session, RecordSink& sink, 
       const UnreadCheck older = CheckUnreadRecords(session, archive, context);
       if (older.Succeeded() && older.UnreadCount() > 0) {
         result.olderMissing = static_cast<long>(older.UnreadCount());
-        message = JoinMessages(message, OlderMissingText(older));
+        message = JoinMessages(message, UnreadText(strings::id::kOlderRecordsNotArchived, older));
       }
     }
   }

@@ -65,21 +65,23 @@ class Batch {
   long lines_ = 0;
 };
 
-// The records kept so far, by ID: a fingerprint of each kept line tells a
-// repeat (the same bytes again) from another text under the same ID.
+// The records kept so far, by their place in the range asked for: a
+// fingerprint of each kept line tells a repeat (the same bytes again) from
+// another text under the same ID. A range of known count needs only that
+// many places, so a one-record readout does not clear a table for them all.
 class KeptRecords {
  public:
-  KeptRecords() : fingerprints_(kRecordIdSpan, 0) {}
+  explicit KeptRecords(long places) : fingerprints_(static_cast<size_t>(places), 0) {}
   enum class Seen { kNew, kRepeat, kOther };
-  Seen Check(int id, std::string_view line) const {
-    const uint64_t held = fingerprints_[static_cast<size_t>(id)];
+  Seen Check(long place, std::string_view line) const {
+    const uint64_t held = fingerprints_[static_cast<size_t>(place)];
     if (held == 0) return Seen::kNew;
     return held == Fingerprint(line) ? Seen::kRepeat : Seen::kOther;
   }
-  void Keep(int id, std::string_view line) { fingerprints_[static_cast<size_t>(id)] = Fingerprint(line); }
+  void Keep(long place, std::string_view line) { fingerprints_[static_cast<size_t>(place)] = Fingerprint(line); }
 
  private:
-  // FNV-1a, never 0 (0 marks an ID not kept).
+  // FNV-1a, never 0 (0 marks a place not kept).
   static uint64_t Fingerprint(std::string_view line) {
     uint64_t h = 1469598103934665603ULL;
     for (const char c : line) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
@@ -88,10 +90,14 @@ class KeptRecords {
   std::vector<uint64_t> fingerprints_;
 };
 
-bool InRange(const ReadoutRequest& request, int id) {
-  if (request.firstId < 0 || request.count <= 0) return true;
+// The record's place in the range asked for, counted from its first ID (the
+// ID itself for the whole memory); nothing when it lies outside the range.
+std::optional<long> PlaceInRange(const ReadoutRequest& request, int id) {
+  if (id < 0 || id >= kRecordIdSpan) return std::nullopt;
+  if (request.firstId < 0 || request.count <= 0) return id;
   const long forward = ((static_cast<long>(id) - request.firstId) % kRecordIdSpan + kRecordIdSpan) % kRecordIdSpan;
-  return forward < request.count;
+  if (forward >= request.count) return std::nullopt;
+  return forward;
 }
 
 }  // namespace
@@ -153,7 +159,7 @@ ReadoutResult ReadRecords(CDeviceSession& session, const ReadoutRequest& request
   }
 
   Batch batch(sink);
-  KeptRecords kept;
+  KeptRecords kept(request.firstId >= 0 && request.count > 0 ? limit : kRecordIdSpan);
   char line[kLineBuffer];
   auto lastLine = timing::Clock::now();
   auto batchStart = lastLine;
@@ -194,12 +200,12 @@ ReadoutResult ReadRecords(CDeviceSession& session, const ReadoutRequest& request
     } else if (!record) {
       ++result.unparsed;
       batch.Add(line, text.size());
-    } else if (!InRange(request, record->id)) {
+    } else if (const std::optional<long> place = PlaceInRange(request, record->id); !place) {
       ++result.outOfRange;
     } else {
-      switch (kept.Check(record->id, text)) {
+      switch (kept.Check(*place, text)) {
         case KeptRecords::Seen::kNew:
-          kept.Keep(record->id, text);
+          kept.Keep(*place, text);
           batch.Add(line, text.size());
           if (result.received == 0) result.firstId = record->id;
           result.lastId = record->id;

@@ -39,15 +39,6 @@ std::optional<int64_t> TimeOfHeld(CDeviceSession& session, int id, const Context
   return std::nullopt;
 }
 
-std::string WithIds(uint32_t textId, const UnreadCheck& check) {
-  const std::string ids = archive::IdRangesText(check.unread);
-  std::string text(strings::Text(textId).size() + ids.size() + 32, '\0');
-  const int n = std::snprintf(text.data(), text.size(), strings::Text(textId).c_str(),
-                              static_cast<long>(check.UnreadCount()), ids.c_str());
-  text.resize(n > 0 ? std::min(static_cast<size_t>(n), text.size() - 1) : 0);
-  return text;
-}
-
 UnreadCheck Unchecked(const std::string& reason) {
   UnreadCheck check;
   check.message = JoinMessages(strings::Text(strings::id::kUnreadCheckFailed), reason);
@@ -89,10 +80,19 @@ UnreadCheck CheckUnreadRecords(CDeviceSession& session, ArchiveAccess& archive, 
   }
   check.steps.push_back("check unread records");
   check.outcome = Outcome::kSucceeded;
-  if (check.UnreadCount() > 0) check.message = WithIds(strings::id::kUnreadWillBeLost, check);
+  if (check.UnreadCount() > 0) check.message = UnreadText(strings::id::kUnreadWillBeLost, check);
   return check;
 }
 
-std::string UnreadErasedText(const UnreadCheck& check) { return WithIds(strings::id::kUnreadErased, check); }
+std::string UnreadText(uint32_t textId, const UnreadCheck& check) {
+  const std::string ids = archive::IdRangesText(check.unread);
+  std::string text(strings::Text(textId).size() + ids.size() + 32, '\0');
+  const int n = std::snprintf(text.data(), text.size(), strings::Text(textId).c_str(),
+                              static_cast<long>(check.UnreadCount()), ids.c_str());
+  text.resize(n > 0 ? std::min(static_cast<size_t>(n), text.size() - 1) : 0);
+  return text;
+}
+
+std::string UnreadErasedText(const UnreadCheck& check) { return UnreadText(strings::id::kUnreadErased, check); }
 
 }  // namespace ops

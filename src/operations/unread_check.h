@@ -31,6 +31,10 @@ struct UnreadCheck : Result {
 // Nothing is archived and nothing is changed in the logger.
 UnreadCheck CheckUnreadRecords(CDeviceSession& session, ArchiveAccess& archive, const Context& context = Context());
 
+// The string table's text `textId` with the count and the IDs of the unread
+// records filled in ("%ld" then "%s").
+std::string UnreadText(uint32_t textId, const UnreadCheck& check);
+
 // After a clear or reset that went ahead anyway: the unread records it erased.
 std::string UnreadErasedText(const UnreadCheck& check);
 
